@@ -1,0 +1,83 @@
+#include "app/command_line.h"
+
+#include "common/messages.h"
+
+#include <getopt.h>
+
+#include <cctype>
+#include <cstdio>
+
+namespace tagshifter {
+
+namespace {
+
+const char kShortOptions[] = "s:1:2:pwdvhq";
+
+const option kLongOptions[] = {
+    {"source-encoding", required_argument, nullptr, 's'},
+    {"id3v1-encoding", required_argument, nullptr, '1'},
+    {"id3v2-encoding", required_argument, nullptr, '2'},
+    {"preserve-unicode", no_argument, nullptr, 'p'},
+    {"preview", no_argument, nullptr, 'w'},
+    {"version", no_argument, nullptr, 'v'},
+    {"help", no_argument, nullptr, 'h'},
+    {"quiet", no_argument, nullptr, 'q'},
+    {nullptr, 0, nullptr, 0},
+};
+
+void setEncoding(std::string& field, const char* argument)
+{
+    field = argument;
+    lowercaseInPlace(field);
+}
+
+}  // namespace
+
+void lowercaseInPlace(std::string& text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+std::optional<int> readCommandLine(int argc, char* argv[], Settings& settings)
+{
+    bool optionsValid = true;
+    int letter;
+    while ((letter = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr)) != -1) {
+        switch (letter) {
+        case 's': setEncoding(settings.sourceEncoding, optarg); break;
+        case '1': setEncoding(settings.id3v1Encoding, optarg); break;
+        case '2': setEncoding(settings.id3v2Encoding, optarg); break;
+        case 'p': settings.preserveUnicode = true; break;
+        case 'w': settings.previewOnly = true; break;
+        case 'q': settings.reportProgress = false; break;
+        case 'h':
+            std::printf("%s", messages::kUsage);
+            return 1;
+        case 'v':
+            std::printf(messages::kVersionLineFormat, messages::kProgramName, messages::kVersion);
+            std::printf("%s", messages::kVersionNotice);
+            return 1;
+        default:  // '?' from the parser, and -d, which the tool does not take
+            optionsValid = false;
+            break;
+        }
+    }
+
+    if (optionsValid && settings.sourceEncoding.empty()) {
+        std::printf("%s", messages::kNoSourceEncoding);
+        optionsValid = false;
+    }
+    if (optind == argc) {
+        std::printf("%s", messages::kNoFiles);
+        std::printf("%s", messages::kHelpHint);
+        return 1;
+    }
+    if (!optionsValid) {
+        std::printf("%s", messages::kHelpHint);
+        return 1;
+    }
+    return std::nullopt;
+}
+
+}  // namespace tagshifter

@@ -1,0 +1,20 @@
+// Reading the options into the settings.
+#pragma once
+
+#include "app/settings.h"
+
+#include <optional>
+#include <string>
+
+namespace tagshifter {
+
+// Lowercases byte by byte in the C locale: only A-Z change.
+void lowercaseInPlace(std::string& text);
+
+// Reads the options with getopt_long and validates them, printing the usage
+// text, the version or the reasons for rejection. Returns the exit status when
+// the command line itself ends the run; otherwise the file operands start at
+// optind.
+std::optional<int> readCommandLine(int argc, char* argv[], Settings& settings);
+
+}  // namespace tagshifter

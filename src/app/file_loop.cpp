@@ -1,0 +1,110 @@
+#include "app/file_loop.h"
+
+#include "common/messages.h"
+#include "convert/code_page_frames.h"
+#include "convert/tag_converter.h"
+
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+namespace tagshifter {
+
+namespace {
+
+enum class Outcome { Skipped, Previewed, Saved, SaveFailed };
+
+void printLine(const std::string& line)
+{
+    std::printf("%s", line.c_str());
+}
+
+// A FIFO or a device would block or never end in the reader, so anything
+// but a regular file (or a link to one) is treated as a file that does not open.
+bool isRegularFile(const std::string& name)
+{
+    struct stat status {};
+    return stat(name.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+Outcome processFile(const Settings& settings, const std::string& name, const SaveFile& save)
+{
+    if (!isRegularFile(name))
+        throw std::string(messages::kCannotOpenFilePrefix) + name + messages::kCannotOpenFileSuffix;
+    TagLib::MPEG::File file(name.c_str(), true, TagLib::AudioProperties::Average);
+    if (!file.isOpen())
+        throw std::string(messages::kCannotOpenFilePrefix) + name + messages::kCannotOpenFileSuffix;
+
+    TagLib::Tag* combined = file.tag();
+    if (combined->isEmpty())
+        return Outcome::Skipped;
+
+    TagLib::ID3v1::Tag* id3v1 = file.ID3v1Tag(true);
+    TagLib::ID3v2::Tag* id3v2 = file.ID3v2Tag(true);
+    TagConverter converter(settings.sourceEncoding, settings.id3v1Encoding,
+                           settings.id3v2Encoding, id3v1, id3v2, settings.preserveUnicode);
+    converter.convertField(combined->title(), &TagLib::Tag::setTitle);
+    converter.convertField(combined->artist(), &TagLib::Tag::setArtist);
+    converter.convertField(combined->album(), &TagLib::Tag::setAlbum);
+    converter.convertField(combined->comment(), &TagLib::Tag::setComment);
+    converter.convertField(combined->genre(), &TagLib::Tag::setGenre);
+
+    if (settings.previewOnly) {
+        converter.printPreview(name);
+        return Outcome::Previewed;
+    }
+
+    int tagMask = TagLib::MPEG::File::NoTags;
+    if (converter.isId3v1Enabled())
+        tagMask |= TagLib::MPEG::File::ID3v1;
+    if (converter.isId3v2Enabled())
+        tagMask |= TagLib::MPEG::File::ID3v2;
+    if (converter.isId3v2Enabled() && !converter.isId3v2Unicode())
+        keepCodePageBytes(*id3v2);
+    return save(file, tagMask) ? Outcome::Saved : Outcome::SaveFailed;
+}
+
+}  // namespace
+
+bool stripAndSave(TagLib::MPEG::File& file, int tagMask)
+{
+    file.strip(~tagMask, true);
+    return file.save(tagMask, TagLib::File::StripOthers, TagLib::ID3v2::v4,
+                     TagLib::File::Duplicate);
+}
+
+int processFiles(const Settings& settings, const std::vector<std::string>& fileNames,
+                 const SaveFile& save)
+{
+    // New frames take the target's encoding: UTF-8 for "unicode", and Latin-1
+    // for a code page, so that its bytes reach the disk unchanged.
+    TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(
+        settings.id3v2Encoding == "unicode" ? TagLib::String::UTF8 : TagLib::String::Latin1);
+
+    int status = 0;
+    for (const std::string& name : fileNames) {
+        switch (processFile(settings, name, save)) {
+        case Outcome::Skipped:
+            printLine(name + messages::kSkipSuffix);
+            break;
+        case Outcome::Previewed:
+            break;
+        case Outcome::Saved:
+            if (settings.reportProgress)
+                printLine(name + messages::kDoneSuffix);
+            break;
+        case Outcome::SaveFailed:
+            printLine(name + messages::kFailedSuffix);
+            status = 1;
+            break;
+        }
+    }
+    return status;
+}
+
+}  // namespace tagshifter

@@ -1,0 +1,30 @@
+// The loop over the file operands: open, convert, preview or save, report.
+#pragma once
+
+#include "app/settings.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace TagLib::MPEG {
+class File;
+}
+
+namespace tagshifter {
+
+// Removes the tag types outside `tagMask` and saves the file with the tags in
+// it, ID3v2 as version 2.4. Returns what the save returned.
+bool stripAndSave(TagLib::MPEG::File& file, int tagMask);
+
+// Where the loop writes a file; tests put a failing save here.
+using SaveFile = std::function<bool(TagLib::MPEG::File&, int tagMask)>;
+
+// Processes every operand in order. Returns the exit status: 0 when every
+// file was handled, 1 when any save failed. A file that does not open, an
+// unusable encoding or a text that cannot be converted ends the loop with an
+// exception (a built or a constant message).
+int processFiles(const Settings& settings, const std::vector<std::string>& fileNames,
+                 const SaveFile& save = stripAndSave);
+
+}  // namespace tagshifter

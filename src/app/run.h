@@ -1,0 +1,17 @@
+// The whole run of the tool, from the argument vector to the exit status.
+#pragma once
+
+#include "app/file_loop.h"
+
+#include <string>
+
+namespace tagshifter {
+
+// "Error: ", the message, then a newline.
+std::string formatErrorLine(std::string message);
+
+// Reads the command line, processes the files and reports any fatal error.
+// Returns the exit status for main to end the process with.
+int runTool(int argc, char* argv[], const SaveFile& save = stripAndSave);
+
+}  // namespace tagshifter

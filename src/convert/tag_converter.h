@@ -1,0 +1,65 @@
+// The per-file converter: the conversions that one file's text fields go
+// through, the two tags they are written to, and the preview of the result.
+#pragma once
+
+#include "convert/conversion.h"
+
+#include <string>
+
+namespace TagLib {
+class String;
+class Tag;
+}  // namespace TagLib
+
+namespace tagshifter {
+
+class TagConverter {
+public:
+    // One of the five setters of TagLib::Tag (setTitle, setArtist, ...).
+    using Setter = void (TagLib::Tag::*)(const TagLib::String&);
+
+    // Opens source -> UTF-8, UTF-8 -> ID3v1 target and UTF-8 -> ID3v2 target,
+    // in that order. "unicode" means UTF-8 (refused for ID3v1); a target named
+    // "none" is not written. Throws a constant message for the first unusable
+    // name; conversions opened before it are closed again.
+    TagConverter(const std::string& sourceEncoding, const std::string& id3v1Encoding,
+                 const std::string& id3v2Encoding, TagLib::Tag* id3v1Tag,
+                 TagLib::Tag* id3v2Tag, bool preserveUnicode);
+    ~TagConverter();
+    TagConverter(const TagConverter&) = delete;
+    TagConverter& operator=(const TagConverter&) = delete;
+
+    // Recodes `input` through `conversion`; throws "Error during encoding.\n".
+    static std::string recodeString(Conversion& conversion, std::string input);
+
+    // Makes the UTF-8 text of one field and sets it, recoded for each enabled
+    // target, on the ID3v1 tag and then on the ID3v2 tag.
+    void convertField(const TagLib::String& value, Setter setter);
+
+    // Lists the file name and the five fields of both target tags.
+    void printPreview(const std::string& fileName) const;
+
+    bool isId3v1Enabled() const { return id3v1Enabled; }
+    bool isId3v2Enabled() const { return id3v2Enabled; }
+    bool isSourceUnicode() const { return sourceIsUnicode; }
+    bool isId3v2Unicode() const { return id3v2IsUnicode; }
+    const Conversion& sourceConversion() const { return sourceToUtf8; }
+    const Conversion& id3v1Conversion() const { return utf8ToId3v1; }
+    const Conversion& id3v2Conversion() const { return utf8ToId3v2; }
+
+private:
+    std::string utf8Text(const TagLib::String& value);
+
+    bool id3v1Enabled = false;
+    bool id3v2Enabled = false;
+    bool sourceIsUnicode = false;
+    bool id3v2IsUnicode = false;
+    Conversion sourceToUtf8;
+    Conversion utf8ToId3v1;
+    Conversion utf8ToId3v2;
+    TagLib::Tag* id3v1Tag = nullptr;
+    TagLib::Tag* id3v2Tag = nullptr;
+    bool preserveUnicode = false;
+};
+
+}  // namespace tagshifter
