@@ -1,7 +1,6 @@
 #include "app/file_loop.h"
 
 #include "common/messages.h"
-#include "convert/code_page_frames.h"
 #include "convert/tag_converter.h"
 
 #include <taglib/id3v1tag.h>
@@ -64,8 +63,6 @@ Outcome processFile(const Settings& settings, const std::string& name, const Sav
         tagMask |= TagLib::MPEG::File::ID3v1;
     if (converter.isId3v2Enabled())
         tagMask |= TagLib::MPEG::File::ID3v2;
-    if (converter.isId3v2Enabled() && !converter.isId3v2Unicode())
-        keepCodePageBytes(*id3v2);
     return save(file, tagMask) ? Outcome::Saved : Outcome::SaveFailed;
 }
 
@@ -81,8 +78,10 @@ bool stripAndSave(TagLib::MPEG::File& file, int tagMask)
 int processFiles(const Settings& settings, const std::vector<std::string>& fileNames,
                  const SaveFile& save)
 {
-    // New frames take the target's encoding: UTF-8 for "unicode", and Latin-1
-    // for a code page, so that its bytes reach the disk unchanged.
+    // Text frames, new and parsed alike, take the target's encoding: UTF-8 for
+    // "unicode", and Latin-1 for a code page, so that the code page's bytes
+    // (carried one per Latin-1 character) reach the disk unchanged. TagLib
+    // still widens a frame whose text is not Latin-1, so nothing is lost.
     TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(
         settings.id3v2Encoding == "unicode" ? TagLib::String::UTF8 : TagLib::String::Latin1);
 
