@@ -1,0 +1,202 @@
+#include "support/fixtures.h"
+
+#include "app/run.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <getopt.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace tagshifter::test {
+
+const std::string kPrivetCp1251 = "\xCF\xF0\xE8\xE2\xE5\xF2";
+const std::string kPrivetKoi8r = "\xF0\xD2\xC9\xD7\xC5\xD4";
+const std::string kPrivetUtf8 = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+
+namespace {
+
+std::string bigEndian32(uint32_t value)
+{
+    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+            static_cast<char>(value >> 8), static_cast<char>(value)};
+}
+
+std::string littleEndian32(uint32_t value)
+{
+    return {static_cast<char>(value), static_cast<char>(value >> 8),
+            static_cast<char>(value >> 16), static_cast<char>(value >> 24)};
+}
+
+std::string syncSafe32(uint32_t value)
+{
+    return {static_cast<char>((value >> 21) & 0x7F), static_cast<char>((value >> 14) & 0x7F),
+            static_cast<char>((value >> 7) & 0x7F), static_cast<char>(value & 0x7F)};
+}
+
+std::string fixedField(const std::string& text, size_t size)
+{
+    std::string field = text.substr(0, size);
+    field.resize(size, '\0');
+    return field;
+}
+
+std::string apeHeaderOrFooter(uint32_t tagSize, uint32_t itemCount, bool header)
+{
+    const uint32_t hasHeader = 1u << 31;
+    const uint32_t isHeader = 1u << 29;
+    return std::string("APETAGEX") + littleEndian32(2000) + littleEndian32(tagSize)
+           + littleEndian32(itemCount) + littleEndian32(hasHeader | (header ? isHeader : 0))
+           + std::string(8, '\0');
+}
+
+}  // namespace
+
+std::string mpegFrames(int count, uint8_t seed)
+{
+    const size_t frameSize = 417;
+    std::string frames;
+    frames.reserve(frameSize * static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        std::string frame = "\xFF\xFB\x90\xC0";
+        // Side information left zero (a silent frame); the rest varies.
+        frame += std::string(17, '\0');
+        for (size_t j = frame.size(); j < frameSize; ++j)
+            frame += static_cast<char>(seed + i * 7 + j);
+        frames += frame;
+    }
+    return frames;
+}
+
+std::string id3v23Frame(const std::string& id, const std::string& body)
+{
+    return id + bigEndian32(static_cast<uint32_t>(body.size())) + std::string(2, '\0') + body;
+}
+
+std::string textFrame(const std::string& id, const std::string& text, uint8_t encoding)
+{
+    return id3v23Frame(id, std::string(1, static_cast<char>(encoding)) + text);
+}
+
+std::string commentFrame(const std::string& text, uint8_t encoding)
+{
+    const std::string terminator = encoding == 1 || encoding == 2 ? std::string(2, '\0') : std::string(1, '\0');
+    std::string description = encoding == 1 ? "\xFF\xFE" + terminator : terminator;
+    return id3v23Frame("COMM", std::string(1, static_cast<char>(encoding)) + "eng" + description + text);
+}
+
+std::string id3v23Tag(const std::string& frames, size_t padding)
+{
+    const auto size = static_cast<uint32_t>(frames.size() + padding);
+    return std::string("ID3\x03\x00\x00", 6) + syncSafe32(size) + frames + std::string(padding, '\0');
+}
+
+std::string id3v1Block(const std::string& title, const std::string& artist,
+                       const std::string& album, const std::string& year,
+                       const std::string& comment, uint8_t genre)
+{
+    return "TAG" + fixedField(title, 30) + fixedField(artist, 30) + fixedField(album, 30)
+           + fixedField(year, 4) + fixedField(comment, 28) + std::string(2, '\0')
+           + std::string(1, static_cast<char>(genre));
+}
+
+std::string apeTag(const std::vector<std::pair<std::string, std::string>>& items)
+{
+    std::string body;
+    for (const auto& [key, value] : items)
+        body += littleEndian32(static_cast<uint32_t>(value.size())) + littleEndian32(0) + key
+                + std::string(1, '\0') + value;
+    const auto size = static_cast<uint32_t>(body.size() + 32);
+    const auto count = static_cast<uint32_t>(items.size());
+    return apeHeaderOrFooter(size, count, true) + body + apeHeaderOrFooter(size, count, false);
+}
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "tagshifter-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr)
+        throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+RunResult runProgram(const std::vector<std::string>& args)
+{
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        throw std::runtime_error("pipe failed");
+    const pid_t child = fork();
+    if (child == 0) {
+        dup2(pipeEnds[1], STDOUT_FILENO);
+        const int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, STDERR_FILENO);
+        close(pipeEnds[0]);
+        std::vector<char*> argv;
+        std::string program = TAGSHIFTER_BINARY;
+        argv.push_back(program.data());
+        std::vector<std::string> copies(args);
+        for (std::string& arg : copies)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    close(pipeEnds[1]);
+    RunResult result;
+    char buffer[4096];
+    ssize_t got;
+    while ((got = read(pipeEnds[0], buffer, sizeof buffer)) > 0)
+        result.out.append(buffer, static_cast<size_t>(got));
+    close(pipeEnds[0]);
+    int waitStatus = 0;
+    waitpid(child, &waitStatus, 0);
+    result.status = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -WTERMSIG(waitStatus);
+    return result;
+}
+
+RunResult runInProcess(const std::vector<std::string>& args, const SaveFile& save)
+{
+    std::vector<std::string> copies{"tagshifter"};
+    copies.insert(copies.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : copies)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    optind = 0;  // a fresh parse for each run in this process
+    testing::internal::CaptureStdout();
+    RunResult result;
+    result.status = runTool(static_cast<int>(copies.size()), argv.data(), save);
+    result.out = testing::internal::GetCapturedStdout();
+    return result;
+}
+
+}  // namespace tagshifter::test
