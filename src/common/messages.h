@@ -2,10 +2,12 @@
 // message is written exactly once and printed only through "%s".
 #pragma once
 
+#include "tagshifter_version.h"
+
 namespace tagshifter::messages {
 
 inline constexpr char kProgramName[] = "tagshifter";
-inline constexpr char kVersion[] = "1.2.1";
+inline constexpr char kVersion[] = TAGSHIFTER_VERSION;  // from project() in CMake
 
 inline constexpr char kUsage[] =
     "Usage:\n"
