@@ -19,6 +19,7 @@
 #   TAGLIB2_MIRROR  Debian mirror URI (default: the one apt is set up with)
 #   TAGLIB2_ROOT    an unpacked TagLib 2 tree to use instead of downloading
 #   CXX             the C++ compiler (default: c++)
+#   TAGLIB2_SKIP_STATUS  exit status when the step is skipped (default: 0)
 #
 # Exit status: 0 when the sources compile, or when TagLib 2 could not be
 # downloaded (the step is then skipped, with a message saying so); 1 when a
@@ -38,7 +39,7 @@ say() {
 skip() {
     say "SKIPPED: $*"
     say "the TagLib 2 compile step did not run"
-    exit 0
+    exit "${TAGLIB2_SKIP_STATUS:-0}"
 }
 
 if [ -n "$build" ] && [ ! -d "$build" ]; then

@@ -3,6 +3,8 @@
 # control fields (name, version, Depends worked out from the program's
 # libraries) and its contents (paths, modes, a stripped program).
 # Usage: check_deb.sh SOURCE_DIR BUILD_DIR VERSION [CPACK]
+# With TAGSHIFTER_DEB_OUT set, the package is built into that folder and
+# kept there.
 set -u
 src=${1:?usage: check_deb.sh SOURCE_DIR BUILD_DIR VERSION [CPACK]}
 build=${2:?usage: check_deb.sh SOURCE_DIR BUILD_DIR VERSION [CPACK]}
@@ -25,17 +27,18 @@ fail() {
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-if ! "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/log" 2>&1; then
+out=${TAGSHIFTER_DEB_OUT:-$work/out}
+if ! "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$out" >"$work/log" 2>&1; then
     cat "$work/log"
     echo "FAIL: cpack -G DEB failed"
     exit 1
 fi
 
 arch=$(dpkg --print-architecture)
-deb=$work/out/tagshifter_${version}_$arch.deb
+deb=$out/tagshifter_${version}_$arch.deb
 if [ ! -f "$deb" ]; then
     echo "FAIL: cpack made no $(basename "$deb"); it made:"
-    ls "$work/out"
+    ls "$out"
     exit 1
 fi
 
