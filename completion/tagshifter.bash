@@ -50,7 +50,7 @@ _tagshifter_match()
 _tagshifter()
 {
     local words=("${COMP_WORDS[@]}") cword=$COMP_CWORD
-    local cur=${words[cword]-} prev word i start
+    local cur=${words[cword]-} prev i start
 
     # Bash splits "--opt=value" and "iso_8859-1:1987" at "=" and ":" into
     # several words; put the word under the cursor back together.
@@ -68,12 +68,12 @@ _tagshifter()
     prev=${words[start - 1]-}
 
     # After "--" every word is a file.
-    local only_files=
+    local only_files=''
     for ((i = 1; i < start; i++)); do
         [[ ${words[i]} == -- ]] && only_files=1
     done
 
-    local option= value= prefix=
+    local option='' value='' prefix=''
     if [[ -z $only_files ]]; then
         case $prev in
             -s | --source-encoding | -1 | --id3v1-encoding | -2 | --id3v2-encoding)
@@ -103,13 +103,12 @@ _tagshifter()
         local options='-h --help -v --version -s --source-encoding= -1
             --id3v1-encoding= -2 --id3v2-encoding= -p --preserve-unicode
             -w --preview -q --quiet'
-        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+        mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
         if [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *= ]]; then
             compopt -o nospace 2>/dev/null
         fi
     else
-        local IFS=$'\n'
-        COMPREPLY=($(compgen -f -- "$cur"))
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         compopt -o filenames 2>/dev/null
         return 0
     fi
