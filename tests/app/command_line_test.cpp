@@ -1,0 +1,174 @@
+// The command line: what each way of calling the tool prints and returns, and
+// the settings the options leave behind.
+#include "support/fixtures.h"
+
+#include "app/command_line.h"
+#include "common/messages.h"
+
+#include <gtest/gtest.h>
+
+#include <getopt.h>
+
+#include <sstream>
+
+namespace tagshifter::test {
+namespace {
+
+const std::string kUsageText =
+    "Usage:\n"
+    "  tagshifter [options] file1 file2 ...\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help                   This help\n"
+    "  -v, --version                Version information\n"
+    "  -s, --source-encoding=cp     Current encoding, required\n"
+    "  -1, --id3v1-encoding=t       Target encoding, can be 'none' or an ANSI code page\n"
+    "  -2, --id3v2-encoding=t       Target encoding, can be 'none', an ANSI code page or 'unicode'\n"
+    "  -p, --preserve-unicode       Try not to reencode unicode.\n"
+    "  -w, --preview                Do not modify the files, just show converted tags.\n"
+    "  -q, --quiet                  Do not report what files have been processed.\n"
+    "\n"
+    "To view available ANSI code pages, execute:\n"
+    "  iconv --list\n"
+    "\n"
+    "Important: use 'unicode' instead of utf-8 or utf-16\n"
+    "\n";
+// The two lines naming the rights holders are the tool's own wording.
+const std::string kVersionText = std::string("tagshifter 1.2.1\n") + messages::kVersionNotice;
+const std::string kNoSource = "Please specify source encoding.\n";
+const std::string kNoFiles = "No files are given.\n";
+const std::string kHint = "For help, type tagshifter --help.\n";
+
+struct RejectedCase {
+    std::vector<std::string> args;
+    std::string out;
+};
+
+// None of these reaches the file loop, so the operands need not exist.
+TEST(CommandLine, EveryRejectionPrintsItsMessagesAndEndsWithStatus1)
+{
+    const std::vector<RejectedCase> cases = {
+        {{}, kUsageText},
+        {{"-h"}, kUsageText},
+        {{"-s", "cp1251", "--help", "a.mp3"}, kUsageText},
+        {{"-v"}, kVersionText},
+        {{"--version", "a.mp3"}, kVersionText},
+        // Of -h and -v the first wins; an option error before either stands
+        // without a hint.
+        {{"-v", "-h"}, kVersionText},
+        {{"-h", "-v"}, kUsageText},
+        {{"-x", "-h"}, kUsageText},
+        {{"-d", "--version"}, kVersionText},
+        // Option errors: the source message is never added.
+        {{"-s", "cp1251", "-x", "a.mp3"}, kHint},
+        {{"-x", "a.mp3"}, kHint},
+        {{"a.mp3", "-s"}, kHint},
+        {{"-s", "cp1251", "--quiet=yes", "a.mp3"}, kHint},
+        {{"-s", "cp1251", "--pre", "a.mp3"}, kHint},
+        {{"-s", "cp1251", "-q", "-d", "-2", "unicode", "a.mp3"}, kHint},
+        {{"-d"}, kNoFiles + kHint},
+        {{"-x"}, kNoFiles + kHint},
+        {{"-s", "cp1251", "--bogus"}, kNoFiles + kHint},
+        // A missing or empty source encoding; an empty argument is an operand.
+        {{"a.mp3"}, kNoSource + kHint},
+        {{""}, kNoSource + kHint},
+        {{"-s", "", "a.mp3"}, kNoSource + kHint},
+        {{"-s", "cp1251", "--source-encoding=", "a.mp3"}, kNoSource + kHint},
+        {{"-q"}, kNoSource + kNoFiles + kHint},
+        {{"--"}, kNoSource + kNoFiles + kHint},
+        {{"-s", "cp1251"}, kNoFiles + kHint},
+        {{"--source-encoding", "cp1251", "--"}, kNoFiles + kHint},
+    };
+    for (const RejectedCase& c : cases) {
+        std::ostringstream trace;
+        for (const std::string& arg : c.args)
+            trace << '[' << arg << ']';
+        SCOPED_TRACE(trace.str());
+        const RunResult result = runProgram(c.args);
+        EXPECT_EQ(result.out, c.out);
+        EXPECT_EQ(result.status, 1);
+    }
+}
+
+TEST(CommandLine, UsageTextIsLaidOutInColumns)
+{
+    const std::string usage = runProgram({"--help"}).out;
+    ASSERT_EQ(usage.size(), 716u);
+    EXPECT_EQ(usage.find('\t'), std::string::npos);
+    std::istringstream lines(usage);
+    std::string line;
+    for (int number = 1; std::getline(lines, line); ++number) {
+        if (number < 5 || number > 12)
+            continue;
+        SCOPED_TRACE(line);
+        EXPECT_EQ(line.find_first_not_of(' ', line.find("  ", 2)), 31u);
+    }
+}
+
+TEST(CommandLine, ErrorOutputShowsTheMessageKind)
+{
+    TempDir dir;
+    // A constant message ends in its own newline: an empty line follows.
+    const std::string song = dir.file("song.mp3");
+    writeFile(song, id3v23Tag(textFrame("TIT2", kPrivetCp1251)) + mpegFrames(4));
+    EXPECT_EQ(runProgram({"-s", "no-such-code-page", song}).out, "Error: Cannot open source encoding.\n\n");
+    // A built message is one line, with the name as given.
+    const std::string missing = dir.file("%s%n%d 100%.mp3");
+    const RunResult result = runProgram({"-s", "cp1251", missing});
+    EXPECT_EQ(result.out, "Error: Cannot open file: " + missing + ".\n");
+    EXPECT_EQ(result.status, 1);
+    // An empty argument is a file operand like any other.
+    EXPECT_EQ(runProgram({"-s", "cp1251", song, ""}).out,
+              song + "...done\n" + "Error: Cannot open file: .\n");
+}
+
+// Reads the options as the tool does; the command line must be accepted.
+Settings readSettings(std::vector<std::string> args)
+{
+    args.insert(args.begin(), "tagshifter");
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    optind = 0;
+    Settings settings;
+    testing::internal::CaptureStdout();
+    const std::optional<int> status = readCommandLine(static_cast<int>(args.size()), argv.data(), settings);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(status.has_value()) << out;
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(std::vector<std::string>(argv.begin() + optind, argv.end() - 1),
+              std::vector<std::string>{"a.mp3"});
+    return settings;
+}
+
+TEST(CommandLine, SettingsTakeTheLastValueInLowerCase)
+{
+    const Settings defaults = readSettings({"-s", "x", "a.mp3"});
+    EXPECT_EQ(defaults.id3v1Encoding, "none");
+    EXPECT_EQ(defaults.id3v2Encoding, "none");
+    EXPECT_FALSE(defaults.preserveUnicode);
+    EXPECT_FALSE(defaults.previewOnly);
+    EXPECT_TRUE(defaults.reportProgress);
+
+    const Settings upper = readSettings({"-s", "CP1251", "-1", "None", "-2", "UNICODE", "-p", "-w", "-q", "a.mp3"});
+    EXPECT_EQ(upper.sourceEncoding, "cp1251");
+    EXPECT_EQ(upper.id3v1Encoding, "none");
+    EXPECT_EQ(upper.id3v2Encoding, "unicode");
+    EXPECT_TRUE(upper.preserveUnicode);
+    EXPECT_TRUE(upper.previewOnly);
+    EXPECT_FALSE(upper.reportProgress);
+
+    const Settings repeated = readSettings({"-s", "koi8-r", "--source-encoding=CP1251", "-2", "unicode",
+                                            "--id3v2-encoding", "KOI8-U", "-1", "cp1251", "-1", "", "a.mp3"});
+    EXPECT_EQ(repeated.sourceEncoding, "cp1251");
+    EXPECT_EQ(repeated.id3v2Encoding, "koi8-u");
+    EXPECT_EQ(repeated.id3v1Encoding, "");  // empty, which is not "none"
+
+    // Only A-Z change: no trimming, and bytes from 0x80 up stay.
+    const Settings raw = readSettings({"-s", " ISO_8859-5\xC0\xDE ", "a.mp3"});
+    EXPECT_EQ(raw.sourceEncoding, " iso_8859-5\xC0\xDE ");
+}
+
+}  // namespace
+}  // namespace tagshifter::test

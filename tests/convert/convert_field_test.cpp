@@ -1,0 +1,174 @@
+// Converting one field: the preserve-unicode rule, the string type each
+// target tag gets, and the order and independence of the two target steps.
+#include "convert/tag_converter.h"
+
+#include "support/fixtures.h"
+
+#include <taglib/id3v1tag.h>
+#include <taglib/id3v2tag.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tagshifter::test {
+namespace {
+
+using Codes = std::vector<unsigned>;
+
+TagLib::String latin1(const std::string& bytes)
+{
+    return TagLib::String(bytes, TagLib::String::Latin1);
+}
+
+TagLib::String fromCodes(const Codes& codes)
+{
+    return TagLib::String(TagLib::wstring(codes.begin(), codes.end()));
+}
+
+Codes codesOf(const TagLib::String& text)
+{
+    return Codes(text.begin(), text.end());
+}
+
+const Codes kPrivetRead = {207, 240, 232, 226, 229, 242};  // cp1251 bytes read as Latin-1
+const Codes kPrivet = {0x41F, 0x440, 0x438, 0x432, 0x435, 0x442};
+
+// Tags that log every title they are given, to show the order of the steps.
+template <class Base>
+class RecordingTag : public Base {
+public:
+    RecordingTag(const char* name, std::vector<std::string>& log) : name_(name), log_(log) {}
+    void setTitle(const TagLib::String& s) override
+    {
+        log_.push_back(name_ + ":" + s.to8Bit(true));
+        Base::setTitle(s);
+    }
+
+private:
+    std::string name_;
+    std::vector<std::string>& log_;
+};
+
+class ConvertFieldTest : public testing::Test {
+protected:
+    std::unique_ptr<TagConverter> converter(const std::string& source, const std::string& id3v1,
+                                            const std::string& id3v2, bool preserve = false)
+    {
+        return std::make_unique<TagConverter>(source, id3v1, id3v2, &v1, &v2, preserve);
+    }
+
+    void fillWithOld()
+    {
+        v1.setTitle("old");
+        v2.setTitle("old");
+    }
+
+    static void expectEncodingError(TagConverter& converter, const TagLib::String& value)
+    {
+        try {
+            converter.convertField(value, &TagLib::Tag::setTitle);
+            ADD_FAILURE() << "the value was accepted";
+        } catch (const char* message) {
+            EXPECT_STREQ(message, "Error during encoding.\n");
+        }
+    }
+
+    TagLib::ID3v1::Tag v1;
+    TagLib::ID3v2::Tag v2;
+};
+
+TEST_F(ConvertFieldTest, Utf8TextFollowsThePreserveUnicodeRule)
+{
+    const struct { const char* source; bool preserve; Codes value; std::string utf8; } cases[] = {
+        // With -p: recoded only when more than half the characters are 128..255
+        // and none is 256 or more.
+        {"utf-16le", true, {72, 105, 33, 33}, "Hi!!"},
+        {"cp1251", true, {67, 97, 102, 233}, "Caf\xC3\xA9"},
+        {"cp1251", true, kPrivetRead, kPrivetUtf8},
+        {"cp1251", true, {65, 98, 192, 193}, "Ab\xC3\x80\xC3\x81"},
+        {"cp1251", true, {65, 192, 193}, "A\xD0\x90\xD0\x91"},
+        {"cp1251", true, {65, 128, 255}, "A\xD0\x82\xD1\x8F"},
+        {"cp1251", true, {127, 65, 128, 255}, "\x7F" "A\xC2\x80\xC3\xBF"},
+        {"cp1251", true, {207, 240, 937}, "\xC3\x8F\xC3\xB0\xCE\xA9"},
+        {"cp1251", true, {207, 240, 256}, "\xC3\x8F\xC3\xB0\xC4\x80"},
+        {"cp1251", true, {207, 240, 232, 226, 229, 242, 937}, "\xC3\x8F\xC3\xB0\xC3\xA8\xC3\xA2\xC3\xA5\xC3\xB2\xCE\xA9"},
+        {"cp1251", true, {}, ""},
+        // Without -p every value is recoded from the source code page.
+        {"utf-16le", false, {72, 105, 33, 33}, "\xE6\xA5\x88\xE2\x84\xA1"},
+        {"cp1251", false, {67, 97, 102, 233}, "Caf\xD0\xB9"},
+        {"cp1251", false, {65, 98, 192, 193}, "Ab\xD0\x90\xD0\x91"},
+        {"cp1251", false, kPrivetRead, kPrivetUtf8},
+        {"cp1251", false, {}, ""},
+        // A "unicode" source takes the characters as they are, -p or not.
+        {"unicode", true, kPrivetRead, "\xC3\x8F\xC3\xB0\xC3\xA8\xC3\xA2\xC3\xA5\xC3\xB2"},
+        {"unicode", true, kPrivet, kPrivetUtf8},
+        {"unicode", false, {65, 192, 937}, "A\xC3\x80\xCE\xA9"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.source << (c.preserve ? " -p " : " ")
+                                        << testing::PrintToString(c.value));
+        // A UTF-8 ID3v2 target shows the UTF-8 text of the field unchanged.
+        converter(c.source, "none", "unicode", c.preserve)->convertField(fromCodes(c.value), &TagLib::Tag::setTitle);
+        EXPECT_EQ(v2.title().to8Bit(true), c.utf8);
+    }
+}
+
+TEST_F(ConvertFieldTest, EachTargetGetsItsStringType)
+{
+    const struct { const char *id3v1, *id3v2; Codes id3v1Title, id3v2Title; } cases[] = {
+        // Code page bytes travel one per character; only "unicode" decodes.
+        {"koi8-r", "cp1251", codesOf(latin1(kPrivetKoi8r)), kPrivetRead},
+        {"utf-8", "utf-8", codesOf(latin1(kPrivetUtf8)), codesOf(latin1(kPrivetUtf8))},
+        {"cp1251", "unicode", kPrivetRead, kPrivet},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.id3v1 << " / " << c.id3v2);
+        converter("cp1251", c.id3v1, c.id3v2)->convertField(latin1(kPrivetCp1251), &TagLib::Tag::setTitle);
+        EXPECT_EQ(codesOf(v1.title()), c.id3v1Title);
+        EXPECT_EQ(codesOf(v2.title()), c.id3v2Title);
+    }
+}
+
+TEST_F(ConvertFieldTest, Id3v1IsSetFirstAndBothStartFromTheUtf8Text)
+{
+    std::vector<std::string> log;
+    RecordingTag<TagLib::ID3v1::Tag> recV1("id3v1", log);
+    RecordingTag<TagLib::ID3v2::Tag> recV2("id3v2", log);
+    TagConverter convert("cp1251", "cp1251", "unicode", &recV1, &recV2, false);
+    convert.convertField(latin1(kPrivetCp1251), &TagLib::Tag::setTitle);
+    convert.convertField(TagLib::String(), &TagLib::Tag::setTitle);  // empty values are set too
+    EXPECT_EQ(log, (std::vector<std::string>{"id3v1:\xC3\x8F\xC3\xB0\xC3\xA8\xC3\xA2\xC3\xA5\xC3\xB2",
+                                             "id3v2:" + kPrivetUtf8, "id3v1:", "id3v2:"}));
+
+    // An ID3v1 code page without Cyrillic transliterates; ID3v2 still gets
+    // the letters, so it did not start from the ID3v1 text.
+    converter("cp1251", "ascii//translit", "unicode")->convertField(latin1(kPrivetCp1251), &TagLib::Tag::setTitle);
+    EXPECT_EQ(codesOf(v2.title()), kPrivet);
+    EXPECT_FALSE(v1.title().isEmpty());
+    for (const unsigned code : codesOf(v1.title()))
+        EXPECT_LT(code, 128u);
+}
+
+TEST_F(ConvertFieldTest, WithoutTargetsTheSourceStepStillRuns)
+{
+    fillWithOld();
+    const auto convert = converter("cp1251", "none", "none");
+    convert->convertField(latin1(kPrivetCp1251), &TagLib::Tag::setTitle);
+    expectEncodingError(*convert, latin1("\x98"));  // a byte cp1251 leaves undefined
+    EXPECT_EQ(v1.title(), "old");
+    EXPECT_EQ(v2.title(), "old");
+}
+
+TEST_F(ConvertFieldTest, FailingId3v2StepLeavesId3v1Set)
+{
+    fillWithOld();
+    expectEncodingError(*converter("cp1251", "cp1251", "ascii"), latin1(kPrivetCp1251));
+    EXPECT_EQ(codesOf(v1.title()), kPrivetRead);
+    EXPECT_EQ(v2.title(), "old");
+}
+
+}  // namespace
+}  // namespace tagshifter::test
