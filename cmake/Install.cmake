@@ -36,3 +36,8 @@ install(FILES ${TAGSHIFTER_MANPAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/completion/tagshifter.bash
   DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
   RENAME tagshifter)
+
+# The licence, where Debian looks for a package's copyright notice.
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE
+  DESTINATION ${CMAKE_INSTALL_DOCDIR}
+  RENAME copyright)

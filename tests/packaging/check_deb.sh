@@ -97,28 +97,32 @@ else
     fail "the built program does not link to TagLib"
 fi
 
-# Contents: the three files under /usr, owned by root, with the usual modes.
+# Contents: the four files under /usr, owned by root, with the usual modes.
 dpkg-deb -c "$deb" >"$work/contents"
 awk '{ print $1, $2, $6 }' "$work/contents" >"$work/listing"
 for entry in \
     "-rwxr-xr-x root/root ./usr/bin/tagshifter" \
     "-rw-r--r-- root/root ./usr/share/man/man1/tagshifter.1.gz" \
-    "-rw-r--r-- root/root ./usr/share/bash-completion/completions/tagshifter"; do
+    "-rw-r--r-- root/root ./usr/share/bash-completion/completions/tagshifter" \
+    "-rw-r--r-- root/root ./usr/share/doc/tagshifter/copyright"; do
     grep -qxF -- "$entry" "$work/listing" || fail "the package lacks '$entry'"
 done
-if grep -v '^d' "$work/listing" | grep -vqE ' \./usr/(bin/tagshifter|share/man/man1/tagshifter\.1\.gz|share/bash-completion/completions/tagshifter)$'; then
+if grep -v '^d' "$work/listing" | grep -vqE ' \./usr/(bin/tagshifter|share/man/man1/tagshifter\.1\.gz|share/bash-completion/completions/tagshifter|share/doc/tagshifter/copyright)$'; then
     fail "the package holds more files than expected:"
     grep -v '^d' "$work/listing"
 fi
 grep '^d' "$work/listing" | grep -vq '^drwxr-xr-x root/root ' && fail "a directory is not drwxr-xr-x root/root"
 
-# Unpacked: a stripped program, a valid manual page, the completion as is.
+# Unpacked: a stripped program, a valid manual page, the completion and
+# the licence as they are.
 dpkg-deb -x "$deb" "$work/root"
 file "$work/root/usr/bin/tagshifter" | grep -q ', stripped' || fail "the packaged program is not stripped"
 gzip -dc "$work/root/usr/share/man/man1/tagshifter.1.gz" | cmp -s - "$src/doc/tagshifter.1" ||
     fail "the packaged manual page is not doc/tagshifter.1"
 cmp -s "$work/root/usr/share/bash-completion/completions/tagshifter" "$src/completion/tagshifter.bash" ||
     fail "the packaged completion is not completion/tagshifter.bash"
+cmp -s "$work/root/usr/share/doc/tagshifter/copyright" "$src/LICENSE" ||
+    fail "the packaged copyright file is not LICENSE"
 first=$("$work/root/usr/bin/tagshifter" --version | sed -n 1p)
 [ "$first" = "tagshifter $version" ] || fail "the packaged program prints '$first'"
 

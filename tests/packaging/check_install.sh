@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs a built tree into a scratch DESTDIR with prefix /usr and checks
 # what lands there: the program (which runs and prints the project's
-# version), the manual page and the bash completion, and nothing else.
+# version), the manual page, the bash completion and the licence, and
+# nothing else.
 # Usage: check_install.sh SOURCE_DIR BUILD_DIR VERSION
 set -u
 src=${1:?usage: check_install.sh SOURCE_DIR BUILD_DIR VERSION}
@@ -27,6 +28,7 @@ fi
 
 bin=usr/bin/tagshifter
 completion=usr/share/bash-completion/completions/tagshifter
+copyright=usr/share/doc/tagshifter/copyright
 if [ -e "$root/usr/share/man/man1/tagshifter.1.gz" ]; then
     man=usr/share/man/man1/tagshifter.1.gz
 else
@@ -35,7 +37,7 @@ fi
 
 # Exactly these files, nothing more.
 (cd "$root" && find . ! -type d | sed 's,^\./,,' | LC_ALL=C sort) >"$work/files"
-printf '%s\n' "$bin" "$completion" "$man" | LC_ALL=C sort >"$work/expected"
+printf '%s\n' "$bin" "$completion" "$man" "$copyright" | LC_ALL=C sort >"$work/expected"
 if ! cmp -s "$work/files" "$work/expected"; then
     fail "installed files differ from what is expected (- expected, + installed):"
     diff -u "$work/expected" "$work/files" | sed -n '3,$p'
@@ -69,9 +71,10 @@ case $man in
 esac
 cmp -s "$root/$completion" "$src/completion/tagshifter.bash" ||
     fail "$completion is not completion/tagshifter.bash"
+cmp -s "$root/$copyright" "$src/LICENSE" || fail "$copyright is not LICENSE"
 
 # Modes: files readable by all, directories searchable by all.
-for file in "$man" "$completion"; do
+for file in "$man" "$completion" "$copyright"; do
     [ -f "$root/$file" ] || continue
     mode=$(stat -c %a "$root/$file")
     [ "$mode" = 644 ] || fail "$file has mode $mode, not 644"
