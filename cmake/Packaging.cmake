@@ -2,7 +2,7 @@
 # Included at the end of the top-level CMakeLists.txt, after every target.
 include(${CMAKE_CURRENT_LIST_DIR}/Install.cmake)
 
-set(TAGSHIFTER_MAINTAINER "tagshifter maintainers <maintainers@tagshifter.invalid>"
+set(TAGSHIFTER_MAINTAINER "the tagshifter authors <maintainers@users.noreply.c-seed-075935c4.example>"
   CACHE STRING "Maintainer named in the Debian package")
 
 set(CPACK_PACKAGE_NAME tagshifter)
