@@ -174,6 +174,33 @@ def main():
             growth[c] = med[("c4000", c)] / med[("c500", c)]
             print(f"  {c}: {growth[c]:.2f}")
         print(f"  tagshifter's growth / floor's growth: {growth['tagshifter'] / growth['floor']:.3f}")
+    if "a" in keys and "a-pad2k" in keys:
+        n = len(names["a"])
+        print()
+        print("the 2 KiB padding of (a-pad2k), extra time per file over (a):")
+        for c in ("tagshifter", "floor", "peer"):
+            extra = (med[("a-pad2k", c)] - med[("a", c)]) / n * 1e6
+            print(f"  {c}: {extra:+.0f} us ({med[('a-pad2k', c)] / med[('a', c)] - 1:+.0%})")
+
+    print()
+    print("goals:")
+    ts_rss = [max(rss[(k, "tagshifter")]) for k in keys]
+    checks = [(f"tagshifter/floor <= 1.10 on {k}", med[(k, "tagshifter")] / med[(k, "floor")] <= 1.10)
+              for k in keys]
+    if "a" in keys:
+        checks.append(("tagshifter/peer <= 0.40 on a",
+                       med[("a", "tagshifter")] / med[("a", "peer")] <= 0.40))
+    if "b" in keys:
+        checks.append(("tagshifter/peer <= 0.15 on b",
+                       med[("b", "tagshifter")] / med[("b", "peer")] <= 0.15))
+    if "c500" in keys and "c4000" in keys:
+        checks.append(("growth c4000/c500 within 10% of the floor's",
+                       abs(growth["tagshifter"] / growth["floor"] - 1) <= 0.10))
+        checks.append(("peak RSS flat: c4000 within 1 MiB of c500",
+                       max(rss[("c4000", "tagshifter")]) - max(rss[("c500", "tagshifter")]) <= 1.0))
+    checks.append(("peak RSS below 16 MiB", max(ts_rss) < 16.0))
+    for text, ok in checks:
+        print(f"  {'met    ' if ok else 'NOT met'}  {text}")
     print()
     print(f"raw figures: {os.path.join(args.workdir, 'raw.csv')}")
 

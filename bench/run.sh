@@ -2,7 +2,7 @@
 # Benchmarks tagshifter against the peer tool (mid3iconv) and a minimal TagLib
 # program (bench/floor.cpp) on files it makes itself, and prints a table.
 #
-#   bench/run.sh            the full set: about 15 minutes on 2 cores
+#   bench/run.sh            the full set, 5 rounds: about 3 minutes on 2 cores
 #   bench/run.sh --quick    a tiny set, one round: proves the bench still runs
 #   bench/run.sh --rounds 7 --only a,b --workdir /tmp/x
 #
