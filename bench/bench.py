@@ -27,6 +27,7 @@ FULL = [
     ("a", 2000, 96, 512, 0, "40 KB files, 512 bytes of padding: the converted tag fits"),
     ("a-pad2k", 2000, 96, 2048, 0, "as (a) with 2 KiB of padding: TagLib cuts it to 1 KiB, rewrites the file"),
     ("b", 30, 12000, 2048, 3, "5 MB files; every 3rd has no padding, its tag outgrows it"),
+    ("b-fit", 20, 12000, 2048, 0, "as (b), every tag fits its padding: nothing is rewritten"),
     ("c500", 500, 96, 512, 0, "as (a), to see how cost grows with the number of files"),
     ("c4000", 4000, 96, 512, 0, "as (a), to see how cost grows with the number of files"),
 ]
@@ -34,6 +35,7 @@ QUICK = [
     ("a", 40, 96, 512, 0, FULL[0][5]),
     ("a-pad2k", 40, 96, 2048, 0, FULL[1][5]),
     ("b", 3, 1200, 2048, 3, "500 KB files; every 3rd has no padding, its tag outgrows it"),
+    ("b-fit", 2, 1200, 2048, 0, "as (b), every tag fits its padding: nothing is rewritten"),
     ("c500", 10, 96, 512, 0, FULL[3][5]),
     ("c4000", 80, 96, 512, 0, FULL[4][5]),
 ]
