@@ -158,7 +158,7 @@ def main():
     for w in workloads:
         n = len(names[w[0]])
         ts, fl, pe = (med[(w[0], c)] for c in ("tagshifter", "floor", "peer"))
-        print(f"| {w[0]} | {n} | {sizes[w[0]] / 1e6:.0f} | {ts:.3f} | {fl:.3f} | {pe:.3f} "
+        print(f"| {w[0]} | {n} | {sizes[w[0]] / 1e6:.0f} | {ts:.4f} | {fl:.4f} | {pe:.4f} "
               f"| {ts / fl:.2f} | {ts / pe:.2f} | {n / ts:.0f} | {n / fl:.0f} | {n / pe:.0f} "
               f"| {max(rss[(w[0], 'tagshifter')]):.1f} | {max(rss[(w[0], 'floor')]):.1f} "
               f"| {max(rss[(w[0], 'peer')]):.1f} |")
