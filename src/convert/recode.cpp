@@ -6,11 +6,12 @@
 
 namespace tagshifter {
 
-std::string recodeThrough(iconv_t conversion, std::string input, IconvCall call)
+std::string recodeThrough(iconv_t conversion, const std::string& input, IconvCall call)
 {
     std::string result;
     char buffer[kRecodeBufferSize];
-    char* in = input.data();
+    // iconv(3) takes a char** for the input but only reads through it.
+    char* in = const_cast<char*>(input.data());
     size_t inLeft = input.size();
 
     while (inLeft > 0) {

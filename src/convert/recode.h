@@ -18,6 +18,6 @@ inline constexpr size_t kRecodeBufferSize = 1024;
 // 1024-byte buffer, then flushes the conversion back to its initial state.
 // Throws the constant message "Error during encoding.\n" on any failure and
 // hands back no partial text.
-std::string recodeThrough(iconv_t conversion, std::string input, IconvCall call);
+std::string recodeThrough(iconv_t conversion, const std::string& input, IconvCall call);
 
 }  // namespace tagshifter

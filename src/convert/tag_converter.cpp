@@ -53,9 +53,9 @@ TagConverter::~TagConverter()
     utf8ToId3v2.close();
 }
 
-std::string TagConverter::recodeString(Conversion& conversion, std::string input)
+std::string TagConverter::recodeString(Conversion& conversion, const std::string& input)
 {
-    return recodeThrough(conversion.descriptor(), std::move(input), ::iconv);
+    return recodeThrough(conversion.descriptor(), input, ::iconv);
 }
 
 }  // namespace tagshifter

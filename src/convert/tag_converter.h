@@ -30,7 +30,7 @@ public:
     TagConverter& operator=(const TagConverter&) = delete;
 
     // Recodes `input` through `conversion`; throws "Error during encoding.\n".
-    static std::string recodeString(Conversion& conversion, std::string input);
+    static std::string recodeString(Conversion& conversion, const std::string& input);
 
     // Makes the UTF-8 text of one field and sets it, recoded for each enabled
     // target, on the ID3v1 tag and then on the ID3v2 tag.

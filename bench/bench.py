@@ -1,0 +1,211 @@
+#!/usr/bin/python3
+"""Times tagshifter against the peer tool and the TagLib floor.
+
+Run through bench/run.sh, which builds the two programs and checks the peer.
+For each workload the pristine files are made once (make_fixtures.py); every
+timed run gets a fresh copy of them, made and synced to disk before the clock
+starts. Contenders take turns in an order that rotates each round, and the
+table shows the median wall time over the rounds. Peak RSS is the child's own
+(wait4), so the copy and this script are not counted.
+"""
+
+import argparse
+import csv
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PYTHON = "/usr/bin/python3"
+
+# name, files, MPEG frames per file (417 bytes each), ID3v2 padding,
+# every Nth file without padding (0: none), what it shows
+FULL = [
+    ("a", 2000, 96, 512, 0, "40 KB files, 512 bytes of padding: the converted tag fits"),
+    ("a-pad2k", 2000, 96, 2048, 0, "as (a) with 2 KiB of padding: TagLib cuts it to 1 KiB, rewrites the file"),
+    ("b", 30, 12000, 2048, 3, "5 MB files; every 3rd has no padding, its tag outgrows it"),
+    ("b-fit", 20, 12000, 2048, 0, "as (b), every tag fits its padding: nothing is rewritten"),
+    ("c500", 500, 96, 512, 0, "as (a), to see how cost grows with the number of files"),
+    ("c4000", 4000, 96, 512, 0, "as (a), to see how cost grows with the number of files"),
+]
+QUICK = [
+    ("a", 40, 96, 512, 0, FULL[0][5]),
+    ("a-pad2k", 40, 96, 2048, 0, FULL[1][5]),
+    ("b", 3, 1200, 2048, 3, "500 KB files; every 3rd has no padding, its tag outgrows it"),
+    ("b-fit", 2, 1200, 2048, 0, "as (b), every tag fits its padding: nothing is rewritten"),
+    ("c500", 10, 96, 512, 0, FULL[3][5]),
+    ("c4000", 80, 96, 512, 0, FULL[4][5]),
+]
+
+
+def contenders(args):
+    return [
+        ("tagshifter", [args.tagshifter, "-q", "-s", "cp1251", "-1", "cp1251", "-2", "unicode"]),
+        ("floor", [args.floor]),
+        ("peer", [args.peer, "-q", "-e", "cp1251"]),
+    ]
+
+
+def make_pristine(root, workload):
+    name, count, frames, padding, tight, _ = workload
+    directory = os.path.join(root, "pristine", name)
+    stamp = os.path.join(directory, ".made")
+    recipe = f"{count} {frames} {padding} {tight}\n"
+    if os.path.exists(stamp) and open(stamp).read() == recipe:
+        return directory
+    shutil.rmtree(directory, ignore_errors=True)
+    subprocess.run([PYTHON, os.path.join(HERE, "make_fixtures.py"), directory, str(count),
+                    str(frames), str(padding), "--tight-every", str(tight)], check=True)
+    with open(stamp, "w") as out:
+        out.write(recipe)
+    return directory
+
+
+def mp3_names(directory):
+    return sorted(n for n in os.listdir(directory) if n.endswith(".mp3"))
+
+
+def fresh_copy(pristine, target):
+    shutil.rmtree(target, ignore_errors=True)
+    subprocess.run(["cp", "-r", pristine, target], check=True)
+    os.unlink(os.path.join(target, ".made"))
+    os.sync()
+
+
+def timed_run(command, cwd, log):
+    with open(log, "w") as out:
+        start = time.perf_counter()
+        child = subprocess.Popen(command, cwd=cwd, stdin=subprocess.DEVNULL, stdout=out,
+                                 stderr=subprocess.STDOUT)
+        _, status, usage = os.wait4(child.pid, 0)
+        wall = time.perf_counter() - start
+    child.returncode = os.waitstatus_to_exitcode(status)
+    return wall, usage.ru_maxrss / 1024.0, child.returncode
+
+
+def check_written(directory, names):
+    """Every contender writes ID3v2.4: a file still at 2.3 was not saved."""
+    for name in (names[0], names[-1]):
+        with open(os.path.join(directory, name), "rb") as f:
+            head = f.read(4)
+        if head[:3] != b"ID3" or head[3] != 4:
+            return f"{name} still has ID3v2.{head[3]}"
+    return None
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--tagshifter", required=True)
+    parser.add_argument("--floor", required=True)
+    parser.add_argument("--peer", default="/usr/bin/mid3iconv")
+    parser.add_argument("--workdir", required=True)
+    parser.add_argument("--rounds", type=int, default=5)
+    parser.add_argument("--quick", action="store_true")
+    parser.add_argument("--only", default="", help="comma-separated workload names")
+    args = parser.parse_args()
+
+    workloads = QUICK if args.quick else FULL
+    if args.only:
+        wanted = args.only.split(",")
+        workloads = [w for w in workloads if w[0] in wanted]
+    players = contenders(args)
+    os.makedirs(args.workdir, exist_ok=True)
+
+    pristine = {}
+    for w in workloads:
+        pristine[w[0]] = make_pristine(args.workdir, w)
+    names = {w[0]: mp3_names(pristine[w[0]]) for w in workloads}
+    sizes = {w[0]: sum(os.path.getsize(os.path.join(pristine[w[0]], n)) for n in names[w[0]])
+             for w in workloads}
+
+    times = {(w[0], p[0]): [] for w in workloads for p in players}
+    rss = {(w[0], p[0]): [] for w in workloads for p in players}
+    raw = []
+    run_dir = os.path.join(args.workdir, "run")
+    log = os.path.join(args.workdir, "last-run.log")
+    started = time.time()
+    for r in range(args.rounds):
+        for i, w in enumerate(workloads):
+            shift = (r + i) % len(players)
+            for label, command in players[shift:] + players[:shift]:
+                fresh_copy(pristine[w[0]], run_dir)
+                wall, peak, code = timed_run(command + names[w[0]], run_dir, log)
+                problem = check_written(run_dir, names[w[0]]) if code == 0 else f"exit status {code}"
+                if problem:
+                    sys.stdout.write(open(log, errors="replace").read()[:2000])
+                    sys.exit(f"{label} on {w[0]}: {problem}")
+                times[(w[0], label)].append(wall)
+                rss[(w[0], label)].append(peak)
+                raw.append((r + 1, w[0], label, f"{wall:.4f}", f"{peak:.1f}"))
+        print(f"round {r + 1}/{args.rounds} done ({time.time() - started:.0f} s)",
+              file=sys.stderr, flush=True)
+    shutil.rmtree(run_dir, ignore_errors=True)
+
+    with open(os.path.join(args.workdir, "raw.csv"), "w", newline="") as out:
+        writer = csv.writer(out)
+        writer.writerow(["round", "workload", "contender", "wall_s", "peak_rss_mib"])
+        writer.writerows(raw)
+
+    med = {key: statistics.median(v) for key, v in times.items()}
+    print(f"median of {args.rounds} round(s); wall seconds; peak RSS is the largest seen")
+    print()
+    print("| workload | files | MB | tagshifter s | floor s | peer s | ts/floor | ts/peer "
+          "| ts files/s | floor files/s | peer files/s | ts peak RSS MiB | floor RSS | peer RSS |")
+    print("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|")
+    for w in workloads:
+        n = len(names[w[0]])
+        ts, fl, pe = (med[(w[0], c)] for c in ("tagshifter", "floor", "peer"))
+        print(f"| {w[0]} | {n} | {sizes[w[0]] / 1e6:.0f} | {ts:.4f} | {fl:.4f} | {pe:.4f} "
+              f"| {ts / fl:.2f} | {ts / pe:.2f} | {n / ts:.0f} | {n / fl:.0f} | {n / pe:.0f} "
+              f"| {max(rss[(w[0], 'tagshifter')]):.1f} | {max(rss[(w[0], 'floor')]):.1f} "
+              f"| {max(rss[(w[0], 'peer')]):.1f} |")
+    print()
+    for w in workloads:
+        print(f"  {w[0]}: {w[5]}")
+    keys = [w[0] for w in workloads]
+    if "c500" in keys and "c4000" in keys:
+        small, large = len(names["c500"]), len(names["c4000"])
+        print()
+        print(f"growth, time for {large} files / time for {small} files "
+              f"(x{large / small:.0f} the files):")
+        growth = {}
+        for c in ("tagshifter", "floor", "peer"):
+            growth[c] = med[("c4000", c)] / med[("c500", c)]
+            print(f"  {c}: {growth[c]:.2f}")
+        print(f"  tagshifter's growth / floor's growth: {growth['tagshifter'] / growth['floor']:.3f}")
+    if "a" in keys and "a-pad2k" in keys:
+        n = len(names["a"])
+        print()
+        print("the 2 KiB padding of (a-pad2k), extra time per file over (a):")
+        for c in ("tagshifter", "floor", "peer"):
+            extra = (med[("a-pad2k", c)] - med[("a", c)]) / n * 1e6
+            print(f"  {c}: {extra:+.0f} us ({med[('a-pad2k', c)] / med[('a', c)] - 1:+.0%})")
+
+    print()
+    print("goals:")
+    ts_rss = [max(rss[(k, "tagshifter")]) for k in keys]
+    checks = [(f"tagshifter/floor <= 1.10 on {k}", med[(k, "tagshifter")] / med[(k, "floor")] <= 1.10)
+              for k in keys]
+    if "a" in keys:
+        checks.append(("tagshifter/peer <= 0.40 on a",
+                       med[("a", "tagshifter")] / med[("a", "peer")] <= 0.40))
+    if "b" in keys:
+        checks.append(("tagshifter/peer <= 0.15 on b",
+                       med[("b", "tagshifter")] / med[("b", "peer")] <= 0.15))
+    if "c500" in keys and "c4000" in keys:
+        checks.append(("growth c4000/c500 within 10% of the floor's",
+                       abs(growth["tagshifter"] / growth["floor"] - 1) <= 0.10))
+        checks.append(("peak RSS flat: c4000 within 1 MiB of c500",
+                       max(rss[("c4000", "tagshifter")]) - max(rss[("c500", "tagshifter")]) <= 1.0))
+    checks.append(("peak RSS below 16 MiB", max(ts_rss) < 16.0))
+    for text, ok in checks:
+        print(f"  {'met    ' if ok else 'NOT met'}  {text}")
+    print()
+    print(f"raw figures: {os.path.join(args.workdir, 'raw.csv')}")
+
+
+if __name__ == "__main__":
+    main()
