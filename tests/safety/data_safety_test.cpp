@@ -257,6 +257,27 @@ TEST(ByteLevelReader, FindsThePartsOfEveryLayout)
     const std::string ape = mpegFrames(2) + apeTag({{"Title", "x"}});
     EXPECT_TRUE(locateParts(ape).hasApe);
     EXPECT_EQ(audioBytes(ape), mpegFrames(2));
+    // Garbage before a tag that comes before the first frame: both kept apart.
+    const std::string tag = id3v23Tag(textFrame("TIT2", "x"), 4);
+    const std::string embedded = std::string(100, 'g') + tag + mpegFrames(3);
+    EXPECT_EQ(locateParts(embedded).tagBegin, 100u);
+    EXPECT_EQ(audioBytes(embedded), std::string(100, 'g') + mpegFrames(3));
+    // "ID3" inside the audio is audio.
+    const std::string late = mpegFrames(3) + tag + mpegFrames(3);
+    EXPECT_FALSE(locateParts(late).hasId3v2);
+    EXPECT_EQ(audioBytes(late), late);
+    // A second tag right behind the first belongs to it.
+    EXPECT_EQ(audioBytes(tag + tag + mpegFrames(3)), mpegFrames(3));
+    // Size bytes that are not sync-safe: a tag of 10 bytes.
+    std::string broken = tag + mpegFrames(3);
+    broken[8] = '\x80';
+    EXPECT_EQ(locateParts(broken).audioBegin, 10u);
+    // An APE footer claiming more than there is is no tag.
+    std::string greedy = mpegFrames(2) + apeTag({{"Title", "x"}});
+    greedy[greedy.size() - 17] = '\x7F';
+    EXPECT_FALSE(locateParts(greedy).hasApe);
+    EXPECT_EQ(firstMpegFrame(std::string(7, 'z') + mpegFrames(2)), 7u);
+    EXPECT_EQ(firstMpegFrame(mpegFrames(1)), std::string::npos);  // no second header to match
     const std::string v1 = mpegFrames(2) + id3v1Block("t", "a", "b");
     EXPECT_EQ(readId3v1(v1)->title, "t");
     EXPECT_EQ(audioBytes(v1), mpegFrames(2));

@@ -71,6 +71,49 @@ std::optional<Id3v2Header> id3v2Header(const std::string& file)
     return header;
 }
 
+// The bytes an ID3v2 tag starting at `at` covers: header, body and footer.
+// Size bytes that are not sync-safe make a tag of the header alone.
+size_t id3v2TagSpan(const std::string& file, size_t at)
+{
+    if (at + 10 > file.size())
+        return file.size() - at;
+    const auto size = syncSafeAt(file, at + 6);
+    if (!size)
+        return 10;
+    return 10 + static_cast<size_t>(*size) + ((byteAt(file, at + 5) & 0x10) != 0 ? 10 : 0);
+}
+
+// The length of the MPEG audio frame whose header starts at `at`, or 0 when
+// no valid header starts there.
+size_t mpegFrameLength(const std::string& bytes, size_t at)
+{
+    static const uint16_t kBitrates[2][3][16] = {
+        {{0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0},
+         {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},
+         {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0}},
+        {{0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},
+         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},
+         {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0}}};
+    static const uint32_t kRates[3] = {44100, 48000, 32000};
+    if (at + 4 > bytes.size() || byteAt(bytes, at) != 0xFF || (byteAt(bytes, at + 1) & 0xE0) != 0xE0)
+        return 0;
+    const int version = (byteAt(bytes, at + 1) >> 3) & 3;  // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5
+    const int layer = 4 - ((byteAt(bytes, at + 1) >> 1) & 3);
+    const int bitrateIndex = byteAt(bytes, at + 2) >> 4;
+    const int rateIndex = (byteAt(bytes, at + 2) >> 2) & 3;
+    if (version == 1 || layer == 4 || rateIndex == 3)
+        return 0;
+    const uint32_t bitrate = kBitrates[version == 3 ? 0 : 1][layer - 1][bitrateIndex] * 1000u;
+    if (bitrate == 0)
+        return 0;
+    const uint32_t rate = kRates[rateIndex] >> (version == 3 ? 0 : version == 2 ? 1 : 2);
+    const uint32_t padding = (byteAt(bytes, at + 2) >> 1) & 1;
+    if (layer == 1)
+        return (12 * bitrate / rate + padding) * 4;
+    const uint32_t factor = layer == 3 && version != 3 ? 72 : 144;
+    return factor * bitrate / rate + padding;
+}
+
 void appendUtf8(std::string& out, uint32_t code)
 {
     if (code < 0x80) {
@@ -140,12 +183,40 @@ std::string v22Id(const std::string& id)
 
 }  // namespace
 
+size_t firstMpegFrame(const std::string& bytes, size_t from)
+{
+    for (size_t at = bytes.find('\xFF', from); at != std::string::npos && at + 4 <= bytes.size();
+         at = bytes.find('\xFF', at + 1)) {
+        const size_t length = mpegFrameLength(bytes, at);
+        if (length == 0 || at + length + 4 > bytes.size())
+            continue;
+        const size_t next = at + length;
+        if (byteAt(bytes, next) == 0xFF && (byteAt(bytes, next + 1) & 0xFE) == (byteAt(bytes, at + 1) & 0xFE)
+            && (byteAt(bytes, next + 2) & 0x0C) == (byteAt(bytes, at + 2) & 0x0C))
+            return at;
+    }
+    return std::string::npos;
+}
+
 FileParts locateParts(const std::string& file)
 {
     FileParts parts;
-    if (const auto header = id3v2Header(file)) {
+    size_t tag = std::string::npos;
+    if (file.compare(0, 3, "ID3") == 0) {
+        tag = 0;
+    } else {
+        const size_t id3 = file.find("ID3");
+        if (id3 != std::string::npos && id3 < firstMpegFrame(file))
+            tag = id3;
+    }
+    if (tag != std::string::npos) {
         parts.hasId3v2 = true;
-        parts.audioBegin = std::min(header->totalSize, file.size());
+        parts.tagBegin = tag;
+        size_t end = tag;
+        do
+            end = std::min(end + id3v2TagSpan(file, end), file.size());
+        while (file.compare(end, 3, "ID3") == 0 && end + 10 <= file.size());
+        parts.audioBegin = end;
     }
     size_t end = file.size();
     if (end >= parts.audioBegin + 128 && file.compare(end - 128, 3, "TAG") == 0) {
@@ -168,7 +239,7 @@ FileParts locateParts(const std::string& file)
 std::string audioBytes(const std::string& file)
 {
     const FileParts parts = locateParts(file);
-    return file.substr(parts.audioBegin, parts.audioEnd - parts.audioBegin);
+    return file.substr(0, parts.tagBegin) + file.substr(parts.audioBegin, parts.audioEnd - parts.audioBegin);
 }
 
 std::optional<Id3v2Contents> readId3v2(const std::string& file)

@@ -11,11 +11,18 @@
 
 namespace tagshifter::test {
 
-// Offsets of the parts of a file. Everything from audioBegin to audioEnd is
-// what no tag covers: the MPEG frames, and anything the tag reader does not
-// know (Lyrics3, garbage), which a save must keep byte for byte.
+// Offsets of the parts of a file, found by the rules TagLib reads them by.
+// What no tag covers is the audio: the MPEG frames, and anything no tag
+// reader knows (Lyrics3, garbage), which a save must keep byte for byte.
+//
+// The leading ID3v2 tag starts at offset 0, or at the first "ID3" before the
+// first MPEG frame; further ID3v2 tags right behind it count as part of it.
+// A header whose size bytes are not sync-safe counts as a tag of 10 bytes.
+// Trailing tags: an ID3v1 block in the last 128 bytes, and before it an
+// APE tag whose footer's size fits in what lies between the tags.
 struct FileParts {
-    size_t audioBegin = 0;  // end of a leading ID3v2 tag, or 0
+    size_t tagBegin = 0;    // where the leading ID3v2 tag starts (0 without one)
+    size_t audioBegin = 0;  // where it ends (0 without one)
     size_t audioEnd = 0;    // start of the trailing APE/ID3v1 tags, or the size
     bool hasId3v2 = false;
     bool hasApe = false;
@@ -23,7 +30,11 @@ struct FileParts {
 };
 
 FileParts locateParts(const std::string& file);
+// The bytes before the leading tag followed by those between the tags.
 std::string audioBytes(const std::string& file);
+// Where the first MPEG frame header followed by a matching one starts at or
+// after `from`, or npos.
+size_t firstMpegFrame(const std::string& bytes, size_t from = 0);
 
 struct Id3v2Frame {
     std::string id;
