@@ -38,23 +38,28 @@ std::string pickName(FuzzedDataProvider& in)
     return in.ConsumeRandomLengthString(24);
 }
 
-// One iconv call with room for any output, on a fresh conversion.
+// One iconv call with room for all the output, on a fresh conversion; the
+// room is doubled until it suffices (one byte may become many characters).
 bool oneShot(const std::string& to, const std::string& from, std::string input, std::string& out)
 {
-    Conversion conversion;
-    if (!conversion.open(to.c_str(), from.c_str()))
-        return false;
-    out.assign(input.size() * 8 + 64, '\0');
-    char* inPtr = input.data();
-    size_t inLeft = input.size();
-    char* outPtr = out.data();
-    size_t outLeft = out.size();
-    if (iconv(conversion.descriptor(), &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1))
-        return false;
-    if (iconv(conversion.descriptor(), nullptr, nullptr, &outPtr, &outLeft) == static_cast<size_t>(-1))
-        return false;
-    out.resize(out.size() - outLeft);
-    return true;
+    for (size_t room = input.size() * 8 + 64;; room *= 2) {
+        Conversion conversion;
+        if (!conversion.open(to.c_str(), from.c_str()))
+            return false;
+        out.assign(room, '\0');
+        char* inPtr = input.data();
+        size_t inLeft = input.size();
+        char* outPtr = out.data();
+        size_t outLeft = out.size();
+        if (iconv(conversion.descriptor(), &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)
+            || iconv(conversion.descriptor(), nullptr, nullptr, &outPtr, &outLeft) == static_cast<size_t>(-1)) {
+            if (errno == E2BIG)
+                continue;
+            return false;
+        }
+        out.resize(out.size() - outLeft);
+        return true;
+    }
 }
 
 void checkRecode(const std::string& to, const std::string& from, const std::string& text)
