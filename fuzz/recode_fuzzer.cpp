@@ -14,6 +14,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -87,8 +88,16 @@ void checkRecode(const std::string& to, const std::string& from, const std::stri
             std::abort();
     }
     // Skipping and transliterating suffixes make glibc report differently
-    // depending on the room it has, so only plain names are compared.
+    // depending on the room it has, so only plain names are compared. glibc's
+    // TSCII decoder (2.36) garbles a character when the output buffer fills
+    // in the middle of one of its multi-character sequences, so its output
+    // depends on the buffer size: it is left out of the comparison too.
     if (to.find('/') != std::string::npos || from.find('/') != std::string::npos)
+        return;
+    std::string fromLower = from;
+    for (char& c : fromLower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (fromLower.find("tscii") != std::string::npos)
         return;
     std::string reference;
     const bool referenceOk = oneShot(to, from, text, reference);
