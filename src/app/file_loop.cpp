@@ -10,7 +10,9 @@
 
 #include <sys/stat.h>
 
+#include <csignal>
 #include <cstdio>
+#include <optional>
 
 namespace tagshifter {
 
@@ -31,10 +33,37 @@ bool isRegularFile(const std::string& name)
     return stat(name.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
+// Holds back the signals that ask the tool to stop (interrupt, terminate,
+// hang-up) while one file is being stripped, saved and closed, so that a
+// file is never left half-written. On leaving, the old mask comes back and a
+// signal that arrived meanwhile takes its course: the run stops after a
+// whole file.
+class StopSignalsHeld {
+public:
+    StopSignalsHeld()
+    {
+        sigset_t held;
+        sigemptyset(&held);
+        sigaddset(&held, SIGINT);
+        sigaddset(&held, SIGTERM);
+        sigaddset(&held, SIGHUP);
+        sigprocmask(SIG_BLOCK, &held, &previous_);
+    }
+    ~StopSignalsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+    StopSignalsHeld(const StopSignalsHeld&) = delete;
+    StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
+
+private:
+    sigset_t previous_;
+};
+
 Outcome processFile(const Settings& settings, const std::string& name, const SaveFile& save)
 {
     if (!isRegularFile(name))
         throw std::string(messages::kCannotOpenFilePrefix) + name + messages::kCannotOpenFileSuffix;
+    // Made before the file so that it ends after it: TagLib writes the last
+    // of a save only when the file is closed.
+    std::optional<StopSignalsHeld> held;
     TagLib::MPEG::File file(name.c_str(), true, TagLib::AudioProperties::Average);
     if (!file.isOpen())
         throw std::string(messages::kCannotOpenFilePrefix) + name + messages::kCannotOpenFileSuffix;
@@ -63,6 +92,7 @@ Outcome processFile(const Settings& settings, const std::string& name, const Sav
         tagMask |= TagLib::MPEG::File::ID3v1;
     if (converter.isId3v2Enabled())
         tagMask |= TagLib::MPEG::File::ID3v2;
+    held.emplace();  // through the strip, the save and the close
     return save(file, tagMask) ? Outcome::Saved : Outcome::SaveFailed;
 }
 

@@ -23,7 +23,9 @@ using SaveFile = std::function<bool(TagLib::MPEG::File&, int tagMask)>;
 // Processes every operand in order. Returns the exit status: 0 when every
 // file was handled, 1 when any save failed. A file that does not open, an
 // unusable encoding or a text that cannot be converted ends the loop with an
-// exception (a built or a constant message).
+// exception (a built or a constant message). An interrupt, terminate or
+// hang-up signal that arrives while a file is being saved takes effect once
+// that file is written and closed.
 int processFiles(const Settings& settings, const std::vector<std::string>& fileNames,
                  const SaveFile& save = stripAndSave);
 
