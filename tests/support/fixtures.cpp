@@ -1,13 +1,11 @@
 #include "support/fixtures.h"
 
 #include "app/run.h"
+#include "support/child_process.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <getopt.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -150,36 +148,8 @@ std::string readFile(const std::string& path)
 
 RunResult runProgram(const std::vector<std::string>& args)
 {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
-        throw std::runtime_error("pipe failed");
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(pipeEnds[1], STDOUT_FILENO);
-        const int devNull = open("/dev/null", O_WRONLY);
-        dup2(devNull, STDERR_FILENO);
-        close(pipeEnds[0]);
-        std::vector<char*> argv;
-        std::string program = TAGSHIFTER_BINARY;
-        argv.push_back(program.data());
-        std::vector<std::string> copies(args);
-        for (std::string& arg : copies)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    close(pipeEnds[1]);
-    RunResult result;
-    char buffer[4096];
-    ssize_t got;
-    while ((got = read(pipeEnds[0], buffer, sizeof buffer)) > 0)
-        result.out.append(buffer, static_cast<size_t>(got));
-    close(pipeEnds[0]);
-    int waitStatus = 0;
-    waitpid(child, &waitStatus, 0);
-    result.status = WIFEXITED(waitStatus) ? WEXITSTATUS(waitStatus) : -WTERMSIG(waitStatus);
-    return result;
+    const ChildOutcome outcome = runProgramLimited(args);
+    return {outcome.exited ? outcome.status : -outcome.signal, outcome.out};
 }
 
 RunResult runInProcess(const std::vector<std::string>& args, const SaveFile& save)
