@@ -18,14 +18,7 @@ for tool in dpkg-deb dpkg-shlibdeps file; do
     fi
 done
 
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/check_common.sh"
 
 out=${TAGSHIFTER_DEB_OUT:-$work/out}
 if ! "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$out" >"$work/log" 2>&1; then
@@ -126,8 +119,4 @@ cmp -s "$work/root/usr/share/doc/tagshifter/copyright" "$src/LICENSE" ||
 first=$("$work/root/usr/bin/tagshifter" --version | sed -n 1p)
 [ "$first" = "tagshifter $version" ] || fail "the packaged program prints '$first'"
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "Debian package $(basename "$deb"): all checks passed"
+finish "Debian package $(basename "$deb")"

@@ -10,14 +10,7 @@ build=${2:?usage: check_install.sh SOURCE_DIR BUILD_DIR VERSION}
 version=${3:?usage: check_install.sh SOURCE_DIR BUILD_DIR VERSION}
 cmake=${CMAKE_COMMAND:-cmake}
 
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/check_common.sh"
 root=$work/root
 
 if ! DESTDIR=$root "$cmake" --install "$build" --prefix /usr >"$work/log" 2>&1; then
@@ -100,8 +93,4 @@ else
     echo "note: bash-completion is not installed; its loading of the script is not checked"
 fi
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "install tree: all checks passed"
+finish "install tree"

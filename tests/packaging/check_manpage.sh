@@ -13,14 +13,7 @@ if ! command -v groff >/dev/null 2>&1; then
     exit 77
 fi
 
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$(dirname "$0")/check_common.sh"
 
 # -ww turns on every warning; -z formats without output. The terminal
 # devices are checked as well, since man uses them.
@@ -68,8 +61,4 @@ for phrase in "Cannot open file:" "...done" "failed!" "does not contain any ID3 
     has "$phrase" || fail "does not mention \"$phrase\""
 done
 
-if [ "$failures" -ne 0 ]; then
-    echo "$failures check(s) failed"
-    exit 1
-fi
-echo "manual page: all checks passed"
+finish "manual page"
