@@ -9,16 +9,24 @@ namespace tagshifter {
 
 namespace {
 
-// Text read as Latin-1 from a code page tag has most characters in 128..255;
-// text that holds any character from 256 up is real Unicode already.
+// Text that holds any character from U+0100 up cannot be code page bytes
+// read as Latin-1: it is Unicode already, and cutting it to bytes would
+// destroy it.
+bool holdsWideCharacter(const TagLib::String& value)
+{
+    for (unsigned int i = 0; i < value.size(); ++i) {
+        if (static_cast<int32_t>(value[i]) >= 256)
+            return true;
+    }
+    return false;
+}
+
+// Text read as Latin-1 from a code page tag has most characters in 128..255.
 bool looksLikeMisreadCodePage(const TagLib::String& value)
 {
     uint32_t high = 0;
     for (unsigned int i = 0; i < value.size(); ++i) {
-        const int32_t code = static_cast<int32_t>(value[i]);
-        if (code >= 256)
-            return false;
-        if (code > 127)
+        if (static_cast<int32_t>(value[i]) > 127)
             ++high;
     }
     return 2 * high > static_cast<uint32_t>(value.size());
@@ -28,9 +36,11 @@ bool looksLikeMisreadCodePage(const TagLib::String& value)
 
 std::string TagConverter::utf8Text(const TagLib::String& value)
 {
-    if (sourceIsUnicode || !preserveUnicode)
-        return recodeString(sourceToUtf8, value.to8Bit(sourceIsUnicode));
-    if (looksLikeMisreadCodePage(value))
+    if (sourceIsUnicode)
+        return recodeString(sourceToUtf8, value.to8Bit(true));
+    if (holdsWideCharacter(value))
+        return value.to8Bit(true);  // recoded for each target as it is
+    if (!preserveUnicode || looksLikeMisreadCodePage(value))
         return recodeString(sourceToUtf8, value.to8Bit(false));
     return value.to8Bit(true);
 }
