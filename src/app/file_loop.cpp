@@ -184,7 +184,12 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
     // code page's bytes (carried one per Latin-1 character) reach the disk
     // unchanged. TagLib still widens a frame whose text is not Latin-1, so
     // nothing is lost.
-    FrameFactory factory(id3v2TextEncoding(settings.id3v2Encoding == "unicode", settings.id3v2Version));
+    const TagLib::String::Type textEncoding =
+        id3v2TextEncoding(settings.id3v2Encoding == "unicode", settings.id3v2Version);
+    FrameFactory factory(textEncoding);
+    // A file without an ID3v2 tag gets one that TagLib 1 makes with its
+    // shared factory, whatever the file was opened with.
+    TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(textEncoding);
     Report report(fileNames.size(), isatty(STDERR_FILENO) == 1);
 
     int status = 0;
