@@ -1,6 +1,7 @@
 // The whole per-file path on arbitrary file contents: the bytes are written
 // to a file, which is then processed in preview and in save mode. The last
-// byte of the input chooses the targets and the preserve rule. A file that
+// byte of the input chooses the targets, the preserve rule, -a and the
+// ID3v2 version. A file that
 // does not open, an unusable encoding and text that cannot be converted end
 // in the tool's messages (std::string, const char*), which are expected;
 // the preview and every such error must leave the file byte-identical.
@@ -80,6 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     settings.id3v1Encoding = id3v1Targets[mode & 3];
     settings.id3v2Encoding = id3v2Targets[(mode >> 2) & 3];
     settings.preserveUnicode = (mode & 0x10) != 0;
+    settings.allFrames = (mode & 0x40) != 0;
+    settings.id3v2Version = (mode & 0x80) != 0 ? 3 : 4;
 
     writeBytes(bytes);
     settings.previewOnly = true;

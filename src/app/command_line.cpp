@@ -11,7 +11,10 @@ namespace tagshifter {
 
 namespace {
 
-const char kShortOptions[] = "s:1:2:pwdvhq";
+const char kShortOptions[] = "s:1:2:pwdvhqak";
+
+// Long options without a letter get values outside the range of a char.
+enum : int { kId3v23Option = 0x100 };
 
 const option kLongOptions[] = {
     {"source-encoding", required_argument, nullptr, 's'},
@@ -22,6 +25,9 @@ const option kLongOptions[] = {
     {"version", no_argument, nullptr, 'v'},
     {"help", no_argument, nullptr, 'h'},
     {"quiet", no_argument, nullptr, 'q'},
+    {"all-frames", no_argument, nullptr, 'a'},
+    {"keep-going", no_argument, nullptr, 'k'},
+    {"id3v2.3", no_argument, nullptr, kId3v23Option},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -51,6 +57,9 @@ std::optional<int> readCommandLine(int argc, char* argv[], Settings& settings)
         case 'p': settings.preserveUnicode = true; break;
         case 'w': settings.previewOnly = true; break;
         case 'q': settings.reportProgress = false; break;
+        case 'a': settings.allFrames = true; break;
+        case 'k': settings.keepGoing = true; break;
+        case kId3v23Option: settings.id3v2Version = 3; break;
         case 'h':
             std::printf("%s", messages::kUsage);
             return 1;

@@ -1,14 +1,19 @@
 #include "app/file_loop.h"
 
+#include "app/report.h"
+#include "app/run.h"
 #include "common/messages.h"
+#include "convert/frame_factory.h"
 #include "convert/tag_converter.h"
 
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/taglib.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -17,13 +22,6 @@
 namespace tagshifter {
 
 namespace {
-
-enum class Outcome { Skipped, Previewed, Saved, SaveFailed };
-
-void printLine(const std::string& line)
-{
-    std::printf("%s", line.c_str());
-}
 
 // A FIFO or a device would block or never end in the reader, so anything
 // but a regular file (or a link to one) is treated as a file that does not open.
@@ -57,16 +55,44 @@ private:
     sigset_t previous_;
 };
 
-Outcome processFile(const Settings& settings, const std::string& name, const SaveFile& save)
+std::string openError(const std::string& name)
+{
+    return std::string(messages::kCannotOpenFilePrefix) + name + messages::kCannotOpenFileSuffix;
+}
+
+// The five fields are read before any frame changes, so that under -a none
+// is recoded twice; without -a this is the same as reading each in turn.
+void convertTags(TagConverter& converter, const TagLib::Tag& combined, const Settings& settings)
+{
+    const TagLib::String title = combined.title();
+    const TagLib::String artist = combined.artist();
+    const TagLib::String album = combined.album();
+    const TagLib::String comment = combined.comment();
+    const TagLib::String genre = combined.genre();
+    if (settings.allFrames)
+        converter.convertOtherFrames(id3v2TextEncoding(converter.isId3v2Unicode(), settings.id3v2Version));
+    converter.convertField(title, &TagLib::Tag::setTitle);
+    converter.convertField(artist, &TagLib::Tag::setArtist);
+    converter.convertField(album, &TagLib::Tag::setAlbum);
+    converter.convertField(comment, &TagLib::Tag::setComment);
+    converter.convertField(genre, &TagLib::Tag::setGenre);
+}
+
+Outcome processFile(const Settings& settings, const std::string& name, FrameFactory& factory,
+                    const SaveFile& save, Report& report)
 {
     if (!isRegularFile(name))
-        throw std::string(messages::kCannotOpenFilePrefix) + name + messages::kCannotOpenFileSuffix;
+        throw openError(name);
     // Made before the file so that it ends after it: TagLib writes the last
     // of a save only when the file is closed.
     std::optional<StopSignalsHeld> held;
-    TagLib::MPEG::File file(name.c_str(), true, TagLib::AudioProperties::Average);
+#if TAGLIB_MAJOR_VERSION >= 2
+    TagLib::MPEG::File file(name.c_str(), true, TagLib::AudioProperties::Average, &factory);
+#else
+    TagLib::MPEG::File file(name.c_str(), &factory, true, TagLib::AudioProperties::Average);
+#endif
     if (!file.isOpen())
-        throw std::string(messages::kCannotOpenFilePrefix) + name + messages::kCannotOpenFileSuffix;
+        throw openError(name);
 
     TagLib::Tag* combined = file.tag();
     if (combined->isEmpty())
@@ -76,11 +102,12 @@ Outcome processFile(const Settings& settings, const std::string& name, const Sav
     TagLib::ID3v2::Tag* id3v2 = file.ID3v2Tag(true);
     TagConverter converter(settings.sourceEncoding, settings.id3v1Encoding,
                            settings.id3v2Encoding, id3v1, id3v2, settings.preserveUnicode);
-    converter.convertField(combined->title(), &TagLib::Tag::setTitle);
-    converter.convertField(combined->artist(), &TagLib::Tag::setArtist);
-    converter.convertField(combined->album(), &TagLib::Tag::setAlbum);
-    converter.convertField(combined->comment(), &TagLib::Tag::setComment);
-    converter.convertField(combined->genre(), &TagLib::Tag::setGenre);
+    try {
+        convertTags(converter, *combined, settings);
+    } catch (const char*) {
+        report.cannotConvert(name, converter.failedText(), converter.failedConversion());
+        throw;  // the file is closed unsaved
+    }
 
     if (settings.previewOnly) {
         converter.printPreview(name);
@@ -93,15 +120,59 @@ Outcome processFile(const Settings& settings, const std::string& name, const Sav
     if (converter.isId3v2Enabled())
         tagMask |= TagLib::MPEG::File::ID3v2;
     held.emplace();  // through the strip, the save and the close
-    return save(file, tagMask) ? Outcome::Saved : Outcome::SaveFailed;
+    return save(file, tagMask, settings.id3v2Version) ? Outcome::Converted : Outcome::Failed;
+}
+
+// One operand, with its report lines. Returns false when the file failed.
+// Errors that would fail every file (an encoding name) always pass on;
+// without -k every error does.
+bool handleFile(const Settings& settings, const std::string& name, FrameFactory& factory,
+                const SaveFile& save, Report& report)
+{
+    Outcome outcome;
+    try {
+        outcome = processFile(settings, name, factory, save, report);
+    } catch (const std::string& built) {
+        report.cannotOpenFile(name);
+        report.count(Outcome::Failed);
+        if (!settings.keepGoing)
+            throw;
+        report.printLine(formatErrorLine(built));
+        return false;
+    } catch (const char* constant) {
+        report.count(Outcome::Failed);
+        if (report.badEncoding(constant, name, settings.sourceEncoding, settings.id3v1Encoding,
+                               settings.id3v2Encoding)
+            || !settings.keepGoing)
+            throw;
+        report.printLine(formatErrorLine(constant));
+        return false;
+    }
+    report.count(outcome);
+    switch (outcome) {
+    case Outcome::Skipped:
+        report.printLine(name + messages::kSkipSuffix);
+        break;
+    case Outcome::Previewed:
+        break;
+    case Outcome::Converted:
+        if (settings.reportProgress)
+            report.printLine(name + messages::kDoneSuffix);
+        break;
+    case Outcome::Failed:
+        report.printLine(name + messages::kFailedSuffix);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
 
-bool stripAndSave(TagLib::MPEG::File& file, int tagMask)
+bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version)
 {
     file.strip(~tagMask, true);
-    return file.save(tagMask, TagLib::File::StripOthers, TagLib::ID3v2::v4,
+    return file.save(tagMask, TagLib::File::StripOthers,
+                     id3v2Version == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4,
                      TagLib::File::Duplicate);
 }
 
@@ -109,30 +180,30 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
                  const SaveFile& save)
 {
     // Text frames, new and parsed alike, take the target's encoding: UTF-8 for
-    // "unicode", and Latin-1 for a code page, so that the code page's bytes
-    // (carried one per Latin-1 character) reach the disk unchanged. TagLib
-    // still widens a frame whose text is not Latin-1, so nothing is lost.
-    TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(
-        settings.id3v2Encoding == "unicode" ? TagLib::String::UTF8 : TagLib::String::Latin1);
+    // "unicode" (UTF-16 in ID3v2.3), and Latin-1 for a code page, so that the
+    // code page's bytes (carried one per Latin-1 character) reach the disk
+    // unchanged. TagLib still widens a frame whose text is not Latin-1, so
+    // nothing is lost.
+    const TagLib::String::Type textEncoding =
+        id3v2TextEncoding(settings.id3v2Encoding == "unicode", settings.id3v2Version);
+    FrameFactory factory(textEncoding);
+    // A file without an ID3v2 tag gets one that TagLib 1 makes with its
+    // shared factory, whatever the file was opened with.
+    TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(textEncoding);
+    Report report(fileNames.size(), isatty(STDERR_FILENO) == 1);
 
     int status = 0;
-    for (const std::string& name : fileNames) {
-        switch (processFile(settings, name, save)) {
-        case Outcome::Skipped:
-            printLine(name + messages::kSkipSuffix);
-            break;
-        case Outcome::Previewed:
-            break;
-        case Outcome::Saved:
-            if (settings.reportProgress)
-                printLine(name + messages::kDoneSuffix);
-            break;
-        case Outcome::SaveFailed:
-            printLine(name + messages::kFailedSuffix);
-            status = 1;
-            break;
+    try {
+        for (size_t i = 0; i < fileNames.size(); ++i) {
+            report.starting(i);
+            if (!handleFile(settings, fileNames[i], factory, save, report))
+                status = 1;
         }
+    } catch (...) {
+        report.finish();
+        throw;
     }
+    report.finish();
     return status;
 }
 

@@ -27,7 +27,10 @@ inline constexpr char kUsage[] =
     "  iconv --list\n"
     "\n"
     "Important: use 'unicode' instead of utf-8 or utf-16\n"
-    "\n";
+    "\n"
+    "  -a, --all-frames             Also recode every other text frame, TXXX, COMM and USLT.\n"
+    "  -k, --keep-going             After a file that fails, go on with the next one.\n"
+    "      --id3v2.3                Write ID3v2.3 instead of ID3v2.4, for old players.\n";
 
 // Printed with "%s %s\n" from the program name and the version.
 inline constexpr char kVersionLineFormat[] = "%s %s\n";
@@ -54,6 +57,35 @@ inline constexpr char kSkipSuffix[] = " does not contain any ID3 tags, skipping.
 inline constexpr char kFailedSuffix[] = "failed!\n";
 inline constexpr char kDoneSuffix[] = "...done\n";
 
+// Lines on standard error that say where a run went wrong, and how far it
+// got. Each names what the line on standard output cannot: the file, the
+// field or frame, the conversion.
+inline constexpr char kNoteCannotOpenFile[] = "tagshifter: %s: cannot open the file: %s\n";
+inline constexpr char kNotRegularFile[] = "not a regular file";
+inline constexpr char kNotMpegFile[] = "TagLib cannot read it as an MPEG file";
+inline constexpr char kNoteCannotConvert[] = "tagshifter: %s: %s: cannot convert %s\n";
+inline constexpr char kNoteCannotOpenEncoding[] =
+    "tagshifter: %s: cannot open the encoding '%s' given to %s; 'iconv --list' shows the names known here\n";
+inline constexpr char kNoteId3v1NoUnicode[] =
+    "tagshifter: %s: -1 takes a code page; 'unicode' is for -2 only\n";
+inline constexpr char kNoteProgress[] = "\rtagshifter: file %zu of %zu\033[K";
+inline constexpr char kNoteClearProgress[] = "\r\033[K";
+inline constexpr char kNoteCount[] =
+    "tagshifter: %zu files: %zu converted, %zu previewed, %zu skipped, %zu failed\n";
+
+// What a failed conversion went through, for kNoteCannotConvert.
+inline constexpr char kFromSource[] = "from '%s' (-s) to UTF-8";
+inline constexpr char kToId3v1[] = "from UTF-8 to '%s' (-1) for ID3v1";
+inline constexpr char kToId3v2[] = "from UTF-8 to '%s' (-2) for ID3v2";
+// Where it failed: one of the five fields, or a frame and its description.
+inline constexpr char kFieldTitle[] = "title";
+inline constexpr char kFieldArtist[] = "artist";
+inline constexpr char kFieldAlbum[] = "album";
+inline constexpr char kFieldComment[] = "comment";
+inline constexpr char kFieldGenre[] = "genre";
+inline constexpr char kFrameWithDescription[] = "%s frame \"%s\"";
+inline constexpr char kFrame[] = "%s frame";
+
 // The preview listing.
 inline constexpr char kPreviewId3v1Header[] = "\tid3v1:";
 inline constexpr char kPreviewId3v2Header[] = "\tid3v2:";
@@ -63,5 +95,8 @@ inline constexpr char kPreviewArtist[] = "\t\tArtist:\t\t%s\n";
 inline constexpr char kPreviewAlbum[] = "\t\tAlbum:\t\t%s\n";
 inline constexpr char kPreviewComment[] = "\t\tComment:\t%s\n";
 inline constexpr char kPreviewGenre[] = "\t\tGenre:\t\t%s\n";
+// With -a, one line per other frame: its id, and its description if any.
+inline constexpr char kPreviewFrame[] = "\t\t%s:\t\t%s\n";
+inline constexpr char kPreviewFrameWithDescription[] = "\t\t%s \"%s\":\t%s\n";
 
 }  // namespace tagshifter::messages

@@ -1,5 +1,8 @@
 #include "convert/tag_converter.h"
 
+#include "common/format.h"
+#include "common/messages.h"
+
 #include <taglib/tag.h>
 #include <taglib/tstring.h>
 
@@ -9,44 +12,94 @@ namespace tagshifter {
 
 namespace {
 
-// Text read as Latin-1 from a code page tag has most characters in 128..255;
-// text that holds any character from 256 up is real Unicode already.
+// Text that holds any character from U+0100 up cannot be code page bytes
+// read as Latin-1: it is Unicode already, and cutting it to bytes would
+// destroy it.
+bool holdsWideCharacter(const TagLib::String& value)
+{
+    for (unsigned int i = 0; i < value.size(); ++i) {
+        if (static_cast<int32_t>(value[i]) >= 256)
+            return true;
+    }
+    return false;
+}
+
+// Text read as Latin-1 from a code page tag has most characters in 128..255.
 bool looksLikeMisreadCodePage(const TagLib::String& value)
 {
     uint32_t high = 0;
     for (unsigned int i = 0; i < value.size(); ++i) {
-        const int32_t code = static_cast<int32_t>(value[i]);
-        if (code >= 256)
-            return false;
-        if (code > 127)
+        if (static_cast<int32_t>(value[i]) > 127)
             ++high;
     }
     return 2 * high > static_cast<uint32_t>(value.size());
 }
 
+const char* fieldName(TagConverter::Setter setter)
+{
+    if (setter == &TagLib::Tag::setTitle)
+        return messages::kFieldTitle;
+    if (setter == &TagLib::Tag::setArtist)
+        return messages::kFieldArtist;
+    if (setter == &TagLib::Tag::setAlbum)
+        return messages::kFieldAlbum;
+    if (setter == &TagLib::Tag::setComment)
+        return messages::kFieldComment;
+    return messages::kFieldGenre;
+}
+
 }  // namespace
+
+std::string TagConverter::recodeStep(Step step, const std::string& input)
+{
+    try {
+        switch (step) {
+        case Step::Source: return recodeString(sourceToUtf8, input);
+        case Step::Id3v1: return recodeString(utf8ToId3v1, input);
+        case Step::Id3v2: break;
+        }
+        return recodeString(utf8ToId3v2, input);
+    } catch (const char*) {
+        failedStep = step == Step::Source ? formatted(messages::kFromSource, sourceName.c_str())
+                     : step == Step::Id3v1 ? formatted(messages::kToId3v1, id3v1Name.c_str())
+                                           : formatted(messages::kToId3v2, id3v2Name.c_str());
+        throw;
+    }
+}
 
 std::string TagConverter::utf8Text(const TagLib::String& value)
 {
-    if (sourceIsUnicode || !preserveUnicode)
-        return recodeString(sourceToUtf8, value.to8Bit(sourceIsUnicode));
-    if (looksLikeMisreadCodePage(value))
-        return recodeString(sourceToUtf8, value.to8Bit(false));
+    if (sourceIsUnicode)
+        return recodeStep(Step::Source, value.to8Bit(true));
+    if (holdsWideCharacter(value))
+        return value.to8Bit(true);  // recoded for each target as it is
+    if (!preserveUnicode || looksLikeMisreadCodePage(value))
+        return recodeStep(Step::Source, value.to8Bit(false));
     return value.to8Bit(true);
+}
+
+// A code page's bytes travel one per Latin-1 character; only a Unicode
+// ID3v2 target gets its characters decoded.
+TagLib::String TagConverter::id3v2Text(const std::string& utf8)
+{
+    const auto type = id3v2IsUnicode ? TagLib::String::UTF8 : TagLib::String::Latin1;
+    return TagLib::String(recodeStep(Step::Id3v2, utf8), type);
 }
 
 void TagConverter::convertField(const TagLib::String& value, Setter setter)
 {
+    failedWhere = fieldName(setter);
     const std::string utf8 = utf8Text(value);
-    // A code page's bytes travel one per Latin-1 character; only a Unicode
-    // ID3v2 target gets its characters decoded.
     if (id3v1Enabled) {
-        (id3v1Tag->*setter)(TagLib::String(recodeString(utf8ToId3v1, utf8), TagLib::String::Latin1));
+        (id3v1Tag->*setter)(TagLib::String(recodeStep(Step::Id3v1, utf8), TagLib::String::Latin1));
     }
-    if (id3v2Enabled) {
-        const auto type = id3v2IsUnicode ? TagLib::String::UTF8 : TagLib::String::Latin1;
-        (id3v2Tag->*setter)(TagLib::String(recodeString(utf8ToId3v2, utf8), type));
-    }
+    if (id3v2Enabled)
+        (id3v2Tag->*setter)(id3v2Text(utf8));
+}
+
+TagLib::String TagConverter::convertFrameText(const TagLib::String& value)
+{
+    return id3v2Text(utf8Text(value));
 }
 
 }  // namespace tagshifter

@@ -33,9 +33,10 @@ void TagConverter::printPreview(const std::string& fileName) const
     else
         std::puts(messages::kPreviewEmpty);
     std::puts(messages::kPreviewId3v2Header);
-    if (id3v2Enabled)
+    if (id3v2Enabled) {
         printFields(*id3v2Tag, id3v2IsUnicode);
-    else
+        printOtherFrames();
+    } else
         std::puts(messages::kPreviewEmpty);
 }
 

@@ -14,7 +14,8 @@ const char kUtf8[] = "UTF-8";
 TagConverter::TagConverter(const std::string& sourceEncoding, const std::string& id3v1Encoding,
                            const std::string& id3v2Encoding, TagLib::Tag* id3v1Tag,
                            TagLib::Tag* id3v2Tag, bool preserveUnicode)
-    : id3v1Tag(id3v1Tag), id3v2Tag(id3v2Tag), preserveUnicode(preserveUnicode)
+    : id3v1Tag(id3v1Tag), id3v2Tag(id3v2Tag), preserveUnicode(preserveUnicode),
+      sourceName(sourceEncoding), id3v1Name(id3v1Encoding), id3v2Name(id3v2Encoding)
 {
     // Working copies: the settings keep "unicode" for the next file.
     std::string source = sourceEncoding;

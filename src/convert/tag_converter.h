@@ -4,10 +4,11 @@
 
 #include "convert/conversion.h"
 
+#include <taglib/tstring.h>
+
 #include <string>
 
 namespace TagLib {
-class String;
 class Tag;
 }  // namespace TagLib
 
@@ -36,8 +37,21 @@ public:
     // target, on the ID3v1 tag and then on the ID3v2 tag.
     void convertField(const TagLib::String& value, Setter setter);
 
-    // Lists the file name and the five fields of both target tags.
+    // With an ID3v2 target: recodes, under the same rules, the text and
+    // description of every other text frame, TXXX, COMM and USLT of the
+    // ID3v2 tag, and stores them in `frameEncoding`. Done before the five
+    // fields are set, from values read before, so no text is recoded twice.
+    // The preview then lists these frames too.
+    void convertOtherFrames(TagLib::String::Type frameEncoding);
+
+    // Lists the file name and the five fields of both target tags (and the
+    // other frames, once they were converted).
     void printPreview(const std::string& fileName) const;
+
+    // After "Error during encoding.\n": the field or frame and the
+    // conversion that failed, in words.
+    const std::string& failedText() const { return failedWhere; }
+    const std::string& failedConversion() const { return failedStep; }
 
     bool isId3v1Enabled() const { return id3v1Enabled; }
     bool isId3v2Enabled() const { return id3v2Enabled; }
@@ -48,7 +62,14 @@ public:
     const Conversion& id3v2Conversion() const { return utf8ToId3v2; }
 
 private:
+    enum class Step { Source, Id3v1, Id3v2 };
+
     std::string utf8Text(const TagLib::String& value);
+    // recodeString that notes which step failed before the error passes on.
+    std::string recodeStep(Step step, const std::string& input);
+    TagLib::String id3v2Text(const std::string& utf8);
+    TagLib::String convertFrameText(const TagLib::String& value);
+    void printOtherFrames() const;
 
     bool id3v1Enabled = false;
     bool id3v2Enabled = false;
@@ -60,6 +81,9 @@ private:
     TagLib::Tag* id3v1Tag = nullptr;
     TagLib::Tag* id3v2Tag = nullptr;
     bool preserveUnicode = false;
+    bool otherFramesConverted = false;
+    std::string sourceName, id3v1Name, id3v2Name;  // as given, for messages
+    std::string failedWhere, failedStep;
 };
 
 }  // namespace tagshifter

@@ -117,8 +117,8 @@ TEST_F(FileLoop, SavedFileKeepsOnlyItsTargetTagsInTheirEncodings)
 TEST_F(FileLoop, QuietLeavesOutOnlyTheSuccessLines)
 {
     int saves = 0;
-    const SaveFile failSecond = [&saves](TagLib::MPEG::File& file, int mask) {
-        return ++saves != 2 && stripAndSave(file, mask);
+    const SaveFile failSecond = [&saves](TagLib::MPEG::File& file, int mask, int version) {
+        return ++saves != 2 && stripAndSave(file, mask, version);
     };
     for (const bool quiet : {false, true}) {
         SCOPED_TRACE(quiet ? "quiet" : "reporting");
@@ -235,10 +235,10 @@ TEST_F(FileLoop, ExceptionFromTheSaveIsReported)
     const std::string third = put("third.mp3", legacyFile());
     int saves = 0;
     const RunResult result = runInProcess(
-        {"-s", "cp1251", first, second, third}, [&saves](TagLib::MPEG::File& file, int mask) {
+        {"-s", "cp1251", first, second, third}, [&saves](TagLib::MPEG::File& file, int mask, int version) {
             if (++saves == 2)
                 throw std::bad_alloc();
-            return stripAndSave(file, mask);
+            return stripAndSave(file, mask, version);
         });
     EXPECT_EQ(result.out, first + kDone + "Error: std::bad_alloc\n");
     EXPECT_EQ(result.status, 1);

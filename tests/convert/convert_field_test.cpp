@@ -25,7 +25,7 @@ TagLib::String latin1(const std::string& bytes)
 
 TagLib::String fromCodes(const Codes& codes)
 {
-    return TagLib::String(TagLib::wstring(codes.begin(), codes.end()));
+    return TagLib::String(std::wstring(codes.begin(), codes.end()));
 }
 
 Codes codesOf(const TagLib::String& text)
@@ -102,6 +102,12 @@ TEST_F(ConvertFieldTest, Utf8TextFollowsThePreserveUnicodeRule)
         {"cp1251", false, {65, 98, 192, 193}, "Ab\xD0\x90\xD0\x91"},
         {"cp1251", false, kPrivetRead, kPrivetUtf8},
         {"cp1251", false, {}, ""},
+        // Without -p too, a character from U+0100 up marks text that is
+        // Unicode already: taken as it is, never cut to bytes.
+        {"cp1251", false, kPrivet, kPrivetUtf8},
+        {"cp1251", false, {0x7F6A, 0x3068, 0x7F70}, "\xE7\xBD\xAA\xE3\x81\xA8\xE7\xBD\xB0"},
+        {"cp1251", false, {207, 240, 256}, "\xC3\x8F\xC3\xB0\xC4\x80"},
+        {"koi8-r", false, {0x41F, 0x440, 0x438, 0x432, 0x435, 0x442}, kPrivetUtf8},
         // A "unicode" source takes the characters as they are, -p or not.
         {"unicode", true, kPrivetRead, "\xC3\x8F\xC3\xB0\xC3\xA8\xC3\xA2\xC3\xA5\xC3\xB2"},
         {"unicode", true, kPrivet, kPrivetUtf8},

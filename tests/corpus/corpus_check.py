@@ -223,7 +223,9 @@ class Checker:
         self.outcomes[kind] = self.outcomes.get(kind, 0) + 1
         if done.returncode not in (0, 1):
             self.finding(label, target, data, "status %d\n%s" % (done.returncode, err[-3000:]))
-        elif err:
+        elif err and not (kind == "error" and err.startswith("tagshifter: " + path + ": ")
+                          and err.count("\n") == 1):
+            # An error has one line of its own on standard error, naming the file.
             self.finding(label, target, data, "standard error:\n" + err[-3000:])
         elif kind in ("error", "skip", "preview", "failed") and after != data:
             self.finding(label, target, data, "%s run changed the file" % kind)

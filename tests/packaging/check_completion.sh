@@ -74,7 +74,7 @@ complete -p tagshifter 2>/dev/null | grep -q -- '-F _tagshifter' ||
 
 # Options: every option of the usage text, short and long.
 options=$(sed -n '/kUsage\[\]/,/;$/p' "$messages" |
-    grep -oE '^ *" +-[a-z0-9], --[a-z0-9-]+' | grep -oE -- '--?[a-z0-9-]+')
+    grep -oE '^ *" +(-[a-z0-9], )?--[a-z0-9.-]+' | grep -oE -- '--?[a-z0-9.-]+')
 [[ -n $options ]] || fail "no options found in the usage text of $messages"
 complete_words tagshifter -
 for option in $options; do
@@ -82,7 +82,7 @@ for option in $options; do
 done
 exactly "--source-encoding=" tagshifter --so
 exactly "--preserve-unicode --preview" tagshifter --pr
-exactly "--id3v1-encoding= --id3v2-encoding=" tagshifter --id3v
+exactly "--id3v1-encoding= --id3v2-encoding= --id3v2.3" tagshifter --id3v
 
 # Encodings after each of the three options, in both forms.
 for option in -s --source-encoding -1 --id3v1-encoding -2 --id3v2-encoding; do

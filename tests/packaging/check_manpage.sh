@@ -41,7 +41,7 @@ has "iconv --list" || fail "does not tell how to list the code pages"
 
 # Every option in the usage text, short and long, appears in the page.
 options=$(sed -n '/kUsage\[\]/,/;$/p' "$messages" |
-    grep -oE '^ *" +-[a-z0-9], --[a-z0-9-]+' | grep -oE -- '--?[a-z0-9-]+')
+    grep -oE '^ *" +(-[a-z0-9], )?--[a-z0-9.-]+' | grep -oE -- '--?[a-z0-9.-]+')
 [ -n "$options" ] || fail "no options found in the usage text of $messages"
 for option in $options; do
     has "$option" || fail "option $option is missing"

@@ -90,6 +90,40 @@ std::string commentFrame(const std::string& text, uint8_t encoding)
     return id3v23Frame("COMM", std::string(1, static_cast<char>(encoding)) + "eng" + description + text);
 }
 
+std::string describedFrame(const std::string& id, uint8_t encoding, const std::string& description,
+                           const std::string& text)
+{
+    const bool wide = encoding == 1 || encoding == 2;
+    const std::string terminator(wide ? 2 : 1, '\0');
+    const std::string language = id == "TXXX" ? "" : "eng";
+    return id3v23Frame(id, std::string(1, static_cast<char>(encoding)) + language + description
+                               + terminator + text);
+}
+
+std::string utf16WithBom(const std::string& utf8)
+{
+    std::string out = "\xFF\xFE";
+    const auto unit = [&out](uint32_t value) {
+        out += static_cast<char>(value & 0xFF);
+        out += static_cast<char>(value >> 8);
+    };
+    for (size_t i = 0; i < utf8.size();) {
+        const auto byte = static_cast<uint8_t>(utf8[i]);
+        const int length = byte < 0x80 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
+        uint32_t code = length == 1 ? byte : byte & (0x7F >> length);
+        for (int k = 1; k < length && i + k < utf8.size(); ++k)
+            code = (code << 6) | (static_cast<uint8_t>(utf8[i + k]) & 0x3F);
+        i += length;
+        if (code >= 0x10000) {
+            unit(0xD800 + ((code - 0x10000) >> 10));
+            unit(0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            unit(code);
+        }
+    }
+    return out;
+}
+
 std::string id3v23Tag(const std::string& frames, size_t padding)
 {
     const auto size = static_cast<uint32_t>(frames.size() + padding);
@@ -149,7 +183,7 @@ std::string readFile(const std::string& path)
 RunResult runProgram(const std::vector<std::string>& args)
 {
     const ChildOutcome outcome = runProgramLimited(args);
-    return {outcome.exited ? outcome.status : -outcome.signal, outcome.out};
+    return {outcome.exited ? outcome.status : -outcome.signal, outcome.out, {}};
 }
 
 RunResult runInProcess(const std::vector<std::string>& args, const SaveFile& save)
@@ -163,9 +197,11 @@ RunResult runInProcess(const std::vector<std::string>& args, const SaveFile& sav
 
     optind = 0;  // a fresh parse for each run in this process
     testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     RunResult result;
     result.status = runTool(static_cast<int>(copies.size()), argv.data(), save);
     result.out = testing::internal::GetCapturedStdout();
+    result.err = testing::internal::GetCapturedStderr();
     return result;
 }
 

@@ -20,6 +20,13 @@ std::string id3v23Frame(const std::string& id, const std::string& body);
 std::string textFrame(const std::string& id, const std::string& text, uint8_t encoding = 0);
 // A COMM frame with language "eng" and an empty description.
 std::string commentFrame(const std::string& text, uint8_t encoding = 0);
+// A TXXX frame (`id` "TXXX"), or a COMM or USLT frame with language "eng":
+// encoding byte, description and text, each text already in the encoding
+// (see utf16WithBom).
+std::string describedFrame(const std::string& id, uint8_t encoding, const std::string& description,
+                           const std::string& text);
+// UTF-8 text as UTF-16 little-endian behind a byte order mark.
+std::string utf16WithBom(const std::string& utf8);
 // An ID3v2.3 tag around the frames, followed by `padding` zero bytes.
 std::string id3v23Tag(const std::string& frames, size_t padding = 0);
 
@@ -56,6 +63,7 @@ std::string readFile(const std::string& path);
 struct RunResult {
     int status = -1;
     std::string out;
+    std::string err;  // runInProcess only
 };
 
 // Runs the built program as a child process; standard error is discarded.

@@ -332,6 +332,33 @@ std::string toUtf8(const FrameText& text)
     }
 }
 
+std::vector<DescribedText> describedTexts(const Id3v2Contents& tag)
+{
+    std::vector<DescribedText> texts;
+    for (const Id3v2Frame& frame : tag.frames) {
+        const bool withLanguage = frame.id == "COMM" || frame.id == "USLT";
+        const bool withDescription = withLanguage || frame.id == "TXXX";
+        if ((frame.id.empty() || frame.id[0] != 'T') && !withLanguage)
+            continue;
+        if (frame.body.empty())
+            continue;
+        DescribedText entry;
+        entry.id = frame.id;
+        entry.encoding = byteAt(frame.body, 0);
+        const size_t step = entry.encoding == 1 || entry.encoding == 2 ? 2 : 1;
+        size_t at = std::min<size_t>(withLanguage ? 4 : 1, frame.body.size());
+        if (withDescription) {
+            const size_t end = terminatorAt(frame.body, at, entry.encoding);
+            entry.description = toUtf8({entry.encoding, frame.body.substr(at, end - at)});
+            at = std::min(end + step, frame.body.size());
+        }
+        const size_t end = terminatorAt(frame.body, at, entry.encoding);
+        entry.text = toUtf8({entry.encoding, frame.body.substr(at, end - at)});
+        texts.push_back(entry);
+    }
+    return texts;
+}
+
 std::optional<Id3v1Contents> readId3v1(const std::string& file)
 {
     if (file.size() < 128 || file.compare(file.size() - 128, 3, "TAG") != 0)

@@ -60,6 +60,18 @@ std::optional<FrameText> frameText(const Id3v2Contents& tag, const std::string& 
 // The frame's text in UTF-8, whatever its encoding.
 std::string toUtf8(const FrameText& text);
 
+// A text frame (T***, TXXX) or a COMM or USLT frame, read in full: the
+// description and the (first) text, both in UTF-8.
+struct DescribedText {
+    std::string id;
+    uint8_t encoding = 0;
+    std::string description;
+    std::string text;
+};
+
+// Every such frame of the tag, in the order stored.
+std::vector<DescribedText> describedTexts(const Id3v2Contents& tag);
+
 struct Id3v1Contents {
     std::string title, artist, album, year, comment;  // trailing zeros cut
     uint8_t genre = 255;
