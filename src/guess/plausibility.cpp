@@ -1,0 +1,341 @@
+// The penalty of a decoded text: what real names and titles never look like.
+#include "guess/plausibility.h"
+
+#include "guess/common_characters.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+namespace tagshifter::guess {
+namespace {
+
+enum class Script { None, Latin, Greek, Cyrillic, Hebrew, Arabic, Thai, Cjk, Hangul, Other };
+enum class Case { None, Upper, Lower };
+
+struct CharClass {
+    Script script = Script::None;  // None: not part of a word
+    Case letterCase = Case::None;
+    bool mark = false;   // a combining mark, part of the word before it
+    double cost = 0;     // what the character costs wherever it stands
+};
+
+// The weights. A wrong reading usually shows several signs at once; one sign
+// alone (a single rare symbol, one odd accent) must not outweigh a whole text.
+constexpr double kControl = 10;        // C0/C1 controls, private use, U+FFFD
+constexpr double kBoxDrawing = 5;      // what cp866/koi8 readings of other pages show
+constexpr double kMixedScripts = 6;    // "Йtй": two alphabets in one word
+constexpr double kCaseInside = 4;      // "пРиВЕТ": lower then upper in one word
+constexpr double kSymbolInWord = 4;    // "Ìà¸ðò": a symbol between two letters
+constexpr double kStrayMark = 4;       // a combining mark after no letter
+constexpr double kIncoherentAccents = 4;  // accents of no single language in one word
+constexpr double kAccentRun = 3;       // three accented letters in a row
+constexpr double kMostlyAccents = 2;   // more accented than plain letters
+constexpr double kNoVowel = 3;         // a Cyrillic/Greek word without a vowel
+constexpr double kExtraScript = 3;     // each further alphabet in one text
+
+bool inRange(char32_t c, char32_t first, char32_t last) { return c >= first && c <= last; }
+
+// Latin-1 and Latin Extended-A: upper and lower by the Unicode layout.
+Case latinCase(char32_t c)
+{
+    if (c < 0x80)
+        return inRange(c, 'A', 'Z') ? Case::Upper : inRange(c, 'a', 'z') ? Case::Lower : Case::None;
+    if (c < 0x100)
+        return c == 0xDF ? Case::Lower : c < 0xDF ? Case::Upper : Case::Lower;
+    if (inRange(c, 0x139, 0x148) || inRange(c, 0x179, 0x17E))
+        return c % 2 ? Case::Upper : Case::Lower;
+    if (c == 0x138 || c == 0x149 || c == 0x17F)
+        return Case::Lower;
+    if (c < 0x180 || inRange(c, 0x218, 0x21B) || inRange(c, 0x1EA0, 0x1EF9))
+        return c % 2 ? Case::Lower : Case::Upper;
+    return Case::None;
+}
+
+CharClass classify(char32_t c)
+{
+    CharClass k;
+    auto letter = [&](Script s, Case cs = Case::None, double cost = 0) {
+        k.script = s, k.letterCase = cs, k.cost = cost;
+        return k;
+    };
+    auto symbol = [&](double cost) {
+        k.cost = cost;
+        return k;
+    };
+    auto mark = [&](Script s, double cost = 0) {
+        k.script = s, k.mark = true, k.cost = cost;
+        return k;
+    };
+
+    if (c < 0x20 || c == 0x7F || inRange(c, 0x80, 0x9F))
+        return symbol(kControl);
+    if (c < 0x80)
+        return latinCase(c) == Case::None ? symbol(0) : letter(Script::Latin, latinCase(c));
+    if (c < 0xC0) {
+        // Latin-1 signs: the ones titles use cost little, the rest more.
+        static const std::u32string everyday = U"\u00A0¡©«®°´·»¿";
+        return symbol(everyday.find(c) != std::u32string::npos ? 1 : 2);
+    }
+    if (c == 0xD7 || c == 0xF7)
+        return symbol(2);
+    if (c < 0x180)
+        return letter(Script::Latin, latinCase(c));
+    if (c < 0x250)  // Latin Extended-B: Romanian ș ț only are everyday letters
+        return letter(Script::Latin, latinCase(c), inRange(c, 0x218, 0x21B) ? 0 : 1);
+    if (inRange(c, 0x300, 0x36F))
+        return mark(Script::Latin, 1);
+    if (inRange(c, 0x370, 0x3FF)) {
+        if (c == 0x386 || inRange(c, 0x388, 0x38F) || inRange(c, 0x391, 0x3A9))
+            return letter(Script::Greek, Case::Upper);
+        if (c == 0x390 || inRange(c, 0x3AA, 0x3AB))
+            return letter(Script::Greek, c == 0x390 ? Case::Lower : Case::Upper);
+        if (inRange(c, 0x3AC, 0x3CE))
+            return letter(Script::Greek, Case::Lower);
+        return symbol(2);
+    }
+    if (inRange(c, 0x400, 0x4FF)) {
+        if (c < 0x430)
+            return letter(Script::Cyrillic, Case::Upper);
+        if (c < 0x460)
+            return letter(Script::Cyrillic, Case::Lower);
+        // Beyond the modern alphabets only Ukrainian ґ is everyday.
+        return letter(Script::Cyrillic, c % 2 ? Case::Lower : Case::Upper,
+                      inRange(c, 0x490, 0x491) ? 0 : 1);
+    }
+    if (inRange(c, 0x591, 0x5C7))
+        return mark(Script::Hebrew);
+    if (inRange(c, 0x5D0, 0x5F2))
+        return letter(Script::Hebrew);
+    if (inRange(c, 0x621, 0x64A) || inRange(c, 0x671, 0x6D3))
+        return letter(Script::Arabic);
+    if (inRange(c, 0x64B, 0x652))
+        return mark(Script::Arabic);
+    if (inRange(c, 0x600, 0x6FF))
+        return symbol(inRange(c, 0x660, 0x669) || c == 0x60C || c == 0x61B || c == 0x61F ? 0 : 2);
+    if (inRange(c, 0xE01, 0xE5B)) {
+        if (c == 0xE31 || inRange(c, 0xE34, 0xE3A) || inRange(c, 0xE47, 0xE4E))
+            return mark(Script::Thai);
+        return inRange(c, 0xE3F, 0xE3F) || inRange(c, 0xE4F, 0xE5B) ? symbol(1) : letter(Script::Thai);
+    }
+    if (inRange(c, 0x1E00, 0x1EFF))  // Vietnamese letters with two marks live here
+        return letter(Script::Latin, latinCase(c));
+    if (inRange(c, 0x2010, 0x2027) || c == 0x2116)  // dashes, quotes, ellipsis, №
+        return symbol(0);
+    if (inRange(c, 0x2000, 0x214F) || c == 0x20AC)
+        return symbol(c == 0x20AC || c == 0x2122 || c == 0x2039 || c == 0x203A ? 1 : 2);
+    if (inRange(c, 0x2500, 0x259F))
+        return symbol(kBoxDrawing);
+    if (inRange(c, 0x2150, 0x2BFF))
+        return symbol(3);
+    if (inRange(c, 0x3000, 0x303F))  // CJK spaces, commas, full stops, brackets
+        return symbol(c <= 0x3002 || inRange(c, 0x3008, 0x3011) ? 0 : 1);
+    if (inRange(c, 0x3041, 0x3096) || inRange(c, 0x30A1, 0x30FA) || c == 0x30FC)
+        return letter(Script::Cjk);
+    if (inRange(c, 0x3099, 0x309C))
+        return mark(Script::Cjk);
+    if (c == 0x30FB)
+        return symbol(0);
+    if (inRange(c, 0x3130, 0x318F))  // Hangul letters standing alone
+        return letter(Script::Hangul, Case::None, 3);
+    if (inRange(c, 0x3400, 0x4DBF))
+        return letter(Script::Cjk, Case::None, 3);
+    if (inRange(c, 0x4E00, 0x9FFF))
+        return letter(Script::Cjk, Case::None, isCommonHan(c) ? 0 : 1.5);
+    if (inRange(c, 0xAC00, 0xD7A3))
+        return letter(Script::Hangul, Case::None, isCommonHangul(c) ? 0 : 2);
+    if (inRange(c, 0xE000, 0xF8FF) || c == 0xFFFD || inRange(c, 0xFFF0, 0xFFFF))
+        return symbol(kControl);
+    if (inRange(c, 0xF900, 0xFAFF))  // compatibility ideographs
+        return letter(Script::Cjk, Case::None, 4);
+    if (inRange(c, 0xFF01, 0xFF5E))  // full-width ASCII, common in Japanese titles
+        return symbol(0.5);
+    if (inRange(c, 0xFF61, 0xFF9F))  // half-width katakana
+        return letter(Script::Cjk, Case::None, 3);
+    if (inRange(c, 0xFFE0, 0xFFEE))
+        return symbol(1);
+    if (inRange(c, 0x3200, 0x33FF) || inRange(c, 0xFB00, 0xFEFF))
+        return symbol(3);
+    return letter(Script::Other, Case::None, 3);  // no candidate page writes a language here
+}
+
+// Lower case of a Latin letter, enough to look it up below.
+char32_t latinLower(char32_t c)
+{
+    if (latinCase(c) != Case::Upper)
+        return c;
+    if (c < 0x80 || (c >= 0xC0 && c < 0xDF))
+        return c + 0x20;
+    return c + 1;
+}
+
+// The accented letters of the languages written in Latin letters, one string
+// per language (or group that writes alike). Every accented letter of a real
+// word belongs to one of them together; a wrong reading mixes them.
+const std::vector<std::u32string>& accentSets()
+{
+    static const std::vector<std::u32string> sets = {
+        U"àâæçéèêëîïôœùûüÿ",           // French
+        U"äöüßéàè",                      // German
+        U"áéíñóúüàèòçï",                // Spanish, Catalan
+        U"àáâãçéêíóôõú",                // Portuguese
+        U"àèéìíîòóù",                   // Italian
+        U"åäæöøéüá",                     // Danish, Norwegian, Swedish, Finnish
+        U"áðéíóúýþæö",                  // Icelandic
+        U"éëïóöèáàüíú",                 // Dutch, Afrikaans
+        U"ąćęłńóśźż",                   // Polish
+        U"áčďéěíňóřšťúůýž",             // Czech
+        U"áäčďéíĺľňóôŕšťúýž",           // Slovak
+        U"áéíóöőúüű",                   // Hungarian
+        U"ăâîșşțţ",                     // Romanian
+        U"čćđšžäöü",                    // Croatian, Serbian, Slovene, Bosnian
+        U"çğıöşüâîû",                   // Turkish, Azerbaijani
+        U"ąčęėįšųūž",                   // Lithuanian
+        U"āčēģīķļņšūž",                 // Latvian
+        U"äöõüšž",                      // Estonian
+        U"ëç",                          // Albanian
+    };
+    return sets;
+}
+
+bool isVietnamese(char32_t c)
+{
+    static const std::u32string letters = U"àáâãèéêìíòóôõùúýăđĩũơư";
+    return inRange(c, 0x1EA0, 0x1EF9) || letters.find(c) != std::u32string::npos;
+}
+
+bool coherentAccents(const std::u32string& accents)
+{
+    if (accents.empty())
+        return true;
+    for (const auto& set : accentSets())
+        if (std::all_of(accents.begin(), accents.end(),
+                        [&](char32_t c) { return set.find(c) != std::u32string::npos; }))
+            return true;
+    return std::all_of(accents.begin(), accents.end(), isVietnamese);
+}
+
+bool isVowel(char32_t c)
+{
+    static const std::u32string vowels =
+        U"аеёиоуыэюяіїєўАЕЁИОУЫЭЮЯІЇЄЎ"
+        U"αεηιουωάέήίόύώϊϋΐΰΑΕΗΙΟΥΩΆΈΉΊΌΎΏΪΫ";
+    return vowels.find(c) != std::u32string::npos;
+}
+
+bool isBicameral(Script s)
+{
+    return s == Script::Latin || s == Script::Greek || s == Script::Cyrillic;
+}
+
+// The word-level signs, for one run of letters and marks.
+double wordPenalty(const std::u32string& word, const std::vector<CharClass>& classes)
+{
+    std::array<bool, 10> scripts{};
+    bool hasAscii = false, hasNonAscii = false;
+    bool sawLower = false, caseInside = false;
+    bool hasVowel = false;
+    int letters = 0, accented = 0, run = 0, longestRun = 0;
+    std::u32string accents;
+    Script wordScript = Script::None;
+    double penalty = 0;
+
+    for (size_t i = 0; i < word.size(); ++i) {
+        const char32_t c = word[i];
+        const CharClass& k = classes[i];
+        if (k.mark) {
+            if (i == 0 || (classes[i - 1].script != k.script && !classes[i - 1].mark
+                           && !(k.script == Script::Latin && isBicameral(classes[i - 1].script))))
+                penalty += kStrayMark;
+            continue;
+        }
+        ++letters;
+        if (c < 0x80) {
+            hasAscii = true;
+            run = 0;
+        } else {
+            hasNonAscii = true;
+            scripts[static_cast<size_t>(k.script)] = true;
+            wordScript = k.script;
+            if (k.script == Script::Latin) {
+                ++accented;
+                longestRun = std::max(longestRun, ++run);
+                accents.push_back(latinLower(c));
+            }
+        }
+        if (isVowel(c))
+            hasVowel = true;
+        if (k.letterCase == Case::Lower)
+            sawLower = true;
+        else if (k.letterCase == Case::Upper && sawLower)
+            caseInside = true;
+    }
+    if (!hasNonAscii)
+        return penalty;  // reads the same under every page
+
+    // ASCII letters belong with an alphabet, not with the scripts that have
+    // no case (Japanese and Chinese titles run Latin words into their own).
+    const int distinct = static_cast<int>(std::count(scripts.begin(), scripts.end(), true));
+    const bool asciiJoins = hasAscii && !scripts[static_cast<size_t>(Script::Latin)]
+                            && !scripts[static_cast<size_t>(Script::Cjk)]
+                            && !scripts[static_cast<size_t>(Script::Hangul)];
+    if (distinct + (asciiJoins ? 1 : 0) > 1)
+        penalty += kMixedScripts;
+    if (caseInside)
+        penalty += kCaseInside;
+    if (accented > 0) {
+        if (!coherentAccents(accents))
+            penalty += kIncoherentAccents;
+        if (longestRun >= 3)
+            penalty += kAccentRun;
+        if (letters >= 3 && accented * 2 > letters)
+            penalty += kMostlyAccents;
+    }
+    if ((wordScript == Script::Cyrillic || wordScript == Script::Greek) && distinct == 1
+        && letters >= 3 && !hasVowel)
+        penalty += kNoVowel;
+    return penalty;
+}
+
+}  // namespace
+
+double implausibility(const std::u32string& text)
+{
+    std::vector<CharClass> classes;
+    classes.reserve(text.size());
+    for (char32_t c : text)
+        classes.push_back(classify(c));
+
+    double penalty = 0;
+    std::array<bool, 10> textScripts{};
+    for (size_t i = 0; i < text.size();) {
+        const CharClass& k = classes[i];
+        if (k.script == Script::None) {
+            penalty += k.cost;
+            // A non-ASCII sign wedged between two letters: "Ìà¸ðò", "CafÃ©s".
+            if (text[i] >= 0x80 && i > 0 && i + 1 < text.size()
+                && classes[i - 1].script != Script::None && classes[i + 1].script != Script::None
+                && classes[i + 1].script != Script::Cjk)
+                penalty += kSymbolInWord;
+            ++i;
+            continue;
+        }
+        size_t end = i;
+        while (end < text.size() && classes[end].script != Script::None)
+            penalty += classes[end++].cost;
+        const std::u32string word = text.substr(i, end - i);
+        const std::vector<CharClass> wordClasses(classes.begin() + static_cast<long>(i),
+                                                 classes.begin() + static_cast<long>(end));
+        penalty += wordPenalty(word, wordClasses);
+        for (size_t j = i; j < end; ++j)
+            if (text[j] >= 0x80 && !classes[j].mark)
+                textScripts[static_cast<size_t>(classes[j].script)] = true;
+        i = end;
+    }
+    const int scripts = static_cast<int>(std::count(textScripts.begin(), textScripts.end(), true));
+    if (scripts > 1)
+        penalty += kExtraScript * (scripts - 1);
+    return penalty;
+}
+
+}  // namespace tagshifter::guess
