@@ -122,18 +122,28 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
             any = any || hasNonAscii(text);
         if (!any)
             continue;
+        // The file's fields are scored as one text, so that accents of
+        // different languages across its fields count against a reading.
         std::vector<double> row(readings, 0);
         for (const auto& text : files[f]) {
             pooled += text;
             pooled += '\n';
-            if (!hasNonAscii(text))
-                continue;
-            for (size_t r = 0; r < readings; ++r) {
-                if (row[r] == kInvalid)
-                    continue;
+        }
+        for (size_t r = 0; r < readings; ++r) {
+            std::u32string joined;
+            for (const auto& text : files[f]) {
+                if (!hasNonAscii(text))
+                    continue;  // reads the same under every reading
                 const auto points = decodings_[r]->decode(text);
-                row[r] = points ? row[r] + implausibility(*points) : kInvalid;
+                if (!points) {
+                    row[r] = kInvalid;
+                    break;
+                }
+                joined += *points;
+                joined += U' ';
             }
+            if (row[r] != kInvalid)
+                row[r] = implausibility(joined);
         }
         judged.push_back(f);
         penalties.push_back(std::move(row));

@@ -33,6 +33,11 @@ constexpr double kAccentRun = 3;       // three accented letters in a row
 constexpr double kMostlyAccents = 2;   // more accented than plain letters
 constexpr double kNoVowel = 3;         // a Cyrillic/Greek word without a vowel
 constexpr double kExtraScript = 3;     // each further alphabet in one text
+constexpr double kIncoherentText = 3;  // accents of no single language in one text
+constexpr double kSignAfterLetter = 2; // "niż" read as "ni¿": a sign stuck to a word
+constexpr double kSigmaInside = 4;     // Greek final sigma inside a word
+constexpr double kNoTonos = 2;         // a Greek lower-case word without a stress mark
+constexpr double kFewVowels = 3;       // per letter of Cyrillic text short of vowels
 
 bool inRange(char32_t c, char32_t first, char32_t last) { return c >= first && c <= last; }
 
@@ -79,6 +84,10 @@ CharClass classify(char32_t c)
     }
     if (c == 0xD7 || c == 0xF7)
         return symbol(2);
+    if (c == 0xD0 || c == 0xF0 || c == 0xDE || c == 0xFE)  // ð þ: Icelandic only
+        return letter(Script::Latin, latinCase(c), 2);
+    if (c == 0xDD || c == 0xFD)  // ý: Czech, Slovak, Icelandic
+        return letter(Script::Latin, latinCase(c), 1);
     if (c < 0x180)
         return letter(Script::Latin, latinCase(c));
     if (c < 0x250)  // Latin Extended-B: Romanian ș ț only are everyday letters
@@ -95,10 +104,14 @@ CharClass classify(char32_t c)
         return symbol(2);
     }
     if (inRange(c, 0x400, 0x4FF)) {
+        // The Russian letters that make up less than one in a hundred of real
+        // text: a reading full of them is a reading of the wrong page.
+        static const std::u32string rare = U"ъёщфэюцшжЪЁЩФЭЮЦШЖ";
+        const double cost = rare.find(c) != std::u32string::npos ? 0.5 : 0;
         if (c < 0x430)
-            return letter(Script::Cyrillic, Case::Upper);
+            return letter(Script::Cyrillic, Case::Upper, cost);
         if (c < 0x460)
-            return letter(Script::Cyrillic, Case::Lower);
+            return letter(Script::Cyrillic, Case::Lower, cost);
         // Beyond the modern alphabets only Ukrainian ґ is everyday.
         return letter(Script::Cyrillic, c % 2 ? Case::Lower : Case::Upper,
                       inRange(c, 0x490, 0x491) ? 0 : 1);
@@ -107,8 +120,15 @@ CharClass classify(char32_t c)
         return mark(Script::Hebrew);
     if (inRange(c, 0x5D0, 0x5F2))
         return letter(Script::Hebrew);
-    if (inRange(c, 0x621, 0x64A) || inRange(c, 0x671, 0x6D3))
-        return letter(Script::Arabic);
+    if (inRange(c, 0x621, 0x64A) && c != 0x640)
+        return letter(Script::Arabic, Case::None, c == 0x621 ? 0.5 : 0);  // lone hamza: rare
+    if (c == 0x640)  // tatweel, a filler for justified text
+        return letter(Script::Arabic, Case::None, 1);
+    if (inRange(c, 0x671, 0x6D3)) {
+        // Persian letters are everyday there; the Urdu ones are rare in tags.
+        static const std::u32string persian = U"پچژگکی";
+        return letter(Script::Arabic, Case::None, persian.find(c) != std::u32string::npos ? 0.5 : 2);
+    }
     if (inRange(c, 0x64B, 0x652))
         return mark(Script::Arabic);
     if (inRange(c, 0x600, 0x6FF))
@@ -198,9 +218,17 @@ const std::vector<std::u32string>& accentSets()
     return sets;
 }
 
+// Vietnamese shares many accents with Western languages; it counts only
+// where a letter of its own (ă đ ơ ư, the letters with two marks) shows.
 bool isVietnamese(char32_t c)
 {
     static const std::u32string letters = U"àáâãèéêìíòóôõùúýăđĩũơư";
+    return inRange(c, 0x1EA0, 0x1EF9) || letters.find(c) != std::u32string::npos;
+}
+
+bool isOnlyVietnamese(char32_t c)
+{
+    static const std::u32string letters = U"ăđĩũơư";
     return inRange(c, 0x1EA0, 0x1EF9) || letters.find(c) != std::u32string::npos;
 }
 
@@ -212,7 +240,8 @@ bool coherentAccents(const std::u32string& accents)
         if (std::all_of(accents.begin(), accents.end(),
                         [&](char32_t c) { return set.find(c) != std::u32string::npos; }))
             return true;
-    return std::all_of(accents.begin(), accents.end(), isVietnamese);
+    return std::any_of(accents.begin(), accents.end(), isOnlyVietnamese)
+           && std::all_of(accents.begin(), accents.end(), isVietnamese);
 }
 
 bool isVowel(char32_t c)
@@ -229,7 +258,8 @@ bool isBicameral(Script s)
 }
 
 // The word-level signs, for one run of letters and marks.
-double wordPenalty(const std::u32string& word, const std::vector<CharClass>& classes)
+double wordPenalty(const std::u32string& word, const std::vector<CharClass>& classes,
+                   std::u32string& textAccents, int& cyrillicLetters, int& cyrillicVowels)
 {
     std::array<bool, 10> scripts{};
     bool hasAscii = false, hasNonAscii = false;
@@ -261,6 +291,11 @@ double wordPenalty(const std::u32string& word, const std::vector<CharClass>& cla
                 ++accented;
                 longestRun = std::max(longestRun, ++run);
                 accents.push_back(latinLower(c));
+                // Portuguese writes õ only in "-ões"/"-õe": after a letter, before e or s.
+                if ((c == 0xF5 || c == 0xD5)
+                    && (i == 0 || i + 1 >= word.size()
+                        || std::u32string(U"esES").find(word[i + 1]) == std::u32string::npos))
+                    penalty += kSignAfterLetter;
             }
         }
         if (isVowel(c))
@@ -272,6 +307,12 @@ double wordPenalty(const std::u32string& word, const std::vector<CharClass>& cla
     }
     if (!hasNonAscii)
         return penalty;  // reads the same under every page
+    textAccents += accents;
+    if (wordScript == Script::Cyrillic) {
+        cyrillicLetters += letters;
+        for (char32_t c : word)
+            cyrillicVowels += isVowel(c);
+    }
 
     // ASCII letters belong with an alphabet, not with the scripts that have
     // no case (Japanese and Chinese titles run Latin words into their own).
@@ -294,6 +335,22 @@ double wordPenalty(const std::u32string& word, const std::vector<CharClass>& cla
     if ((wordScript == Script::Cyrillic || wordScript == Script::Greek) && distinct == 1
         && letters >= 3 && !hasVowel)
         penalty += kNoVowel;
+    const size_t finalSigma = word.find(U'ς');
+    if (wordScript == Script::Greek && finalSigma != std::u32string::npos
+        && finalSigma + 1 < word.size())
+        penalty += kSigmaInside;
+    // Modern Greek marks the stress of every word of two syllables or more,
+    // except in capitals.
+    static const std::u32string tonos = U"άέήίόύώΐΰ";
+    if (wordScript == Script::Greek && sawLower && letters >= 4
+        && word.find_first_of(tonos) == std::u32string::npos)
+        penalty += kNoTonos;
+    // Hebrew and Arabic letters with a final form of their own never stand
+    // inside a word.
+    static const std::u32string finals = U"ךםןףץة";
+    for (size_t i = 0; i + 1 < word.size(); ++i)
+        if (finals.find(word[i]) != std::u32string::npos && !classes[i + 1].mark)
+            penalty += kSigmaInside;
     return penalty;
 }
 
@@ -308,10 +365,16 @@ double implausibility(const std::u32string& text)
 
     double penalty = 0;
     std::array<bool, 10> textScripts{};
+    std::u32string textAccents;
+    int cyrillicLetters = 0, cyrillicVowels = 0;
     for (size_t i = 0; i < text.size();) {
         const CharClass& k = classes[i];
         if (k.script == Script::None) {
             penalty += k.cost;
+            // A Latin-1 sign stuck to the end of a word (quotes aside).
+            if (inRange(text[i], 0xA1, 0xBF) && text[i] != 0xAB && text[i] != 0xBB && i > 0
+                && classes[i - 1].script != Script::None)
+                penalty += kSignAfterLetter;
             // A non-ASCII sign wedged between two letters: "Ìà¸ðò", "CafÃ©s".
             if (text[i] >= 0x80 && i > 0 && i + 1 < text.size()
                 && classes[i - 1].script != Script::None && classes[i + 1].script != Script::None
@@ -326,7 +389,7 @@ double implausibility(const std::u32string& text)
         const std::u32string word = text.substr(i, end - i);
         const std::vector<CharClass> wordClasses(classes.begin() + static_cast<long>(i),
                                                  classes.begin() + static_cast<long>(end));
-        penalty += wordPenalty(word, wordClasses);
+        penalty += wordPenalty(word, wordClasses, textAccents, cyrillicLetters, cyrillicVowels);
         for (size_t j = i; j < end; ++j)
             if (text[j] >= 0x80 && !classes[j].mark)
                 textScripts[static_cast<size_t>(classes[j].script)] = true;
@@ -335,6 +398,12 @@ double implausibility(const std::u32string& text)
     const int scripts = static_cast<int>(std::count(textScripts.begin(), textScripts.end(), true));
     if (scripts > 1)
         penalty += kExtraScript * (scripts - 1);
+    if (!coherentAccents(textAccents))
+        penalty += kIncoherentText;
+    // About four letters in ten of Russian or Ukrainian text are vowels; a
+    // reading of the wrong Cyrillic page has far fewer.
+    if (cyrillicLetters >= 6 && cyrillicVowels * 10 < cyrillicLetters * 3)
+        penalty += kFewVowels * (0.3 * cyrillicLetters - cyrillicVowels);
     return penalty;
 }
 
