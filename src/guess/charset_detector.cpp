@@ -30,7 +30,7 @@ const std::vector<std::vector<std::string>>& families()
         {"koi8r", "koi8u", "koi8ru", "cp878"},
         {"cp866", "ibm866", "866", "ibm855", "cp855"},
         {"iso88595", "cyrillic"},
-        {"cp1250", "windows1250", "iso88592", "latin2", "iso885916"},
+        {"cp1250", "windows1250", "iso88592", "latin2", "iso885916", "ibm852", "cp852"},
         {"cp1253", "windows1253", "iso88597", "greek"},
         {"cp1254", "windows1254", "iso88599", "latin5"},
         {"cp1255", "windows1255", "iso88598", "hebrew"},

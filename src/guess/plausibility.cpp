@@ -37,7 +37,8 @@ constexpr double kIncoherentText = 3;  // accents of no single language in one t
 constexpr double kSignAfterLetter = 2; // "niż" read as "ni¿": a sign stuck to a word
 constexpr double kSigmaInside = 4;     // Greek final sigma inside a word
 constexpr double kNoTonos = 2;         // a Greek lower-case word without a stress mark
-constexpr double kFewVowels = 3;       // per letter of Cyrillic text short of vowels
+constexpr double kFewVowels = 3;
+constexpr double kSpelling = 2;        // a letter where the alphabet's spelling never puts it       // per letter of Cyrillic text short of vowels
 
 bool inRange(char32_t c, char32_t first, char32_t last) { return c >= first && c <= last; }
 
@@ -257,6 +258,27 @@ bool isBicameral(Script s)
     return s == Script::Latin || s == Script::Greek || s == Script::Cyrillic;
 }
 
+// Russian, Ukrainian and Belarusian spelling: no word starts with ы, ь or ъ;
+// ь and ъ follow consonants only, and й follows a vowel (or starts a word).
+double cyrillicSpelling(const std::u32string& word)
+{
+    static const std::u32string neverFirst = U"ыьъЫЬЪ";
+    static const std::u32string signs = U"ьъЬЪ";
+    static const std::u32string shortI = U"йЙ";
+    double penalty = 0;
+    if (!word.empty() && neverFirst.find(word[0]) != std::u32string::npos)
+        penalty += kSpelling;
+    for (size_t i = 1; i < word.size(); ++i) {
+        const char32_t before = word[i - 1];
+        if (signs.find(word[i]) != std::u32string::npos && isVowel(before))
+            penalty += kSpelling;
+        if (shortI.find(word[i]) != std::u32string::npos && !isVowel(before)
+            && before >= 0x400 && before < 0x500)
+            penalty += kSpelling;
+    }
+    return penalty;
+}
+
 // The word-level signs, for one run of letters and marks.
 double wordPenalty(const std::u32string& word, const std::vector<CharClass>& classes,
                    std::u32string& textAccents, int& cyrillicLetters, int& cyrillicVowels)
@@ -345,6 +367,13 @@ double wordPenalty(const std::u32string& word, const std::vector<CharClass>& cla
     if (wordScript == Script::Greek && sawLower && letters >= 4
         && word.find_first_of(tonos) == std::u32string::npos)
         penalty += kNoTonos;
+    if (wordScript == Script::Cyrillic)
+        penalty += cyrillicSpelling(word);
+    // Nordic æ never follows a vowel; Croatian "-ić" read as Latin-1 ("-iæ") does.
+    for (size_t i = 1; i < word.size(); ++i)
+        if ((word[i] == 0xE6 || word[i] == 0xC6)
+            && std::u32string(U"aeiouyAEIOUY").find(word[i - 1]) != std::u32string::npos)
+            penalty += kSpelling;
     // Hebrew and Arabic letters with a final form of their own never stand
     // inside a word.
     static const std::u32string finals = U"ךםןףץة";
