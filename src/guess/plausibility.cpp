@@ -85,10 +85,10 @@ CharClass classify(char32_t c)
     }
     if (c == 0xD7 || c == 0xF7)
         return symbol(2);
-    if (c == 0xD0 || c == 0xF0 || c == 0xDE || c == 0xFE)  // ð þ: Icelandic only
-        return letter(Script::Latin, latinCase(c), 2);
-    if (c == 0xDD || c == 0xFD)  // ý: Czech, Slovak, Icelandic
-        return letter(Script::Latin, latinCase(c), 1);
+    // ð þ ý: Icelandic (ý also Czech), rare in tags, and what cp1254's
+    // ğ ş ı read as in Latin-1. A light weight: Icelandic text must stay.
+    if (c == 0xD0 || c == 0xF0 || c == 0xDE || c == 0xFE || c == 0xDD || c == 0xFD)
+        return letter(Script::Latin, latinCase(c), 0.5);
     if (c < 0x180)
         return letter(Script::Latin, latinCase(c));
     if (c < 0x250)  // Latin Extended-B: Romanian ș ț only are everyday letters
@@ -233,7 +233,9 @@ bool isOnlyVietnamese(char32_t c)
     return inRange(c, 0x1EA0, 0x1EF9) || letters.find(c) != std::u32string::npos;
 }
 
-bool coherentAccents(const std::u32string& accents)
+// `vietnameseShape`: every word could be a Vietnamese syllable (at most
+// seven letters, đ only at its start), which Icelandic "Með" is not.
+bool coherentAccents(const std::u32string& accents, bool vietnameseShape)
 {
     if (accents.empty())
         return true;
@@ -241,7 +243,7 @@ bool coherentAccents(const std::u32string& accents)
         if (std::all_of(accents.begin(), accents.end(),
                         [&](char32_t c) { return set.find(c) != std::u32string::npos; }))
             return true;
-    return std::any_of(accents.begin(), accents.end(), isOnlyVietnamese)
+    return vietnameseShape && std::any_of(accents.begin(), accents.end(), isOnlyVietnamese)
            && std::all_of(accents.begin(), accents.end(), isVietnamese);
 }
 
@@ -280,8 +282,14 @@ double cyrillicSpelling(const std::u32string& word)
 }
 
 // The word-level signs, for one run of letters and marks.
+bool vietnameseSyllable(const std::u32string& word)
+{
+    return word.size() <= 7 && word.find_first_of(U"đĐ", 1) == std::u32string::npos;
+}
+
 double wordPenalty(const std::u32string& word, const std::vector<CharClass>& classes,
-                   std::u32string& textAccents, int& cyrillicLetters, int& cyrillicVowels)
+                   std::u32string& textAccents, bool& textVietnameseShape, int& cyrillicLetters,
+                   int& cyrillicVowels)
 {
     std::array<bool, 10> scripts{};
     bool hasAscii = false, hasNonAscii = false;
@@ -330,6 +338,7 @@ double wordPenalty(const std::u32string& word, const std::vector<CharClass>& cla
     if (!hasNonAscii)
         return penalty;  // reads the same under every page
     textAccents += accents;
+    textVietnameseShape = textVietnameseShape && vietnameseSyllable(word);
     if (wordScript == Script::Cyrillic) {
         cyrillicLetters += letters;
         for (char32_t c : word)
@@ -347,7 +356,7 @@ double wordPenalty(const std::u32string& word, const std::vector<CharClass>& cla
     if (caseInside)
         penalty += kCaseInside;
     if (accented > 0) {
-        if (!coherentAccents(accents))
+        if (!coherentAccents(accents, vietnameseSyllable(word)))
             penalty += kIncoherentAccents;
         if (longestRun >= 3)
             penalty += kAccentRun;
@@ -395,6 +404,7 @@ double implausibility(const std::u32string& text)
     double penalty = 0;
     std::array<bool, 10> textScripts{};
     std::u32string textAccents;
+    bool textVietnameseShape = true;
     int cyrillicLetters = 0, cyrillicVowels = 0;
     for (size_t i = 0; i < text.size();) {
         const CharClass& k = classes[i];
@@ -418,7 +428,8 @@ double implausibility(const std::u32string& text)
         const std::u32string word = text.substr(i, end - i);
         const std::vector<CharClass> wordClasses(classes.begin() + static_cast<long>(i),
                                                  classes.begin() + static_cast<long>(end));
-        penalty += wordPenalty(word, wordClasses, textAccents, cyrillicLetters, cyrillicVowels);
+        penalty += wordPenalty(word, wordClasses, textAccents, textVietnameseShape,
+                               cyrillicLetters, cyrillicVowels);
         for (size_t j = i; j < end; ++j)
             if (text[j] >= 0x80 && !classes[j].mark)
                 textScripts[static_cast<size_t>(classes[j].script)] = true;
@@ -427,7 +438,7 @@ double implausibility(const std::u32string& text)
     const int scripts = static_cast<int>(std::count(textScripts.begin(), textScripts.end(), true));
     if (scripts > 1)
         penalty += kExtraScript * (scripts - 1);
-    if (!coherentAccents(textAccents))
+    if (!coherentAccents(textAccents, textVietnameseShape))
         penalty += kIncoherentText;
     // About four letters in ten of Russian or Ukrainian text are vowels; a
     // reading of the wrong Cyrillic page has far fewer.

@@ -186,5 +186,12 @@ TEST(GuessEvaluation, HeldOutSetMeetsTheGoals)
     expectGoals(natural, automatic);
 }
 
+TEST(GuessEvaluation, SecondHeldOutSetMeetsTheGoals)
+{
+    Outcome natural, automatic;
+    evaluate("second held-out set", freshAlbums(), natural, automatic);
+    expectGoals(natural, automatic);
+}
+
 }  // namespace
 }  // namespace tagshifter::test

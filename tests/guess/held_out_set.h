@@ -1,4 +1,8 @@
-// Albums written after the guess was tuned, to check it on text it never saw.
+// Albums written after the guess was tuned, to check it on text it never saw:
+// heldOutAlbums() showed two faults that were then mended (koi8-r in capitals
+// read as cp1251, Croatian "-ić" left as Latin-1); freshAlbums(), written
+// after that, showed one more (Icelandic "Með" fixed into cp1250 "Međ"),
+// mended in turn. Both stay as checks against those faults coming back.
 #pragma once
 
 #include "guess/evaluation_set.h"
@@ -95,6 +99,69 @@ inline const std::vector<Album>& heldOutAlbums()
         {"utf-8", "cp949", "김광석", "네 번째", {{"서른 즈음에"}, {"일어나"}}},
         {"utf-8", "cp1253", "Ελευθερία Αρβανιτάκη", "Τα κορμιά και τα μαχαίρια",
          {{"Το παράπονο"}, {"Ισορροπία"}}},
+    };
+    return albums;
+}
+
+inline const std::vector<Album>& freshAlbums()
+{
+    static const std::vector<Album> albums = {
+        {"cp1251", "cp1251,koi8-r", "Андрей Макаревич", "Пионерские блатные песни",
+         {{"Поезд"}, {"Марш"}, {"Ёлка"}}},
+        {"cp1251", "cp1251,koi8-r", "Гражданская оборона", "Всё идёт по плану",
+         {{"Всё идёт по плану"}, {"Зоопарк"}, {"Моя оборона"}}},
+        {"koi8-r", "cp1251,koi8-r", "Пикник", "Иероглиф",
+         {{"Иероглиф"}, {"Египтянин"}, {"Твой Шанс"}}},
+        {"koi8-r", "cp1251,koi8-r", "ЧИЖ & Co", "ПЕРЕКРЕСТКИ",
+         {{"ПЕРЕКРЕСТКИ"}, {"ВЕЧНАЯ МОЛОДОСТЬ"}, {"ФОКСТРОТ"}}},
+        {"cp1251", "cp1251,koi8-r", "ВИА Гра", "Стоп! Стоп! Стоп!",
+         {{"Попытка № 5"}, {"Обними меня"}, {"Стоп! Стоп! Стоп!"}}},
+        {"koi8-u", "cp1251,koi8-u", "Джамала", "1944",
+         {{"1944"}, {"Шлях додому"}, {"Подих"}}},
+        {"cp1251", "cp1251,koi8-u", "Тіна Кароль", "Нічий",
+         {{"Ноченька"}, {"Жизнь моя"}, {"Вище неба"}}},
+        {"cp1250", "cp1250,iso-8859-2", "Budka Suflera", "Cień wielkiej góry",
+         {{"Jolka, Jolka pamiętasz"}, {"Takie tango"}, {"Cień wielkiej góry"}}},
+        {"iso-8859-2", "cp1250,iso-8859-2", "Czerwone Gitary", "Czerwone Gitary",
+         {{"Biały krzyż"}, {"Nie spoczniemy"}, {"Historia jednej znajomości"}}},
+        {"cp1250", "cp1250", "Marta Kubišová", "Songy a balady",
+         {{"Modlitba pro Martu"}, {"Hej, Jude"}, {"Ne, ne, ne"}}},
+        {"cp1250", "cp1250", "Locomotiv GT", "Ringasd el magad",
+         {{"Ringasd el magad"}, {"Kék asszony"}, {"Mindig magasabbra"}}},
+        {"cp1253", "cp1253", "Σαββίνα Γιαννάτου", "Άνοιξη",
+         {{"Άνοιξη"}, {"Νανούρισμα"}, {"Ο Γιάννης ο φονιάς"}}},
+        {"cp1254", "cp1254", "Zeki Müren", "Şimdi uzaklardasın",
+         {{"Şimdi uzaklardasın"}, {"Gözlerinin içine"}, {"Manolyam"}}},
+        {"cp1255", "cp1255", "יהורם גאון", "ירושלים של זהב",
+         {{"ירושלים של זהב"}, {"בלדה לחובש"}}},
+        {"cp1256", "cp1256", "محمد عبده", "الأماكن",
+         {{"الأماكن"}, {"أبعاد"}, {"ليلة خميس"}}},
+        {"cp932", "cp932", "椎名林檎", "無罪モラトリアム",
+         {{"歌舞伎町の女王"}, {"丸の内サディスティック"}, {"ここでキスして。"}}},
+        {"gbk", "gbk", "朴树", "我去2000年",
+         {{"白桦林"}, {"那些花儿"}, {"生如夏花"}}},
+        {"big5", "big5", "蘇打綠", "小宇宙",
+         {{"小情歌"}, {"無與倫比的美麗"}, {"我好想你"}}},
+        {"cp949", "cp949", "이문세", "이문세 4집",
+         {{"사랑이 지나가면"}, {"그녀의 웃음소리뿐"}, {"광화문 연가"}}},
+        {"cp1258", "cp1258", "Khánh Ly", "Hát cho quê hương",
+         {{"Nối vòng tay lớn"}, {"Cát bụi"}}},
+
+        {"latin1", "", "Sigur Rós", "Með suð í eyrum við spilum endalaust",
+         {{"Gobbledigook"}, {"Inní mér syngur vitleysingur"}, {"Við spilum endalaust"}}},
+        {"latin1", "", "Håkan Hellström", "Känn ingen sorg för mig Göteborg",
+         {{"Känn ingen sorg för mig Göteborg"}, {"Ramlar"}}},
+        {"latin1", "", "Beyoncé", "Dangerously in Love", {{"Crazy in Love"}, {"Naughty Girl"}}},
+        {"latin1", "", "Plastic Bertrand", "Ça plane pour moi", {{"Ça plane pour moi"}}},
+        {"latin1", "", "Ólafur Arnalds", "Ólafur Arnalds", {{"Þú ert sólin"}, {"Saman"}}},
+        {"latin1", "", "Luis Fonsi", "Vida", {{"Despacito"}, {"Échame la culpa"}}},
+        {"latin1", "", "Die Toten Hosen", "Opium fürs Volk", {{"Zehn kleine Jägermeister"}, {"Böser Wolf"}}},
+        {"latin1", "", "Café del Mar", "Volumen Uno", {{"Señorita"}, {"Déjà vu"}, {"Naïve"}}},
+        {"ascii", "", "Daft Punk", "Discovery", {{"One More Time"}, {"Digital Love"}}},
+        {"unicode", "", "Tarkan", "Karma", {{"Kuzu Kuzu"}, {"Şıkıdım"}}},
+        {"utf-8", "cp1251,koi8-r", "Сплин", "Сигнал из космоса", {{"Романс"}, {"Выхода нет"}}},
+        {"utf-8", "", "Sigur Rós", "()", {{"Untitled #1"}, {"Vaka"}, {"Fyrsta"}}},
+        {"utf-8", "cp932", "椎名林檎", "勝訴ストリップ", {{"本能"}, {"ギブス"}}},
     };
     return albums;
 }
