@@ -18,7 +18,7 @@ constexpr double kMarginProposed = 2;
 constexpr double kProposalBonus = 3;
 // How much more plausible another reading must be for one file alone before
 // that file leaves the album's choice.
-constexpr double kDisagreement = 6;
+constexpr double kDisagreement = 4;
 // An album's pooled penalty for each file a reading cannot decode.
 constexpr double kInvalidFile = 20;
 
