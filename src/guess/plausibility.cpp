@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace tagshifter::guess {
@@ -239,20 +241,38 @@ bool coherentAccents(const std::u32string& accents, bool vietnameseShape)
 {
     if (accents.empty())
         return true;
-    for (const auto& set : accentSets())
-        if (std::all_of(accents.begin(), accents.end(),
-                        [&](char32_t c) { return set.find(c) != std::u32string::npos; }))
-            return true;
+    // For each accented letter, the languages (bits, in the order above)
+    // that write it; a word or text is coherent if some bit survives them all.
+    constexpr char32_t first = 0xC0, last = 0x24F;
+    static const std::vector<uint32_t> languages = [] {
+        std::vector<uint32_t> table(last - first + 1);
+        for (size_t bit = 0; bit < accentSets().size(); ++bit)
+            for (char32_t c : accentSets()[bit])
+                table[c - first] |= uint32_t{1} << bit;
+        return table;
+    }();
+    uint32_t common = ~uint32_t{0};
+    for (char32_t c : accents)
+        common &= inRange(c, first, last) ? languages[c - first] : 0;
+    if (common)
+        return true;
     return vietnameseShape && std::any_of(accents.begin(), accents.end(), isOnlyVietnamese)
            && std::all_of(accents.begin(), accents.end(), isVietnamese);
 }
 
+// Vowels of the Cyrillic and Greek alphabets (a table: asked for every letter).
 bool isVowel(char32_t c)
 {
-    static const std::u32string vowels =
-        U"аеёиоуыэюяіїєўАЕЁИОУЫЭЮЯІЇЄЎ"
-        U"αεηιουωάέήίόύώϊϋΐΰΑΕΗΙΟΥΩΆΈΉΊΌΎΏΪΫ";
-    return vowels.find(c) != std::u32string::npos;
+    constexpr char32_t first = 0x380, last = 0x45F;
+    static const std::vector<bool> vowels = [] {
+        std::vector<bool> table(last - first + 1);
+        for (char32_t v : std::u32string_view(U"аеёиоуыэюяіїєўАЕЁИОУЫЭЮЯІЇЄЎ"
+                                              U"αεηιουωάέήίόύώϊϋΐΰΑΕΗΙΟΥΩΆΈΉΊΌΎΏΪΫ"))
+            if (inRange(v, first, last))
+                table[v - first] = true;
+        return table;
+    }();
+    return inRange(c, first, last) && vowels[c - first];
 }
 
 bool isBicameral(Script s)
@@ -262,7 +282,7 @@ bool isBicameral(Script s)
 
 // Russian, Ukrainian and Belarusian spelling: no word starts with ы, ь or ъ;
 // ь and ъ follow consonants only, and й follows a vowel (or starts a word).
-double cyrillicSpelling(const std::u32string& word)
+double cyrillicSpelling(std::u32string_view word)
 {
     static const std::u32string neverFirst = U"ыьъЫЬЪ";
     static const std::u32string signs = U"ьъЬЪ";
@@ -282,12 +302,12 @@ double cyrillicSpelling(const std::u32string& word)
 }
 
 // The word-level signs, for one run of letters and marks.
-bool vietnameseSyllable(const std::u32string& word)
+bool vietnameseSyllable(std::u32string_view word)
 {
-    return word.size() <= 7 && word.find_first_of(U"đĐ", 1) == std::u32string::npos;
+    return word.size() <= 7 && word.find_first_of(U"đĐ", 1) == std::u32string_view::npos;
 }
 
-double wordPenalty(const std::u32string& word, const std::vector<CharClass>& classes,
+double wordPenalty(std::u32string_view word, const CharClass* classes,
                    std::u32string& textAccents, bool& textVietnameseShape, int& cyrillicLetters,
                    int& cyrillicVowels)
 {
@@ -425,10 +445,8 @@ double implausibility(const std::u32string& text)
         size_t end = i;
         while (end < text.size() && classes[end].script != Script::None)
             penalty += classes[end++].cost;
-        const std::u32string word = text.substr(i, end - i);
-        const std::vector<CharClass> wordClasses(classes.begin() + static_cast<long>(i),
-                                                 classes.begin() + static_cast<long>(end));
-        penalty += wordPenalty(word, wordClasses, textAccents, textVietnameseShape,
+        const std::u32string_view word(text.data() + i, end - i);
+        penalty += wordPenalty(word, classes.data() + i, textAccents, textVietnameseShape,
                                cyrillicLetters, cyrillicVowels);
         for (size_t j = i; j < end; ++j)
             if (text[j] >= 0x80 && !classes[j].mark)
