@@ -60,9 +60,10 @@ int main()
     const int rounds = 2000;
     for (const char* list : {"auto:cp1251,koi8-r", "auto"}) {
         AlbumJudge judge(CandidateList::parse(list));
-        for (const auto& [name, files] : albums) {
+        for (const auto& entry : albums) {
+            const auto& files = entry.second;
             const double perAlbum = microseconds(rounds, [&] { judge.judge(files); });
-            std::printf("%-20s %-7s %7.1f us per file\n", list, name, perAlbum / files.size());
+            std::printf("%-20s %-7s %7.1f us per file\n", list, entry.first, perAlbum / files.size());
         }
     }
     CharsetDetector detector;
