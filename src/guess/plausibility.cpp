@@ -39,8 +39,8 @@ constexpr double kIncoherentText = 3;  // accents of no single language in one t
 constexpr double kSignAfterLetter = 2; // "niż" read as "ni¿": a sign stuck to a word
 constexpr double kSigmaInside = 4;     // Greek final sigma inside a word
 constexpr double kNoTonos = 2;         // a Greek lower-case word without a stress mark
-constexpr double kFewVowels = 3;
-constexpr double kSpelling = 2;        // a letter where the alphabet's spelling never puts it       // per letter of Cyrillic text short of vowels
+constexpr double kFewVowels = 3;       // per letter of Cyrillic text short of vowels
+constexpr double kSpelling = 2;        // a letter where the alphabet's spelling never puts it
 
 bool inRange(char32_t c, char32_t first, char32_t last) { return c >= first && c <= last; }
 
