@@ -129,8 +129,11 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
             pooled += text;
             pooled += '\n';
         }
+        // Many pages read a text alike (koi8-r and koi8-u, cp1252 and Latin-1):
+        // a text already scored is not scored again.
+        std::vector<std::u32string> decoded(readings);
         for (size_t r = 0; r < readings; ++r) {
-            std::u32string joined;
+            std::u32string& joined = decoded[r];
             for (const auto& text : files[f]) {
                 if (!hasNonAscii(text))
                     continue;  // reads the same under every reading
@@ -142,8 +145,12 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
                 joined += *points;
                 joined += U' ';
             }
-            if (row[r] != kInvalid)
-                row[r] = implausibility(joined);
+            if (row[r] == kInvalid)
+                continue;
+            size_t same = 0;
+            while (same < r && (row[same] == kInvalid || decoded[same] != joined))
+                ++same;
+            row[r] = same < r ? row[same] : implausibility(joined);
         }
         judged.push_back(f);
         penalties.push_back(std::move(row));
