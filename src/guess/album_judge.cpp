@@ -33,8 +33,11 @@ bool hasNonAscii(const std::string& text)
 }
 
 // The best reading by `penalties` (index 0 = as it is), or 0 when none
-// beats the text as it is clearly.
-size_t choose(const std::vector<double>& penalties, size_t proposed)
+// beats the text as it is clearly. Of readings scored alike, the one that
+// makes fewer characters of the bytes wins (a valid multi-byte reading is
+// rarely an accident), then the earlier in the list.
+size_t choose(const std::vector<double>& penalties, const std::vector<size_t>& lengths,
+              size_t proposed)
 {
     size_t best = 0;
     double bestScore = kInvalid;
@@ -42,7 +45,7 @@ size_t choose(const std::vector<double>& penalties, size_t proposed)
         if (penalties[r] == kInvalid)
             continue;
         const double score = penalties[r] - (r == proposed ? kProposalBonus : 0);
-        if (score < bestScore)
+        if (score < bestScore || (score == bestScore && lengths[r] < lengths[best]))
             best = r, bestScore = score;
     }
     if (best == 0)
@@ -115,6 +118,7 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
     const size_t readings = decodings_.size();
     std::vector<size_t> judged;
     std::vector<std::vector<double>> penalties;
+    std::vector<std::vector<size_t>> lengths;  // code points of each reading
     std::string pooled;
     for (size_t f = 0; f < files.size(); ++f) {
         bool any = false;
@@ -125,6 +129,7 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
         // The file's fields are scored as one text, so that accents of
         // different languages across its fields count against a reading.
         std::vector<double> row(readings, 0);
+        std::vector<size_t> length(readings, 0);
         for (const auto& text : files[f]) {
             pooled += text;
             pooled += '\n';
@@ -147,6 +152,7 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
             }
             if (row[r] == kInvalid)
                 continue;
+            length[r] = joined.size();
             size_t same = 0;
             while (same < r && (row[same] == kInvalid || decoded[same] != joined))
                 ++same;
@@ -154,6 +160,7 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
         }
         judged.push_back(f);
         penalties.push_back(std::move(row));
+        lengths.push_back(std::move(length));
     }
     if (judged.empty())
         return result;
@@ -179,12 +186,16 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
         if (invalid * 2 >= penalties.size())
             album[r] = kInvalid;
     }
-    const size_t albumChoice = choose(album, proposed);
+    std::vector<size_t> albumLength(readings, 0);
+    for (const auto& row : lengths)
+        for (size_t r = 0; r < readings; ++r)
+            albumLength[r] += row[r];
+    const size_t albumChoice = choose(album, albumLength, proposed);
 
     for (size_t j = 0; j < judged.size(); ++j) {
         const auto& row = penalties[j];
         size_t choice = albumChoice;
-        const size_t own = choose(row, proposed);
+        const size_t own = choose(row, lengths[j], proposed);
         if (row[albumChoice] == kInvalid || row[albumChoice] - row[own] >= kDisagreement)
             choice = own;
         result[judged[j]] = readings_[choice];

@@ -46,10 +46,11 @@ const std::vector<std::string>& CandidateList::builtIn()
         "cp1257",                                             // Baltic
         "cp1258",                                             // Vietnamese
         "cp874",                                              // Thai
-        "cp932", "euc-jp",                                    // Japanese
+        "cp932",                                              // Japanese
         "gbk",                                                // Chinese, simplified
         "big5",                                               // Chinese, traditional
         "cp949",                                              // Korean
+        "euc-jp",  // Japanese on Unix: last, as short Chinese text reads in it too
     };
     return pages;
 }
