@@ -71,6 +71,18 @@ TEST(AlbumJudge, JudgesAFileAloneWhenItsTextDisagreesWithTheAlbum)
               (std::vector<std::string>{"cp1251", "cp1251", "koi8-r", "left as it is", "utf-8"}));
 }
 
+TEST(AlbumJudge, ReadsAShortCjkTitleAloneInItsMultiByteCodePage)
+{
+    // Two to four bytes, which single-byte pages also read as letters or
+    // signs: the reading that makes characters of byte pairs wins the tie.
+    AlbumJudge judge(CandidateList::parse("auto"));
+    const std::pair<const char*, const char*> cases[] = {
+        {"道", "cp932"}, {"红豆", "gbk"}, {"吻別", "big5"}};
+    for (const auto& [title, page] : cases)
+        EXPECT_EQ(labels(judge.judge({{storedIn(title, page)}})), std::vector<std::string>{page})
+            << title;
+}
+
 TEST(AlbumJudge, NamesTheListedPageForUchardetsRelative)
 {
     // uchardet answers ISO-8859-7 for this; the user's list names cp1253,
