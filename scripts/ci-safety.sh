@@ -41,6 +41,7 @@ command -v cmake >/dev/null || missing+=(cmake)
 command -v pkg-config >/dev/null || missing+=(pkg-config)
 [ -x /usr/bin/python3 ] || missing+=(python3)
 pkg-config --exists taglib 2>/dev/null || missing+=(libtag1-dev)
+pkg-config --exists uchardet 2>/dev/null || missing+=(libuchardet-dev)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 if [ ${#missing[@]} -gt 0 ] || ! fuzzer_links; then
     echo "== installing ${missing[*]} libclang-rt-14-dev"

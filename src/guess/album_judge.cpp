@@ -1,0 +1,212 @@
+// The per-album decision: pooled penalties, uchardet's proposal, files judged alone.
+#include "guess/album_judge.h"
+
+#include "guess/decoder.h"
+#include "guess/plausibility.h"
+
+#include <limits>
+#include <optional>
+
+namespace tagshifter::guess {
+namespace {
+
+// A reading must beat the text as it is by this much to replace it; less
+// when uchardet proposed that reading too.
+constexpr double kMargin = 4;
+constexpr double kMarginProposed = 2;
+// uchardet's proposal is preferred among readings this close to each other.
+constexpr double kProposalBonus = 3;
+// How much more plausible another reading must be for one file alone before
+// that file leaves the album's choice.
+constexpr double kDisagreement = 4;
+// An album's pooled penalty for each file a reading cannot decode.
+constexpr double kInvalidFile = 20;
+
+constexpr double kInvalid = std::numeric_limits<double>::infinity();
+
+bool hasNonAscii(const std::string& text)
+{
+    for (unsigned char c : text)
+        if (c >= 0x80)
+            return true;
+    return false;
+}
+
+// The best reading by `penalties` (index 0 = as it is), or 0 when none
+// beats the text as it is clearly. Of readings scored alike, the one that
+// makes fewer characters of the bytes wins (a valid multi-byte reading is
+// rarely an accident), then the earlier in the list.
+size_t choose(const std::vector<double>& penalties, const std::vector<size_t>& lengths,
+              size_t proposed)
+{
+    size_t best = 0;
+    double bestScore = kInvalid;
+    for (size_t r = 1; r < penalties.size(); ++r) {
+        if (penalties[r] == kInvalid)
+            continue;
+        const double score = penalties[r] - (r == proposed ? kProposalBonus : 0);
+        if (score < bestScore || (score == bestScore && lengths[r] < lengths[best]))
+            best = r, bestScore = score;
+    }
+    if (best == 0)
+        return 0;
+    const double margin = best == proposed ? kMarginProposed : kMargin;
+    return penalties[best] <= penalties[0] - margin ? best : 0;
+}
+
+}  // namespace
+
+// How one reading turns bytes into code points: by a table for the pages of
+// one byte per character (most of them), else through iconv.
+struct AlbumJudge::Decoding {
+    enum class Way { Latin1, Utf8, Table, Iconv } way = Way::Latin1;
+    std::array<char32_t, 256> table{};
+    std::optional<CodePageDecoder> iconv;
+
+    std::optional<std::u32string> decode(const std::string& bytes) const
+    {
+        switch (way) {
+        case Way::Latin1: return decodeLatin1(bytes);
+        case Way::Utf8: return decodeUtf8(bytes);
+        case Way::Iconv: return iconv->decode(bytes);
+        case Way::Table: break;
+        }
+        std::u32string points;
+        points.reserve(bytes.size());
+        for (unsigned char byte : bytes) {
+            const char32_t point = table[byte];
+            if (point == CodePageDecoder::kNoCharacter)
+                return std::nullopt;
+            points.push_back(point);
+        }
+        return points;
+    }
+};
+
+AlbumJudge::AlbumJudge(const CandidateList& candidates) : codePages_(candidates.codePages())
+{
+    auto asItIs = std::make_unique<Decoding>();
+    decodings_.push_back(std::move(asItIs));
+    readings_.push_back(Reading::asItIs());
+    auto utf8 = std::make_unique<Decoding>();
+    utf8->way = Decoding::Way::Utf8;
+    decodings_.push_back(std::move(utf8));
+    readings_.push_back(Reading::utf8());
+    for (const auto& page : codePages_) {
+        auto decoding = std::make_unique<Decoding>();
+        CodePageDecoder decoder(page);
+        if (auto table = decoder.singleByteTable()) {
+            decoding->way = Decoding::Way::Table;
+            decoding->table = *table;
+        } else {
+            decoding->way = Decoding::Way::Iconv;
+            decoding->iconv.emplace(std::move(decoder));
+        }
+        decodings_.push_back(std::move(decoding));
+        readings_.push_back(Reading::page(page));
+    }
+}
+
+AlbumJudge::~AlbumJudge() = default;
+
+std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
+{
+    std::vector<Reading> result(files.size(), Reading::asItIs());
+    lastDetected_.clear();
+
+    // Penalties of each judged file under each reading.
+    const size_t readings = decodings_.size();
+    std::vector<size_t> judged;
+    std::vector<std::vector<double>> penalties;
+    std::vector<std::vector<size_t>> lengths;  // code points of each reading
+    std::string pooled;
+    for (size_t f = 0; f < files.size(); ++f) {
+        bool any = false;
+        for (const auto& text : files[f])
+            any = any || hasNonAscii(text);
+        if (!any)
+            continue;
+        // The file's fields are scored as one text, so that accents of
+        // different languages across its fields count against a reading.
+        std::vector<double> row(readings, 0);
+        std::vector<size_t> length(readings, 0);
+        for (const auto& text : files[f]) {
+            pooled += text;
+            pooled += '\n';
+        }
+        // Many pages read a text alike (koi8-r and koi8-u, cp1252 and Latin-1):
+        // a text already scored is not scored again.
+        std::vector<std::u32string> decoded(readings);
+        for (size_t r = 0; r < readings; ++r) {
+            std::u32string& joined = decoded[r];
+            for (const auto& text : files[f]) {
+                if (!hasNonAscii(text))
+                    continue;  // reads the same under every reading
+                const auto points = decodings_[r]->decode(text);
+                if (!points) {
+                    row[r] = kInvalid;
+                    break;
+                }
+                joined += *points;
+                joined += U' ';
+            }
+            if (row[r] == kInvalid)
+                continue;
+            length[r] = joined.size();
+            size_t same = 0;
+            while (same < r && (row[same] == kInvalid || decoded[same] != joined))
+                ++same;
+            row[r] = same < r ? row[same] : implausibility(joined);
+        }
+        judged.push_back(f);
+        penalties.push_back(std::move(row));
+        lengths.push_back(std::move(length));
+    }
+    if (judged.empty())
+        return result;
+
+    lastDetected_ = detector_.detect(pooled);
+    size_t proposed = 0;  // none
+    if (const auto proposal = mapProposal(lastDetected_, codePages_))
+        for (size_t r = 1; r < readings; ++r)
+            if (readings_[r] == *proposal)
+                proposed = r;
+
+    // The album's choice, from its pooled penalties; a reading that cannot
+    // decode half the files or more is out.
+    std::vector<double> album(readings, 0);
+    for (size_t r = 0; r < readings; ++r) {
+        size_t invalid = 0;
+        for (const auto& row : penalties) {
+            if (row[r] == kInvalid)
+                ++invalid, album[r] += kInvalidFile;
+            else
+                album[r] += row[r];
+        }
+        if (invalid * 2 >= penalties.size())
+            album[r] = kInvalid;
+    }
+    std::vector<size_t> albumLength(readings, 0);
+    for (const auto& row : lengths)
+        for (size_t r = 0; r < readings; ++r)
+            albumLength[r] += row[r];
+    const size_t albumChoice = choose(album, albumLength, proposed);
+
+    for (size_t j = 0; j < judged.size(); ++j) {
+        const auto& row = penalties[j];
+        size_t choice = albumChoice;
+        const size_t own = choose(row, lengths[j], proposed);
+        if (row[albumChoice] == kInvalid || row[albumChoice] - row[own] >= kDisagreement)
+            choice = own;
+        result[judged[j]] = readings_[choice];
+    }
+    return result;
+}
+
+std::vector<Reading> judgeAlbum(const CandidateList& candidates, const std::vector<FileTexts>& files)
+{
+    AlbumJudge judge(candidates);
+    return judge.judge(files);
+}
+
+}  // namespace tagshifter::guess

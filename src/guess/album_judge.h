@@ -1,0 +1,58 @@
+// Choosing the reading of each file of one album: a code page, UTF-8 or as it is.
+#pragma once
+
+#include "guess/candidate_list.h"
+#include "guess/charset_detector.h"
+#include "guess/reading.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tagshifter::guess {
+
+// The texts of one file to judge: every field whose characters are all at
+// most U+00FF, as the Latin-1 bytes of that text (TagLib's to8Bit(false)).
+// Fields holding any character from U+0100 up are Unicode already: leave
+// them out and keep them as they are.
+using FileTexts = std::vector<std::string>;
+
+// Judges album after album against one candidate list. Open it once per run:
+// it holds the conversions of every candidate and a uchardet instance.
+//
+// For each album the text of all files is pooled: uchardet proposes a
+// charset, mapped onto the candidate list, and every reading (each
+// candidate, UTF-8, and the text as it is) gets a penalty for how unlike
+// real text its decoded album looks. A reading replaces the text as it is
+// only when it is valid for the bytes and clearly less implausible;
+// uchardet's proposal wins ties among readings. A file whose own text
+// clearly disagrees with the album's choice (the choice is invalid for it,
+// or another reading is far more plausible for it alone) is judged alone.
+// A file with nothing but ASCII in its texts is always left as it is.
+class AlbumJudge {
+public:
+    explicit AlbumJudge(const CandidateList& candidates);
+    ~AlbumJudge();
+    AlbumJudge(const AlbumJudge&) = delete;
+    AlbumJudge& operator=(const AlbumJudge&) = delete;
+
+    // One reading per file, in the order given.
+    std::vector<Reading> judge(const std::vector<FileTexts>& files);
+
+    // What uchardet answered for the last album judged ("" if nothing was asked).
+    const std::string& lastDetected() const { return lastDetected_; }
+
+private:
+    struct Decoding;
+
+    std::vector<std::string> codePages_;
+    std::vector<std::unique_ptr<Decoding>> decodings_;  // one per reading, as-is first
+    std::vector<Reading> readings_;
+    CharsetDetector detector_;
+    std::string lastDetected_;
+};
+
+// Convenience for a single album: opens a judge, judges, closes it.
+std::vector<Reading> judgeAlbum(const CandidateList& candidates, const std::vector<FileTexts>& files);
+
+}  // namespace tagshifter::guess

@@ -1,0 +1,85 @@
+// Parsing the candidate list and the built-in list of legacy code pages.
+#include "guess/candidate_list.h"
+
+#include "common/messages.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+
+namespace tagshifter::guess {
+namespace {
+
+constexpr char kAuto[] = "auto";
+constexpr char kAutoListPrefix[] = "auto:";
+
+bool iconvKnows(const std::string& name)
+{
+    const iconv_t conversion = iconv_open("UTF-8", name.c_str());
+    if (conversion == reinterpret_cast<iconv_t>(-1))
+        return false;
+    iconv_close(conversion);
+    return true;
+}
+
+}  // namespace
+
+bool CandidateList::isAuto(const std::string& sourceSetting)
+{
+    return sourceSetting == kAuto || sourceSetting.rfind(kAutoListPrefix, 0) == 0;
+}
+
+const std::vector<std::string>& CandidateList::builtIn()
+{
+    // The legacy pages that tag writers actually used, most common first
+    // within each script (the earlier one wins when two read a text alike).
+    // Supersets stand for their base: cp932 for shift_jis, gbk for gb2312,
+    // cp949 for euc-kr.
+    static const std::vector<std::string> pages = {
+        "cp1251", "koi8-r", "koi8-u", "cp866", "iso-8859-5",  // Cyrillic
+        "cp1250", "iso-8859-2",                               // Central European
+        "cp1252",                                             // Western
+        "cp1253",                                             // Greek
+        "cp1254",                                             // Turkish
+        "cp1255",                                             // Hebrew
+        "cp1256",                                             // Arabic
+        "cp1257",                                             // Baltic
+        "cp1258",                                             // Vietnamese
+        "cp874",                                              // Thai
+        "cp932",                                              // Japanese
+        "gbk",                                                // Chinese, simplified
+        "big5",                                               // Chinese, traditional
+        "cp949",                                              // Korean
+        "euc-jp",  // Japanese on Unix: last, as short Chinese text reads in it too
+    };
+    return pages;
+}
+
+CandidateList CandidateList::parse(const std::string& sourceSetting)
+{
+    if (sourceSetting == kAuto)
+        return CandidateList(builtIn());
+    if (!isAuto(sourceSetting))
+        throw messages::kCannotOpenSourceEncoding;
+
+    std::vector<std::string> pages;
+    const std::string list = sourceSetting.substr(sizeof kAutoListPrefix - 1);
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(',', start);
+        if (end == std::string::npos)
+            end = list.size();
+        const std::string name = list.substr(start, end - start);
+        if (!name.empty() && std::find(pages.begin(), pages.end(), name) == pages.end()) {
+            if (!iconvKnows(name))
+                throw messages::kCannotOpenSourceEncoding;
+            pages.push_back(name);
+        }
+        start = end + 1;
+    }
+    if (pages.empty())
+        throw messages::kCannotOpenSourceEncoding;
+    return CandidateList(std::move(pages));
+}
+
+}  // namespace tagshifter::guess

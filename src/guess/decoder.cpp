@@ -1,0 +1,124 @@
+// Decoding tag bytes under a code page (through iconv) or as UTF-8.
+#include "guess/decoder.h"
+
+#include "common/messages.h"
+
+#include <cerrno>
+
+namespace tagshifter::guess {
+namespace {
+
+const iconv_t kNoConversion = reinterpret_cast<iconv_t>(-1);
+
+}  // namespace
+
+std::optional<std::u32string> decodeUtf8(const std::string& bytes)
+{
+    std::u32string result;
+    result.reserve(bytes.size());
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        int extra = 0;
+        char32_t point = 0;
+        char32_t least = 0;
+        if (lead < 0x80) {
+            point = lead;
+        } else if ((lead & 0xE0) == 0xC0) {
+            extra = 1, point = lead & 0x1F, least = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            extra = 2, point = lead & 0x0F, least = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            extra = 3, point = lead & 0x07, least = 0x10000;
+        } else {
+            return std::nullopt;
+        }
+        if (i + static_cast<size_t>(extra) >= bytes.size())  // sequence cut short
+            return std::nullopt;
+        for (int k = 1; k <= extra; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + static_cast<size_t>(k)]);
+            if ((next & 0xC0) != 0x80)
+                return std::nullopt;
+            point = (point << 6) | (next & 0x3F);
+        }
+        if (point < least || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
+            return std::nullopt;
+        result.push_back(point);
+        i += static_cast<size_t>(extra) + 1;
+    }
+    return result;
+}
+
+std::u32string decodeLatin1(const std::string& bytes)
+{
+    std::u32string result;
+    result.reserve(bytes.size());
+    for (char byte : bytes)
+        result.push_back(static_cast<unsigned char>(byte));
+    return result;
+}
+
+CodePageDecoder::CodePageDecoder(const std::string& codePage)
+    : conversion_(iconv_open("UTF-8", codePage.c_str()))
+{
+    if (conversion_ == kNoConversion)
+        throw messages::kCannotOpenSourceEncoding;
+}
+
+CodePageDecoder::~CodePageDecoder()
+{
+    if (conversion_ != kNoConversion)
+        iconv_close(conversion_);
+}
+
+CodePageDecoder::CodePageDecoder(CodePageDecoder&& other) noexcept
+    : conversion_(other.conversion_)
+{
+    other.conversion_ = kNoConversion;
+}
+
+std::optional<std::u32string> CodePageDecoder::decode(const std::string& bytes) const
+{
+    // Tag fields are short; one pass through a buffer four times the input
+    // (the most UTF-8 bytes a legacy page needs per byte, flush included).
+    std::string utf8(bytes.size() * 4 + 16, '\0');
+    char* in = const_cast<char*>(bytes.data());  // iconv only reads through it
+    size_t inLeft = bytes.size();
+    char* out = utf8.data();
+    size_t outLeft = utf8.size();
+    iconv(conversion_, nullptr, nullptr, nullptr, nullptr);  // initial shift state
+    if (iconv(conversion_, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)
+        || iconv(conversion_, nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1))
+        return std::nullopt;
+    utf8.resize(utf8.size() - outLeft);
+    return decodeUtf8(utf8);
+}
+
+std::optional<std::array<char32_t, 256>> CodePageDecoder::singleByteTable() const
+{
+    std::array<char32_t, 256> table{};
+    for (int value = 0; value < 256; ++value) {
+        char byte = static_cast<char>(value);
+        char utf8[16];
+        char* in = &byte;
+        size_t inLeft = 1;
+        char* out = utf8;
+        size_t outLeft = sizeof utf8;
+        iconv(conversion_, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(conversion_, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)) {
+            if (errno != EILSEQ)
+                return std::nullopt;  // the byte starts a longer sequence
+            table[static_cast<size_t>(value)] = kNoCharacter;
+            continue;
+        }
+        if (iconv(conversion_, nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1))
+            return std::nullopt;
+        const auto points = decodeUtf8(std::string(utf8, static_cast<size_t>(out - utf8)));
+        if (!points || points->size() != 1)
+            return std::nullopt;
+        table[static_cast<size_t>(value)] = (*points)[0];
+    }
+    return table;
+}
+
+}  // namespace tagshifter::guess

@@ -1,0 +1,96 @@
+// The per-album decision: what is left alone, what is fixed, and which file
+// of an album is judged alone.
+#include "guess/album_judge.h"
+
+#include "guess/guess_support.h"
+
+#include <gtest/gtest.h>
+
+namespace tagshifter::test {
+namespace {
+
+using guess::AlbumJudge;
+using guess::CandidateList;
+using guess::FileTexts;
+using guess::Reading;
+
+std::vector<std::string> labels(const std::vector<Reading>& readings)
+{
+    std::vector<std::string> result;
+    for (const auto& reading : readings)
+        result.push_back(reading.label());
+    return result;
+}
+
+FileTexts file(const char* artist, const char* title, const char* page)
+{
+    return {storedIn(artist, page), storedIn(title, page)};
+}
+
+TEST(AlbumJudge, LeavesAsciiWesternAndUnicodeFilesAlone)
+{
+    for (const char* list : {"auto", "auto:cp1251,koi8-r", "auto:cp1250", "auto:cp1254"}) {
+        AlbumJudge judge(CandidateList::parse(list));
+        const std::vector<FileTexts> files = {
+            {"The Beatles", "Come Together"},
+            file("Édith Piaf", "Été", "ISO-8859-1"),
+            file("Thomas Müller", "Müller", "ISO-8859-1"),
+            file("Motörhead", "Björk", "ISO-8859-1"),
+            {},  // every field Unicode already: nothing judged
+        };
+        EXPECT_EQ(labels(judge.judge(files)),
+                  std::vector<std::string>(files.size(), "left as it is"))
+            << list;
+    }
+}
+
+TEST(AlbumJudge, TellsKoi8rFromCp1251ForTheSameAlbum)
+{
+    AlbumJudge judge(CandidateList::parse("auto:cp1251,koi8-r"));
+    for (const char* page : {"cp1251", "koi8-r"}) {
+        const std::vector<FileTexts> album = {
+            file("Кино", "Группа крови", page),
+            file("Кино", "Война", page),
+            file("Кино", "Спокойная ночь", page),
+        };
+        EXPECT_EQ(labels(judge.judge(album)), std::vector<std::string>(3, page));
+    }
+}
+
+TEST(AlbumJudge, JudgesAFileAloneWhenItsTextDisagreesWithTheAlbum)
+{
+    AlbumJudge judge(CandidateList::parse("auto"));
+    const std::vector<FileTexts> album = {
+        file("Сборник", "Всё идёт по плану", "cp1251"),
+        file("Сборник", "Перемен", "cp1251"),
+        file("Сборник", "Я свободен", "koi8-r"),
+        file("Edith Piaf", "Été", "ISO-8859-1"),
+        {"Сборник" /* UTF-8 bytes */, "Кукушка"},
+    };
+    EXPECT_EQ(labels(judge.judge(album)),
+              (std::vector<std::string>{"cp1251", "cp1251", "koi8-r", "left as it is", "utf-8"}));
+}
+
+TEST(AlbumJudge, ReadsAShortCjkTitleAloneInItsMultiByteCodePage)
+{
+    // Two to four bytes, which single-byte pages also read as letters or
+    // signs: the reading that makes characters of byte pairs wins the tie.
+    AlbumJudge judge(CandidateList::parse("auto"));
+    const std::pair<const char*, const char*> cases[] = {
+        {"道", "cp932"}, {"红豆", "gbk"}, {"吻別", "big5"}};
+    for (const auto& [title, page] : cases)
+        EXPECT_EQ(labels(judge.judge({{storedIn(title, page)}})), std::vector<std::string>{page})
+            << title;
+}
+
+TEST(AlbumJudge, NamesTheListedPageForUchardetsRelative)
+{
+    // uchardet answers ISO-8859-7 for this; the user's list names cp1253,
+    // which alone reads the "Ά" right.
+    AlbumJudge judge(CandidateList::parse("auto:cp1253"));
+    const auto readings = judge.judge({file("Άννα Βίσση", "Δώδεκα", "cp1253")});
+    EXPECT_EQ(labels(readings), std::vector<std::string>{"cp1253"});
+}
+
+}  // namespace
+}  // namespace tagshifter::test

@@ -1,0 +1,169 @@
+// Albums of real names, in the code pages their users wrote them in, to measure the guess on.
+#pragma once
+
+#include <vector>
+
+namespace tagshifter::test {
+
+// How an album's tags were stored: a code page name, or one of
+//   "latin1"  genuine Western text stored as Latin-1 (must be left as it is),
+//   "ascii"   nothing but ASCII (must be left as it is),
+//   "utf-8"   UTF-8 bytes stored as Latin-1 (must be read as UTF-8),
+//   "unicode" already Unicode: no field is judged (must be left as it is).
+struct Track {
+    const char* title;
+    const char* page = nullptr;  // nullptr: the album's
+};
+
+struct Album {
+    const char* page;
+    const char* list;  // what a user of that language names: "auto:" + list
+    const char* artist;
+    const char* album;
+    std::vector<Track> tracks;
+};
+
+// The set the guess was tuned on.
+inline const std::vector<Album>& tuningAlbums()
+{
+    static const std::vector<Album> albums = {
+        // Russian
+        {"cp1251", "cp1251,koi8-r", "Кино", "Группа крови",
+         {{"Группа крови"}, {"Закрой за мной дверь, я ухожу"}, {"Война"}, {"Спокойная ночь"},
+          {"Звезда по имени Солнце"}}},
+        {"cp1251", "cp1251,koi8-r", "ДДТ", "Это всё...",
+         {{"Что такое осень"}, {"Родина"}, {"Это всё"}, {"Дождь"}}},
+        {"cp1251", "cp1251,koi8-r", "Аквариум", "Радио Африка",
+         {{"Рок-н-ролл мёртв"}, {"Капитан Африка"}, {"Искусство быть смирным"}}},
+        {"cp1251", "cp1251,koi8-r", "Алла Пугачёва", "Лучшее",
+         {{"Миллион алых роз"}, {"Арлекино"}, {"Айсберг"}}},
+        {"cp1251", "cp1251,koi8-r", "ЛЮБЭ", "КОМБАТ",
+         {{"КОМБАТ"}, {"ДАВАЙ ЗА"}, {"КОНЬ"}, {"ПО ВЫСОКОЙ ТРАВЕ"}}},
+        {"koi8-r", "cp1251,koi8-r", "Наутилус Помпилиус", "Разлука",
+         {{"Скованные одной цепью"}, {"Казанова"}, {"Я хочу быть с тобой"}}},
+        {"koi8-r", "cp1251,koi8-r", "Земфира", "Земфира",
+         {{"СПИД"}, {"Ариведерчи"}, {"Ромашки"}, {"Снег"}}},
+        {"koi8-r", "cp1251,koi8-r", "Сплин", "Гранатовый альбом",
+         {{"Орбит без сахара"}, {"Выхода нет"}, {"Моё сердце"}}},
+        {"koi8-r", "cp1251,koi8-r", "ЧАЙФ", "ОРАНЖЕВОЕ НАСТРОЕНИЕ",
+         {{"АРГЕНТИНА-ЯМАЙКА 5:0"}, {"НЕ СПЕШИ"}, {"ОРАНЖЕВОЕ НАСТРОЕНИЕ"}}},
+        {"cp866", "cp1251,koi8-r,cp866", "Машина времени", "Лучшие песни",
+         {{"Поворот"}, {"Синяя птица"}, {"Марионетки"}}},
+        // Ukrainian, Belarusian, Bulgarian, Serbian
+        {"cp1251", "cp1251,koi8-u", "Океан Ельзи", "Модель",
+         {{"Без бою"}, {"Відпусти"}, {"Холодно"}, {"Друг"}}},
+        {"koi8-u", "cp1251,koi8-u", "Скрябін", "Танці",
+         {{"Старі фотографії"}, {"Місця щасливих людей"}, {"Люди як кораблі"}}},
+        {"cp1251", "cp1251", "N.R.M.", "Тры чарапахі",
+         {{"Тры чарапахі"}, {"Паветраны шар"}, {"Я нарадзіўся тут"}}},
+        {"cp1251", "cp1251", "Лили Иванова", "Избрано",
+         {{"Камино"}, {"Щурче"}, {"Ветрове"}}},
+        {"cp1251", "cp1251", "Бајага и Инструктори", "Јахачи магле",
+         {{"Берлин"}, {"Људи из градова"}, {"Плави воз"}}},
+        // Polish, Czech, Hungarian, Croatian
+        {"cp1250", "cp1250,iso-8859-2", "Lady Pank", "Lady Pank",
+         {{"Mniej niż zero"}, {"Zawsze tam, gdzie ty"}, {"Kryzysowa narzeczona"}}},
+        {"cp1250", "cp1250,iso-8859-2", "Perfect", "Perfect",
+         {{"Autobiografia"}, {"Nie płacz Ewka"}, {"Chcemy być sobą"}}},
+        {"cp1250", "cp1250,iso-8859-2", "Czesław Niemen", "Dziwny jest ten świat",
+         {{"Dziwny jest ten świat"}, {"Sen o Warszawie"}, {"Pod Papugami"}}},
+        {"iso-8859-2", "cp1250,iso-8859-2", "Maryla Rodowicz", "Złota kolekcja",
+         {{"Małgośka"}, {"Niech żyje bal"}, {"Wsiąść do pociągu byle jakiego"}}},
+        {"cp1250", "cp1250", "Karel Gott", "Zlatý slavík",
+         {{"Lady Karneval"}, {"Být stále mlád"}, {"Včelka Mája"}}},
+        {"cp1250", "cp1250", "Olympic", "Jasná zpráva",
+         {{"Jasná zpráva"}, {"Dej mi víc své lásky"}, {"Želva"}}},
+        {"cp1250", "cp1250", "Lucie", "Černý kočky mokrý žáby",
+         {{"Amerika"}, {"Černí andělé"}, {"Medvídek"}}},
+        {"cp1250", "cp1250", "Omega", "Gyöngyhajú lány",
+         {{"Gyöngyhajú lány"}, {"Petróleumlámpa"}, {"Ismeretlen közép"}, {"Őszi üzenet"}}},
+        {"cp1250", "cp1250", "Zorán", "Az ő szerelmük",
+         {{"Kell ott fenn egy ország"}, {"Apám hitte"}, {"Szőke nő"}}},
+        {"cp1250", "cp1250", "Prljavo kazalište", "Sve je lako kad si mlad",
+         {{"Mojoj majci"}, {"Ruža hrvatska"}, {"Đurđice"}}},
+        // Greek, Turkish, Hebrew, Arabic
+        {"cp1253", "cp1253", "Μίκης Θεοδωράκης", "Ζορμπάς",
+         {{"Ζορμπάς"}, {"Άξιον Εστί"}, {"Το τρένο φεύγει στις οχτώ"}}},
+        {"cp1253", "cp1253", "Άννα Βίσση", "Δώδεκα",
+         {{"Δώδεκα"}, {"Σ' αγαπώ"}, {"Καλή σου νύχτα"}}},
+        {"cp1254", "cp1254", "Tarkan", "Ölürüm Sana",
+         {{"Şımarık"}, {"Kuzu Kuzu"}, {"Şıkıdım"}}},
+        {"cp1254", "cp1254", "Sezen Aksu", "Gülümse",
+         {{"Gülümse"}, {"Hadi bakalım"}, {"Firuze"}}},
+        {"cp1254", "cp1254", "Barış Manço", "Dağlar Dağlar",
+         {{"Dağlar Dağlar"}, {"Gülpembe"}, {"Arkadaşım Eşek"}}},
+        {"cp1255", "cp1255", "אריק איינשטיין", "שבלול",
+         {{"אני ואתה"}, {"עוף גוזל"}, {"סע לאט"}}},
+        {"cp1255", "cp1255", "עפרה חזה", "שירי תימן",
+         {{"גלבי"}, {"אם ננעלו"}, {"שיר הפרחים"}}},
+        {"cp1256", "cp1256", "أم كلثوم", "الأطلال",
+         {{"أنت عمري"}, {"الأطلال"}, {"ألف ليلة وليلة"}}},
+        {"cp1256", "cp1256", "فيروز", "زهرة المدائن",
+         {{"زهرة المدائن"}, {"نسم علينا الهوا"}, {"شادي"}}},
+        // Japanese, Chinese, Korean
+        {"cp932", "cp932", "宇多田ヒカル", "初恋",
+         {{"初恋"}, {"誓い"}, {"道"}, {"あなた"}}},
+        {"cp932", "cp932", "スピッツ", "ハチミツ",
+         {{"ロビンソン"}, {"チェリー"}, {"空も飛べるはず"}}},
+        {"cp932", "cp932", "中島みゆき", "ベスト",
+         {{"糸"}, {"時代"}, {"地上の星"}}},
+        {"gbk", "gbk", "王菲", "唱游",
+         {{"红豆"}, {"传奇"}, {"容易受伤的女人"}}},
+        {"gbk", "gbk", "周杰伦", "叶惠美",
+         {{"晴天"}, {"以父之名"}, {"东风破"}}},
+        {"big5", "big5", "鄧麗君", "淡淡幽情",
+         {{"月亮代表我的心"}, {"甜蜜蜜"}, {"我只在乎你"}}},
+        {"big5", "big5", "張學友", "吻別",
+         {{"吻別"}, {"一千個傷心的理由"}, {"每天愛你多一些"}}},
+        {"cp949", "cp949", "서태지와 아이들", "서태지와 아이들",
+         {{"난 알아요"}, {"하여가"}, {"교실 이데아"}}},
+        {"cp949", "cp949", "조용필", "조용필 베스트",
+         {{"돌아와요 부산항에"}, {"킬리만자로의 표범"}, {"꿈"}}},
+        // Vietnamese, Thai, Baltic
+        {"cp1258", "cp1258", "Trịnh Công Sơn", "Diễm xưa",
+         {{"Diễm xưa"}, {"Hạ trắng"}, {"Ca dao mẹ"}}},
+        {"cp874", "cp874", "คาราบาว", "เมด อิน ไทยแลนด์",
+         {{"เมด อิน ไทยแลนด์"}, {"บัวลอย"}, {"ลุงขี้เมา"}}},
+        {"cp1257", "cp1257", "Foje", "Geltoni krantai",
+         {{"Laba diena, liūdesy"}, {"Žodžiai į tylą"}, {"Paskutinis traukinys"}}},
+        // A folder that mixes pages: one koi8-r file among cp1251 ones.
+        {"cp1251", "cp1251,koi8-r", "Сборник", "Русский рок",
+         {{"Всё идёт по плану"}, {"Перемен"}, {"Кукла колдуна"}, {"Я свободен", "koi8-r"}}},
+        // Files some other tool fixed already, among ones still in cp1251.
+        {"cp1251", "cp1251,koi8-r", "Сектор Газа", "Лучшее",
+         {{"Лирика"}, {"Туман", "unicode"}, {"Колхозный панк", "unicode"}}},
+
+        // Controls: these must come out unchanged under every list.
+        {"latin1", "", "Björk", "Homogenic", {{"Jóga"}, {"Bachelorette"}, {"Hunter"}}},
+        {"latin1", "", "Motörhead", "Ace of Spades", {{"Ace of Spades"}, {"Love Me Like a Reptile"}}},
+        {"latin1", "", "Édith Piaf", "Best of",
+         {{"La Vie en rose"}, {"Non, je ne regrette rien"}, {"L'Hymne à l'amour"}}},
+        {"latin1", "", "Sigur Rós", "Ágætis byrjun",
+         {{"Svefn-g-englar"}, {"Starálfur"}, {"Viðrar vel til loftárása"}}},
+        {"latin1", "", "Mötley Crüe", "Dr. Feelgood", {{"Dr. Feelgood"}, {"Kickstart My Heart"}}},
+        {"latin1", "", "Herbert Grönemeyer", "4630 Bochum", {{"Männer"}, {"Flugzeuge im Bauch"}}},
+        {"latin1", "", "Die Ärzte", "Die Bestie in Menschengestalt",
+         {{"Schrei nach Liebe"}, {"Zu spät"}}},
+        {"latin1", "", "Rosalía", "El Mal Querer",
+         {{"Malamente"}, {"Pienso en tu mirá"}, {"Di mi nombre"}}},
+        {"latin1", "", "Maná", "Sueños líquidos", {{"Clavado en un bar"}, {"Rayando el sol"}}},
+        {"latin1", "", "Stromae", "Racine carrée", {{"Formidable"}, {"Papaoutai"}, {"Tous les mêmes"}}},
+        {"latin1", "", "Caetano Veloso", "Noites do Norte",
+         {{"Sozinho"}, {"Coração vagabundo"}, {"Tropicália"}}},
+        {"latin1", "", "Françoise Hardy", "Tous les garçons et les filles",
+         {{"Tous les garçons et les filles"}, {"Le temps de l'amour"}}},
+        {"latin1", "", "Antonio Vivaldi", "Les Quatre Saisons", {{"Été"}, {"Printemps"}, {"Hiver"}}},
+        {"latin1", "", "Thomas Müller", "Ça va", {{"Müller"}, {"Été"}}},
+        {"ascii", "", "The Beatles", "Abbey Road", {{"Come Together"}, {"Something"}}},
+        {"ascii", "", "Kino", "Gruppa krovi", {{"Gruppa krovi"}, {"Zvezda po imeni Solntse"}}},
+        {"unicode", "", "Ленинград", "Пуля", {{"WWW"}, {"Дикари"}}},
+        {"utf-8", "cp1251,koi8-r", "Кино", "Последний герой",
+         {{"Последний герой"}, {"Кукушка"}, {"Хочу перемен"}}},
+        {"utf-8", "", "Björk", "Debut", {{"Human Behaviour"}, {"Venus as a Boy"}, {"Jóga"}}},
+        {"utf-8", "cp932", "宇多田ヒカル", "Heart Station", {{"花束を君に"}, {"Flavor Of Life"}}},
+        {"utf-8", "", "Édith Piaf", "Milord", {{"Milord"}, {"Padam, padam"}}},
+    };
+    return albums;
+}
+
+}  // namespace tagshifter::test

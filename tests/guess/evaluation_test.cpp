@@ -1,0 +1,197 @@
+// Runs the guess over the evaluation set album by album and checks the share
+// of files read right, per code page, with the natural lists and plain auto.
+#include "guess/album_judge.h"
+#include "guess/evaluation_set.h"
+#include "guess/held_out_set.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tagshifter::test {
+namespace {
+
+using guess::AlbumJudge;
+using guess::CandidateList;
+using guess::FileTexts;
+using guess::Reading;
+
+// Converts all of `text` or gives false.
+bool convert(const std::string& text, const char* from, const char* to, std::string& out)
+{
+    const iconv_t conversion = iconv_open(to, from);
+    if (conversion == reinterpret_cast<iconv_t>(-1))
+        return false;
+    std::string buffer(text.size() * 4 + 16, '\0');
+    char* in = const_cast<char*>(text.data());
+    size_t inLeft = text.size();
+    char* outPtr = buffer.data();
+    size_t outLeft = buffer.size();
+    const bool ok = iconv(conversion, &in, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1)
+                    && iconv(conversion, nullptr, nullptr, &outPtr, &outLeft) != static_cast<size_t>(-1);
+    iconv_close(conversion);
+    out.assign(buffer.data(), buffer.size() - outLeft);
+    return ok;
+}
+
+bool keptAsItIs(const std::string& page)
+{
+    return page == "latin1" || page == "ascii" || page == "unicode";
+}
+
+// The bytes a tag holds for `text` stored the way `page` says.
+std::string stored(const std::string& text, const std::string& page)
+{
+    std::string bytes;
+    if (page == "utf-8" || page == "ascii")
+        return text;
+    const bool ok = convert(text, "UTF-8", page == "latin1" ? "ISO-8859-1" : page.c_str(), bytes);
+    EXPECT_TRUE(ok) << "cannot store \"" << text << "\" in " << page;
+    return bytes;
+}
+
+// What the text reads as under `reading`, in UTF-8 ("\x01" when invalid).
+std::string readBack(const std::string& bytes, const Reading& reading)
+{
+    std::string text;
+    switch (reading.kind) {
+    case Reading::Kind::Utf8: return bytes;
+    case Reading::Kind::AsItIs: convert(bytes, "ISO-8859-1", "UTF-8", text); return text;
+    case Reading::Kind::CodePage: break;
+    }
+    return convert(bytes, reading.codePage.c_str(), "UTF-8", text) ? text : "\x01";
+}
+
+struct Tally {
+    int right = 0, files = 0;
+    void add(bool ok) { right += ok, ++files; }
+    double share() const { return files ? 100.0 * right / files : 100.0; }
+};
+
+struct Outcome {
+    std::map<std::string, Tally> perPage;  // by the page each file was stored in
+    Tally overall;                         // files of the legacy pages and UTF-8
+    int falseFixes = 0;
+    std::set<std::string> detected;
+};
+
+// Judges one album under `listSetting` and adds what came out to `outcome`.
+void run(const Album& album, const std::string& listSetting, Outcome& outcome, bool verbose)
+{
+    AlbumJudge judge(CandidateList::parse(listSetting));
+    std::vector<FileTexts> files;
+    std::vector<std::string> pages;
+    for (const auto& track : album.tracks) {
+        const std::string page = track.page ? track.page : album.page;
+        pages.push_back(page);
+        FileTexts texts;
+        if (page != "unicode")
+            for (const char* field : {album.artist, album.album, track.title})
+                texts.push_back(stored(field, page));
+        files.push_back(texts);
+    }
+    const std::vector<Reading> readings = judge.judge(files);
+    if (!judge.lastDetected().empty())
+        outcome.detected.insert(judge.lastDetected());
+    for (size_t f = 0; f < files.size(); ++f) {
+        bool right = true;
+        const char* fields[] = {album.artist, album.album, album.tracks[f].title};
+        for (size_t i = 0; i < files[f].size(); ++i)
+            right = right && readBack(files[f][i], readings[f]) == fields[i];
+        if (pages[f] == "unicode")
+            right = readings[f].kind == Reading::Kind::AsItIs;
+        if (keptAsItIs(pages[f]))
+            outcome.falseFixes += !right;
+        else
+            outcome.overall.add(right);
+        outcome.perPage[pages[f]].add(right);
+        if (verbose && !right)
+            std::printf("  wrong: %s / %s / %s [%s] as %s (uchardet: %s)\n", album.artist,
+                        album.album, album.tracks[f].title, pages[f].c_str(),
+                        readings[f].label().c_str(), judge.lastDetected().c_str());
+    }
+}
+
+std::vector<std::string> naturalLists(const std::vector<Album>& albums)
+{
+    std::set<std::string> lists;
+    for (const auto& album : albums)
+        if (*album.list)
+            lists.insert(album.list);
+    return {lists.begin(), lists.end()};
+}
+
+// Every album under its own list (controls under every list) and under auto.
+void evaluate(const char* name, const std::vector<Album>& albums, Outcome& natural, Outcome& automatic)
+{
+    std::printf("%s\n", name);
+    const auto lists = naturalLists(albums);
+    for (const auto& album : albums) {
+        if (*album.list) {
+            run(album, std::string("auto:") + album.list, natural, true);
+        } else {
+            for (const auto& list : lists)
+                run(album, "auto:" + list, natural, true);
+        }
+    }
+    std::printf(" with plain auto:\n");
+    for (const auto& album : albums)
+        run(album, "auto", automatic, true);
+
+    std::printf(" %-12s %18s %18s\n", "stored as", "natural list", "auto");
+    for (const auto& [page, tally] : natural.perPage)
+        std::printf(" %-12s %5.1f %% (%3d/%3d) %5.1f %% (%3d/%3d)\n", page.c_str(), tally.share(),
+                    tally.right, tally.files, automatic.perPage[page].share(),
+                    automatic.perPage[page].right, automatic.perPage[page].files);
+    std::printf(" %-12s %5.1f %% (%3d/%3d) %5.1f %% (%3d/%3d)\n", "overall", natural.overall.share(),
+                natural.overall.right, natural.overall.files, automatic.overall.share(),
+                automatic.overall.right, automatic.overall.files);
+    std::printf(" false fixes: %d with the natural lists, %d with auto\n", natural.falseFixes,
+                automatic.falseFixes);
+    std::string names;
+    for (const auto& detected : natural.detected)
+        names += " " + detected;
+    for (const auto& detected : automatic.detected)
+        names += " " + detected;
+    std::printf(" uchardet answered:%s\n", names.c_str());
+}
+
+void expectGoals(const Outcome& natural, const Outcome& automatic)
+{
+    EXPECT_GE(natural.overall.share(), 97.0);
+    for (const auto& [page, tally] : natural.perPage)
+        EXPECT_GE(tally.share(), 90.0) << page;
+    EXPECT_GE(automatic.overall.share(), 85.0);
+    EXPECT_EQ(natural.falseFixes, 0);
+    EXPECT_EQ(automatic.falseFixes, 0);
+}
+
+TEST(GuessEvaluation, TuningSetMeetsTheGoals)
+{
+    Outcome natural, automatic;
+    evaluate("tuning set", tuningAlbums(), natural, automatic);
+    expectGoals(natural, automatic);
+}
+
+TEST(GuessEvaluation, HeldOutSetMeetsTheGoals)
+{
+    Outcome natural, automatic;
+    evaluate("held-out set", heldOutAlbums(), natural, automatic);
+    expectGoals(natural, automatic);
+}
+
+TEST(GuessEvaluation, SecondHeldOutSetMeetsTheGoals)
+{
+    Outcome natural, automatic;
+    evaluate("second held-out set", freshAlbums(), natural, automatic);
+    expectGoals(natural, automatic);
+}
+
+}  // namespace
+}  // namespace tagshifter::test

@@ -1,0 +1,84 @@
+// The penalty on the readings it must never get wrong: genuine Western text
+// beats its code-page readings, and the right Cyrillic page beats the wrong one.
+#include "guess/plausibility.h"
+
+#include "guess/decoder.h"
+#include "guess/guess_support.h"
+
+#include <gtest/gtest.h>
+
+namespace tagshifter::test {
+namespace {
+
+using guess::CodePageDecoder;
+using guess::decodeLatin1;
+using guess::implausibility;
+
+double underPage(const std::string& bytes, const char* page)
+{
+    const auto points = CodePageDecoder(page).decode(bytes);
+    EXPECT_TRUE(points.has_value()) << page;
+    return points ? implausibility(*points) : 1e9;
+}
+
+TEST(Implausibility, GenuineWesternTextIsNoWorseThanAnyCodePageReading)
+{
+    for (const char* text : {"Été", "Müller", "Björk", "Motörhead", "Ça plane pour moi",
+                             "Sigur Rós: Með suð í eyrum", "Señorita", "Coração vagabundo",
+                             "L'Hymne à l'amour", "Kärleken väntar"}) {
+        const std::string bytes = storedIn(text, "ISO-8859-1");
+        const double asItIs = implausibility(decodeLatin1(bytes));
+        EXPECT_EQ(asItIs, implausibility(decodeLatin1(bytes))) << "stable";
+        for (const char* page : {"cp1251", "koi8-r", "cp1250", "cp1253", "cp1254", "cp1257"})
+            EXPECT_LE(asItIs, underPage(bytes, page)) << text << " under " << page;
+    }
+}
+
+TEST(Implausibility, PureAsciiCostsTheSameUnderEveryReading)
+{
+    const std::string bytes = "Come Together (Remastered 2009) - The Beatles";
+    const double asItIs = implausibility(decodeLatin1(bytes));
+    for (const char* page : {"cp1251", "koi8-r", "cp1253", "cp932", "gbk"})
+        EXPECT_EQ(asItIs, underPage(bytes, page)) << page;
+}
+
+TEST(Implausibility, TheRightCyrillicPageBeatsTheWrongOneAndLatin1)
+{
+    struct Case {
+        const char* text;
+        const char* stored;
+        const char* wrong;
+    };
+    // Mixed case, capitals only (where case gives no sign), and both ways round.
+    const Case cases[] = {
+        {"Кино - Звезда по имени Солнце", "cp1251", "koi8-r"},
+        {"Кино - Звезда по имени Солнце", "koi8-r", "cp1251"},
+        {"ЛЮБЭ - ПО ВЫСОКОЙ ТРАВЕ", "cp1251", "koi8-r"},
+        {"АЛИСА - НЕБО СЛАВЯН", "koi8-r", "cp1251"},
+        {"Океан Ельзи - Відпусти", "cp1251", "koi8-u"},
+    };
+    for (const auto& c : cases) {
+        const std::string bytes = storedIn(c.text, c.stored);
+        const double right = underPage(bytes, c.stored);
+        EXPECT_LT(right, underPage(bytes, c.wrong)) << c.text << " in " << c.stored;
+        EXPECT_LT(right + 4, implausibility(decodeLatin1(bytes))) << c.text << " in " << c.stored;
+    }
+}
+
+TEST(Implausibility, SignsOfAWrongReadingCost)
+{
+    // Each pair: a plausible text and the same letters broken in one way.
+    const std::pair<const char*, const char*> pairs[] = {
+        {"Привет", "пРиВЕТ"},         // case changes inside a word
+        {"Привет мир", "Привeт мир"},  // a Latin e among Cyrillic letters
+        {"Café", "Caf\u00C3\u00A9"},   // UTF-8 read as Latin-1: a sign inside a word
+        {"Διάλογος", "Διάλογοςα"},      // final sigma inside a word
+        {"Tom", "To\u0085m"},          // a C1 control
+    };
+    for (const auto& [good, bad] : pairs)
+        EXPECT_LT(implausibility(*guess::decodeUtf8(good)), implausibility(*guess::decodeUtf8(bad)))
+            << good << " / " << bad;
+}
+
+}  // namespace
+}  // namespace tagshifter::test
