@@ -69,7 +69,7 @@ guess::FileTexts AlbumPass::readTexts(const std::string& name) const
 #else
     TagLib::MPEG::File file(name.c_str(), &factory_, false, TagLib::AudioProperties::Fast);
 #endif
-    if (!file.isOpen() || file.tag()->isEmpty())
+    if (!file.isOpen())
         return {};
     const bool walkFrames = settings_.allFrames && settings_.id3v2Encoding != "none";
     return sourceTexts(*file.tag(), walkFrames ? file.ID3v2Tag() : nullptr, settings_.preserveUnicode);
