@@ -266,6 +266,48 @@ TEST_F(AutoSource, FoldersGivenInterleavedAreJudgedAsAlbums)
         EXPECT_EQ(fieldOnDisk(files[i], "TIT2"), expected[i]) << files[i];
 }
 
+// What the judge is shown follows -p and -a: with -p only the fields the -p
+// rule would recode (genuine "Café" beside a cp1251 title stays), with -a
+// the other frames too (koi8-r text only in TPE2 and TXXX still decides).
+TEST_F(AutoSource, PreserveUnicodeAndAllFramesChooseWhatIsJudged)
+{
+    struct Case {
+        std::vector<std::string> options;
+        std::string frames;
+        std::map<std::string, std::string> expected;  // id -> text on disk
+    };
+    const auto asLatin1 = [](const std::string& bytes) {
+        std::string utf8;
+        for (unsigned char c : bytes)
+            utf8 += c < 0x80 ? std::string(1, char(c))
+                             : std::string{char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+        return utf8;
+    };
+    const std::string title = storedIn("Группа крови", "cp1251");
+    const std::string cafe = storedIn("Café", "ISO-8859-1");
+    const std::string koi8 = storedIn("Земфира", "koi8-r");
+    const std::string otherFrames = textFrame("TIT2", "Song") + textFrame("TPE2", koi8)
+                                    + describedFrame("TXXX", 0, "note", storedIn("Снег идёт", "koi8-r"));
+    const std::vector<Case> cases = {
+        {{"-p"}, textFrame("TIT2", title) + textFrame("TPE1", cafe),
+         {{"TIT2", "Группа крови"}, {"TPE1", "Café"}}},
+        {{}, textFrame("TIT2", title) + textFrame("TPE1", cafe),
+         {{"TIT2", "Группа крови"}, {"TPE1", "Cafй"}}},
+        {{"-a"}, otherFrames, {{"TIT2", "Song"}, {"TPE2", "Земфира"}}},
+        {{}, otherFrames, {{"TIT2", "Song"}, {"TPE2", asLatin1(koi8)}}},  // not walked, not recoded
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        const std::string file = dir.file(std::to_string(i) + ".mp3");
+        writeFile(file, id3v23Tag(cases[i].frames) + kAudio);
+        std::vector<std::string> args = cases[i].options;
+        args.insert(args.end(), {"-q", "-s", "auto:cp1251,koi8-r", "-2", "unicode", file});
+        EXPECT_EQ(runProgram(args).status, 0);
+        for (const auto& [id, text] : cases[i].expected)
+            EXPECT_EQ(fieldOnDisk(file, id.c_str()), text) << id;
+    }
+}
+
 // An unusable list ends the run before any file changes, with the line on
 // standard error naming what -s was given.
 TEST_F(AutoSource, UnknownCodePageInTheListIsFatal)
