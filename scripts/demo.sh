@@ -4,7 +4,7 @@
 # the fix, applies it, and shows what the file holds afterwards.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh >/dev/null
+bash scripts/setup.sh tagshifter >/dev/null
 tool="$PWD/${BUILD_DIR:-build}/tagshifter"
 
 work=$(mktemp -d)

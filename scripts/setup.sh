@@ -1,10 +1,26 @@
 #!/usr/bin/env bash
 # Installs what building tagshifter needs (Debian packages, only those
 # missing) and builds it into ./build. Safe to run again.
+#
+#   scripts/setup.sh [TARGET]
+#
+# With TARGET (e.g. tagshifter), only that target is built and GoogleTest is
+# not needed (a fresh build folder is configured without the tests); without
+# it, everything is built, tests included.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+target=${1:-}
 
-packages=(cmake g++ make pkg-config libtag1-dev libgtest-dev libuchardet-dev)
+# The packages, one concern a line: add a line for a new library.
+packages=(
+    cmake g++ make pkg-config   # the build
+    libtag1-dev                 # TagLib (on Debian 13 this pulls in libtag-dev, TagLib 2)
+    libuchardet-dev             # the code-page guess (-s auto)
+)
+if [ -z "$target" ]; then
+    packages+=(libgtest-dev)    # the test suite
+fi
+
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" \
@@ -19,5 +35,13 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 build_dir=${BUILD_DIR:-build}
-cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build_dir" -j"$(nproc)"
+options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if [ -z "$target" ]; then
+    options+=(-DTAGSHIFTER_BUILD_TESTS=ON)
+elif [ ! -f "$build_dir/CMakeCache.txt" ]; then
+    # A fresh folder for one target needs no GoogleTest; one configured
+    # before keeps its tests.
+    options+=(-DTAGSHIFTER_BUILD_TESTS=OFF)
+fi
+cmake -S . -B "$build_dir" "${options[@]}" >/dev/null
+cmake --build "$build_dir" -j"$(nproc)" ${target:+--target "$target"}

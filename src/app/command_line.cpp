@@ -28,6 +28,9 @@ const option kLongOptions[] = {
     {"all-frames", no_argument, nullptr, 'a'},
     {"keep-going", no_argument, nullptr, 'k'},
     {"id3v2.3", no_argument, nullptr, kId3v23Option},
+    // "--id3v2" was a unique abbreviation of --id3v2-encoding before
+    // --id3v2.3 came; an exact entry keeps it working for scripts.
+    {"id3v2", required_argument, nullptr, '2'},
     {nullptr, 0, nullptr, 0},
 };
 

@@ -175,6 +175,11 @@ TEST(CommandLine, SettingsTakeTheLastValueInLowerCase)
     EXPECT_EQ(repeated.id3v2Encoding, "koi8-u");
     EXPECT_EQ(repeated.id3v1Encoding, "");  // empty, which is not "none"
 
+    // The abbreviation scripts may use stays unambiguous beside --id3v2.3.
+    const Settings abbreviated = readSettings({"-s", "x", "--id3v2=UNICODE", "--id3v2.3", "a.mp3"});
+    EXPECT_EQ(abbreviated.id3v2Encoding, "unicode");
+    EXPECT_EQ(abbreviated.id3v2Version, 3);
+
     // Only A-Z change: no trimming, and bytes from 0x80 up stay.
     const Settings raw = readSettings({"-s", " ISO_8859-5\xC0\xDE ", "a.mp3"});
     EXPECT_EQ(raw.sourceEncoding, " iso_8859-5\xC0\xDE ");

@@ -29,12 +29,7 @@ std::string legacyFile(const std::string& title = kPrivetCp1251)
 
 class FileLoop : public testing::Test {
 protected:
-    std::string put(const std::string& name, const std::string& bytes)
-    {
-        const std::string path = dir.file(name);
-        writeFile(path, bytes);
-        return path;
-    }
+    std::string put(const std::string& name, const std::string& bytes) { return dir.put(name, bytes); }
 
     TempDir dir;
 };

@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 namespace tagshifter::test {
 namespace {
 
@@ -217,10 +219,23 @@ TEST(HostileOperands, FileTheUserMayNotWriteFailsAndStaysAsItWas)
     ASSERT_EQ(chmod(unreadable.c_str(), 0000), 0);
     ASSERT_EQ(chown(writable.c_str(), nobody, nobody), 0);
 
-    std::vector<std::string> args = kConvert;
-    args.insert(args.end(), {readOnly, writable, unreadable});
+    // The build folder may lie below a home only its owner can enter (root's
+    // is 0700), so that user runs a copy placed where anyone can reach it.
+    TempDir bin;
+    ASSERT_EQ(chmod(bin.path().c_str(), 0755), 0);
+    const std::string program = bin.file("tagshifter");
+    ASSERT_TRUE(std::filesystem::copy_file(TAGSHIFTER_BINARY, program));
+    ASSERT_EQ(chmod(program.c_str(), 0755), 0);
     ChildOptions asNobody;
     asNobody.user = nobody;
+    asNobody.program = program;
+    const ChildOutcome probe = runProgramLimited({"--version"}, asNobody);
+    if (!probe.exited || probe.status == 126 || probe.status == 127)
+        GTEST_SKIP() << "user " << nobody << " cannot run the copy of the program in " << bin.path()
+                     << " (a folder above it is closed to that user; set TMPDIR to an open one)";
+
+    std::vector<std::string> args = kConvert;
+    args.insert(args.end(), {readOnly, writable, unreadable});
     const ChildOutcome outcome = runProgramLimited(args, asNobody);
     // The save that fails is reported and the run goes on; the file that
     // cannot even be read ends it.

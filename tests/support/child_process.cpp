@@ -19,7 +19,7 @@ pid_t startProgram(const std::vector<std::string>& args, const ChildOptions& opt
         throw std::runtime_error("pipe failed");
     // Everything the child needs is made before fork: only async-signal-safe
     // calls follow in it.
-    std::string program = TAGSHIFTER_BINARY;
+    std::string program = options.program.empty() ? TAGSHIFTER_BINARY : options.program;
     std::vector<std::string> copies(args);
     std::vector<char*> argv{program.data()};
     for (std::string& arg : copies)

@@ -22,6 +22,7 @@ struct ChildOptions {
     double timeLimitSeconds = 20;     // then the child is killed
     std::optional<uid_t> user;        // run as this user (needs root)
     bool keepOutput = true;           // false: standard output goes to /dev/null
+    std::string program;              // the program to run; empty: the one just built
 };
 
 // Starts the program with `args`; standard input is /dev/null.

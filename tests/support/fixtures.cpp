@@ -164,6 +164,13 @@ TempDir::~TempDir()
     std::filesystem::remove_all(path_, ignored);
 }
 
+std::string TempDir::put(const std::string& name, const std::string& bytes) const
+{
+    const std::string path = file(name);
+    writeFile(path, bytes);
+    return path;
+}
+
 void writeFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

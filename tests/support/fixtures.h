@@ -52,6 +52,8 @@ public:
     TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
+    // Writes `bytes` to the file `name` in the folder; returns its path.
+    std::string put(const std::string& name, const std::string& bytes) const;
 
 private:
     std::string path_;
