@@ -298,8 +298,7 @@ TEST_F(AutoSource, PreserveUnicodeAndAllFramesChooseWhatIsJudged)
     };
     for (size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(i);
-        const std::string file = dir.file(std::to_string(i) + ".mp3");
-        writeFile(file, id3v23Tag(cases[i].frames) + kAudio);
+        const std::string file = dir.put(std::to_string(i) + ".mp3", id3v23Tag(cases[i].frames) + kAudio);
         std::vector<std::string> args = cases[i].options;
         args.insert(args.end(), {"-q", "-s", "auto:cp1251,koi8-r", "-2", "unicode", file});
         EXPECT_EQ(runProgram(args).status, 0);
