@@ -41,12 +41,28 @@ QUICK = [
 ]
 
 
+# The code-page guess is timed on these workloads only, against the same
+# run with the page named: the rest would say nothing more.
+AUTO_WORKLOADS = ("a",)
+AUTO_LISTS = ("auto:cp1251,koi8-r", "auto")
+
+
 def contenders(args):
     return [
         ("tagshifter", [args.tagshifter, "-q", "-s", "cp1251", "-1", "cp1251", "-2", "unicode"]),
         ("floor", [args.floor]),
         ("peer", [args.peer, "-q", "-e", "cp1251"]),
     ]
+
+
+def auto_contenders(args):
+    return [(f"ts -s {setting}", [args.tagshifter, "-q", "-s", setting, "-1", "cp1251", "-2", "unicode"])
+            for setting in AUTO_LISTS]
+
+
+def players_for(workload, args):
+    extra = auto_contenders(args) if workload[0] in AUTO_WORKLOADS else []
+    return contenders(args) + extra
 
 
 def make_pristine(root, workload):
@@ -96,6 +112,23 @@ def check_written(directory, names):
     return None
 
 
+def check_cyrillic_title(directory, names):
+    """A guessing run must have read the cp1251 titles as cp1251: UTF-8 Cyrillic."""
+    for name in (names[0], names[-1]):
+        with open(os.path.join(directory, name), "rb") as f:
+            head = f.read(4096)
+        at = head.find(b"TIT2")
+        size = int.from_bytes(head[at + 4:at + 8], "big") if at >= 0 else 0
+        body = head[at + 10:at + 10 + size] if at >= 0 else b""
+        try:
+            title = body[1:].decode("utf-8")
+        except UnicodeDecodeError:
+            title = ""
+        if body[:1] != b"\x03" or not any("\u0400" <= c <= "\u04ff" for c in title):
+            return f"{name}: the title was not read as cp1251: {body!r}"
+    return None
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--tagshifter", required=True)
@@ -111,7 +144,6 @@ def main():
     if args.only:
         wanted = args.only.split(",")
         workloads = [w for w in workloads if w[0] in wanted]
-    players = contenders(args)
     os.makedirs(args.workdir, exist_ok=True)
 
     pristine = {}
@@ -121,19 +153,22 @@ def main():
     sizes = {w[0]: sum(os.path.getsize(os.path.join(pristine[w[0]], n)) for n in names[w[0]])
              for w in workloads}
 
-    times = {(w[0], p[0]): [] for w in workloads for p in players}
-    rss = {(w[0], p[0]): [] for w in workloads for p in players}
+    times = {(w[0], p[0]): [] for w in workloads for p in players_for(w, args)}
+    rss = {(w[0], p[0]): [] for w in workloads for p in players_for(w, args)}
     raw = []
     run_dir = os.path.join(args.workdir, "run")
     log = os.path.join(args.workdir, "last-run.log")
     started = time.time()
     for r in range(args.rounds):
         for i, w in enumerate(workloads):
+            players = players_for(w, args)
             shift = (r + i) % len(players)
             for label, command in players[shift:] + players[:shift]:
                 fresh_copy(pristine[w[0]], run_dir)
                 wall, peak, code = timed_run(command + names[w[0]], run_dir, log)
                 problem = check_written(run_dir, names[w[0]]) if code == 0 else f"exit status {code}"
+                if not problem and label.startswith("ts -s auto"):
+                    problem = check_cyrillic_title(run_dir, names[w[0]])
                 if problem:
                     sys.stdout.write(open(log, errors="replace").read()[:2000])
                     sys.exit(f"{label} on {w[0]}: {problem}")
@@ -184,6 +219,18 @@ def main():
             extra = (med[("a-pad2k", c)] - med[("a", c)]) / n * 1e6
             print(f"  {c}: {extra:+.0f} us ({med[('a-pad2k', c)] / med[('a', c)] - 1:+.0%})")
 
+    auto_keys = [k for k in keys if k in AUTO_WORKLOADS]
+    if auto_keys:
+        print()
+        print("the code-page guess: -s auto... against -s cp1251 on the same files (-1 cp1251 -2 unicode):")
+        for k in auto_keys:
+            named = med[(k, "tagshifter")]
+            for setting in AUTO_LISTS:
+                guessed = med[(k, f"ts -s {setting}")]
+                print(f"  {k}: -s {setting}: {guessed:.4f} s, x{guessed / named:.2f} of -s cp1251 "
+                      f"({named:.4f} s), {(guessed - named) / len(names[k]) * 1e6:+.0f} us a file, "
+                      f"peak RSS {max(rss[(k, f'ts -s {setting}')]):.1f} MiB")
+
     print()
     print("goals:")
     ts_rss = [max(rss[(k, "tagshifter")]) for k in keys]
@@ -201,6 +248,10 @@ def main():
         checks.append(("peak RSS flat: c4000 within 1 MiB of c500",
                        max(rss[("c4000", "tagshifter")]) - max(rss[("c500", "tagshifter")]) <= 1.0))
     checks.append(("peak RSS below 16 MiB", max(ts_rss) < 16.0))
+    for k in auto_keys:
+        for setting in AUTO_LISTS:
+            checks.append((f"-s {setting} <= 1.6x -s cp1251 on {k}",
+                           med[(k, f"ts -s {setting}")] / med[(k, "tagshifter")] <= 1.6))
     for text, ok in checks:
         print(f"  {'met    ' if ok else 'NOT met'}  {text}")
     print()

@@ -2,7 +2,8 @@
 #
 # Completes the options, the encoding names after -s, -1 and -2 (the names
 # that "iconv --list" knows, with "unicode" and "none" where the tool takes
-# them), and file names everywhere else. Works with or without the
+# them, and "auto" and the names of an "auto:" list after -s), and file
+# names everywhere else. Works with or without the
 # bash-completion package; values after "--long-option=" are completed too.
 
 # Prints the names "iconv --list" knows, lowercased, one a line, less
@@ -25,7 +26,7 @@ _tagshifter_iconv_names()
 _tagshifter_values()
 {
     case $1 in
-        -s | --source-encoding) printf '%s\n' unicode ;;
+        -s | --source-encoding) printf '%s\n' unicode auto auto: ;;
         -1 | --id3v1-encoding) printf '%s\n' none ;;
         -2 | --id3v2-encoding) printf '%s\n' none unicode ;;
     esac
@@ -93,10 +94,24 @@ _tagshifter()
     fi
 
     if [[ -n $option ]]; then
-        _tagshifter_match "$value" "$(_tagshifter_values "$option")"
-        if [[ -n $prefix ]]; then
+        local values list=''
+        if [[ $option == -s || $option == --source-encoding ]] && [[ ${value,,} == auto:* ]]; then
+            # "auto:NAME,NAME,...": the name after the last comma is completed,
+            # and the word stays open for another comma.
+            local rest=${value:5}
+            list=${value:0:5}${rest%"${rest##*,}"}
+            value=${rest##*,}
+            values=$(_tagshifter_iconv_names)
+        else
+            values=$(_tagshifter_values "$option")
+        fi
+        _tagshifter_match "$value" "$values"
+        if [[ -n $list ]] || [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *: ]]; then
+            compopt -o nospace 2>/dev/null
+        fi
+        if [[ -n $prefix$list ]]; then
             for i in "${!COMPREPLY[@]}"; do
-                COMPREPLY[i]=$prefix${COMPREPLY[i]}
+                COMPREPLY[i]=$prefix$list${COMPREPLY[i]}
             done
         fi
     elif [[ -z $only_files && $cur == -* ]]; then

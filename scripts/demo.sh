@@ -52,6 +52,10 @@ preview=$(cd "$work" && "$tool" -w -s cp1251 -1 cp1251 -2 unicode example.mp3)
 printf '%s\n' "$preview" | sed -n '1,7p' | iconv -f cp1251 -t utf-8
 printf '%s\n' "$preview" | sed -n '8,$p'
 echo
+echo "== Not sure of the code page? Let it be guessed; the preview names the choice:"
+echo "   tagshifter -w -s auto:cp1251,koi8-r -2 unicode example.mp3"
+(cd "$work" && "$tool" -w -s auto:cp1251,koi8-r -2 unicode example.mp3) | sed -n '1p;5,7p'
+echo
 echo "== Fix: tagshifter -s cp1251 -1 cp1251 -2 unicode example.mp3"
 (cd "$work" && "$tool" -s cp1251 -1 cp1251 -2 unicode example.mp3)
 echo

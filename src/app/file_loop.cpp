@@ -1,7 +1,9 @@
 #include "app/file_loop.h"
 
+#include "app/album_pass.h"
 #include "app/report.h"
 #include "app/run.h"
+#include "common/format.h"
 #include "common/messages.h"
 #include "convert/frame_factory.h"
 #include "convert/tag_converter.h"
@@ -21,8 +23,6 @@
 
 namespace tagshifter {
 
-namespace {
-
 // A FIFO or a device would block or never end in the reader, so anything
 // but a regular file (or a link to one) is treated as a file that does not open.
 bool isRegularFile(const std::string& name)
@@ -30,6 +30,8 @@ bool isRegularFile(const std::string& name)
     struct stat status {};
     return stat(name.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
+
+namespace {
 
 // Holds back the signals that ask the tool to stop (interrupt, terminate,
 // hang-up) while one file is being stripped, saved and closed, so that a
@@ -78,8 +80,15 @@ void convertTags(TagConverter& converter, const TagLib::Tag& combined, const Set
     converter.convertField(genre, &TagLib::Tag::setGenre);
 }
 
-Outcome processFile(const Settings& settings, const std::string& name, FrameFactory& factory,
-                    const SaveFile& save, Report& report)
+// Where a file's text comes from: the encoding given, or with -s auto the
+// reading its album was judged to need.
+struct FileSource {
+    AlbumPass* albums = nullptr;  // auto mode only
+    size_t index = 0;             // the operand's place on the command line
+};
+
+Outcome processFile(const Settings& settings, const std::string& name, const FileSource& source,
+                    FrameFactory& factory, const SaveFile& save, Report& report)
 {
     if (!isRegularFile(name))
         throw openError(name);
@@ -100,7 +109,14 @@ Outcome processFile(const Settings& settings, const std::string& name, FrameFact
 
     TagLib::ID3v1::Tag* id3v1 = file.ID3v1Tag(true);
     TagLib::ID3v2::Tag* id3v2 = file.ID3v2Tag(true);
-    TagConverter converter(settings.sourceEncoding, settings.id3v1Encoding,
+    std::string sourceEncoding = settings.sourceEncoding;
+    std::string previewName = name;
+    if (source.albums) {
+        const guess::Reading reading = source.albums->readingOf(source.index);
+        sourceEncoding = sourceEncodingOf(reading);
+        previewName = formatted(messages::kPreviewNameWithReading, name.c_str(), reading.label().c_str());
+    }
+    TagConverter converter(sourceEncoding, settings.id3v1Encoding,
                            settings.id3v2Encoding, id3v1, id3v2, settings.preserveUnicode);
     try {
         convertTags(converter, *combined, settings);
@@ -110,7 +126,7 @@ Outcome processFile(const Settings& settings, const std::string& name, FrameFact
     }
 
     if (settings.previewOnly) {
-        converter.printPreview(name);
+        converter.printPreview(previewName);
         return Outcome::Previewed;
     }
 
@@ -126,12 +142,12 @@ Outcome processFile(const Settings& settings, const std::string& name, FrameFact
 // One operand, with its report lines. Returns false when the file failed.
 // Errors that would fail every file (an encoding name) always pass on;
 // without -k every error does.
-bool handleFile(const Settings& settings, const std::string& name, FrameFactory& factory,
-                const SaveFile& save, Report& report)
+bool handleFile(const Settings& settings, const std::string& name, const FileSource& source,
+                FrameFactory& factory, const SaveFile& save, Report& report)
 {
     Outcome outcome;
     try {
-        outcome = processFile(settings, name, factory, save, report);
+        outcome = processFile(settings, name, source, factory, save, report);
     } catch (const std::string& built) {
         report.cannotOpenFile(name);
         report.count(Outcome::Failed);
@@ -192,11 +208,16 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
     TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(textEncoding);
     Report report(fileNames.size(), isatty(STDERR_FILENO) == 1);
 
+    std::optional<AlbumPass> albums;
+    if (guess::CandidateList::isAuto(settings.sourceEncoding))
+        albums.emplace(settings, fileNames, factory);
+
     int status = 0;
     try {
         for (size_t i = 0; i < fileNames.size(); ++i) {
             report.starting(i);
-            if (!handleFile(settings, fileNames[i], factory, save, report))
+            const FileSource source{albums ? &*albums : nullptr, i};
+            if (!handleFile(settings, fileNames[i], source, factory, save, report))
                 status = 1;
         }
     } catch (...) {

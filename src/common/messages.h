@@ -87,6 +87,8 @@ inline constexpr char kFrameWithDescription[] = "%s frame \"%s\"";
 inline constexpr char kFrame[] = "%s frame";
 
 // The preview listing.
+// With -s auto, its first line: the file name and the reading chosen for it.
+inline constexpr char kPreviewNameWithReading[] = "%s [%s]";
 inline constexpr char kPreviewId3v1Header[] = "\tid3v1:";
 inline constexpr char kPreviewId3v2Header[] = "\tid3v2:";
 inline constexpr char kPreviewEmpty[] = "\t\tempty.";

@@ -4,6 +4,7 @@
 
 #include "common/format.h"
 #include "common/messages.h"
+#include "convert/source_texts.h"
 
 #include <taglib/commentsframe.h>
 #include <taglib/id3v2tag.h>
@@ -34,14 +35,6 @@ std::string nameOf(const Frame& frame, const TagLib::String& description)
                ? formatted(messages::kFrame, idOf(frame).c_str())
                : formatted(messages::kFrameWithDescription, idOf(frame).c_str(),
                            description.to8Bit(true).c_str());
-}
-
-// The five fields have lines of their own in the preview: their frames, and
-// the comment without a description, are not listed again.
-bool isFiveFieldFrame(const std::string& id, const TagLib::String& description)
-{
-    return id == "TIT2" || id == "TPE1" || id == "TALB" || id == "TCON"
-           || (id == "COMM" && description.isEmpty());
 }
 
 }  // namespace

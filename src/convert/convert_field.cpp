@@ -2,38 +2,14 @@
 
 #include "common/format.h"
 #include "common/messages.h"
+#include "convert/source_texts.h"
 
 #include <taglib/tag.h>
 #include <taglib/tstring.h>
 
-#include <cstdint>
-
 namespace tagshifter {
 
 namespace {
-
-// Text that holds any character from U+0100 up cannot be code page bytes
-// read as Latin-1: it is Unicode already, and cutting it to bytes would
-// destroy it.
-bool holdsWideCharacter(const TagLib::String& value)
-{
-    for (unsigned int i = 0; i < value.size(); ++i) {
-        if (static_cast<int32_t>(value[i]) >= 256)
-            return true;
-    }
-    return false;
-}
-
-// Text read as Latin-1 from a code page tag has most characters in 128..255.
-bool looksLikeMisreadCodePage(const TagLib::String& value)
-{
-    uint32_t high = 0;
-    for (unsigned int i = 0; i < value.size(); ++i) {
-        if (static_cast<int32_t>(value[i]) > 127)
-            ++high;
-    }
-    return 2 * high > static_cast<uint32_t>(value.size());
-}
 
 const char* fieldName(TagConverter::Setter setter)
 {
@@ -71,11 +47,9 @@ std::string TagConverter::utf8Text(const TagLib::String& value)
 {
     if (sourceIsUnicode)
         return recodeStep(Step::Source, value.to8Bit(true));
-    if (holdsWideCharacter(value))
-        return value.to8Bit(true);  // recoded for each target as it is
-    if (!preserveUnicode || looksLikeMisreadCodePage(value))
+    if (isRecodedFromSource(value, preserveUnicode))
         return recodeStep(Step::Source, value.to8Bit(false));
-    return value.to8Bit(true);
+    return value.to8Bit(true);  // recoded for each target as it is
 }
 
 // A code page's bytes travel one per Latin-1 character; only a Unicode

@@ -109,6 +109,15 @@ complete_words tagshifter -2 unicode
 [[ $(printf '%s\n' "${COMPREPLY[@]}" | grep -cx unicode) == 1 ]] ||
     fail "-2 unicode offers 'unicode' other than once: ${COMPREPLY[*]}"
 
+# The code-page guess: "auto", "auto:", then names after the colon and
+# after each comma of the list.
+expect "auto auto:" tagshifter -s au
+refuse "auto" tagshifter -2 au
+expect "cp1251" tagshifter -s auto : cp125
+expect "cp1251,koi8-r cp1251,koi8-u" tagshifter -s auto : cp1251,koi8-
+expect "cp1251,koi8-r" tagshifter -sauto : cp1251,koi8-r
+expect "cp1251,cp866" tagshifter --source-encoding = auto : cp1251,cp86
+
 # --option=value: bash splits the word at "=", and replaces only what
 # follows it, so the replies are bare values.
 expect "none unicode" tagshifter --id3v2-encoding =

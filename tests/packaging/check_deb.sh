@@ -53,7 +53,7 @@ field Description | awk 'length > 80 { bad = 1 } END { exit bad }' ||
     fail "Description has lines longer than 80 characters"
 
 # Depends is what dpkg-shlibdeps found: the C and C++ libraries, and the
-# package that holds the very TagLib the program is linked to.
+# packages that hold the very TagLib and uchardet the program is linked to.
 depends=$(field Depends)
 echo "Depends: $depends"
 for package in libc6 libstdc++6; do
@@ -61,34 +61,42 @@ for package in libc6 libstdc++6; do
     echo "$depends" | grep -qE "(^|, )$pattern( |,|$)" || fail "Depends lacks $package"
 done
 echo "$depends" | grep -qE '(^|, )libc6 \(>= [0-9.]+\)' || fail "Depends gives no least libc6 version"
-taglib=$(ldd "$build/tagshifter" | awk '/libtag\.so/ { print $1; exit }')
-if [ -n "$taglib" ]; then
+# depends_on_library LIBRARY NAME: Depends names the package that holds the
+# LIBRARY.so.N that the program is linked to.
+depends_on_library() {
+    local library owner wanted symbols shlibs
+    library=$(ldd "$build/tagshifter" | awk -v name="$1.so" 'index($1, name) == 1 { print $1; exit }')
+    if [ -z "$library" ]; then
+        fail "the built program does not link to $2"
+        return
+    fi
     # The package that holds the library, then the name its symbols (or
     # shlibs) file tells dependants to depend on, as dpkg-shlibdeps does.
-    owner=$(dpkg -S "$taglib" 2>/dev/null | awk -F': ' -v so="$taglib" \
+    owner=$(dpkg -S "$library" 2>/dev/null | awk -F': ' -v so="$library" \
         '{ n = split($2, parts, "/"); if (parts[n] == so) { sub(/:.*/, "", $1); print $1; exit } }')
     wanted=
     if [ -n "$owner" ]; then
         symbols=$(dpkg-query --control-path "$owner" symbols 2>/dev/null)
         shlibs=$(dpkg-query --control-path "$owner" shlibs 2>/dev/null)
         if [ -n "$symbols" ]; then
-            wanted=$(awk -v so="$taglib" '$1 == so { print $2; exit }' "$symbols")
+            wanted=$(awk -v so="$library" '$1 == so { print $2; exit }' "$symbols")
         fi
         if [ -z "$wanted" ] && [ -n "$shlibs" ]; then
-            wanted=$(awk -v name="${taglib%%.so.*}" -v major="${taglib##*.so.}" \
+            wanted=$(awk -v name="${library%%.so.*}" -v major="${library##*.so.}" \
                 '$1 == name && $2 == major { print $3; exit }' "$shlibs")
         fi
     fi
     if [ -n "$wanted" ]; then
         echo "$depends" | grep -qE "(^|, )$wanted( |,|$)" ||
-            fail "Depends lacks $wanted, for $taglib"
+            fail "Depends lacks $wanted, for $library"
     else
-        echo "note: no Debian package declares $taglib; the TagLib dependency is not checked"
-        echo "$depends" | grep -q 'libtag' || fail "Depends names no TagLib package"
+        echo "note: no Debian package declares $library; the $2 dependency is not checked"
+        echo "$depends" | grep -q "$1" || fail "Depends names no $2 package"
     fi
-else
-    fail "the built program does not link to TagLib"
-fi
+}
+depends_on_library libtag TagLib
+# uchardet guesses the code page for -s auto.
+depends_on_library libuchardet uchardet
 
 # Contents: the four files under /usr, owned by root, with the usual modes.
 dpkg-deb -c "$deb" >"$work/contents"

@@ -1,0 +1,78 @@
+#include "app/album_pass.h"
+
+#include "app/file_loop.h"
+#include "convert/frame_factory.h"
+#include "convert/source_texts.h"
+
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/taglib.h>
+
+namespace tagshifter {
+
+std::string folderOf(const std::string& name)
+{
+    const size_t slash = name.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    const size_t end = name.find_last_not_of('/', slash);
+    return end == std::string::npos ? "/" : name.substr(0, end + 1);
+}
+
+std::string sourceEncodingOf(const guess::Reading& reading)
+{
+    switch (reading.kind) {
+    case guess::Reading::Kind::CodePage: return reading.codePage;
+    case guess::Reading::Kind::Utf8: return "UTF-8";
+    case guess::Reading::Kind::AsItIs: break;
+    }
+    return "ISO-8859-1";
+}
+
+AlbumPass::AlbumPass(const Settings& settings, const std::vector<std::string>& fileNames,
+                     FrameFactory& factory)
+    : settings_(settings), fileNames_(fileNames), factory_(factory), readings_(fileNames.size())
+{
+    for (size_t i = 0; i < fileNames.size(); ++i)
+        waiting_[folderOf(fileNames[i])].push_back(i);
+}
+
+AlbumPass::~AlbumPass() = default;
+
+guess::Reading AlbumPass::readingOf(size_t index)
+{
+    if (readings_[index])
+        return *readings_[index];
+    if (!judge_)
+        judge_ = std::make_unique<guess::AlbumJudge>(guess::CandidateList::parse(settings_.sourceEncoding));
+
+    const auto folder = waiting_.find(folderOf(fileNames_[index]));
+    const std::vector<size_t> members = std::move(folder->second);
+    waiting_.erase(folder);
+    std::vector<guess::FileTexts> texts;
+    texts.reserve(members.size());
+    for (size_t member : members)
+        texts.push_back(readTexts(fileNames_[member]));
+    const std::vector<guess::Reading> judged = judge_->judge(texts);
+    for (size_t m = 0; m < members.size(); ++m)
+        readings_[members[m]] = judged[m];
+    return *readings_[index];
+}
+
+guess::FileTexts AlbumPass::readTexts(const std::string& name) const
+{
+    if (!isRegularFile(name))
+        return {};
+    // Tags only: the audio properties would cost a scan for nothing here.
+#if TAGLIB_MAJOR_VERSION >= 2
+    TagLib::MPEG::File file(name.c_str(), false, TagLib::AudioProperties::Fast, &factory_);
+#else
+    TagLib::MPEG::File file(name.c_str(), &factory_, false, TagLib::AudioProperties::Fast);
+#endif
+    if (!file.isOpen())
+        return {};
+    const bool walkFrames = settings_.allFrames && settings_.id3v2Encoding != "none";
+    return sourceTexts(*file.tag(), walkFrames ? file.ID3v2Tag() : nullptr, settings_.preserveUnicode);
+}
+
+}  // namespace tagshifter

@@ -1,0 +1,56 @@
+// The pre-pass of -s auto: the operands of one folder are read and judged
+// together, and each file gets the reading it is then converted from.
+#pragma once
+
+#include "app/settings.h"
+#include "guess/album_judge.h"
+#include "guess/reading.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tagshifter {
+
+class FrameFactory;
+
+// The folder an operand names its file in, as given: "a/b/c.mp3" is in
+// "a/b", "c.mp3" and "./c.mp3" in ".", "/c.mp3" in "/".
+std::string folderOf(const std::string& name);
+
+class AlbumPass {
+public:
+    // Nothing is read and no judge is opened until the first reading is asked for.
+    AlbumPass(const Settings& settings, const std::vector<std::string>& fileNames,
+              FrameFactory& factory);
+    ~AlbumPass();
+    AlbumPass(const AlbumPass&) = delete;
+    AlbumPass& operator=(const AlbumPass&) = delete;
+
+    // The reading of operand `index`. The first call for a folder reads the
+    // texts of all its operands (a file that does not open gives none) and
+    // judges them as one album; only that folder's texts are held meanwhile.
+    // The first call of all opens the judge, which throws the constant
+    // message "Cannot open source encoding.\n" for an unusable list.
+    guess::Reading readingOf(size_t index);
+
+private:
+    guess::FileTexts readTexts(const std::string& name) const;
+
+    const Settings& settings_;
+    const std::vector<std::string>& fileNames_;
+    FrameFactory& factory_;
+    std::unique_ptr<guess::AlbumJudge> judge_;
+    // The operands of each folder not yet judged, in command-line order.
+    std::unordered_map<std::string, std::vector<size_t>> waiting_;
+    std::vector<std::optional<guess::Reading>> readings_;
+};
+
+// The encoding a file is converted from under `reading`: the code page,
+// UTF-8 (which also checks the bytes), or Latin-1, which gives each
+// character back as it is.
+std::string sourceEncodingOf(const guess::Reading& reading);
+
+}  // namespace tagshifter
