@@ -13,6 +13,9 @@ namespace {
 
 const char kShortOptions[] = "s:1:2:pwdvhq";
 
+// Long options without a letter.
+enum : int { kSyncOption = 0x100 };
+
 const option kLongOptions[] = {
     {"source-encoding", required_argument, nullptr, 's'},
     {"id3v1-encoding", required_argument, nullptr, '1'},
@@ -22,6 +25,7 @@ const option kLongOptions[] = {
     {"version", no_argument, nullptr, 'v'},
     {"help", no_argument, nullptr, 'h'},
     {"quiet", no_argument, nullptr, 'q'},
+    {"sync", no_argument, nullptr, kSyncOption},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -51,6 +55,7 @@ std::optional<int> readCommandLine(int argc, char* argv[], Settings& settings)
         case 'p': settings.preserveUnicode = true; break;
         case 'w': settings.previewOnly = true; break;
         case 'q': settings.reportProgress = false; break;
+        case kSyncOption: settings.syncWrites = true; break;
         case 'h':
             std::printf("%s", messages::kUsage);
             return 1;

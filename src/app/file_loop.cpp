@@ -2,6 +2,7 @@
 
 #include "common/messages.h"
 #include "convert/tag_converter.h"
+#include "io/staged_file.h"
 
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2framefactory.h>
@@ -61,12 +62,11 @@ Outcome processFile(const Settings& settings, const std::string& name, const Sav
 {
     if (!isRegularFile(name))
         throw std::string(messages::kCannotOpenFilePrefix) + name + messages::kCannotOpenFileSuffix;
-    // Made before the file so that it ends after it: TagLib writes the last
-    // of a save only when the file is closed.
     std::optional<StopSignalsHeld> held;
-    TagLib::MPEG::File file(name.c_str(), true, TagLib::AudioProperties::Average);
-    if (!file.isOpen())
+    io::StagedFile staged(name, TagLib::ID3v2::FrameFactory::instance());
+    if (!staged.isOpen())
         throw std::string(messages::kCannotOpenFilePrefix) + name + messages::kCannotOpenFileSuffix;
+    TagLib::MPEG::File& file = staged.file();
 
     TagLib::Tag* combined = file.tag();
     if (combined->isEmpty())
@@ -92,8 +92,19 @@ Outcome processFile(const Settings& settings, const std::string& name, const Sav
         tagMask |= TagLib::MPEG::File::ID3v1;
     if (converter.isId3v2Enabled())
         tagMask |= TagLib::MPEG::File::ID3v2;
-    held.emplace();  // through the strip, the save and the close
-    return save(file, tagMask) ? Outcome::Saved : Outcome::SaveFailed;
+    held.emplace();  // through the strip, the save and the commit
+    if (!save(file, tagMask))
+        return Outcome::SaveFailed;
+    io::CommitRequest request;
+    request.id3v2Written = converter.isId3v2Enabled();
+    request.options.sync = settings.syncWrites;
+    const io::CommitResult commit = staged.commit(request);
+    if (!commit.written) {
+        std::fprintf(stderr, "%s%s%s%s\n", messages::kProgramPrefix, name.c_str(),
+                     messages::kNotWrittenSeparator, commit.error.c_str());
+        return Outcome::SaveFailed;
+    }
+    return Outcome::Saved;
 }
 
 }  // namespace

@@ -14,14 +14,17 @@ class File;
 namespace tagshifter {
 
 // Removes the tag types outside `tagMask` and saves the file with the tags in
-// it, ID3v2 as version 2.4. Returns what the save returned.
+// it, ID3v2 as version 2.4, to the staged copy that the loop then commits to
+// disk. Returns what the save returned.
 bool stripAndSave(TagLib::MPEG::File& file, int tagMask);
 
 // Where the loop writes a file; tests put a failing save here.
 using SaveFile = std::function<bool(TagLib::MPEG::File&, int tagMask)>;
 
 // Processes every operand in order. Returns the exit status: 0 when every
-// file was handled, 1 when any save failed. A file that does not open, an
+// file was handled, 1 when any save failed or was refused because the new
+// ID3v2 tag would lose a frame of the old one (the reason goes to standard
+// error). A file that does not open, an
 // unusable encoding or a text that cannot be converted ends the loop with an
 // exception (a built or a constant message). An interrupt, terminate or
 // hang-up signal that arrives while a file is being saved takes effect once

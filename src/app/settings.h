@@ -12,6 +12,7 @@ struct Settings {
     bool preserveUnicode = false;
     bool previewOnly = false;
     bool reportProgress = true;
+    bool syncWrites = false;  // fsync each written file and its folder
 };
 
 }  // namespace tagshifter

@@ -27,7 +27,9 @@ inline constexpr char kUsage[] =
     "  iconv --list\n"
     "\n"
     "Important: use 'unicode' instead of utf-8 or utf-16\n"
-    "\n";
+    "\n"
+    // Options added since, after the lines above.
+    "      --sync                   Flush each saved file and its folder to disk.\n";
 
 // Printed with "%s %s\n" from the program name and the version.
 inline constexpr char kVersionLineFormat[] = "%s %s\n";
@@ -53,6 +55,10 @@ inline constexpr char kCannotOpenFileSuffix[] = ".";
 inline constexpr char kSkipSuffix[] = " does not contain any ID3 tags, skipping.\n";
 inline constexpr char kFailedSuffix[] = "failed!\n";
 inline constexpr char kDoneSuffix[] = "...done\n";
+
+// On standard error, why a file was not written: "tagshifter: NAME: not written: REASON".
+inline constexpr char kProgramPrefix[] = "tagshifter: ";
+inline constexpr char kNotWrittenSeparator[] = ": not written: ";
 
 // The preview listing.
 inline constexpr char kPreviewId3v1Header[] = "\tid3v1:";
