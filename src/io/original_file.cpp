@@ -69,7 +69,8 @@ const OriginalFile::Window& OriginalFile::windowAt(uint64_t offset)
         windows_.erase(windows_.begin());
     Window window;
     window.offset = start;
-    if (!preadFully(fd_, start, whole ? size() : kWindowSize, window.bytes))
+    const uint64_t length = whole ? size() : std::min(kWindowSize, size() - std::min(size(), start));
+    if (!preadFully(fd_, start, length, window.bytes))
         failed_ = true;
     bytesRead_ += window.bytes.size();
     windows_.push_back(std::move(window));
