@@ -105,7 +105,8 @@ TEST(CommandLine, UsageTextIsLaidOutInColumns)
         if (number < 5 || (number > 12 && number < 19))
             continue;
         SCOPED_TRACE(line);
-        EXPECT_EQ(line.find_first_not_of(' ', line.find("  ", 2)), 31u);
+        const size_t gap = line.find("  ", line.find_first_not_of(' '));
+        EXPECT_EQ(line.find_first_not_of(' ', gap), 31u);
     }
 }
 
