@@ -102,7 +102,7 @@ _tagshifter()
     elif [[ -z $only_files && $cur == -* ]]; then
         local options='-h --help -v --version -s --source-encoding= -1
             --id3v1-encoding= -2 --id3v2-encoding= -p --preserve-unicode
-            -w --preview -q --quiet'
+            -w --preview -q --quiet --sync'
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
         if [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *= ]]; then
             compopt -o nospace 2>/dev/null
