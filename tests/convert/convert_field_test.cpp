@@ -25,7 +25,7 @@ TagLib::String latin1(const std::string& bytes)
 
 TagLib::String fromCodes(const Codes& codes)
 {
-    return TagLib::String(TagLib::wstring(codes.begin(), codes.end()));
+    return TagLib::String(std::wstring(codes.begin(), codes.end()));
 }
 
 Codes codesOf(const TagLib::String& text)
