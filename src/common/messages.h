@@ -59,6 +59,23 @@ inline constexpr char kDoneSuffix[] = "...done\n";
 // On standard error, why a file was not written: "tagshifter: NAME: not written: REASON".
 inline constexpr char kProgramPrefix[] = "tagshifter: ";
 inline constexpr char kNotWrittenSeparator[] = ": not written: ";
+// The reasons: a frame the new tag would lose ("frame TSSE would be lost")...
+inline constexpr char kFramePrefix[] = "frame ";
+inline constexpr char kFrameLostSuffix[] = " would be lost";
+inline constexpr char kFrameEmptiedSuffix[] = " would be emptied";
+// ... or a step of the write that failed (followed by ": " and the system's
+// reason where there is one).
+inline constexpr char kReplacedMeanwhile[] = "the file was replaced while it was being converted";
+inline constexpr char kChangedWhileRead[] = "the file changed while it was read";
+inline constexpr char kReadError[] = "read error";
+inline constexpr char kCannotRead[] = "cannot read";
+inline constexpr char kCannotWrite[] = "cannot write";
+inline constexpr char kCannotWriteNewFile[] = "cannot write the new file";
+inline constexpr char kCannotRename[] = "cannot rename the new file over the old one";
+inline constexpr char kCannotWriteInPlace[] = "the new layout cannot be written in place";
+inline constexpr char kCannotTruncate[] = "cannot truncate";
+inline constexpr char kCannotSync[] = "cannot sync";
+inline constexpr char kCannotSyncFolder[] = "cannot sync the folder";
 
 // The preview listing.
 inline constexpr char kPreviewId3v1Header[] = "\tid3v1:";

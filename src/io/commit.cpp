@@ -1,5 +1,6 @@
 #include "io/commit.h"
 
+#include "common/messages.h"
 #include "io/file_metadata.h"
 
 #include <fcntl.h>
@@ -18,6 +19,8 @@ namespace {
 constexpr uint64_t kBlockSize = 1 << 20;
 // Changed runs closer than this are written as one.
 constexpr uint64_t kJoinGap = 4096;
+
+using namespace messages;
 
 bool failing(const CommitOptions& options, CommitStep step)
 {
@@ -96,7 +99,7 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
         std::string before;
         original.read(placed.at, placed.piece.length, before);
         if (now.size() != before.size())
-            return {false, CommitPath::SameLength, "the file changed while it was read"};
+            return {false, CommitPath::SameLength, kChangedWhileRead};
         for (uint64_t i = 0; i < now.size(); ++i) {
             if (now[i] == before[i])
                 continue;
@@ -108,15 +111,15 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
         }
     }
     if (original.failed())
-        return {false, CommitPath::SameLength, "read error"};
+        return {false, CommitPath::SameLength, kReadError};
     for (const Run& run : runs) {
         const std::string bytes = edits.contentAt(run.begin, run.end - run.begin);
         if (failing(options, CommitStep::WriteInPlace)
             || !pwriteAll(original.fd(), bytes.data(), bytes.size(), run.begin))
-            return {false, CommitPath::SameLength, systemError("cannot write")};
+            return {false, CommitPath::SameLength, systemError(kCannotWrite)};
     }
     if (options.sync && !runs.empty() && fsync(original.fd()) != 0)
-        return {false, CommitPath::SameLength, systemError("cannot sync")};
+        return {false, CommitPath::SameLength, systemError(kCannotSync)};
     return {true, runs.empty() ? CommitPath::Unchanged : CommitPath::SameLength, {}};
 }
 
@@ -276,25 +279,24 @@ RenameOutcome writeAndRename(OriginalFile& original, EditStream& edits, const Co
     }
     ok = ok && flush() && !original.failed();
     if (!ok) {
-        error = systemError("cannot write the new file");
+        error = systemError(kCannotWriteNewFile);
         return RenameOutcome::Failed;
     }
     if (options.sync && fsync(temporary.fd()) != 0) {
-        error = systemError("cannot sync");
+        error = systemError(kCannotSync);
         return RenameOutcome::Failed;
     }
     // The name must still lead to the file that was read.
-    const std::string obstacle = renameObstacle(original);
-    if (!obstacle.empty()) {
-        error = obstacle;
+    if (!nameLeadsToFile(original)) {
+        error = kReplacedMeanwhile;
         return RenameOutcome::Failed;
     }
     if (failing(options, CommitStep::Rename) || !temporary.replaceTarget()) {
-        error = systemError("cannot rename the new file over the old one");
+        error = systemError(kCannotRename);
         return RenameOutcome::Failed;
     }
     if (options.sync && !temporary.syncFolder()) {
-        error = systemError("cannot sync the folder");
+        error = systemError(kCannotSyncFolder);
         return RenameOutcome::Failed;
     }
     return RenameOutcome::Done;
@@ -341,13 +343,13 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
     if (movesForward && movesBack) {
         // Parts move both ways: only all of it at once is safe.
         if (newLength - firstChange > 64 * kBlockSize)
-            return fail("the new layout cannot be written in place");
+            return fail(kCannotWriteInPlace);
         std::string all;
         if (!assemble(firstChange, newLength, all))
-            return fail(systemError("cannot read"));
+            return fail(systemError(kCannotRead));
         if (failing(options, CommitStep::WriteInPlace)
             || !pwriteAll(original.fd(), all.data(), all.size(), firstChange))
-            return fail(systemError("cannot write"));
+            return fail(systemError(kCannotWrite));
     } else {
         const uint64_t blocks = (newLength - firstChange + kBlockSize - 1) / kBlockSize;
         for (uint64_t i = 0; i < blocks; ++i) {
@@ -356,16 +358,16 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
             const uint64_t end = std::min(newLength, begin + kBlockSize);
             std::string block;
             if (!assemble(begin, end, block))
-                return fail(systemError("cannot read"));
+                return fail(systemError(kCannotRead));
             if (failing(options, CommitStep::WriteInPlace)
                 || !pwriteAll(original.fd(), block.data(), block.size(), begin))
-                return fail(systemError("cannot write"));
+                return fail(systemError(kCannotWrite));
         }
     }
     if (newLength < original.size() && ftruncate(original.fd(), static_cast<off_t>(newLength)) != 0)
-        return fail(systemError("cannot truncate"));
+        return fail(systemError(kCannotTruncate));
     if (options.sync && fsync(original.fd()) != 0)
-        return fail(systemError("cannot sync"));
+        return fail(systemError(kCannotSync));
     return {true, CommitPath::InPlace, {}};
 }
 
@@ -374,11 +376,13 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
 CommitResult commitEdits(OriginalFile& original, EditStream& edits, const CommitOptions& options)
 {
     if (original.failed())
-        return {false, CommitPath::Unchanged, "read error"};
+        return {false, CommitPath::Unchanged, kReadError};
     if (edits.unchanged())
         return {true, CommitPath::Unchanged, {}};
     if (edits.contentLength() == original.size())
         return writeChangedRuns(original, edits, options);
+    if (!nameLeadsToFile(original))
+        return {false, CommitPath::Unchanged, kReplacedMeanwhile};
     if (renameObstacle(original).empty()) {
         std::string error;
         switch (writeAndRename(original, edits, options, error)) {

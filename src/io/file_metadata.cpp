@@ -46,11 +46,16 @@ std::string renameObstacle(const OriginalFile& original)
         return "cannot look up the name";
     if (S_ISLNK(link.st_mode))
         return "symbolic link";
-    if (link.st_dev != original.status().st_dev || link.st_ino != original.status().st_ino)
-        return "the name now leads to another file";
     if (original.status().st_nlink > 1)
         return "more than one hard link";
     return {};
+}
+
+bool nameLeadsToFile(const OriginalFile& original)
+{
+    struct stat named {};
+    return stat(original.name().c_str(), &named) == 0 && named.st_dev == original.status().st_dev
+           && named.st_ino == original.status().st_ino;
 }
 
 bool copyMetadata(const OriginalFile& original, int temporary)

@@ -13,6 +13,10 @@ namespace tagshifter::io {
 // an empty text when nothing stands in the way.
 std::string renameObstacle(const OriginalFile& original);
 
+// Whether the file's name still leads to the file that was opened (another
+// program may have replaced it meanwhile).
+bool nameLeadsToFile(const OriginalFile& original);
+
 // Gives `temporary` the owner (before the mode, which a change of owner may
 // clear), the mode, the extended attributes (ACLs among them) and the access
 // time of the original; the modification time is now. False when any of it

@@ -1,5 +1,7 @@
 #include "io/frame_guard.h"
 
+#include "common/messages.h"
+
 #include <algorithm>
 #include <map>
 #include <set>
@@ -109,7 +111,8 @@ std::optional<std::string> findFrameLoss(const std::vector<RawTag>& oldTags,
                                       [&](const RawFrame* f) { return has(f) && !f->empty; });
             if (match == unused.end()) {
                 const bool emptied = std::any_of(unused.begin(), unused.end(), has);
-                return "frame " + frame.id + (emptied ? " would be emptied" : " would be lost");
+                return messages::kFramePrefix + frame.id
+                       + (emptied ? messages::kFrameEmptiedSuffix : messages::kFrameLostSuffix);
             }
             unused.erase(match);
         }
