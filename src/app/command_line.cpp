@@ -14,7 +14,7 @@ namespace {
 const char kShortOptions[] = "s:1:2:pwdvhqak";
 
 // Long options without a letter get values outside the range of a char.
-enum : int { kId3v23Option = 0x100 };
+enum : int { kId3v23Option = 0x100, kSyncOption };
 
 const option kLongOptions[] = {
     {"source-encoding", required_argument, nullptr, 's'},
@@ -31,6 +31,7 @@ const option kLongOptions[] = {
     // "--id3v2" was a unique abbreviation of --id3v2-encoding before
     // --id3v2.3 came; an exact entry keeps it working for scripts.
     {"id3v2", required_argument, nullptr, '2'},
+    {"sync", no_argument, nullptr, kSyncOption},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -63,6 +64,7 @@ std::optional<int> readCommandLine(int argc, char* argv[], Settings& settings)
         case 'a': settings.allFrames = true; break;
         case 'k': settings.keepGoing = true; break;
         case kId3v23Option: settings.id3v2Version = 3; break;
+        case kSyncOption: settings.syncWrites = true; break;
         case 'h':
             std::printf("%s", messages::kUsage);
             return 1;

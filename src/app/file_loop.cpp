@@ -7,6 +7,7 @@
 #include "common/messages.h"
 #include "convert/frame_factory.h"
 #include "convert/tag_converter.h"
+#include "io/staged_file.h"
 
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2framefactory.h>
@@ -92,16 +93,13 @@ Outcome processFile(const Settings& settings, const std::string& name, const Fil
 {
     if (!isRegularFile(name))
         throw openError(name);
-    // Made before the file so that it ends after it: TagLib writes the last
-    // of a save only when the file is closed.
+    // Made before the file so that it ends after it: the signals stay held
+    // until the commit is over and the file closed.
     std::optional<StopSignalsHeld> held;
-#if TAGLIB_MAJOR_VERSION >= 2
-    TagLib::MPEG::File file(name.c_str(), true, TagLib::AudioProperties::Average, &factory);
-#else
-    TagLib::MPEG::File file(name.c_str(), &factory, true, TagLib::AudioProperties::Average);
-#endif
-    if (!file.isOpen())
+    io::StagedFile staged(name, &factory);
+    if (!staged.isOpen())
         throw openError(name);
+    TagLib::MPEG::File& file = staged.file();
 
     TagLib::Tag* combined = file.tag();
     if (combined->isEmpty())
@@ -135,8 +133,19 @@ Outcome processFile(const Settings& settings, const std::string& name, const Fil
         tagMask |= TagLib::MPEG::File::ID3v1;
     if (converter.isId3v2Enabled())
         tagMask |= TagLib::MPEG::File::ID3v2;
-    held.emplace();  // through the strip, the save and the close
-    return save(file, tagMask, settings.id3v2Version) ? Outcome::Converted : Outcome::Failed;
+    held.emplace();  // through the strip, the save and the commit
+    if (!save(file, tagMask, settings.id3v2Version))
+        return Outcome::Failed;
+    io::CommitRequest request;
+    request.id3v2Written = converter.isId3v2Enabled();
+    request.id3v2Version = settings.id3v2Version;
+    request.options.sync = settings.syncWrites;
+    const io::CommitResult commit = staged.commit(request);
+    if (!commit.written) {
+        report.notWritten(name, commit.error);
+        return Outcome::Failed;
+    }
+    return Outcome::Converted;
 }
 
 // One operand, with its report lines. Returns false when the file failed.

@@ -17,15 +17,17 @@ namespace tagshifter {
 bool isRegularFile(const std::string& name);
 
 // Removes the tag types outside `tagMask` and saves the file with the tags in
-// it, ID3v2 as version 2.4 or 2.3 (`id3v2Version` 4 or 3). Returns what the
-// save returned.
+// it, ID3v2 as version 2.4 or 2.3 (`id3v2Version` 4 or 3), to the staged
+// copy that the loop then commits to disk. Returns what the save returned.
 bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version);
 
 // Where the loop writes a file; tests put a failing save here.
 using SaveFile = std::function<bool(TagLib::MPEG::File&, int tagMask, int id3v2Version)>;
 
 // Processes every operand in order. Returns the exit status: 0 when every
-// file was handled, 1 when any save failed. A file that does not open, an
+// file was handled, 1 when any save failed or was refused because the new
+// ID3v2 tag would lose a frame of the old one (the reason goes to standard
+// error). A file that does not open, an
 // unusable encoding or a text that cannot be converted ends the loop with an
 // exception (a built or a constant message), after a line on standard error
 // that says where; with -k only an unusable encoding does, and the others

@@ -77,6 +77,11 @@ void Report::cannotOpenFile(const std::string& name)
     note(formatted(messages::kNoteCannotOpenFile, name.c_str(), whyNotOpen(name).c_str()));
 }
 
+void Report::notWritten(const std::string& name, const std::string& reason)
+{
+    note(formatted(messages::kNoteNotWritten, name.c_str(), reason.c_str()));
+}
+
 void Report::cannotConvert(const std::string& name, const std::string& where,
                            const std::string& conversion)
 {

@@ -22,6 +22,8 @@ public:
     void count(Outcome outcome);
 
     void cannotOpenFile(const std::string& name);
+    // The new content was not committed: the guard refused it, or the disk did.
+    void notWritten(const std::string& name, const std::string& reason);
     void cannotConvert(const std::string& name, const std::string& where,
                        const std::string& conversion);
     // For the constant messages about the encoding names; false when

@@ -15,6 +15,7 @@ struct Settings {
     bool allFrames = false;  // -a: every text frame, TXXX, COMM and USLT too
     bool keepGoing = false;  // -k: a file that fails does not stop the run
     int id3v2Version = 4;    // the ID3v2 version written: 4, or 3 with --id3v2.3
+    bool syncWrites = false;  // fsync each written file and its folder
 };
 
 }  // namespace tagshifter

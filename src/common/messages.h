@@ -22,15 +22,16 @@ inline constexpr char kUsage[] =
     "  -p, --preserve-unicode       Try not to reencode unicode.\n"
     "  -w, --preview                Do not modify the files, just show converted tags.\n"
     "  -q, --quiet                  Do not report what files have been processed.\n"
+    "  -a, --all-frames             Also recode every other text frame, TXXX, COMM and USLT.\n"
+    "  -k, --keep-going             After a file that fails, go on with the next one.\n"
+    "      --id3v2.3                Write ID3v2.3 instead of ID3v2.4, for old players.\n"
+    "      --sync                   Flush each saved file and its folder to disk.\n"
     "\n"
     "To view available ANSI code pages, execute:\n"
     "  iconv --list\n"
     "\n"
     "Important: use 'unicode' instead of utf-8 or utf-16\n"
-    "\n"
-    "  -a, --all-frames             Also recode every other text frame, TXXX, COMM and USLT.\n"
-    "  -k, --keep-going             After a file that fails, go on with the next one.\n"
-    "      --id3v2.3                Write ID3v2.3 instead of ID3v2.4, for old players.\n";
+    "\n";
 
 // Printed with "%s %s\n" from the program name and the version.
 inline constexpr char kVersionLineFormat[] = "%s %s\n";
@@ -85,6 +86,26 @@ inline constexpr char kFieldComment[] = "comment";
 inline constexpr char kFieldGenre[] = "genre";
 inline constexpr char kFrameWithDescription[] = "%s frame \"%s\"";
 inline constexpr char kFrame[] = "%s frame";
+
+// On standard error, why a file was not written.
+inline constexpr char kNoteNotWritten[] = "tagshifter: %s: not written: %s\n";
+// The reasons: a frame the new tag would lose ("frame TSSE would be lost")...
+inline constexpr char kFramePrefix[] = "frame ";
+inline constexpr char kFrameLostSuffix[] = " would be lost";
+inline constexpr char kFrameEmptiedSuffix[] = " would be emptied";
+// ... or a step of the write that failed (followed by ": " and the system's
+// reason where there is one).
+inline constexpr char kReplacedMeanwhile[] = "the file was replaced while it was being converted";
+inline constexpr char kChangedWhileRead[] = "the file changed while it was read";
+inline constexpr char kReadError[] = "read error";
+inline constexpr char kCannotRead[] = "cannot read";
+inline constexpr char kCannotWrite[] = "cannot write";
+inline constexpr char kCannotWriteNewFile[] = "cannot write the new file";
+inline constexpr char kCannotRename[] = "cannot rename the new file over the old one";
+inline constexpr char kCannotWriteInPlace[] = "the new layout cannot be written in place";
+inline constexpr char kCannotTruncate[] = "cannot truncate";
+inline constexpr char kCannotSync[] = "cannot sync";
+inline constexpr char kCannotSyncFolder[] = "cannot sync the folder";
 
 // The preview listing.
 // With -s auto, its first line: the file name and the reading chosen for it.

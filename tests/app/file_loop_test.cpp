@@ -214,6 +214,29 @@ TEST_F(FileLoop, SameFileTwiceIsConvertedTwice)
     EXPECT_EQ(id3v1->title, "\xD2\xF4\xEA\xFE\xE5\xE6");
 }
 
+TEST_F(FileLoop, SyncWritesTheSameFilesAsWithout)
+{
+    // One tag that fits its padding (changed bytes only), one that outgrows
+    // it (a new file renamed over the old one).
+    const std::string grown = legacyFile(kPrivetCp1251 + std::string(100, '\xE0'));
+    const std::string plain[] = {put("fits.mp3", legacyFile()), put("grows.mp3", grown)};
+    const std::string synced[] = {put("fits-sync.mp3", legacyFile()), put("grows-sync.mp3", grown)};
+    const std::vector<std::string> options = {"-q", "-s", "cp1251", "-1", "koi8-r", "-2", "unicode"};
+    std::vector<std::string> args = options;
+    args.insert(args.end(), {plain[0], plain[1]});
+    ASSERT_EQ(runInProcess(args).status, 0);
+    args = options;
+    args.insert(args.end(), {"--sync", synced[0], synced[1]});
+    const RunResult result = runInProcess(args);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "");
+    const std::string originals[] = {legacyFile(), grown};
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_FALSE(readFile(synced[i]) == originals[i]) << "not converted";
+        EXPECT_TRUE(readFile(synced[i]) == readFile(plain[i]));
+    }
+}
+
 TEST_F(FileLoop, NamesWithPercentSignsArePrintedVerbatim)
 {
     const std::string tagged = put("100%s%n%d.mp3", legacyFile());

@@ -194,12 +194,24 @@ TEST(HostileOperands, OneFileUnderTwoNamesIsConvertedOnceUnderThePreserveRule)
     writeFile(single, taggedFile());
     ASSERT_EQ(convert({single}, {"-p", "-s", "cp1251", "-2", "unicode"}).status, 0);
 
+    struct stat before {};
+    ASSERT_EQ(stat(name.c_str(), &before), 0);
+
     const ChildOutcome outcome = convert({name, other}, {"-p", "-s", "cp1251", "-2", "unicode"});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out, name + "...done\n" + other + "...done\n");
     // The second pass sees real Unicode and keeps it.
     EXPECT_EQ(readFile(name), readFile(single));
     EXPECT_EQ(readFile(other), readFile(single));
+    // Still one file under two names: a save that renamed a new file over
+    // one name would have split them, even where the contents agree.
+    struct stat first {};
+    struct stat second {};
+    ASSERT_EQ(stat(name.c_str(), &first), 0);
+    ASSERT_EQ(stat(other.c_str(), &second), 0);
+    EXPECT_EQ(first.st_ino, before.st_ino);
+    EXPECT_EQ(second.st_ino, before.st_ino);
+    EXPECT_EQ(first.st_nlink, 2u);
     expectConverted(name, taggedFile());
 }
 

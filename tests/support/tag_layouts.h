@@ -52,6 +52,9 @@ struct TagLayout {
     // Some TagLib versions do not see the tag: skipping the file untouched
     // is then right too.
     bool mayBeSkipped = false;
+    // Some TagLib versions would lose a frame of the tag: the tool then
+    // refuses to write the file, which is right too.
+    bool mayBeRefused = false;
 };
 
 // Every layout, each with its own text so that mix-ups show.

@@ -1,0 +1,161 @@
+#include "io/edit_stream.h"
+
+#include <algorithm>
+
+namespace tagshifter::io {
+
+EditStream::EditStream(OriginalFile& original) : original_(original), length_(original.size())
+{
+    if (length_ > 0)
+        pieces_.push_back({true, 0, length_});
+}
+
+TagLib::FileName EditStream::name() const
+{
+    return original_.name().c_str();
+}
+
+void EditStream::appendPiece(const Piece& piece, std::string& out)
+{
+    if (piece.original)
+        original_.read(piece.from, piece.length, out);
+    else
+        out.append(written_, piece.from, piece.length);
+}
+
+std::string EditStream::contentAt(uint64_t offset, uint64_t length)
+{
+    std::string out;
+    const uint64_t end = std::min(length_, offset + length);
+    uint64_t at = 0;
+    for (const Piece& piece : pieces_) {
+        const uint64_t pieceEnd = at + piece.length;
+        if (pieceEnd > offset && at < end) {
+            const uint64_t skip = offset > at ? offset - at : 0;
+            const uint64_t take = std::min(pieceEnd, end) - (at + skip);
+            appendPiece({piece.original, piece.from + skip, take}, out);
+        }
+        at = pieceEnd;
+        if (at >= end)
+            break;
+    }
+    return out;
+}
+
+bool EditStream::unchanged() const
+{
+    return length_ == original_.size()
+           && (pieces_.empty() || (pieces_.size() == 1 && pieces_[0].original && pieces_[0].from == 0));
+}
+
+TagLib::ByteVector EditStream::readBlock(StreamLength length)
+{
+    const std::string bytes = contentAt(position_, length);
+    position_ += bytes.size();
+    return TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size()));
+}
+
+void EditStream::writeBlock(const TagLib::ByteVector& data)
+{
+    if (position_ > length_) {  // a write past the end fills the gap with zeros
+        const std::string gap(position_ - length_, '\0');
+        replace(length_, 0, gap.data(), gap.size());
+    }
+    const uint64_t overwritten = std::min<uint64_t>(data.size(), length_ - position_);
+    replace(position_, overwritten, data.data(), data.size());
+    position_ += data.size();
+}
+
+void EditStream::insert(const TagLib::ByteVector& data, StreamStart start, StreamLength replaced)
+{
+    const uint64_t at = std::min<uint64_t>(start, length_);
+    replace(at, std::min<uint64_t>(replaced, length_ - at), data.data(), data.size());
+}
+
+void EditStream::removeBlock(StreamStart start, StreamLength length)
+{
+    const uint64_t at = std::min<uint64_t>(start, length_);
+    replace(at, std::min<uint64_t>(length, length_ - at), nullptr, 0);
+}
+
+bool EditStream::readOnly() const
+{
+    return original_.readOnly();
+}
+
+bool EditStream::isOpen() const
+{
+    return original_.isOpen();
+}
+
+void EditStream::seek(StreamOffset offset, Position p)
+{
+    int64_t base = 0;
+    if (p == Current)
+        base = static_cast<int64_t>(position_);
+    else if (p == End)
+        base = static_cast<int64_t>(length_);
+    const int64_t target = base + static_cast<int64_t>(offset);
+    position_ = target < 0 ? 0 : static_cast<uint64_t>(target);
+}
+
+StreamOffset EditStream::tell() const
+{
+    return static_cast<StreamOffset>(position_);
+}
+
+StreamOffset EditStream::length()
+{
+    return static_cast<StreamOffset>(length_);
+}
+
+void EditStream::truncate(StreamOffset length)
+{
+    const uint64_t target = length < 0 ? 0 : static_cast<uint64_t>(length);
+    if (target < length_) {
+        replace(target, length_ - target, nullptr, 0);
+    } else if (target > length_) {
+        const std::string zeros(target - length_, '\0');
+        replace(length_, 0, zeros.data(), zeros.size());
+    }
+}
+
+size_t EditStream::splitAt(uint64_t offset)
+{
+    uint64_t at = 0;
+    for (size_t i = 0; i < pieces_.size(); ++i) {
+        if (at == offset)
+            return i;
+        const Piece piece = pieces_[i];
+        if (offset < at + piece.length) {
+            const uint64_t head = offset - at;
+            pieces_[i].length = head;
+            pieces_.insert(pieces_.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                           {piece.original, piece.from + head, piece.length - head});
+            return i + 1;
+        }
+        at += piece.length;
+    }
+    return pieces_.size();
+}
+
+void EditStream::replace(uint64_t start, uint64_t removed, const char* data, uint64_t size)
+{
+    const size_t first = splitAt(start);
+    const size_t last = splitAt(start + removed);
+    pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(first),
+                  pieces_.begin() + static_cast<std::ptrdiff_t>(last));
+    if (size > 0) {
+        const Piece added{false, written_.size(), size};
+        written_.append(data, size);
+        // Written right behind the last write: one piece grows.
+        if (first > 0 && !pieces_[first - 1].original
+            && pieces_[first - 1].from + pieces_[first - 1].length == added.from)
+            pieces_[first - 1].length += size;
+        else
+            pieces_.insert(pieces_.begin() + static_cast<std::ptrdiff_t>(first), added);
+    }
+    length_ = length_ - removed + size;
+}
+
+}  // namespace tagshifter::io

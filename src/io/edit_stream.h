@@ -1,0 +1,76 @@
+// A TagLib stream over the original file that records what TagLib writes,
+// inserts and removes as a list of pieces, instead of moving file data: the
+// new file is then written in one pass by the commit.
+#pragma once
+
+#include "io/original_file.h"
+
+#include <taglib/taglib.h>
+#include <taglib/tiostream.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tagshifter::io {
+
+#if TAGLIB_MAJOR_VERSION >= 2
+using StreamOffset = TagLib::offset_t;
+using StreamStart = TagLib::offset_t;
+using StreamLength = size_t;
+#else
+using StreamOffset = long;
+using StreamStart = unsigned long;
+using StreamLength = unsigned long;
+#endif
+
+// A run of the new content: bytes of the original file, or bytes TagLib wrote.
+struct Piece {
+    bool original = true;
+    uint64_t from = 0;  // offset in the original file, or in the written bytes
+    uint64_t length = 0;
+};
+
+class EditStream : public TagLib::IOStream {
+public:
+    explicit EditStream(OriginalFile& original);
+
+    TagLib::FileName name() const override;
+    TagLib::ByteVector readBlock(StreamLength length) override;
+    void writeBlock(const TagLib::ByteVector& data) override;
+    void insert(const TagLib::ByteVector& data, StreamStart start = 0,
+                StreamLength replace = 0) override;
+    void removeBlock(StreamStart start = 0, StreamLength length = 0) override;
+    bool readOnly() const override;
+    bool isOpen() const override;
+    void seek(StreamOffset offset, Position p = Beginning) override;
+    void clear() override {}
+    StreamOffset tell() const override;
+    StreamOffset length() override;
+    void truncate(StreamOffset length) override;
+
+    // The new content as it stands.
+    const std::vector<Piece>& pieces() const { return pieces_; }
+    uint64_t contentLength() const { return length_; }
+    // Appends the bytes of one piece, or of [offset, offset + length) of the
+    // new content.
+    void appendPiece(const Piece& piece, std::string& out);
+    std::string contentAt(uint64_t offset, uint64_t length);
+    // Nothing was changed: the new content is the original file.
+    bool unchanged() const;
+
+private:
+    // Replaces [start, start + removed) by `data`.
+    void replace(uint64_t start, uint64_t removed, const char* data, uint64_t size);
+    // Splits the piece that spans `offset` so that one starts there; returns
+    // its index (pieces_.size() at the end).
+    size_t splitAt(uint64_t offset);
+
+    OriginalFile& original_;
+    std::vector<Piece> pieces_;
+    std::string written_;
+    uint64_t length_ = 0;
+    uint64_t position_ = 0;
+};
+
+}  // namespace tagshifter::io

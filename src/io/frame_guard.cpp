@@ -1,0 +1,123 @@
+#include "io/frame_guard.h"
+
+#include "common/messages.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+namespace tagshifter::io {
+
+namespace {
+
+using Ids = std::vector<std::string>;
+
+// ID3v2.2 ids and what they become in ID3v2.4. Where TagLib versions and
+// the tool's own frame factory differ, both successors are accepted.
+const std::map<std::string, Ids>& v22Successors()
+{
+    static const std::map<std::string, Ids> table = {
+        {"BUF", {"RBUF"}}, {"CNT", {"PCNT"}}, {"COM", {"COMM"}}, {"CRA", {"AENC"}},
+        {"ETC", {"ETCO"}}, {"GEO", {"GEOB"}}, {"IPL", {"TIPL", "IPLS"}}, {"MCI", {"MCDI"}},
+        {"MLL", {"MLLT"}}, {"PIC", {"APIC"}}, {"POP", {"POPM"}}, {"REV", {"RVRB"}},
+        {"SLT", {"SYLT"}}, {"STC", {"SYTC"}}, {"TAL", {"TALB"}}, {"TBP", {"TBPM"}},
+        {"TCM", {"TCOM"}}, {"TCO", {"TCON"}}, {"TCP", {"TCMP"}}, {"TCR", {"TCOP"}},
+        {"TDY", {"TDLY"}}, {"TEN", {"TENC"}}, {"TFT", {"TFLT"}}, {"TKE", {"TKEY"}},
+        {"TLA", {"TLAN"}}, {"TLE", {"TLEN"}}, {"TMT", {"TMED"}}, {"TOA", {"TOPE", "TOAL"}},
+        {"TOF", {"TOFN"}}, {"TOL", {"TOLY"}}, {"TOR", {"TDOR", "TORY"}}, {"TOT", {"TOAL"}},
+        {"TP1", {"TPE1"}}, {"TP2", {"TPE2"}}, {"TP3", {"TPE3"}}, {"TP4", {"TPE4"}},
+        {"TPA", {"TPOS"}}, {"TPB", {"TPUB"}}, {"TRC", {"TSRC"}}, {"TRD", {"TDRC", "TRDA"}},
+        {"TRK", {"TRCK"}}, {"TS2", {"TSO2"}}, {"TSA", {"TSOA"}}, {"TSC", {"TSOC"}},
+        {"TSP", {"TSOP"}}, {"TSS", {"TSSE"}}, {"TST", {"TSOT"}}, {"TT1", {"TIT1"}},
+        {"TT2", {"TIT2"}}, {"TT3", {"TIT3"}}, {"TXT", {"TEXT", "TOLY"}}, {"TXX", {"TXXX"}},
+        {"TYE", {"TDRC", "TYER"}}, {"UFI", {"UFID"}}, {"ULT", {"USLT"}}, {"WAF", {"WOAF"}},
+        {"WAR", {"WOAR"}}, {"WAS", {"WOAS"}}, {"WCM", {"WCOM"}}, {"WCP", {"WCOP"}},
+        {"WPB", {"WPUB"}}, {"WXX", {"WXXX"}},
+    };
+    return table;
+}
+
+// ID3v2.3 ids that ID3v2.4 renamed, and the other way round.
+const std::map<std::string, Ids> kV23Successors = {
+    {"TORY", {"TDOR"}}, {"TYER", {"TDRC"}}, {"IPLS", {"TIPL", "IPLS"}},
+};
+const std::map<std::string, Ids> kV24Predecessors = {
+    {"TDOR", {"TORY"}}, {"TDRC", {"TYER"}}, {"TIPL", {"IPLS"}}, {"TMCL", {"IPLS"}},
+};
+
+// Frames without a successor in the version written (merged into another
+// frame, like TDAT and TIME into TDRC, or gone from the standard).
+const std::set<std::string> kDroppedGoingTo24 = {
+    "TDAT", "TIME", "TRDA", "TSIZ", "EQUA", "RVAD",
+};
+const std::set<std::string> kDroppedGoingTo23 = {
+    "ASPI", "EQU2", "RVA2", "SEEK", "SIGN", "TDEN", "TDRL", "TDTG",
+    "TMOO", "TPRO", "TSOA", "TSOT", "TSST", "TSOP",
+};
+
+// The ids a frame of the old tag may have in the new one; empty when the
+// upgrade or downgrade drops it.
+Ids successors(const std::string& id, int oldVersion, int writtenVersion)
+{
+    Ids ids{id};
+    if (oldVersion == 2) {
+        const auto found = v22Successors().find(id);
+        if (found == v22Successors().end())
+            return {};  // no ID3v2.3/2.4 frame to carry it
+        ids = found->second;
+    } else if (oldVersion == 3 && writtenVersion == 4) {
+        if (kDroppedGoingTo24.count(id))
+            return {};
+        const auto found = kV23Successors.find(id);
+        if (found != kV23Successors.end())
+            ids = found->second;
+    }
+    if (writtenVersion == 3) {
+        Ids down;
+        for (const std::string& each : ids) {
+            if (kDroppedGoingTo23.count(each))
+                continue;
+            const auto found = kV24Predecessors.find(each);
+            down.push_back(found != kV24Predecessors.end() ? found->second.front() : each);
+            down.push_back(each);
+        }
+        ids = down;
+    }
+    return ids;
+}
+
+}  // namespace
+
+std::optional<std::string> findFrameLoss(const std::vector<RawTag>& oldTags,
+                                         const std::optional<RawTag>& newTag, int writtenVersion)
+{
+    std::vector<const RawFrame*> unused;
+    if (newTag) {
+        for (const RawFrame& frame : newTag->frames)
+            unused.push_back(&frame);
+    }
+    for (const RawTag& old : oldTags) {
+        for (const RawFrame& frame : old.frames) {
+            if (frame.empty || frame.discardOnAlter)
+                continue;
+            const Ids ids = successors(frame.id, old.version, writtenVersion);
+            if (ids.empty())
+                continue;
+            auto has = [&ids](const RawFrame* f) {
+                return std::find(ids.begin(), ids.end(), f->id) != ids.end();
+            };
+            // A frame that still holds something first.
+            auto match = std::find_if(unused.begin(), unused.end(),
+                                      [&](const RawFrame* f) { return has(f) && !f->empty; });
+            if (match == unused.end()) {
+                const bool emptied = std::any_of(unused.begin(), unused.end(), has);
+                return messages::kFramePrefix + frame.id
+                       + (emptied ? messages::kFrameEmptiedSuffix : messages::kFrameLostSuffix);
+            }
+            unused.erase(match);
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace tagshifter::io

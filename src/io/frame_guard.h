@@ -1,0 +1,24 @@
+// The guard against losses in the tag library: the frames a file's ID3v2
+// tag held before the save against those of the tag about to be written.
+#pragma once
+
+#include "io/id3v2_walker.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tagshifter::io {
+
+// Checks that every frame of the old tags (the first and any right behind
+// it) that held something is in the new tag, under its own id or the one the
+// upgrade to `writtenVersion` (4, or 3) gives it, and still holds something.
+// Frames the upgrade drops (ID3v2.2 frames without a successor, TDAT, TIME,
+// TRDA, TSIZ, EQUA, RVAD, ...), frames marked to be discarded on alteration
+// and empty frames may go. Returns why the new tag would lose a frame, or
+// nothing when it keeps them all.
+std::optional<std::string> findFrameLoss(const std::vector<RawTag>& oldTags,
+                                         const std::optional<RawTag>& newTag,
+                                         int writtenVersion = 4);
+
+}  // namespace tagshifter::io
