@@ -3,8 +3,7 @@
 // each new file is written beside the old one and renamed over it.
 //
 // TAGSHIFTER_KILL_ROUNDS=200 runs more rounds than the suite's few.
-#include "support/child_process.h"
-#include "support/fixtures.h"
+#include "support/stopped_batch.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +11,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <random>
 
 namespace tagshifter::test {
 namespace {
@@ -37,65 +34,18 @@ int rounds()
 
 TEST(KilledRun, EveryFileIsWhollyOldOrWhollyNew)
 {
-    const int kFiles = 60;
-    const std::vector<std::string> options = {"-q", "-s", "cp1251", "-2", "unicode"};
-
     TempDir dir;
-    const std::string original = rewrittenFile();
-    const std::string sample = dir.file("sample.mp3");
-    writeFile(sample, original);
-    std::vector<std::string> args = options;
-    args.push_back(sample);
-    ASSERT_EQ(runProgramLimited(args).status, 0);
-    const std::string saved = readFile(sample);
-    ASSERT_NE(saved, original);
-    unlink(sample.c_str());
-
-    std::vector<std::string> names;
-    for (int i = 0; i < kFiles; ++i)
-        names.push_back(dir.file("copy" + std::to_string(i) + ".mp3"));
-    args = options;
-    args.insert(args.end(), names.begin(), names.end());
-
-    for (const std::string& name : names)
-        writeFile(name, original);
-    const auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(runProgramLimited(args).status, 0);
-    const double batchSeconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-
-    std::mt19937 random(20261210);
-    std::uniform_real_distribution<double> delay(0.0, batchSeconds);
+    StoppedBatch batch(dir, rewrittenFile(), 60, {"-q", "-s", "cp1251", "-2", "unicode"});
     int caughtMidBatch = 0;
     int torn = 0;
     int leftovers = 0;
     for (int round = 0; round < rounds(); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        for (const std::string& name : names)
-            writeFile(name, original);
-        ChildOptions quiet;
-        quiet.keepOutput = false;
-        int outFd = -1;
-        const pid_t child = startProgram(args, quiet, &outFd);
-        usleep(static_cast<useconds_t>(delay(random) * 1e6));
-        kill(child, SIGKILL);
-        const ChildOutcome outcome = finishProgram(child, outFd, 30);
+        const ChildOutcome outcome = batch.stopOnce(SIGKILL);
         ASSERT_FALSE(outcome.timedOut);
-
-        int oldFiles = 0;
-        int newFiles = 0;
-        for (const std::string& name : names) {
-            const std::string now = readFile(name);
-            if (now == original) {
-                ++oldFiles;
-            } else if (now == saved) {
-                ++newFiles;
-            } else {
-                ++torn;
-                ADD_FAILURE() << name << " is torn (" << now.size() << " bytes)";
-            }
-        }
-        if (oldFiles > 0 && newFiles > 0)
+        const StoppedBatch::Count count = batch.count();
+        torn += count.torn;
+        if (count.midBatch())
             ++caughtMidBatch;
         // Anything else in the folder is a new file that lost the race with
         // the kill between getting its name and the rename: recognisable,
