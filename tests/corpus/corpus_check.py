@@ -232,8 +232,7 @@ class Checker:
         if done.returncode not in (0, 1):
             self.finding(label, target, data, "status %d\n%s" % (done.returncode, err[-3000:]))
         elif err and not ((kind == "error" and err.startswith("tagshifter: " + path + ": ")
-                           and err.count("
-") == 1)
+                           and err.count("\n") == 1)
                           or (kind == "failed" and is_refusal(err, path))):
             # An error or a refusal has one line of its own on standard
             # error, naming the file.
