@@ -12,8 +12,8 @@
 namespace tagshifter::guess {
 namespace {
 
-enum class Script { None, Latin, Greek, Cyrillic, Hebrew, Arabic, Thai, Cjk, Hangul, Other };
-enum class Case { None, Upper, Lower };
+enum class Script : uint8_t { None, Latin, Greek, Cyrillic, Hebrew, Arabic, Thai, Cjk, Hangul, Other };
+enum class Case : uint8_t { None, Upper, Lower };
 
 struct CharClass {
     Script script = Script::None;  // None: not part of a word
@@ -60,7 +60,7 @@ Case latinCase(char32_t c)
     return Case::None;
 }
 
-CharClass classify(char32_t c)
+CharClass computeClass(char32_t c)
 {
     CharClass k;
     auto letter = [&](Script s, Case cs = Case::None, double cost = 0) {
@@ -182,6 +182,22 @@ CharClass classify(char32_t c)
     return letter(Script::Other, Case::None, 3);  // no candidate page writes a language here
 }
 
+// Every text is classified character by character under each reading: the
+// code points below U+0500 (Latin, Greek, Cyrillic, where nearly every
+// single-byte page lands) come from a table made once.
+constexpr char32_t kTabled = 0x500;
+
+CharClass classify(char32_t c)
+{
+    static const std::vector<CharClass> table = [] {
+        std::vector<CharClass> classes(kTabled);
+        for (char32_t point = 0; point < kTabled; ++point)
+            classes[point] = computeClass(point);
+        return classes;
+    }();
+    return c < kTabled ? table[c] : computeClass(c);
+}
+
 // Lower case of a Latin letter, enough to look it up below.
 char32_t latinLower(char32_t c)
 {
@@ -284,17 +300,15 @@ bool isBicameral(Script s)
 // ь and ъ follow consonants only, and й follows a vowel (or starts a word).
 double cyrillicSpelling(std::u32string_view word)
 {
-    static const std::u32string neverFirst = U"ыьъЫЬЪ";
-    static const std::u32string signs = U"ьъЬЪ";
-    static const std::u32string shortI = U"йЙ";
+    auto isSign = [](char32_t c) { return c == U'ь' || c == U'ъ' || c == U'Ь' || c == U'Ъ'; };
     double penalty = 0;
-    if (!word.empty() && neverFirst.find(word[0]) != std::u32string::npos)
+    if (!word.empty() && (isSign(word[0]) || word[0] == U'ы' || word[0] == U'Ы'))
         penalty += kSpelling;
     for (size_t i = 1; i < word.size(); ++i) {
         const char32_t before = word[i - 1];
-        if (signs.find(word[i]) != std::u32string::npos && isVowel(before))
+        if (isSign(word[i]) && isVowel(before))
             penalty += kSpelling;
-        if (shortI.find(word[i]) != std::u32string::npos && !isVowel(before)
+        if ((word[i] == U'й' || word[i] == U'Й') && !isVowel(before)
             && before >= 0x400 && before < 0x500)
             penalty += kSpelling;
     }
@@ -307,7 +321,7 @@ bool vietnameseSyllable(std::u32string_view word)
     return word.size() <= 7 && word.find_first_of(U"đĐ", 1) == std::u32string_view::npos;
 }
 
-double wordPenalty(std::u32string_view word, const CharClass* classes,
+double wordPenalty(std::u32string_view word, const CharClass* classes, std::u32string& wordAccents,
                    std::u32string& textAccents, bool& textVietnameseShape, int& cyrillicLetters,
                    int& cyrillicVowels)
 {
@@ -316,7 +330,8 @@ double wordPenalty(std::u32string_view word, const CharClass* classes,
     bool sawLower = false, caseInside = false;
     bool hasVowel = false;
     int letters = 0, accented = 0, run = 0, longestRun = 0;
-    std::u32string accents;
+    std::u32string& accents = wordAccents;
+    accents.clear();
     Script wordScript = Script::None;
     double penalty = 0;
 
@@ -407,7 +422,7 @@ double wordPenalty(std::u32string_view word, const CharClass* classes,
     // inside a word.
     static const std::u32string finals = U"ךםןףץة";
     for (size_t i = 0; i + 1 < word.size(); ++i)
-        if (finals.find(word[i]) != std::u32string::npos && !classes[i + 1].mark)
+        if (word[i] >= 0x5DA && finals.find(word[i]) != std::u32string::npos && !classes[i + 1].mark)
             penalty += kSigmaInside;
     return penalty;
 }
@@ -416,14 +431,16 @@ double wordPenalty(std::u32string_view word, const CharClass* classes,
 
 double implausibility(const std::u32string& text)
 {
-    std::vector<CharClass> classes;
-    classes.reserve(text.size());
-    for (char32_t c : text)
-        classes.push_back(classify(c));
+    // The buffers outlive the call: the guess scores thousands of texts.
+    thread_local std::vector<CharClass> classes;
+    thread_local std::u32string wordAccents, textAccents;
+    classes.resize(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+        classes[i] = classify(text[i]);
+    textAccents.clear();
 
     double penalty = 0;
     std::array<bool, 10> textScripts{};
-    std::u32string textAccents;
     bool textVietnameseShape = true;
     int cyrillicLetters = 0, cyrillicVowels = 0;
     for (size_t i = 0; i < text.size();) {
@@ -446,7 +463,7 @@ double implausibility(const std::u32string& text)
         while (end < text.size() && classes[end].script != Script::None)
             penalty += classes[end++].cost;
         const std::u32string_view word(text.data() + i, end - i);
-        penalty += wordPenalty(word, classes.data() + i, textAccents, textVietnameseShape,
+        penalty += wordPenalty(word, classes.data() + i, wordAccents, textAccents, textVietnameseShape,
                                cyrillicLetters, cyrillicVowels);
         for (size_t j = i; j < end; ++j)
             if (text[j] >= 0x80 && !classes[j].mark)
