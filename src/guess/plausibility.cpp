@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tagshifter::guess {
@@ -239,16 +240,17 @@ const std::vector<std::u32string>& accentSets()
 
 // Vietnamese shares many accents with Western languages; it counts only
 // where a letter of its own (ă đ ơ ư, the letters with two marks) shows.
-bool isVietnamese(char32_t c)
-{
-    static const std::u32string letters = U"àáâãèéêìíòóôõùúýăđĩũơư";
-    return inRange(c, 0x1EA0, 0x1EF9) || letters.find(c) != std::u32string::npos;
-}
-
 bool isOnlyVietnamese(char32_t c)
 {
-    static const std::u32string letters = U"ăđĩũơư";
-    return inRange(c, 0x1EA0, 0x1EF9) || letters.find(c) != std::u32string::npos;
+    return inRange(c, 0x1EA0, 0x1EF9) || c == U'ă' || c == U'đ' || c == U'ĩ' || c == U'ũ'
+           || c == U'ơ' || c == U'ư';
+}
+
+bool isVietnamese(char32_t c)
+{
+    // à á â ã è é ê ì í ò ó ô õ ù ú ý, bit by bit from U+00E0
+    constexpr uint32_t kShared = 0x263C370F;
+    return (inRange(c, 0xE0, 0xFF) && (kShared >> (c - 0xE0) & 1)) || isOnlyVietnamese(c);
 }
 
 // `vietnameseShape`: every word could be a Vietnamese syllable (at most
@@ -427,20 +429,51 @@ double wordPenalty(std::u32string_view word, const CharClass* classes, std::u32s
     return penalty;
 }
 
+// What one word adds to its text's penalty and to the signs counted over
+// the whole text.
+struct WordScore {
+    double penalty = 0;
+    std::u32string accents;
+    bool vietnameseShape = true;
+    int cyrillicLetters = 0, cyrillicVowels = 0;
+    uint16_t scripts = 0;  // a bit for each Script of its non-ASCII letters
+};
+
+WordScore scoreWord(std::u32string_view word, const CharClass* classes)
+{
+    WordScore score;
+    std::u32string wordAccents;
+    for (size_t j = 0; j < word.size(); ++j)
+        score.penalty += classes[j].cost;
+    score.penalty += wordPenalty(word, classes, wordAccents, score.accents, score.vietnameseShape,
+                                 score.cyrillicLetters, score.cyrillicVowels);
+    for (size_t j = 0; j < word.size(); ++j)
+        if (word[j] >= 0x80 && !classes[j].mark)
+            score.scripts |= 1 << static_cast<int>(classes[j].script);
+    return score;
+}
+
 }  // namespace
 
 double implausibility(const std::u32string& text)
 {
-    // The buffers outlive the call: the guess scores thousands of texts.
+    // The buffers outlive the call: the guess scores thousands of texts, and
+    // an album's texts, right or wrong, repeat the same words (an artist, an
+    // album, the same garbage under a wrong page), so each word is scored once.
+    // (Every weight is a multiple of one half: sums come out alike in any order.)
     thread_local std::vector<CharClass> classes;
-    thread_local std::u32string wordAccents, textAccents;
+    thread_local std::u32string key, textAccents;
+    thread_local std::unordered_map<std::u32string, WordScore> words;
+    constexpr size_t kWordsKept = 1 << 16;
+    if (words.size() > kWordsKept)
+        words.clear();
     classes.resize(text.size());
     for (size_t i = 0; i < text.size(); ++i)
         classes[i] = classify(text[i]);
     textAccents.clear();
 
     double penalty = 0;
-    std::array<bool, 10> textScripts{};
+    uint16_t textScripts = 0;
     bool textVietnameseShape = true;
     int cyrillicLetters = 0, cyrillicVowels = 0;
     for (size_t i = 0; i < text.size();) {
@@ -461,16 +494,23 @@ double implausibility(const std::u32string& text)
         }
         size_t end = i;
         while (end < text.size() && classes[end].script != Script::None)
-            penalty += classes[end++].cost;
-        const std::u32string_view word(text.data() + i, end - i);
-        penalty += wordPenalty(word, classes.data() + i, wordAccents, textAccents, textVietnameseShape,
-                               cyrillicLetters, cyrillicVowels);
-        for (size_t j = i; j < end; ++j)
-            if (text[j] >= 0x80 && !classes[j].mark)
-                textScripts[static_cast<size_t>(classes[j].script)] = true;
+            ++end;
+        key.assign(text, i, end - i);
+        auto found = words.find(key);
+        if (found == words.end())
+            found = words.emplace(key, scoreWord(key, classes.data() + i)).first;
+        const WordScore& word = found->second;
+        penalty += word.penalty;
+        textAccents += word.accents;
+        textVietnameseShape = textVietnameseShape && word.vietnameseShape;
+        cyrillicLetters += word.cyrillicLetters;
+        cyrillicVowels += word.cyrillicVowels;
+        textScripts |= word.scripts;
         i = end;
     }
-    const int scripts = static_cast<int>(std::count(textScripts.begin(), textScripts.end(), true));
+    int scripts = 0;
+    for (int bit = 0; bit < 16; ++bit)
+        scripts += textScripts >> bit & 1;
     if (scripts > 1)
         penalty += kExtraScript * (scripts - 1);
     if (!coherentAccents(textAccents, textVietnameseShape))
