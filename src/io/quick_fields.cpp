@@ -33,9 +33,10 @@ bool syncSafe(const std::string& bytes, size_t at, uint32_t& value)
     return true;
 }
 
-bool frameIdAt(const std::string& bytes, size_t at)
+// Four capitals or digits at `at`, before `end`.
+bool frameIdAt(const std::string& bytes, uint64_t at, size_t end)
 {
-    if (at + 4 > bytes.size())
+    if (at + 4 > end)
         return false;
     for (size_t i = at; i < at + 4; ++i)
         if (!((bytes[i] >= 'A' && bytes[i] <= 'Z') || (bytes[i] >= '0' && bytes[i] <= '9')))
@@ -112,15 +113,17 @@ bool readId3v2(const std::string& head, uint64_t fileSize, FiveFields& fields, u
             break;  // padding
         const std::string id = head.substr(at, 4);
         uint32_t frameSize = 0;
-        if (!frameIdAt(head, at) || head[at + 9] != 0)  // no id, or flags on its content
+        if (!frameIdAt(head, at, end) || head[at + 9] != 0)  // no id, or flags on its content
             return false;
         if (version == 3) {
             frameSize = bigEndian(head, at + 4);
             if (droppedByTagLib(id))
                 return false;
-        } else if (!syncSafe(head, at + 4, frameSize)
-                   || (frameSize > 127 && !frameIdAt(head, at + 10 + frameSize))) {
-            return false;  // where TagLib may take the size for a plain number
+        } else if (!syncSafe(head, at + 4, frameSize)) {
+            return false;
+        } else if (frameSize > 127 && !frameIdAt(head, at + 10 + uint64_t{frameSize}, end)
+                   && frameIdAt(head, at + 10 + uint64_t{bigEndian(head, at + 4)}, end)) {
+            return false;  // TagLib would take the size for a plain number, as iTunes wrote it
         }
         if (frameSize == 0 || frameSize > end - at - 10)
             return false;

@@ -49,12 +49,22 @@ TEST(QuickFields, ReadsWhatTagLibReadsOrLeavesTheFileToIt)
         {"TwoValues", textFrame("TIT2", title + std::string(1, '\0') + "two")},
         {"TrailingZeros", textFrame("TIT2", title + std::string(3, '\0'))},
         {"Utf16Title", textFrame("TIT2", utf16WithBom("Été"), 1)},
-        {"DroppedFrameFirst", id3v23Frame("TDAT", std::string(1, '\0') + "0101") + textFrame("TIT2", title)},
+        {"DroppedFrameFirst",
+         id3v23Frame("TDAT", std::string(1, '\0') + "0101") + textFrame("TIT2", title)},
     };
     for (const auto& [name, frames] : tags) {
         cases.push_back({name, id3v23Tag(frames, 64) + audio + v1, {}});
         cases.push_back({name + "V11", id3v23Tag(frames, 64) + audio + withTrack(v1), {}});
     }
+
+    const std::string titleFrame = id3v24Frame("TIT2", std::string(1, '\0') + title);
+    const std::string padding(64, '\0');
+    const std::string bigFrame = id3v24Frame("PRIV", std::string(300, 'x'));
+    cases.push_back({"Id3v24BigFrameLast", id3v2Tag(4, 0, titleFrame + bigFrame + padding) + audio, {}});
+    // iTunes wrote ID3v2.4 frame sizes as plain numbers (300 here, 172 read sync-safe).
+    const std::string plainSized = "PRIV" + std::string("\0\0\x01\x2C\0\0", 6) + std::string(300, 'x');
+    cases.push_back(
+        {"Id3v24PlainFrameSize", id3v2Tag(4, 0, plainSized + titleFrame + padding) + audio, {}});
 
     TempDir dir;
     std::set<std::string> quick;
@@ -71,10 +81,11 @@ TEST(QuickFields, ReadsWhatTagLibReadsOrLeavesTheFileToIt)
     // The layouts of everyday libraries must take the quick way.
     for (const char* name : {"Id3v23NoPadding", "Id3v24", "LargePadding", "Id3v23AndId3v1",
                              "DescribedCommentFirst", "OnlyDescribedComment", "NumberedGenre",
-                             "EmptyTitleFrameV11", "TrailingZeros"})
+                             "EmptyTitleFrameV11", "TrailingZeros", "Id3v24BigFrameLast"})
         EXPECT_EQ(quick.count(name), 1u) << name;
     for (const char* name : {"Id3v22", "Id3v23Unsynchronised", "ApeAndId3v1", "Id3v1Only",
-                             "GenreReference", "TwoValues", "Utf16Title", "DroppedFrameFirst"})
+                             "GenreReference", "TwoValues", "Utf16Title", "DroppedFrameFirst",
+                             "Id3v24PlainFrameSize"})
         EXPECT_EQ(quick.count(name), 0u) << name;
 }
 
