@@ -464,7 +464,7 @@ double implausibility(const std::u32string& text)
     thread_local std::vector<CharClass> classes;
     thread_local std::u32string key, textAccents;
     thread_local std::unordered_map<std::u32string, WordScore> words;
-    constexpr size_t kWordsKept = 1 << 16;
+    constexpr size_t kWordsKept = 8192;  // an album's words under every reading, 2 MiB at most
     if (words.size() > kWordsKept)
         words.clear();
     classes.resize(text.size());
