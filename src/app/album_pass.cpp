@@ -3,6 +3,7 @@
 #include "app/file_loop.h"
 #include "convert/frame_factory.h"
 #include "convert/source_texts.h"
+#include "io/quick_fields.h"
 
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
@@ -63,6 +64,11 @@ guess::FileTexts AlbumPass::readTexts(const std::string& name) const
 {
     if (!isRegularFile(name))
         return {};
+    const bool walkFrames = settings_.allFrames && settings_.id3v2Encoding != "none";
+    // The common layouts are read without TagLib: a tenth of the cost.
+    if (!walkFrames)
+        if (const auto fields = io::readQuickFiveFields(name))
+            return sourceTexts(*fields, settings_.preserveUnicode);
     // Tags only: the audio properties would cost a scan for nothing here.
 #if TAGLIB_MAJOR_VERSION >= 2
     TagLib::MPEG::File file(name.c_str(), false, TagLib::AudioProperties::Fast, &factory_);
@@ -71,7 +77,6 @@ guess::FileTexts AlbumPass::readTexts(const std::string& name) const
 #endif
     if (!file.isOpen())
         return {};
-    const bool walkFrames = settings_.allFrames && settings_.id3v2Encoding != "none";
     return sourceTexts(*file.tag(), walkFrames ? file.ID3v2Tag() : nullptr, settings_.preserveUnicode);
 }
 

@@ -90,4 +90,17 @@ std::vector<std::string> sourceTexts(const TagLib::Tag& combined, const TagLib::
     return texts;
 }
 
+std::vector<std::string> sourceTexts(const std::array<std::string, 5>& fields, bool preserveUnicode)
+{
+    std::vector<std::string> texts;
+    for (const std::string& field : fields) {
+        size_t high = 0;
+        for (unsigned char c : field)
+            high += c > 127;
+        if (!field.empty() && (!preserveUnicode || 2 * high > field.size()))
+            texts.push_back(field);
+    }
+    return texts;
+}
+
 }  // namespace tagshifter

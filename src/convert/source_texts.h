@@ -4,6 +4,7 @@
 
 #include <taglib/tstring.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -38,5 +39,9 @@ bool isFiveFieldFrame(const std::string& id, const TagLib::String& description);
 // descriptions of its other text frames, TXXX, COMM and USLT.
 std::vector<std::string> sourceTexts(const TagLib::Tag& combined, const TagLib::ID3v2::Tag* otherFrames,
                                      bool preserveUnicode);
+
+// The same for the five fields alone, given as their Latin-1 bytes (title,
+// artist, album, comment, genre).
+std::vector<std::string> sourceTexts(const std::array<std::string, 5>& fields, bool preserveUnicode);
 
 }  // namespace tagshifter

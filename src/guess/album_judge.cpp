@@ -68,23 +68,28 @@ struct AlbumJudge::Decoding {
     std::array<char32_t, 256> table{};
     std::optional<CodePageDecoder> iconv;
 
-    std::optional<std::u32string> decode(const std::string& bytes) const
+    // Appends the code points of `bytes` to `out`; false when they are not
+    // valid under this reading (`out` then holds part of them).
+    bool appendTo(const std::string& bytes, std::u32string& out) const
     {
+        std::optional<std::u32string> points;
         switch (way) {
-        case Way::Latin1: return decodeLatin1(bytes);
-        case Way::Utf8: return decodeUtf8(bytes);
-        case Way::Iconv: return iconv->decode(bytes);
-        case Way::Table: break;
+        case Way::Latin1: points = decodeLatin1(bytes); break;
+        case Way::Utf8: points = decodeUtf8(bytes); break;
+        case Way::Iconv: points = iconv->decode(bytes); break;
+        case Way::Table:
+            for (unsigned char byte : bytes) {
+                const char32_t point = table[byte];
+                if (point == CodePageDecoder::kNoCharacter)
+                    return false;
+                out.push_back(point);
+            }
+            return true;
         }
-        std::u32string points;
-        points.reserve(bytes.size());
-        for (unsigned char byte : bytes) {
-            const char32_t point = table[byte];
-            if (point == CodePageDecoder::kNoCharacter)
-                return std::nullopt;
-            points.push_back(point);
-        }
-        return points;
+        if (!points)
+            return false;
+        out += *points;
+        return true;
     }
 };
 
@@ -126,6 +131,7 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
     std::vector<std::vector<size_t>> lengths;  // code points of each reading
     std::string pooled;
     std::unordered_set<std::string> detectorTexts;
+    std::vector<std::u32string> decoded(readings);  // of one file, kept from file to file
     for (size_t f = 0; f < files.size(); ++f) {
         bool any = false;
         for (const auto& text : files[f])
@@ -144,18 +150,16 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
         }
         // Many pages read a text alike (koi8-r and koi8-u, cp1252 and Latin-1):
         // a text already scored is not scored again.
-        std::vector<std::u32string> decoded(readings);
         for (size_t r = 0; r < readings; ++r) {
             std::u32string& joined = decoded[r];
+            joined.clear();
             for (const auto& text : files[f]) {
                 if (!hasNonAscii(text))
                     continue;  // reads the same under every reading
-                const auto points = decodings_[r]->decode(text);
-                if (!points) {
+                if (!decodings_[r]->appendTo(text, joined)) {
                     row[r] = kInvalid;
                     break;
                 }
-                joined += *points;
                 joined += U' ';
             }
             if (row[r] == kInvalid)

@@ -7,13 +7,14 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tagshifter::guess {
 namespace {
 
-enum class Script { None, Latin, Greek, Cyrillic, Hebrew, Arabic, Thai, Cjk, Hangul, Other };
-enum class Case { None, Upper, Lower };
+enum class Script : uint8_t { None, Latin, Greek, Cyrillic, Hebrew, Arabic, Thai, Cjk, Hangul, Other };
+enum class Case : uint8_t { None, Upper, Lower };
 
 struct CharClass {
     Script script = Script::None;  // None: not part of a word
@@ -60,7 +61,7 @@ Case latinCase(char32_t c)
     return Case::None;
 }
 
-CharClass classify(char32_t c)
+CharClass computeClass(char32_t c)
 {
     CharClass k;
     auto letter = [&](Script s, Case cs = Case::None, double cost = 0) {
@@ -182,6 +183,22 @@ CharClass classify(char32_t c)
     return letter(Script::Other, Case::None, 3);  // no candidate page writes a language here
 }
 
+// Every text is classified character by character under each reading: the
+// code points below U+0500 (Latin, Greek, Cyrillic, where nearly every
+// single-byte page lands) come from a table made once.
+constexpr char32_t kTabled = 0x500;
+
+CharClass classify(char32_t c)
+{
+    static const std::vector<CharClass> table = [] {
+        std::vector<CharClass> classes(kTabled);
+        for (char32_t point = 0; point < kTabled; ++point)
+            classes[point] = computeClass(point);
+        return classes;
+    }();
+    return c < kTabled ? table[c] : computeClass(c);
+}
+
 // Lower case of a Latin letter, enough to look it up below.
 char32_t latinLower(char32_t c)
 {
@@ -223,16 +240,17 @@ const std::vector<std::u32string>& accentSets()
 
 // Vietnamese shares many accents with Western languages; it counts only
 // where a letter of its own (ă đ ơ ư, the letters with two marks) shows.
-bool isVietnamese(char32_t c)
-{
-    static const std::u32string letters = U"àáâãèéêìíòóôõùúýăđĩũơư";
-    return inRange(c, 0x1EA0, 0x1EF9) || letters.find(c) != std::u32string::npos;
-}
-
 bool isOnlyVietnamese(char32_t c)
 {
-    static const std::u32string letters = U"ăđĩũơư";
-    return inRange(c, 0x1EA0, 0x1EF9) || letters.find(c) != std::u32string::npos;
+    return inRange(c, 0x1EA0, 0x1EF9) || c == U'ă' || c == U'đ' || c == U'ĩ' || c == U'ũ'
+           || c == U'ơ' || c == U'ư';
+}
+
+bool isVietnamese(char32_t c)
+{
+    // à á â ã è é ê ì í ò ó ô õ ù ú ý, bit by bit from U+00E0
+    constexpr uint32_t kShared = 0x263C370F;
+    return (inRange(c, 0xE0, 0xFF) && (kShared >> (c - 0xE0) & 1)) || isOnlyVietnamese(c);
 }
 
 // `vietnameseShape`: every word could be a Vietnamese syllable (at most
@@ -284,17 +302,15 @@ bool isBicameral(Script s)
 // ь and ъ follow consonants only, and й follows a vowel (or starts a word).
 double cyrillicSpelling(std::u32string_view word)
 {
-    static const std::u32string neverFirst = U"ыьъЫЬЪ";
-    static const std::u32string signs = U"ьъЬЪ";
-    static const std::u32string shortI = U"йЙ";
+    auto isSign = [](char32_t c) { return c == U'ь' || c == U'ъ' || c == U'Ь' || c == U'Ъ'; };
     double penalty = 0;
-    if (!word.empty() && neverFirst.find(word[0]) != std::u32string::npos)
+    if (!word.empty() && (isSign(word[0]) || word[0] == U'ы' || word[0] == U'Ы'))
         penalty += kSpelling;
     for (size_t i = 1; i < word.size(); ++i) {
         const char32_t before = word[i - 1];
-        if (signs.find(word[i]) != std::u32string::npos && isVowel(before))
+        if (isSign(word[i]) && isVowel(before))
             penalty += kSpelling;
-        if (shortI.find(word[i]) != std::u32string::npos && !isVowel(before)
+        if ((word[i] == U'й' || word[i] == U'Й') && !isVowel(before)
             && before >= 0x400 && before < 0x500)
             penalty += kSpelling;
     }
@@ -307,7 +323,7 @@ bool vietnameseSyllable(std::u32string_view word)
     return word.size() <= 7 && word.find_first_of(U"đĐ", 1) == std::u32string_view::npos;
 }
 
-double wordPenalty(std::u32string_view word, const CharClass* classes,
+double wordPenalty(std::u32string_view word, const CharClass* classes, std::u32string& wordAccents,
                    std::u32string& textAccents, bool& textVietnameseShape, int& cyrillicLetters,
                    int& cyrillicVowels)
 {
@@ -316,7 +332,8 @@ double wordPenalty(std::u32string_view word, const CharClass* classes,
     bool sawLower = false, caseInside = false;
     bool hasVowel = false;
     int letters = 0, accented = 0, run = 0, longestRun = 0;
-    std::u32string accents;
+    std::u32string& accents = wordAccents;
+    accents.clear();
     Script wordScript = Script::None;
     double penalty = 0;
 
@@ -407,23 +424,56 @@ double wordPenalty(std::u32string_view word, const CharClass* classes,
     // inside a word.
     static const std::u32string finals = U"ךםןףץة";
     for (size_t i = 0; i + 1 < word.size(); ++i)
-        if (finals.find(word[i]) != std::u32string::npos && !classes[i + 1].mark)
+        if (word[i] >= 0x5DA && finals.find(word[i]) != std::u32string::npos && !classes[i + 1].mark)
             penalty += kSigmaInside;
     return penalty;
+}
+
+// What one word adds to its text's penalty and to the signs counted over
+// the whole text.
+struct WordScore {
+    double penalty = 0;
+    std::u32string accents;
+    bool vietnameseShape = true;
+    int cyrillicLetters = 0, cyrillicVowels = 0;
+    uint16_t scripts = 0;  // a bit for each Script of its non-ASCII letters
+};
+
+WordScore scoreWord(std::u32string_view word, const CharClass* classes)
+{
+    WordScore score;
+    std::u32string wordAccents;
+    for (size_t j = 0; j < word.size(); ++j)
+        score.penalty += classes[j].cost;
+    score.penalty += wordPenalty(word, classes, wordAccents, score.accents, score.vietnameseShape,
+                                 score.cyrillicLetters, score.cyrillicVowels);
+    for (size_t j = 0; j < word.size(); ++j)
+        if (word[j] >= 0x80 && !classes[j].mark)
+            score.scripts |= 1 << static_cast<int>(classes[j].script);
+    return score;
 }
 
 }  // namespace
 
 double implausibility(const std::u32string& text)
 {
-    std::vector<CharClass> classes;
-    classes.reserve(text.size());
-    for (char32_t c : text)
-        classes.push_back(classify(c));
+    // The buffers outlive the call: the guess scores thousands of texts, and
+    // an album's texts, right or wrong, repeat the same words (an artist, an
+    // album, the same garbage under a wrong page), so each word is scored once.
+    // (Every weight is a multiple of one half: sums come out alike in any order.)
+    thread_local std::vector<CharClass> classes;
+    thread_local std::u32string key, textAccents;
+    thread_local std::unordered_map<std::u32string, WordScore> words;
+    constexpr size_t kWordsKept = 8192;  // an album's words under every reading, 2 MiB at most
+    if (words.size() > kWordsKept)
+        words.clear();
+    classes.resize(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+        classes[i] = classify(text[i]);
+    textAccents.clear();
 
     double penalty = 0;
-    std::array<bool, 10> textScripts{};
-    std::u32string textAccents;
+    uint16_t textScripts = 0;
     bool textVietnameseShape = true;
     int cyrillicLetters = 0, cyrillicVowels = 0;
     for (size_t i = 0; i < text.size();) {
@@ -444,16 +494,23 @@ double implausibility(const std::u32string& text)
         }
         size_t end = i;
         while (end < text.size() && classes[end].script != Script::None)
-            penalty += classes[end++].cost;
-        const std::u32string_view word(text.data() + i, end - i);
-        penalty += wordPenalty(word, classes.data() + i, textAccents, textVietnameseShape,
-                               cyrillicLetters, cyrillicVowels);
-        for (size_t j = i; j < end; ++j)
-            if (text[j] >= 0x80 && !classes[j].mark)
-                textScripts[static_cast<size_t>(classes[j].script)] = true;
+            ++end;
+        key.assign(text, i, end - i);
+        auto found = words.find(key);
+        if (found == words.end())
+            found = words.emplace(key, scoreWord(key, classes.data() + i)).first;
+        const WordScore& word = found->second;
+        penalty += word.penalty;
+        textAccents += word.accents;
+        textVietnameseShape = textVietnameseShape && word.vietnameseShape;
+        cyrillicLetters += word.cyrillicLetters;
+        cyrillicVowels += word.cyrillicVowels;
+        textScripts |= word.scripts;
         i = end;
     }
-    const int scripts = static_cast<int>(std::count(textScripts.begin(), textScripts.end(), true));
+    int scripts = 0;
+    for (int bit = 0; bit < 16; ++bit)
+        scripts += textScripts >> bit & 1;
     if (scripts > 1)
         penalty += kExtraScript * (scripts - 1);
     if (!coherentAccents(textAccents, textVietnameseShape))
