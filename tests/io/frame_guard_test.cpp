@@ -13,7 +13,7 @@
 namespace tagshifter::test {
 namespace {
 
-const TagLayout& layoutNamed(const std::string& name)
+const TagLayout& layoutNamed(const char* name)
 {
     static const std::vector<TagLayout> all = tagLayouts();
     return *std::find_if(all.begin(), all.end(), [&](const TagLayout& l) { return l.name == name; });
