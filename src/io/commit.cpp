@@ -36,33 +36,34 @@ std::string systemError(const std::string& what)
     return what + ": " + std::strerror(errno);
 }
 
-bool writeAll(int fd, const char* data, uint64_t size)
+// Calls `writeSome(data, size, done)` (write(2) or pwrite(2) of what is left
+// after `done` bytes) until everything is written.
+template <typename WriteSome>
+bool writeFully(const char* data, uint64_t size, WriteSome writeSome)
 {
-    while (size > 0) {
-        const ssize_t done = write(fd, data, size);
-        if (done < 0 && errno == EINTR)
+    uint64_t done = 0;
+    while (done < size) {
+        const ssize_t wrote = writeSome(data + done, size - done, done);
+        if (wrote < 0 && errno == EINTR)
             continue;
-        if (done <= 0)
+        if (wrote <= 0)
             return false;
-        data += done;
-        size -= static_cast<uint64_t>(done);
+        done += static_cast<uint64_t>(wrote);
     }
     return true;
 }
 
+bool writeAll(int fd, const char* data, uint64_t size)
+{
+    return writeFully(data, size,
+                      [fd](const char* from, uint64_t left, uint64_t) { return write(fd, from, left); });
+}
+
 bool pwriteAll(int fd, const char* data, uint64_t size, uint64_t offset)
 {
-    while (size > 0) {
-        const ssize_t done = pwrite(fd, data, size, static_cast<off_t>(offset));
-        if (done < 0 && errno == EINTR)
-            continue;
-        if (done <= 0)
-            return false;
-        data += done;
-        size -= static_cast<uint64_t>(done);
-        offset += static_cast<uint64_t>(done);
-    }
-    return true;
+    return writeFully(data, size, [fd, offset](const char* from, uint64_t left, uint64_t done) {
+        return pwrite(fd, from, left, static_cast<off_t>(offset + done));
+    });
 }
 
 // The pieces with where each starts in the new content.
