@@ -1,22 +1,15 @@
 #include "convert/source_texts.h"
 
-#include <taglib/commentsframe.h>
+#include "convert/frame_text.h"
+
 #include <taglib/id3v2tag.h>
 #include <taglib/tag.h>
-#include <taglib/textidentificationframe.h>
-#include <taglib/unsynchronizedlyricsframe.h>
 
 #include <cstdint>
 
 namespace tagshifter {
 
 namespace {
-
-using TagLib::ID3v2::CommentsFrame;
-using TagLib::ID3v2::Frame;
-using TagLib::ID3v2::TextIdentificationFrame;
-using TagLib::ID3v2::UnsynchronizedLyricsFrame;
-using TagLib::ID3v2::UserTextIdentificationFrame;
 
 void addIfRecoded(std::vector<std::string>& texts, const TagLib::String& value, bool preserveUnicode)
 {
@@ -67,25 +60,13 @@ std::vector<std::string> sourceTexts(const TagLib::Tag& combined, const TagLib::
         return texts;
     // The five fields' own frames are left out: counted twice, their text
     // would weigh double in the judgement.
-    for (const Frame* frame : otherFrames->frameList()) {
-        const TagLib::ByteVector idBytes = frame->frameID();
-        const std::string id(idBytes.data(), idBytes.size());
-        if (const auto* text = dynamic_cast<const TextIdentificationFrame*>(frame)) {
-            const TagLib::StringList fields = text->fieldList();
-            const bool described = dynamic_cast<const UserTextIdentificationFrame*>(frame) != nullptr;
-            if (isFiveFieldFrame(id, described && !fields.isEmpty() ? fields.front() : TagLib::String()))
-                continue;
-            for (const TagLib::String& field : fields)
-                addIfRecoded(texts, field, preserveUnicode);
-        } else if (const auto* comment = dynamic_cast<const CommentsFrame*>(frame)) {
-            if (isFiveFieldFrame(id, comment->description()))
-                continue;
-            addIfRecoded(texts, comment->description(), preserveUnicode);
-            addIfRecoded(texts, comment->text(), preserveUnicode);
-        } else if (const auto* lyrics = dynamic_cast<const UnsynchronizedLyricsFrame*>(frame)) {
-            addIfRecoded(texts, lyrics->description(), preserveUnicode);
-            addIfRecoded(texts, lyrics->text(), preserveUnicode);
-        }
+    for (const TagLib::ID3v2::Frame* frame : otherFrames->frameList()) {
+        const std::optional<FrameText> text = frameText(*frame);
+        if (!text || isFiveFieldFrame(text->id, text->description))
+            continue;
+        addIfRecoded(texts, text->description, preserveUnicode);
+        for (const TagLib::String& value : text->texts)
+            addIfRecoded(texts, value, preserveUnicode);
     }
     return texts;
 }
