@@ -4,10 +4,10 @@
 #include "convert/frame_factory.h"
 #include "convert/source_texts.h"
 #include "io/quick_fields.h"
+#include "io/staged_file.h"
 
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
-#include <taglib/taglib.h>
 
 namespace tagshifter {
 
@@ -69,14 +69,11 @@ guess::FileTexts AlbumPass::readTexts(const std::string& name) const
     if (!walkFrames)
         if (const auto fields = io::readQuickFiveFields(name))
             return sourceTexts(*fields, settings_.preserveUnicode);
-    // Tags only: the audio properties would cost a scan for nothing here.
-#if TAGLIB_MAJOR_VERSION >= 2
-    TagLib::MPEG::File file(name.c_str(), false, TagLib::AudioProperties::Fast, &factory_);
-#else
-    TagLib::MPEG::File file(name.c_str(), &factory_, false, TagLib::AudioProperties::Fast);
-#endif
-    if (!file.isOpen())
+    // Opened as the conversion will open it, so both see the same texts.
+    io::StagedFile staged(name, &factory_);
+    if (!staged.isOpen())
         return {};
+    TagLib::MPEG::File& file = staged.file();
     return sourceTexts(*file.tag(), walkFrames ? file.ID3v2Tag() : nullptr, settings_.preserveUnicode);
 }
 
