@@ -8,6 +8,7 @@
 #include "convert/frame_factory.h"
 #include "convert/tag_converter.h"
 #include "io/staged_file.h"
+#include "sys/folder.h"
 
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2framefactory.h>
@@ -88,17 +89,24 @@ struct FileSource {
     size_t index = 0;             // the operand's place on the command line
 };
 
+// What a file's handling leaves for its report beside its outcome.
+struct FileNotes {
+    std::string whyNotOpen;  // the opening's own reason, if it gave one
+    bool warned = false;     // converted, but not all of what was asked held
+};
+
 Outcome processFile(const Settings& settings, const std::string& name, const FileSource& source,
-                    FrameFactory& factory, const SaveFile& save, Report& report)
+                    FrameFactory& factory, const SaveFile& save, Report& report,
+                    sys::FolderCache& folders, FileNotes& notes)
 {
-    if (!isRegularFile(name))
-        throw openError(name);
     // Made before the file so that it ends after it: the signals stay held
     // until the commit is over and the file closed.
     std::optional<StopSignalsHeld> held;
-    io::StagedFile staged(name, &factory);
-    if (!staged.isOpen())
+    io::StagedFile staged(name, &factory, io::kWholeReadLimit, &folders);
+    if (!staged.isOpen()) {
+        notes.whyNotOpen = staged.whyNotOpen();
         throw openError(name);
+    }
     TagLib::MPEG::File& file = staged.file();
 
     TagLib::Tag* combined = file.tag();
@@ -145,6 +153,10 @@ Outcome processFile(const Settings& settings, const std::string& name, const Fil
         report.notWritten(name, commit.error);
         return Outcome::Failed;
     }
+    if (!commit.warning.empty()) {
+        report.convertedBut(name, commit.warning);
+        notes.warned = true;
+    }
     return Outcome::Converted;
 }
 
@@ -152,13 +164,14 @@ Outcome processFile(const Settings& settings, const std::string& name, const Fil
 // Errors that would fail every file (an encoding name) always pass on;
 // without -k every error does.
 bool handleFile(const Settings& settings, const std::string& name, const FileSource& source,
-                FrameFactory& factory, const SaveFile& save, Report& report)
+                FrameFactory& factory, const SaveFile& save, Report& report, sys::FolderCache& folders)
 {
     Outcome outcome;
+    FileNotes notes;
     try {
-        outcome = processFile(settings, name, source, factory, save, report);
+        outcome = processFile(settings, name, source, factory, save, report, folders, notes);
     } catch (const std::string& built) {
-        report.cannotOpenFile(name);
+        report.cannotOpenFile(name, notes.whyNotOpen);
         report.count(Outcome::Failed);
         if (!settings.keepGoing)
             throw;
@@ -183,7 +196,8 @@ bool handleFile(const Settings& settings, const std::string& name, const FileSou
     case Outcome::Converted:
         if (settings.reportProgress)
             report.printLine(name + messages::kDoneSuffix);
-        break;
+        // Converted all the same: the status says that --sync did not hold.
+        return !notes.warned;
     case Outcome::Failed:
         report.printLine(name + messages::kFailedSuffix);
         return false;
@@ -221,12 +235,13 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
     if (guess::CandidateList::isAuto(settings.sourceEncoding))
         albums.emplace(settings, fileNames, factory);
 
+    sys::FolderCache folders;
     int status = 0;
     try {
         for (size_t i = 0; i < fileNames.size(); ++i) {
             report.starting(i);
             const FileSource source{albums ? &*albums : nullptr, i};
-            if (!handleFile(settings, fileNames[i], source, factory, save, report))
+            if (!handleFile(settings, fileNames[i], source, factory, save, report, folders))
                 status = 1;
         }
     } catch (...) {

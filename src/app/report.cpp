@@ -72,9 +72,15 @@ void Report::count(Outcome outcome)
     ++counts_[static_cast<int>(outcome)];
 }
 
-void Report::cannotOpenFile(const std::string& name)
+void Report::cannotOpenFile(const std::string& name, const std::string& reason)
 {
-    note(formatted(messages::kNoteCannotOpenFile, name.c_str(), whyNotOpen(name).c_str()));
+    note(formatted(messages::kNoteCannotOpenFile, name.c_str(),
+                   (reason.empty() ? whyNotOpen(name) : reason).c_str()));
+}
+
+void Report::convertedBut(const std::string& name, const std::string& what)
+{
+    note(formatted(messages::kNoteConvertedBut, name.c_str(), what.c_str()));
 }
 
 void Report::notWritten(const std::string& name, const std::string& reason)

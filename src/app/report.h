@@ -21,9 +21,12 @@ public:
     void printLine(const std::string& line);
     void count(Outcome outcome);
 
-    void cannotOpenFile(const std::string& name);
+    // `reason`: why, where the opening said; else looked up.
+    void cannotOpenFile(const std::string& name, const std::string& reason = {});
     // The new content was not committed: the guard refused it, or the disk did.
     void notWritten(const std::string& name, const std::string& reason);
+    // The file was converted, but `what` (a flush to disk asked for) failed.
+    void convertedBut(const std::string& name, const std::string& what);
     void cannotConvert(const std::string& name, const std::string& where,
                        const std::string& conversion);
     // For the constant messages about the encoding names; false when
