@@ -98,7 +98,6 @@ inline constexpr char kFrameEmptiedSuffix[] = " would be emptied";
 // ... or a step of the write that failed (followed by ": " and the system's
 // reason where there is one).
 inline constexpr char kChangedMeanwhile[] = "changed while being converted";
-inline constexpr char kChangedWhileRead[] = "the file changed while it was read";
 inline constexpr char kReadError[] = "read error";
 inline constexpr char kCannotRead[] = "cannot read";
 inline constexpr char kCannotWrite[] = "cannot write";

@@ -66,6 +66,15 @@ std::vector<PlacedPiece> place(const std::vector<Piece>& pieces)
     return placed;
 }
 
+// Why a step failed: the file changed under it (a shorter read), or the
+// system's reason, taken before anything else can change errno.
+std::string whyFailed(const OriginalFile& original, const char* what)
+{
+    const std::string error = systemError(what);
+    std::string changed;
+    return original.unchangedSinceRead(changed) ? error : changed;
+}
+
 // The failed write's reason, and how the putting back went.
 std::string afterFailedWrite(const std::string& why, const OldBytes::Outcome& undo)
 {
@@ -92,7 +101,7 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
         std::string before;
         original.read(placed.at, placed.piece.length, before);
         if (now.size() != before.size())
-            return {false, CommitPath::SameLength, kChangedWhileRead};
+            return {false, CommitPath::SameLength, kChangedMeanwhile};
         for (uint64_t i = 0; i < now.size(); ++i) {
             if (now[i] == before[i])
                 continue;
@@ -200,7 +209,7 @@ RenameOutcome writeAndRename(OriginalFile& original, EditStream& edits, const Co
     }
     ok = ok && flush() && !original.failed();
     if (!ok) {
-        result.error = systemError(kCannotWriteNewFile);
+        result.error = whyFailed(original, kCannotWriteNewFile);
         return RenameOutcome::Failed;
     }
     if (options.sync && !syncFile(temporary.fd())) {
@@ -314,7 +323,7 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
         if (!assemble(begin, end, block)
             || (begin < oldLength && !original.readFresh(begin, std::min(end, oldLength) - begin, old)))
         {
-            const std::string error = systemError(kCannotRead);
+            const std::string error = whyFailed(original, kCannotRead);
             return fail(afterFailedWrite(error, undo.putBack(oldLength)));
         }
         undo.aboutToWrite(begin, std::move(old));
