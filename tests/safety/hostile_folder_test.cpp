@@ -26,6 +26,7 @@
 #include <cerrno>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace tagshifter::test {
 namespace {
