@@ -1,6 +1,7 @@
 #include "io/frame_guard.h"
 
 #include "common/messages.h"
+#include "id3/id3v2.h"
 
 #include <algorithm>
 #include <map>
@@ -45,11 +46,7 @@ const std::map<std::string, Ids> kV24Predecessors = {
     {"TDOR", {"TORY"}}, {"TDRC", {"TYER"}}, {"TIPL", {"IPLS"}}, {"TMCL", {"IPLS"}},
 };
 
-// Frames without a successor in the version written (merged into another
-// frame, like TDAT and TIME into TDRC, or gone from the standard).
-const std::set<std::string> kDroppedGoingTo24 = {
-    "TDAT", "TIME", "TRDA", "TSIZ", "EQUA", "RVAD",
-};
+// Frames without a successor in ID3v2.3 (gone from it, or new in ID3v2.4).
 const std::set<std::string> kDroppedGoingTo23 = {
     "ASPI", "EQU2", "RVA2", "SEEK", "SIGN", "TDEN", "TDRL", "TDTG",
     "TMOO", "TPRO", "TSOA", "TSOT", "TSST", "TSOP",
@@ -60,13 +57,13 @@ const std::set<std::string> kDroppedGoingTo23 = {
 Ids successors(const std::string& id, int oldVersion, int writtenVersion)
 {
     Ids ids{id};
-    if (oldVersion == 2) {
+    if (oldVersion == 2 || id.size() == 3) {  // also iTunes' ID3v2.2 frames in ID3v2.3
         const auto found = v22Successors().find(id);
         if (found == v22Successors().end())
             return {};  // no ID3v2.3/2.4 frame to carry it
         ids = found->second;
     } else if (oldVersion == 3 && writtenVersion == 4) {
-        if (kDroppedGoingTo24.count(id))
+        if (id3::droppedGoingTo24(id))
             return {};
         const auto found = kV23Successors.find(id);
         if (found != kV23Successors.end())
@@ -88,27 +85,30 @@ Ids successors(const std::string& id, int oldVersion, int writtenVersion)
 
 }  // namespace
 
-std::optional<std::string> findFrameLoss(const std::vector<RawTag>& oldTags,
-                                         const std::optional<RawTag>& newTag, int writtenVersion)
+std::optional<std::string> findFrameLoss(const std::vector<id3::RawTag>& oldTags,
+                                         const std::optional<id3::RawTag>& newTag, int writtenVersion)
 {
-    std::vector<const RawFrame*> unused;
+    std::vector<const id3::RawFrame*> unused;
     if (newTag) {
-        for (const RawFrame& frame : newTag->frames)
+        for (const id3::RawFrame& frame : newTag->frames)
             unused.push_back(&frame);
     }
-    for (const RawTag& old : oldTags) {
-        for (const RawFrame& frame : old.frames) {
+    for (const id3::RawTag& old : oldTags) {
+        if (!old.complete)
+            return old.frames.empty() ? messages::kUnreadFrames
+                                      : messages::kUnreadPastFrame + old.frames.back().id;
+        for (const id3::RawFrame& frame : old.frames) {
             if (frame.empty || frame.discardOnAlter)
                 continue;
             const Ids ids = successors(frame.id, old.version, writtenVersion);
             if (ids.empty())
                 continue;
-            auto has = [&ids](const RawFrame* f) {
+            auto has = [&ids](const id3::RawFrame* f) {
                 return std::find(ids.begin(), ids.end(), f->id) != ids.end();
             };
             // A frame that still holds something first.
             auto match = std::find_if(unused.begin(), unused.end(),
-                                      [&](const RawFrame* f) { return has(f) && !f->empty; });
+                                      [&](const id3::RawFrame* f) { return has(f) && !f->empty; });
             if (match == unused.end()) {
                 const bool emptied = std::any_of(unused.begin(), unused.end(), has);
                 return messages::kFramePrefix + frame.id

@@ -2,7 +2,7 @@
 // tag held before the save against those of the tag about to be written.
 #pragma once
 
-#include "io/id3v2_walker.h"
+#include "id3/raw_tag.h"
 
 #include <optional>
 #include <string>
@@ -16,9 +16,10 @@ namespace tagshifter::io {
 // Frames the upgrade drops (ID3v2.2 frames without a successor, TDAT, TIME,
 // TRDA, TSIZ, EQUA, RVAD, ...), frames marked to be discarded on alteration
 // and empty frames may go. Returns why the new tag would lose a frame, or
-// nothing when it keeps them all.
-std::optional<std::string> findFrameLoss(const std::vector<RawTag>& oldTags,
-                                         const std::optional<RawTag>& newTag,
+// nothing when it keeps them all; an old tag not read to its end loses
+// whatever lay behind, so it is refused too.
+std::optional<std::string> findFrameLoss(const std::vector<id3::RawTag>& oldTags,
+                                         const std::optional<id3::RawTag>& newTag,
                                          int writtenVersion = 4);
 
 }  // namespace tagshifter::io
