@@ -127,6 +127,10 @@ TEST(FrameGuard, CatchesLossesButNotTheUpgradeRules)
          ""},
         {"writing ID3v2.3, lost", {v24({"TDRC", "TPE2"})}, v23({"TYER"}), 3,
          "frame TPE2 would be lost"},
+        {"iTunes' ID3v2.2 ids in ID3v2.3", {id3v23Tag(id3v23Frame(std::string("TT1\0", 4), std::string("\0g", 2)))},
+         v24({"TIT1"}), 4, ""},
+        {"walk stopped before the end", {id3v2Tag(4, 0, id3v24Frame("TIT2", std::string("\0t", 2)) + "junk" + v24({"TSSE"}))},
+         v24({"TIT2", "TSSE"}), 4, "the tag cannot be read past frame TIT2"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
