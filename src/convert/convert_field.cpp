@@ -11,17 +11,25 @@ namespace tagshifter {
 
 namespace {
 
-const char* fieldName(TagConverter::Setter setter)
+struct Field {
+    TagConverter::Setter setter;
+    TagLib::String (TagLib::Tag::*getter)() const;
+    const char* name;
+};
+
+const Field& fieldOf(TagConverter::Setter setter)
 {
-    if (setter == &TagLib::Tag::setTitle)
-        return messages::kFieldTitle;
-    if (setter == &TagLib::Tag::setArtist)
-        return messages::kFieldArtist;
-    if (setter == &TagLib::Tag::setAlbum)
-        return messages::kFieldAlbum;
-    if (setter == &TagLib::Tag::setComment)
-        return messages::kFieldComment;
-    return messages::kFieldGenre;
+    static const Field fields[] = {
+        {&TagLib::Tag::setTitle, &TagLib::Tag::title, messages::kFieldTitle},
+        {&TagLib::Tag::setArtist, &TagLib::Tag::artist, messages::kFieldArtist},
+        {&TagLib::Tag::setAlbum, &TagLib::Tag::album, messages::kFieldAlbum},
+        {&TagLib::Tag::setComment, &TagLib::Tag::comment, messages::kFieldComment},
+        {&TagLib::Tag::setGenre, &TagLib::Tag::genre, messages::kFieldGenre},
+    };
+    for (const Field& field : fields)
+        if (field.setter == setter)
+            return field;
+    return fields[4];
 }
 
 }  // namespace
@@ -62,13 +70,20 @@ TagLib::String TagConverter::id3v2Text(const std::string& utf8)
 
 void TagConverter::convertField(const TagLib::String& value, Setter setter)
 {
-    failedWhere = fieldName(setter);
+    const Field& field = fieldOf(setter);
+    failedWhere = field.name;
     const std::string utf8 = utf8Text(value);
     if (id3v1Enabled) {
         (id3v1Tag->*setter)(TagLib::String(recodeStep(Step::Id3v1, utf8), TagLib::String::Latin1));
     }
-    if (id3v2Enabled)
-        (id3v2Tag->*setter)(id3v2Text(utf8));
+    if (!id3v2Enabled)
+        return;
+    // An empty text deletes every frame of the field, frames that hold other
+    // things among them (a COMM with only a description, a TCON of "()"): a
+    // field that is empty and stays empty is left as it is.
+    const TagLib::String text = id3v2Text(utf8);
+    if (!text.isEmpty() || !(id3v2Tag->*field.getter)().isEmpty())
+        (id3v2Tag->*setter)(text);
 }
 
 TagLib::String TagConverter::convertFrameText(const TagLib::String& value)

@@ -14,14 +14,19 @@ bool allZero(std::string_view bytes)
 }
 
 // Whether a frame holds nothing: a text frame with no character but a byte
-// order mark, any other frame with only zero bytes.
+// order mark (or a genre of only empty references "()", which TagLib reads as
+// no genre), any other frame with only zero bytes.
 bool contentEmpty(const std::string& id, std::string_view body)
 {
     if (id[0] != 'T' || body.empty())
         return allZero(body);
     const uint8_t encoding = byteAt(body, 0);
-    if (encoding != 1 && encoding != 2)
-        return allZero(body.substr(1));
+    if (encoding != 1 && encoding != 2) {
+        std::string text(body.substr(1));
+        for (size_t at; (id == "TCON" || id == "TCO") && (at = text.find("()")) != std::string::npos;)
+            text.erase(at, 2);
+        return allZero(text);
+    }
     for (size_t i = 1; i + 1 < body.size(); i += 2) {
         const uint16_t unit = static_cast<uint16_t>(byteAt(body, i) << 8 | byteAt(body, i + 1));
         if (unit != 0 && unit != 0xFEFF && unit != 0xFFFE)
