@@ -4,7 +4,46 @@
 
 namespace tagshifter::id3 {
 
+uint8_t byteAt(std::string_view bytes, size_t at)
+{
+    return static_cast<uint8_t>(bytes[at]);
+}
+
 namespace {
+
+uint32_t bigEndian(std::string_view bytes, size_t at, int count)
+{
+    uint32_t value = 0;
+    for (int i = 0; i < count; ++i)
+        value = (value << 8) | byteAt(bytes, at + static_cast<size_t>(i));
+    return value;
+}
+
+// Four bytes of seven bits each; nothing when a byte has its top bit set.
+std::optional<uint32_t> syncSafe(std::string_view bytes, size_t at)
+{
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4; ++i) {
+        const uint8_t b = byteAt(bytes, at + i);
+        if (b & 0x80)
+            return std::nullopt;
+        value = (value << 7) | b;
+    }
+    return value;
+}
+
+// Takes out the zero that unsynchronisation puts behind every 0xFF.
+std::string resynchronise(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        out += bytes[i];
+        if (byteAt(bytes, i) == 0xFF && i + 1 < bytes.size() && bytes[i + 1] == '\0')
+            ++i;
+    }
+    return out;
+}
 
 bool validId(std::string_view id)
 {
@@ -31,43 +70,6 @@ uint32_t v24FrameSize(std::string_view area, size_t at)
 }
 
 }  // namespace
-
-uint8_t byteAt(std::string_view bytes, size_t at)
-{
-    return static_cast<uint8_t>(bytes[at]);
-}
-
-uint32_t bigEndian(std::string_view bytes, size_t at, int count)
-{
-    uint32_t value = 0;
-    for (int i = 0; i < count; ++i)
-        value = (value << 8) | byteAt(bytes, at + static_cast<size_t>(i));
-    return value;
-}
-
-std::optional<uint32_t> syncSafe(std::string_view bytes, size_t at)
-{
-    uint32_t value = 0;
-    for (size_t i = 0; i < 4; ++i) {
-        const uint8_t b = byteAt(bytes, at + i);
-        if (b & 0x80)
-            return std::nullopt;
-        value = (value << 7) | b;
-    }
-    return value;
-}
-
-std::string resynchronise(std::string_view bytes)
-{
-    std::string out;
-    out.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        out += bytes[i];
-        if (byteAt(bytes, i) == 0xFF && i + 1 < bytes.size() && bytes[i + 1] == '\0')
-            ++i;
-    }
-    return out;
-}
 
 std::optional<TagHeader> readTagHeader(std::string_view head)
 {
@@ -103,11 +105,8 @@ FrameWalk walkFrames(std::string_view area, int version)
     const size_t headerSize = version == 2 ? 6 : 10;
     FrameWalk walk;
     size_t at = 0;
-    while (at + headerSize < area.size()) {  // as TagLib: a frame header must leave a byte
-        if (area[at] == '\0') {
-            walk.complete = true;  // padding
-            return walk;
-        }
+    // As TagLib: a frame header must leave a byte; a zero byte starts padding.
+    while (at + headerSize < area.size() && area[at] != '\0') {
         Frame frame;
         frame.id = std::string(area.substr(at, idSize));
         if (version == 3 && frame.id[3] == '\0')
@@ -128,7 +127,7 @@ FrameWalk walkFrames(std::string_view area, int version)
         at = frame.at + frame.size;
         walk.frames.push_back(std::move(frame));
     }
-    walk.complete = true;  // too few bytes left for a frame
+    walk.complete = true;
     return walk;
 }
 
@@ -146,7 +145,7 @@ std::optional<std::string> frameContent(const Frame& frame, std::string_view are
         if (frame.format & 0x40)
             content.erase(0, 1);
         if (frame.format & 0x01)
-            content.erase(0, std::min<size_t>(4, content.size()));  // data length indicator
+            content.erase(0, 4);  // data length indicator
         if (frame.format & 0x02)
             content = resynchronise(content);
     }

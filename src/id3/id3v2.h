@@ -14,11 +14,6 @@
 namespace tagshifter::id3 {
 
 uint8_t byteAt(std::string_view bytes, size_t at);
-uint32_t bigEndian(std::string_view bytes, size_t at, int count);
-// Four bytes of seven bits each; nothing when a byte has its top bit set.
-std::optional<uint32_t> syncSafe(std::string_view bytes, size_t at);
-// Takes out the zero that unsynchronisation puts behind every 0xFF.
-std::string resynchronise(std::string_view bytes);
 
 struct TagHeader {
     int version = 0;  // 2, 3 or 4

@@ -11,6 +11,33 @@ namespace tagshifter::io {
 
 namespace {
 
+bool allZero(std::string_view bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == '\0'; });
+}
+
+// Whether a frame holds nothing: a text frame with no character but a byte
+// order mark (or a genre of only empty references "()", which TagLib reads as
+// no genre), any other frame with only zero bytes.
+bool contentEmpty(const std::string& id, std::string_view body)
+{
+    if (id[0] != 'T' || body.empty())
+        return allZero(body);
+    const uint8_t encoding = id3::byteAt(body, 0);
+    if (encoding != 1 && encoding != 2) {
+        std::string text(body.substr(1));
+        for (size_t at; (id == "TCON" || id == "TCO") && (at = text.find("()")) != std::string::npos;)
+            text.erase(at, 2);
+        return allZero(text);
+    }
+    for (size_t i = 1; i + 1 < body.size(); i += 2) {
+        const uint16_t unit = static_cast<uint16_t>(id3::byteAt(body, i) << 8 | id3::byteAt(body, i + 1));
+        if (unit != 0 && unit != 0xFEFF && unit != 0xFFFE)
+            return false;
+    }
+    return true;
+}
+
 using Ids = std::vector<std::string>;
 
 // ID3v2.2 ids and what they become in ID3v2.4. Where TagLib versions and
@@ -85,30 +112,52 @@ Ids successors(const std::string& id, int oldVersion, int writtenVersion)
 
 }  // namespace
 
-std::optional<std::string> findFrameLoss(const std::vector<id3::RawTag>& oldTags,
-                                         const std::optional<id3::RawTag>& newTag, int writtenVersion)
+std::optional<RawTag> readRawTag(const std::string& bytes, uint64_t offset)
 {
-    std::vector<const id3::RawFrame*> unused;
+    const std::string_view all(bytes);
+    const auto header = offset <= all.size() ? id3::readTagHeader(all.substr(offset, 10)) : std::nullopt;
+    if (!header || offset + header->totalSize() > all.size())
+        return std::nullopt;
+    RawTag tag;
+    tag.version = header->version;
+    tag.end = offset + header->totalSize();
+    const std::string area = id3::frameArea(*header, all.substr(offset + 10, header->bodySize));
+    const id3::FrameWalk walk = id3::walkFrames(area, tag.version);
+    tag.complete = walk.complete;
+    for (const id3::Frame& frame : walk.frames) {
+        RawFrame raw{frame.id};
+        const auto content = id3::frameContent(frame, area, tag.version);
+        raw.empty = content && contentEmpty(frame.id, *content);
+        raw.discardOnAlter = frame.status & (tag.version == 3 ? 0x80 : 0x40);
+        tag.frames.push_back(std::move(raw));
+    }
+    return tag;
+}
+
+std::optional<std::string> findFrameLoss(const std::vector<RawTag>& oldTags,
+                                         const std::optional<RawTag>& newTag, int writtenVersion)
+{
+    std::vector<const RawFrame*> unused;
     if (newTag) {
-        for (const id3::RawFrame& frame : newTag->frames)
+        for (const RawFrame& frame : newTag->frames)
             unused.push_back(&frame);
     }
-    for (const id3::RawTag& old : oldTags) {
+    for (const RawTag& old : oldTags) {
         if (!old.complete)
             return old.frames.empty() ? messages::kUnreadFrames
                                       : messages::kUnreadPastFrame + old.frames.back().id;
-        for (const id3::RawFrame& frame : old.frames) {
+        for (const RawFrame& frame : old.frames) {
             if (frame.empty || frame.discardOnAlter)
                 continue;
             const Ids ids = successors(frame.id, old.version, writtenVersion);
             if (ids.empty())
                 continue;
-            auto has = [&ids](const id3::RawFrame* f) {
+            auto has = [&ids](const RawFrame* f) {
                 return std::find(ids.begin(), ids.end(), f->id) != ids.end();
             };
             // A frame that still holds something first.
             auto match = std::find_if(unused.begin(), unused.end(),
-                                      [&](const id3::RawFrame* f) { return has(f) && !f->empty; });
+                                      [&](const RawFrame* f) { return has(f) && !f->empty; });
             if (match == unused.end()) {
                 const bool emptied = std::any_of(unused.begin(), unused.end(), has);
                 return messages::kFramePrefix + frame.id

@@ -13,15 +13,15 @@ namespace {
 // The ID3v2 tags at the start of the content read by `read(offset, length)`:
 // the first and any that follow right behind it.
 template <typename Read>
-std::vector<id3::RawTag> leadingTags(Read read)
+std::vector<RawTag> leadingTags(Read read)
 {
-    std::vector<id3::RawTag> tags;
+    std::vector<RawTag> tags;
     uint64_t offset = 0;
     while (tags.size() < 16) {
         const auto header = id3::readTagHeader(read(offset, 10));
         if (!header)
             break;
-        const auto tag = id3::readRawTag(read(offset, header->totalSize()));
+        const auto tag = readRawTag(read(offset, header->totalSize()));
         if (!tag)
             break;
         tags.push_back(*tag);
@@ -49,14 +49,14 @@ StagedFile::StagedFile(const std::string& name, TagLib::ID3v2::FrameFactory* fac
 CommitResult StagedFile::commit(const CommitRequest& request)
 {
     if (request.id3v2Written) {
-        const std::vector<id3::RawTag> before = leadingTags([this](uint64_t offset, uint64_t length) {
+        const std::vector<RawTag> before = leadingTags([this](uint64_t offset, uint64_t length) {
             std::string bytes;
             original_.read(offset, length, bytes);
             return bytes;
         });
-        const std::vector<id3::RawTag> after = leadingTags(
+        const std::vector<RawTag> after = leadingTags(
             [this](uint64_t offset, uint64_t length) { return stream_.contentAt(offset, length); });
-        std::optional<id3::RawTag> written;
+        std::optional<RawTag> written;
         if (!after.empty())
             written = after.front();
         if (auto loss = findFrameLoss(before, written, request.id3v2Version))

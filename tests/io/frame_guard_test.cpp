@@ -3,7 +3,6 @@
 // renames are caught, the upgrade rules are not.
 #include "io/frame_guard.h"
 #include "id3/id3v2.h"
-#include "id3/raw_tag.h"
 #include "support/fixtures.h"
 #include "support/tag_layouts.h"
 
@@ -20,10 +19,10 @@ const TagLayout& layoutNamed(const char* name)
     return *std::find_if(all.begin(), all.end(), [&](const TagLayout& l) { return l.name == name; });
 }
 
-std::vector<std::string> idsOf(const id3::RawTag& tag)
+std::vector<std::string> idsOf(const io::RawTag& tag)
 {
     std::vector<std::string> ids;
-    for (const id3::RawFrame& frame : tag.frames)
+    for (const io::RawFrame& frame : tag.frames)
         ids.push_back(frame.id + (frame.empty ? "(empty)" : ""));
     return ids;
 }
@@ -43,22 +42,22 @@ TEST(FrameWalker, ReadsEveryFrameOfTheFooterAndUnsynchronisedLayouts)
     for (const auto& [name, ids] : cases) {
         SCOPED_TRACE(name);
         const std::string& bytes = layoutNamed(name).bytes;
-        const auto tag = id3::readRawTag(bytes);
+        const auto tag = io::readRawTag(bytes);
         ASSERT_TRUE(tag.has_value());
         EXPECT_EQ(idsOf(*tag), ids);
         EXPECT_EQ(tag->end, id3::readTagHeader(bytes)->totalSize());
     }
     // A text frame of only a byte order mark holds nothing.
-    const auto bom = id3::readRawTag(id3v23Tag(textFrame("TIT3", "\xFF\xFE", 1)));
+    const auto bom = io::readRawTag(id3v23Tag(textFrame("TIT3", "\xFF\xFE", 1)));
     ASSERT_TRUE(bom.has_value());
     EXPECT_EQ(idsOf(*bom), std::vector<std::string>{"TIT3(empty)"});
 }
 
-id3::RawTag walked(const std::string& bytes)
+io::RawTag walked(const std::string& bytes)
 {
-    auto tag = id3::readRawTag(bytes);
+    auto tag = io::readRawTag(bytes);
     EXPECT_TRUE(tag.has_value());
-    return tag ? *tag : id3::RawTag{};
+    return tag ? *tag : io::RawTag{};
 }
 
 std::string v22(const std::vector<std::string>& ids)
@@ -134,7 +133,7 @@ TEST(FrameGuard, CatchesLossesButNotTheUpgradeRules)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::vector<id3::RawTag> before;
+        std::vector<io::RawTag> before;
         for (const std::string& tag : c.before)
             before.push_back(walked(tag));
         const auto verdict = io::findFrameLoss(before, walked(c.after), c.writtenVersion);
