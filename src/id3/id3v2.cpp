@@ -104,6 +104,7 @@ FrameWalk walkFrames(std::string_view area, int version)
     const size_t idSize = version == 2 ? 3 : 4;
     const size_t headerSize = version == 2 ? 6 : 10;
     FrameWalk walk;
+    walk.frames.reserve(16);
     size_t at = 0;
     // As TagLib: a frame header must leave a byte; a zero byte starts padding.
     while (at + headerSize < area.size() && area[at] != '\0') {

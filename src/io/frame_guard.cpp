@@ -24,12 +24,14 @@ bool contentEmpty(const std::string& id, std::string_view body)
     if (id[0] != 'T' || body.empty())
         return allZero(body);
     const uint8_t encoding = id3::byteAt(body, 0);
-    if (encoding != 1 && encoding != 2) {
+    if ((id == "TCON" || id == "TCO") && encoding != 1 && encoding != 2) {
         std::string text(body.substr(1));
-        for (size_t at; (id == "TCON" || id == "TCO") && (at = text.find("()")) != std::string::npos;)
+        for (size_t at; (at = text.find("()")) != std::string::npos;)
             text.erase(at, 2);
         return allZero(text);
     }
+    if (encoding != 1 && encoding != 2)
+        return allZero(body.substr(1));
     for (size_t i = 1; i + 1 < body.size(); i += 2) {
         const uint16_t unit = static_cast<uint16_t>(id3::byteAt(body, i) << 8 | id3::byteAt(body, i + 1));
         if (unit != 0 && unit != 0xFEFF && unit != 0xFFFE)
@@ -124,6 +126,7 @@ std::optional<RawTag> readRawTag(const std::string& bytes, uint64_t offset)
     const std::string area = id3::frameArea(*header, all.substr(offset + 10, header->bodySize));
     const id3::FrameWalk walk = id3::walkFrames(area, tag.version);
     tag.complete = walk.complete;
+    tag.frames.reserve(walk.frames.size());
     for (const id3::Frame& frame : walk.frames) {
         RawFrame raw{frame.id};
         const auto content = id3::frameContent(frame, area, tag.version);
