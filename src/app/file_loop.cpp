@@ -153,6 +153,8 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
         result.id3v1Target = settings.id3v1Encoding;
     if (converter.isId3v2Enabled())
         result.id3v2Target = settings.id3v2Encoding;
+    if (settings.json)
+        converter.recordTextChanges();
     try {
         convertTags(converter, *combined, settings);
     } catch (const Error&) {

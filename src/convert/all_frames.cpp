@@ -61,16 +61,12 @@ void TagConverter::convertOtherFrames(TagLib::String::Type frameEncoding)
         failedWhere = nameOf(*text);
         FrameText converted = *text;
         // The five fields' frames are listed as the fields they are.
-        const bool listed = !isFiveFieldFrame(text->id, text->description);
-        const TextChange label{text->id, true, text->description.to8Bit(true), false, {}, {}, {}, {}};
-        if (text->described) {
-            TextChange description = label;
-            description.isDescription = true;
-            converted.description = convertFrameText(text->description, description, listed);
-        }
+        const FrameText* listedAs = isFiveFieldFrame(text->id, text->description) ? nullptr : &*text;
+        if (text->described)
+            converted.description = convertFrameText(text->description, listedAs, true);
         converted.texts.clear();
         for (const TagLib::String& value : text->texts)
-            converted.texts.append(convertFrameText(value, label, listed));
+            converted.texts.append(convertFrameText(value, listedAs, false));
         setFrameText(*frame, converted, frameEncoding);
     }
 }

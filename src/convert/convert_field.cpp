@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
+#include "convert/frame_text.h"
 #include "convert/source_texts.h"
 
 #include <taglib/tag.h>
@@ -66,23 +67,35 @@ TagLib::String TagConverter::id3v2Text(TextChange& change)
 void TagConverter::convertField(const TagLib::String& value, Setter setter)
 {
     failedWhere = fieldName(setter);
-    TextChange change{failedWhere, false, {}, false, value.to8Bit(true), utf8Text(value), {}, {}};
+    TextChange change;
+    change.after = utf8Text(value);
     if (id3v1Enabled) {
         change.id3v1 = recodeStep(Step::Id3v1, change.after);
         (id3v1Tag->*setter)(TagLib::String(*change.id3v1, TagLib::String::Latin1));
     }
     if (id3v2Enabled)
         (id3v2Tag->*setter)(id3v2Text(change));
-    changes.push_back(std::move(change));
+    if (recording) {
+        change.field = failedWhere;
+        change.before = value.to8Bit(true);
+        changes.push_back(std::move(change));
+    }
 }
 
-TagLib::String TagConverter::convertFrameText(const TagLib::String& value, TextChange change, bool listed)
+TagLib::String TagConverter::convertFrameText(const TagLib::String& value, const FrameText* listedAs,
+                                              bool isDescription)
 {
-    change.before = value.to8Bit(true);
+    TextChange change;
     change.after = utf8Text(value);
     TagLib::String converted = id3v2Text(change);
-    if (listed)
+    if (recording && listedAs) {
+        change.field = listedAs->id;
+        change.isFrame = true;
+        change.description = listedAs->description.to8Bit(true);
+        change.isDescription = isDescription;
+        change.before = value.to8Bit(true);
         changes.push_back(std::move(change));
+    }
     return converted;
 }
 

@@ -16,6 +16,8 @@ class Tag;
 
 namespace tagshifter {
 
+struct FrameText;
+
 class TagConverter {
 public:
     // One of the five setters of TagLib::Tag (setTitle, setArtist, ...).
@@ -52,7 +54,8 @@ public:
     // converted, control characters escaped).
     std::vector<std::string> preview(const std::string& fileName) const;
 
-    // Every text converted so far, in order.
+    // From now on, each text converted is kept for textChanges(), in order.
+    void recordTextChanges() { recording = true; }
     const std::vector<TextChange>& textChanges() const { return changes; }
 
     bool isId3v1Enabled() const { return id3v1Enabled; }
@@ -71,8 +74,10 @@ private:
     std::string recodeStep(Step step, const std::string& input);
     // Sets change.id3v2 from change.after; returns the text for the tag.
     TagLib::String id3v2Text(TextChange& change);
-    // `change` names the frame; `listed`: it joins textChanges().
-    TagLib::String convertFrameText(const TagLib::String& value, TextChange change, bool listed);
+    // A text of a frame, or its description; recorded as of `listedAs`
+    // unless that is null.
+    TagLib::String convertFrameText(const TagLib::String& value, const FrameText* listedAs,
+                                    bool isDescription);
     void addOtherFrames(std::vector<std::string>& lines) const;
 
     bool id3v1Enabled = false;
@@ -88,6 +93,7 @@ private:
     bool otherFramesConverted = false;
     std::string sourceName, id3v1Name, id3v2Name;  // as given, for messages
     std::string failedWhere;  // the field or frame being converted, for an error
+    bool recording = false;
     std::vector<TextChange> changes;
 };
 
