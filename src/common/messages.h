@@ -116,6 +116,14 @@ inline constexpr char kCannotSyncFolder[] = "cannot sync the folder";
 // Said in the JSON output of a file whose save TagLib refused.
 inline constexpr char kSaveFailed[] = "TagLib could not save the new tags";
 
+// The values of --json's "outcome" and of an error's "kind", in the order of
+// Outcome and of Error::Kind.
+inline constexpr const char* kJsonOutcomes[] = {"converted", "unchanged", "previewed",
+                                                "skipped",   "failed",    "refused"};
+inline constexpr const char* kJsonErrorKinds[] = {
+    "cannot-open-file", "source-encoding", "id3v1-encoding", "id3v2-encoding", "id3v1-no-unicode",
+    "conversion",       "save-failed",     "not-written",    "refused",        "other"};
+
 // The preview listing.
 // With -s auto, its first line: the file name and the reading chosen for it.
 inline constexpr char kPreviewNameWithReading[] = "%s [%s]";

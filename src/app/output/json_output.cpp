@@ -1,6 +1,10 @@
 #include "app/output/json_output.h"
 
+#include "common/messages.h"
+
 #include <nlohmann/json.hpp>
+
+#include <iterator>
 
 namespace tagshifter {
 
@@ -11,32 +15,14 @@ using json = nlohmann::ordered_json;
 
 const char* outcomeName(Outcome outcome)
 {
-    switch (outcome) {
-    case Outcome::Converted: return "converted";
-    case Outcome::Unchanged: return "unchanged";
-    case Outcome::Previewed: return "previewed";
-    case Outcome::Skipped: return "skipped";
-    case Outcome::Refused: return "refused";
-    case Outcome::Failed: break;
-    }
-    return "failed";
+    static_assert(std::size(messages::kJsonOutcomes) == static_cast<size_t>(Outcome::Refused) + 1);
+    return messages::kJsonOutcomes[static_cast<size_t>(outcome)];
 }
 
 const char* kindName(Error::Kind kind)
 {
-    switch (kind) {
-    case Error::Kind::CannotOpenFile: return "cannot-open-file";
-    case Error::Kind::SourceEncoding: return "source-encoding";
-    case Error::Kind::Id3v1Encoding: return "id3v1-encoding";
-    case Error::Kind::Id3v2Encoding: return "id3v2-encoding";
-    case Error::Kind::Id3v1NoUnicode: return "id3v1-no-unicode";
-    case Error::Kind::Conversion: return "conversion";
-    case Error::Kind::SaveFailed: return "save-failed";
-    case Error::Kind::NotWritten: return "not-written";
-    case Error::Kind::Refused: return "refused";
-    case Error::Kind::Other: break;
-    }
-    return "other";
+    static_assert(std::size(messages::kJsonErrorKinds) == static_cast<size_t>(Error::Kind::Other) + 1);
+    return messages::kJsonErrorKinds[static_cast<size_t>(kind)];
 }
 
 std::string hex(const std::string& bytes)
