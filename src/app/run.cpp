@@ -26,6 +26,15 @@ std::unique_ptr<Output> makeOutput(const Settings& settings, size_t fileCount)
     return std::make_unique<TextOutput>(fileCount, terminal, settings.reportProgress);
 }
 
+// The error that ends a run is shown last, after the count.
+int stop(std::unique_ptr<Output>& output, const Settings& settings, const Error& error)
+{
+    if (!output)
+        output = makeOutput(settings, 0);
+    output->finish(&error);
+    return 1;
+}
+
 int runFiles(const Settings& settings, const std::vector<std::string>& operands, const SaveFile& save)
 {
     std::unique_ptr<Output> output;
@@ -37,14 +46,11 @@ int runFiles(const Settings& settings, const std::vector<std::string>& operands,
         const int status = processFiles(settings, files, *output, save);
         output->finish();
         return status;
-    } catch (const std::exception& caught) {
+    } catch (const Error& error) {
+        return stop(output, settings, error);
+    } catch (const std::exception& error) {
         // Running out of memory on a huge tag, say: still a report, not an abort.
-        const auto* error = dynamic_cast<const Error*>(&caught);
-        const Error other(Error::Kind::Other, caught.what());
-        if (!output)
-            output = makeOutput(settings, 0);
-        output->finish(error ? error : &other);
-        return 1;
+        return stop(output, settings, Error(Error::Kind::Other, error.what()));
     }
 }
 

@@ -52,7 +52,7 @@ void putText(json& object, const std::string& key, const std::string& bytes)
 json textChange(const TextChange& change)
 {
     json object;
-    object[change.isFrame ? "frame" : "field"] = change.field;
+    putText(object, change.isFrame ? "frame" : "field", change.field);
     if (!change.description.empty() || change.isDescription)
         putText(object, "description", change.description);
     if (change.isDescription)
