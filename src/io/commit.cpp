@@ -31,6 +31,13 @@ std::string systemError(const char* what)
     return sys::describe(what, errno);
 }
 
+CommitResult converted(CommitPath path, std::string warning)
+{
+    CommitResult result(true, path);
+    result.warning = std::move(warning);
+    return result;
+}
+
 // A write the test seam may fail; the bytes written.
 uint64_t writeStep(sys::Step step, int fd, const std::string& bytes, int64_t at)
 {
@@ -133,7 +140,7 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
         undo.written();
     }
     if (options.sync && !syncFile(original.fd()))
-        return {true, CommitPath::SameLength, {}, systemError(kCannotSync)};
+        return converted(CommitPath::SameLength, systemError(kCannotSync));
     return {true, CommitPath::SameLength, {}};
 }
 
@@ -345,7 +352,7 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
         }
     }
     if (options.sync && !syncFile(original.fd()))
-        return {true, CommitPath::InPlace, {}, systemError(kCannotSync)};
+        return converted(CommitPath::InPlace, systemError(kCannotSync));
     return {true, CommitPath::InPlace, {}};
 }
 

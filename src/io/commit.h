@@ -20,14 +20,15 @@ struct CommitOptions {
 };
 
 struct CommitResult {
-    CommitResult(bool written, CommitPath path, std::string error = {}, std::string warning = {})
-        : written(written), path(path), error(std::move(error)), warning(std::move(warning))
+    CommitResult(bool written, CommitPath path, std::string error = {}, bool refused = false)
+        : written(written), path(path), error(std::move(error)), refused(refused)
     {
     }
     bool written = false;
     CommitPath path = CommitPath::Unchanged;
-    std::string error;    // why not, when not written
-    std::string warning;  // what did not hold although it was written
+    std::string error;     // why not, when not written
+    bool refused = false;  // the guard kept the file: its new tag would lose a frame
+    std::string warning;   // what did not hold although it was written
 };
 
 CommitResult commitEdits(OriginalFile& original, EditStream& edits, const CommitOptions& options);
