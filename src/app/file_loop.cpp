@@ -109,13 +109,16 @@ Outcome processFile(const Settings& settings, const std::string& name, const Fil
     TagLib::ID3v2::Tag* id3v2 = file.ID3v2Tag(true);
     std::string sourceEncoding = settings.sourceEncoding;
     std::string previewName = name;
+    TagConverter::SourcePlan plan;
     if (source.albums) {
         const guess::Reading reading = source.albums->readingOf(source.index);
         sourceEncoding = sourceEncodingOf(reading);
+        plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.macRoman};
         previewName = formatted(messages::kPreviewNameWithReading, name.c_str(), reading.label().c_str());
     }
     TagConverter converter(sourceEncoding, settings.id3v1Encoding,
                            settings.id3v2Encoding, id3v1, id3v2, settings.preserveUnicode);
+    converter.setSourcePlan(plan);
     try {
         convertTags(converter, *combined, settings);
     } catch (const char*) {
@@ -219,7 +222,7 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
 
     std::optional<AlbumPass> albums;
     if (guess::CandidateList::isAuto(settings.sourceEncoding))
-        albums.emplace(settings, fileNames, factory);
+        albums.emplace(settings, fileNames);
 
     int status = 0;
     try {

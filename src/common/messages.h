@@ -110,6 +110,12 @@ inline constexpr char kCannotSyncFolder[] = "cannot sync the folder";
 // The preview listing.
 // With -s auto, its first line: the file name and the reading chosen for it.
 inline constexpr char kPreviewNameWithReading[] = "%s [%s]";
+// The reading's words: "cp1251", "utf-8", "left as it is", then "; comment
+// as it is" for each field kept; or "no page of the list fits".
+inline constexpr char kReadingAsItIs[] = "left as it is";
+inline constexpr char kReadingUtf8[] = "utf-8";
+inline constexpr char kReadingNothingFits[] = "no page of the list fits";
+inline constexpr char kReadingFieldKept[] = "; %s as it is";
 inline constexpr char kPreviewId3v1Header[] = "\tid3v1:";
 inline constexpr char kPreviewId3v2Header[] = "\tid3v2:";
 inline constexpr char kPreviewEmpty[] = "\t\tempty.";

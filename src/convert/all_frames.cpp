@@ -41,10 +41,10 @@ void TagConverter::convertOtherFrames(TagLib::String::Type frameEncoding)
         failedWhere = nameOf(*text);
         FrameText converted = *text;
         if (text->described)
-            converted.description = convertFrameText(text->description);
+            converted.description = convertFrameText(text->description, text->id);
         converted.texts.clear();
         for (const TagLib::String& value : text->texts)
-            converted.texts.append(convertFrameText(value));
+            converted.texts.append(convertFrameText(value, text->id));
         setFrameText(*frame, converted, frameEncoding);
     }
 }

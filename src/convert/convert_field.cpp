@@ -7,9 +7,25 @@
 #include <taglib/tag.h>
 #include <taglib/tstring.h>
 
+#include <algorithm>
+
 namespace tagshifter {
 
 namespace {
+
+// The frame id of the field, its label in the guess's plan.
+const char* frameIdOf(TagConverter::Setter setter)
+{
+    if (setter == &TagLib::Tag::setTitle)
+        return kFiveFieldIds[0];
+    if (setter == &TagLib::Tag::setArtist)
+        return kFiveFieldIds[1];
+    if (setter == &TagLib::Tag::setAlbum)
+        return kFiveFieldIds[2];
+    if (setter == &TagLib::Tag::setComment)
+        return kFiveFieldIds[3];
+    return kFiveFieldIds[4];
+}
 
 const char* fieldName(TagConverter::Setter setter)
 {
@@ -43,12 +59,23 @@ std::string TagConverter::recodeStep(Step step, const std::string& input)
     }
 }
 
-std::string TagConverter::utf8Text(const TagLib::String& value)
+std::string TagConverter::utf8Text(const TagLib::String& value, const std::string& label)
 {
     if (sourceIsUnicode)
         return recodeStep(Step::Source, value.to8Bit(true));
-    if (isRecodedFromSource(value, preserveUnicode))
-        return recodeStep(Step::Source, value.to8Bit(false));
+    const bool kept = plan_.keepAll
+                      || std::find(plan_.keptAsItIs.begin(), plan_.keptAsItIs.end(), label)
+                             != plan_.keptAsItIs.end();
+    std::optional<std::string> bytes;
+    if (!kept && plan_.macRoman) {
+        bytes = bytesThrough(value, Reader::MacRoman);
+        if (bytes && preserveUnicode && !mostlyHigh(*bytes))
+            bytes.reset();
+    }
+    if (!kept && !bytes)
+        bytes = sourceBytes(value, preserveUnicode);
+    if (bytes)
+        return recodeStep(Step::Source, *bytes);
     return value.to8Bit(true);  // recoded for each target as it is
 }
 
@@ -63,7 +90,7 @@ TagLib::String TagConverter::id3v2Text(const std::string& utf8)
 void TagConverter::convertField(const TagLib::String& value, Setter setter)
 {
     failedWhere = fieldName(setter);
-    const std::string utf8 = utf8Text(value);
+    const std::string utf8 = utf8Text(value, frameIdOf(setter));
     if (id3v1Enabled) {
         (id3v1Tag->*setter)(TagLib::String(recodeStep(Step::Id3v1, utf8), TagLib::String::Latin1));
     }
@@ -71,9 +98,9 @@ void TagConverter::convertField(const TagLib::String& value, Setter setter)
         (id3v2Tag->*setter)(id3v2Text(utf8));
 }
 
-TagLib::String TagConverter::convertFrameText(const TagLib::String& value)
+TagLib::String TagConverter::convertFrameText(const TagLib::String& value, const std::string& label)
 {
-    return id3v2Text(utf8Text(value));
+    return id3v2Text(utf8Text(value, label));
 }
 
 }  // namespace tagshifter

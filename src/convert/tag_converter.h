@@ -7,6 +7,7 @@
 #include <taglib/tstring.h>
 
 #include <string>
+#include <vector>
 
 namespace TagLib {
 class Tag;
@@ -29,6 +30,14 @@ public:
     ~TagConverter();
     TagConverter(const TagConverter&) = delete;
     TagConverter& operator=(const TagConverter&) = delete;
+
+    // What the guess decided for this file beyond its reading.
+    struct SourcePlan {
+        bool keepAll = false;                 // every text as it is
+        std::vector<std::string> keptAsItIs;  // fields and frames (by id) kept as they are
+        bool macRoman = false;  // bytes recovered through Mac OS Roman first
+    };
+    void setSourcePlan(SourcePlan plan) { plan_ = std::move(plan); }
 
     // Recodes `input` through `conversion`; throws "Error during encoding.\n".
     static std::string recodeString(Conversion& conversion, const std::string& input);
@@ -64,11 +73,11 @@ public:
 private:
     enum class Step { Source, Id3v1, Id3v2 };
 
-    std::string utf8Text(const TagLib::String& value);
+    std::string utf8Text(const TagLib::String& value, const std::string& label);
     // recodeString that notes which step failed before the error passes on.
     std::string recodeStep(Step step, const std::string& input);
     TagLib::String id3v2Text(const std::string& utf8);
-    TagLib::String convertFrameText(const TagLib::String& value);
+    TagLib::String convertFrameText(const TagLib::String& value, const std::string& label);
     void printOtherFrames() const;
 
     bool id3v1Enabled = false;
@@ -84,6 +93,7 @@ private:
     bool otherFramesConverted = false;
     std::string sourceName, id3v1Name, id3v2Name;  // as given, for messages
     std::string failedWhere, failedStep;
+    SourcePlan plan_;
 };
 
 }  // namespace tagshifter

@@ -4,6 +4,7 @@
 #include "guess/decoder.h"
 #include "guess/plausibility.h"
 
+#include <algorithm>
 #include <limits>
 #include <unordered_set>
 #include <optional>
@@ -26,6 +27,16 @@ constexpr double kInvalidFile = 20;
 // once: its answer settles within a few hundred bytes, and it costs about a
 // microsecond a byte, as much as the rest of the guess on a large folder.
 constexpr size_t kDetectorBytes = 4096;
+
+// A reading is plausible, text of its own script, when its penalty is at
+// most this floor plus this much per code point.
+constexpr double kFitFloor = 6;
+constexpr double kFitPerPoint = 0.5;
+// A field stays as it is when that reads this much better than the file's
+// reading; a Latin-1-looking field of a Unicode frame needs this much
+// evidence to be re-read at all.
+constexpr double kFieldMargin = 3;
+constexpr double kOverwhelming = 12;
 
 constexpr double kInvalid = std::numeric_limits<double>::infinity();
 
@@ -119,10 +130,73 @@ AlbumJudge::AlbumJudge(const CandidateList& candidates) : codePages_(candidates.
 
 AlbumJudge::~AlbumJudge() = default;
 
-std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
+namespace {
+
+bool anyNonAscii(const FileTexts& texts)
 {
-    std::vector<Reading> result(files.size(), Reading::asItIs());
+    for (const auto& text : texts)
+        if (hasNonAscii(text.bytes))
+            return true;
+    return false;
+}
+
+// The text as it reads now: its bytes through the reader that misread them.
+void appendAsItIs(const LabelledText& text, std::u32string& out)
+{
+    for (unsigned char byte : text.bytes)
+        out.push_back(readerPoint(text.reader, byte));
+}
+
+// Whether a reading's penalty over `length` code points is that of real
+// text in its own script, not merely less wrong than another reading.
+bool plausible(double penalty, size_t length)
+{
+    return penalty <= kFitFloor + kFitPerPoint * static_cast<double>(length);
+}
+
+// Mac OS Roman recovers the bytes of an album when some text of it reads
+// through nothing else: then every text it holds is read through it.
+std::vector<FileTexts> throughMacRomanIfNeeded(const std::vector<FileTexts>& files, bool& macRoman)
+{
+    macRoman = false;
+    for (const auto& texts : files)
+        for (const auto& text : texts)
+            macRoman = macRoman || text.reader == Reader::MacRoman;
+    if (!macRoman)
+        return {};
+    std::vector<FileTexts> recovered = files;
+    for (auto& texts : recovered)
+        for (auto& text : texts)
+            if (text.macBytes)
+                text.bytes = *text.macBytes, text.reader = Reader::MacRoman;
+    return recovered;
+}
+
+}  // namespace
+
+double AlbumJudge::textPenalty(const LabelledText& text, size_t reading, std::u32string& buffer) const
+{
+    buffer.clear();
+    if (reading == 0)
+        appendAsItIs(text, buffer);
+    else if (!decodings_[reading]->appendTo(text.bytes, buffer))
+        return kInvalid;
+    return implausibility(buffer);
+}
+
+std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
+{
+    std::vector<Reading> result(input.size(), Reading::asItIs());
     lastDetected_.clear();
+    bool macRoman = false;
+    const std::vector<FileTexts> recovered = throughMacRomanIfNeeded(input, macRoman);
+    const std::vector<FileTexts>& files = macRoman ? recovered : input;
+    // Text of the album misread and saved as Unicode by a Western tool: its
+    // Latin-1-looking fields in Unicode frames are of the same making.
+    bool misreadAsUnicode = macRoman;
+    for (const auto& texts : files)
+        for (const auto& text : texts)
+            misreadAsUnicode = misreadAsUnicode || text.reader != Reader::Latin1;
 
     // Penalties of each judged file under each reading.
     const size_t readings = decodings_.size();
@@ -133,18 +207,16 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
     std::unordered_set<std::string> detectorTexts;
     std::vector<std::u32string> decoded(readings);  // of one file, kept from file to file
     for (size_t f = 0; f < files.size(); ++f) {
-        bool any = false;
-        for (const auto& text : files[f])
-            any = any || hasNonAscii(text);
-        if (!any)
+        if (!anyNonAscii(files[f]))
             continue;
         // The file's fields are scored as one text, so that accents of
         // different languages across its fields count against a reading.
         std::vector<double> row(readings, 0);
         std::vector<size_t> length(readings, 0);
         for (const auto& text : files[f]) {
-            if (pooled.size() < kDetectorBytes && hasNonAscii(text) && detectorTexts.insert(text).second) {
-                pooled += text;
+            if (pooled.size() < kDetectorBytes && hasNonAscii(text.bytes)
+                && detectorTexts.insert(text.bytes).second) {
+                pooled += text.bytes;
                 pooled += '\n';
             }
         }
@@ -154,9 +226,11 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
             std::u32string& joined = decoded[r];
             joined.clear();
             for (const auto& text : files[f]) {
-                if (!hasNonAscii(text))
+                if (!hasNonAscii(text.bytes))
                     continue;  // reads the same under every reading
-                if (!decodings_[r]->appendTo(text, joined)) {
+                if (r == 0) {
+                    appendAsItIs(text, joined);
+                } else if (!decodings_[r]->appendTo(text.bytes, joined)) {
                     row[r] = kInvalid;
                     break;
                 }
@@ -202,23 +276,52 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
     for (const auto& row : lengths)
         for (size_t r = 0; r < readings; ++r)
             albumLength[r] += row[r];
-    const size_t albumChoice = choose(album, albumLength, proposed);
+    size_t albumChoice = choose(album, albumLength, proposed);
+    // A choice that does not read like real text is no choice: a list that
+    // misses the album's page must change nothing.
+    const bool albumFits = albumChoice == 0 || plausible(album[albumChoice], albumLength[albumChoice]);
+    if (!albumFits)
+        albumChoice = 0;
 
+    std::u32string buffer;
     for (size_t j = 0; j < judged.size(); ++j) {
         const auto& row = penalties[j];
         size_t choice = albumChoice;
-        const size_t own = choose(row, lengths[j], proposed);
+        const size_t best = choose(row, lengths[j], proposed);
+        const size_t own = best != 0 && plausible(row[best], lengths[j][best]) ? best : 0;
         if (row[albumChoice] == kInvalid || row[albumChoice] - row[own] >= kDisagreement)
             choice = own;
-        result[judged[j]] = readings_[choice];
+        Reading reading = readings_[choice];
+        reading.macRoman = macRoman;
+        reading.nothingFits = choice == 0 && (!albumFits || own != best);
+        // Each field is decided on its own too: one that reads better as it
+        // is stays (a Western comment in a Cyrillic file), and one in a
+        // Unicode frame that could be Latin-1 text is re-read only on
+        // overwhelming evidence, or where the album was misread wholesale.
+        size_t kept = 0, recoded = 0;
+        for (const auto& text : files[judged[j]]) {
+            if (choice == 0 || !hasNonAscii(text.bytes))
+                continue;
+            const double asItIs = textPenalty(text, 0, buffer);
+            const double chosen = textPenalty(text, choice, buffer);
+            const bool shy = text.unicodeFrame && text.reader == Reader::Latin1 && !misreadAsUnicode;
+            if (chosen == kInvalid || asItIs + kFieldMargin <= chosen
+                || (shy && asItIs - chosen < kOverwhelming)) {
+                if (std::find(reading.keptAsItIs.begin(), reading.keptAsItIs.end(), text.label)
+                    == reading.keptAsItIs.end())
+                    reading.keptAsItIs.push_back(text.label);
+                ++kept;
+            } else {
+                ++recoded;
+            }
+        }
+        if (kept > 0 && recoded == 0) {
+            reading = Reading::asItIs();
+            reading.macRoman = macRoman;
+        }
+        result[judged[j]] = reading;
     }
     return result;
-}
-
-std::vector<Reading> judgeAlbum(const CandidateList& candidates, const std::vector<FileTexts>& files)
-{
-    AlbumJudge judge(candidates);
-    return judge.judge(files);
 }
 
 }  // namespace tagshifter::guess

@@ -103,7 +103,7 @@ void run(const Album& album, const std::string& listSetting, Outcome& outcome, b
         bool right = true;
         const char* fields[] = {album.artist, album.album, album.tracks[f].title};
         for (size_t i = 0; i < files[f].size(); ++i)
-            right = right && readBack(files[f][i], readings[f]) == fields[i];
+            right = right && readBack(files[f][i].bytes, readings[f]) == fields[i];
         if (pages[f] == "unicode")
             right = readings[f].kind == Reading::Kind::AsItIs;
         if (keptAsItIs(pages[f]))
