@@ -32,6 +32,8 @@ constexpr size_t kDetectorBytes = 4096;
 // most this floor plus this much per code point.
 constexpr double kFitFloor = 6;
 constexpr double kFitPerPoint = 0.5;
+constexpr double kStrictFloor = 2;
+constexpr double kStrictPerPoint = 0.08;
 // A field stays as it is when that reads this much better than the file's
 // reading; a Latin-1-looking field of a Unicode frame needs this much
 // evidence to be re-read at all.
@@ -149,9 +151,12 @@ void appendAsItIs(const LabelledText& text, std::u32string& out)
 
 // Whether a reading's penalty over `length` code points is that of real
 // text in its own script, not merely less wrong than another reading.
-bool plausible(double penalty, size_t length)
+// When uchardet names a script the list does not write, only text with
+// next to no sign of a wrong reading passes.
+bool plausible(double penalty, size_t length, bool strict)
 {
-    return penalty <= kFitFloor + kFitPerPoint * static_cast<double>(length);
+    return strict ? penalty <= kStrictFloor + kStrictPerPoint * static_cast<double>(length)
+                  : penalty <= kFitFloor + kFitPerPoint * static_cast<double>(length);
 }
 
 // Mac OS Roman recovers the bytes of an album when some text of it reads
@@ -278,8 +283,11 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
             albumLength[r] += row[r];
     size_t albumChoice = choose(album, albumLength, proposed);
     // A choice that does not read like real text is no choice: a list that
-    // misses the album's page must change nothing.
-    const bool albumFits = albumChoice == 0 || plausible(album[albumChoice], albumLength[albumChoice]);
+    // misses the album's page must change nothing. uchardet naming a script
+    // no page of the list writes says the page may be missing.
+    const bool otherScript = answersAnotherScript(lastDetected_, codePages_);
+    const bool albumFits =
+        albumChoice == 0 || plausible(album[albumChoice], albumLength[albumChoice], otherScript);
     if (!albumFits)
         albumChoice = 0;
 
@@ -288,7 +296,7 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
         const auto& row = penalties[j];
         size_t choice = albumChoice;
         const size_t best = choose(row, lengths[j], proposed);
-        const size_t own = best != 0 && plausible(row[best], lengths[j][best]) ? best : 0;
+        const size_t own = best != 0 && plausible(row[best], lengths[j][best], otherScript) ? best : 0;
         if (row[albumChoice] == kInvalid || row[albumChoice] - row[own] >= kDisagreement)
             choice = own;
         Reading reading = readings_[choice];
