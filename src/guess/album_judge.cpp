@@ -159,15 +159,19 @@ bool plausible(double penalty, size_t length, bool strict)
                   : penalty <= kFitFloor + kFitPerPoint * static_cast<double>(length);
 }
 
-// Mac OS Roman recovers the bytes of an album when some text of it reads
-// through nothing else: then every text it holds is read through it.
-std::vector<FileTexts> throughMacRomanIfNeeded(const std::vector<FileTexts>& files, bool& macRoman)
+// The album's texts with every text that Mac OS Roman's image holds read
+// through it (nothing if there is none); `needed` when some text reads
+// through nothing else.
+std::vector<FileTexts> throughMacRoman(const std::vector<FileTexts>& files, bool& needed)
 {
-    macRoman = false;
+    needed = false;
+    bool any = false;
     for (const auto& texts : files)
-        for (const auto& text : texts)
-            macRoman = macRoman || text.reader == Reader::MacRoman;
-    if (!macRoman)
+        for (const auto& text : texts) {
+            needed = needed || text.reader == Reader::MacRoman;
+            any = any || (text.macBytes && hasNonAscii(*text.macBytes));
+        }
+    if (!any)
         return {};
     std::vector<FileTexts> recovered = files;
     for (auto& texts : recovered)
@@ -191,17 +195,33 @@ double AlbumJudge::textPenalty(const LabelledText& text, size_t reading, std::u3
 
 std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
 {
-    std::vector<Reading> result(input.size(), Reading::asItIs());
+    bool needed = false;
+    const std::vector<FileTexts> recovered = throughMacRoman(input, needed);
+    if (needed)
+        return judgeAs(recovered, true, true).readings;
+    Verdict verdict = judgeAs(input, false, false);
+    // Text of Unicode frames that Mac OS Roman could have misread, though
+    // nothing says so: the album read through it competes, and must win clearly.
+    if (!recovered.empty()) {
+        Verdict mac = judgeAs(recovered, true, false);
+        if (mac.penalty + kMargin <= verdict.penalty)
+            return std::move(mac.readings);
+    }
+    return std::move(verdict.readings);
+}
+
+AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, bool macRoman, bool misreadShown)
+{
+    Verdict verdict;
+    std::vector<Reading>& result = verdict.readings;
+    result.assign(files.size(), Reading::asItIs());
     lastDetected_.clear();
-    bool macRoman = false;
-    const std::vector<FileTexts> recovered = throughMacRomanIfNeeded(input, macRoman);
-    const std::vector<FileTexts>& files = macRoman ? recovered : input;
     // Text of the album misread and saved as Unicode by a Western tool: its
     // Latin-1-looking fields in Unicode frames are of the same making.
-    bool misreadAsUnicode = macRoman;
+    bool misreadAsUnicode = misreadShown;
     for (const auto& texts : files)
         for (const auto& text : texts)
-            misreadAsUnicode = misreadAsUnicode || text.reader != Reader::Latin1;
+            misreadAsUnicode = misreadAsUnicode || text.reader == Reader::Windows1252;
 
     // Penalties of each judged file under each reading.
     const size_t readings = decodings_.size();
@@ -254,7 +274,7 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
         lengths.push_back(std::move(length));
     }
     if (judged.empty())
-        return result;
+        return verdict;
 
     lastDetected_ = detector_.detect(pooled);
     size_t proposed = 0;  // none
@@ -291,7 +311,8 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
     if (!albumFits)
         albumChoice = 0;
 
-    std::u32string buffer;
+    std::vector<size_t> choices(judged.size());
+    std::vector<bool> nothingFits(judged.size());
     for (size_t j = 0; j < judged.size(); ++j) {
         const auto& row = penalties[j];
         size_t choice = albumChoice;
@@ -299,20 +320,33 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
         const size_t own = best != 0 && plausible(row[best], lengths[j][best], otherScript) ? best : 0;
         if (row[albumChoice] == kInvalid || row[albumChoice] - row[own] >= kDisagreement)
             choice = own;
+        choices[j] = choice;
+        nothingFits[j] = choice == 0 && (!albumFits || own != best);
+        verdict.penalty += row[choice];
+    }
+
+    // Each field is decided on its own too: one that reads better as it is
+    // stays (a Western comment in a Cyrillic file), and one in a Unicode
+    // frame that could be Latin-1 text is re-read only on overwhelming
+    // evidence, its own or that of another such field of the album.
+    std::u32string buffer;
+    for (size_t j = 0; j < judged.size() && !misreadAsUnicode; ++j)
+        for (const auto& text : files[judged[j]])
+            if (choices[j] != 0 && text.unicodeFrame && hasNonAscii(text.bytes)
+                && textPenalty(text, 0, buffer) - textPenalty(text, choices[j], buffer) >= kOverwhelming)
+                misreadAsUnicode = true;
+    for (size_t j = 0; j < judged.size(); ++j) {
+        const size_t choice = choices[j];
         Reading reading = readings_[choice];
         reading.macRoman = macRoman;
-        reading.nothingFits = choice == 0 && (!albumFits || own != best);
-        // Each field is decided on its own too: one that reads better as it
-        // is stays (a Western comment in a Cyrillic file), and one in a
-        // Unicode frame that could be Latin-1 text is re-read only on
-        // overwhelming evidence, or where the album was misread wholesale.
+        reading.nothingFits = nothingFits[j];
         size_t kept = 0, recoded = 0;
         for (const auto& text : files[judged[j]]) {
             if (choice == 0 || !hasNonAscii(text.bytes))
                 continue;
             const double asItIs = textPenalty(text, 0, buffer);
             const double chosen = textPenalty(text, choice, buffer);
-            const bool shy = text.unicodeFrame && text.reader == Reader::Latin1 && !misreadAsUnicode;
+            const bool shy = text.unicodeFrame && !misreadAsUnicode;
             if (chosen == kInvalid || asItIs + kFieldMargin <= chosen
                 || (shy && asItIs - chosen < kOverwhelming)) {
                 if (std::find(reading.keptAsItIs.begin(), reading.keptAsItIs.end(), text.label)
@@ -329,7 +363,7 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
         }
         result[judged[j]] = reading;
     }
-    return result;
+    return verdict;
 }
 
 }  // namespace tagshifter::guess

@@ -43,6 +43,14 @@ public:
 
 private:
     struct Decoding;
+    struct Verdict {
+        std::vector<Reading> readings;
+        double penalty = 0;  // of the readings chosen, summed over the files
+    };
+
+    // judge() with each text read through Mac OS Roman where it can be, or
+    // not; `misreadShown` when some text reads through nothing but it.
+    Verdict judgeAs(const std::vector<FileTexts>& files, bool macRoman, bool misreadShown);
 
     // One text's penalty under reading `reading` (0: as it is).
     double textPenalty(const LabelledText& text, size_t reading, std::u32string& buffer) const;
