@@ -25,18 +25,26 @@ bool inUnicodeFrame(const TagLib::ID3v2::Tag* id3v2, const std::string& id)
 }
 
 void addIfRecoded(std::vector<LabelledText>& texts, const std::string& label, const TagLib::String& value,
-                  bool unicodeFrame, bool preserveUnicode, bool macRoman)
+                  bool unicodeFrame, bool preserveUnicode, bool forGuess)
 {
     if (value.isEmpty())
         return;
     // Only a tool that saved Unicode can have misread bytes as Mac OS Roman.
     std::optional<std::string> mac =
-        macRoman && unicodeFrame ? bytesThrough(value, Reader::MacRoman) : std::nullopt;
+        forGuess && unicodeFrame ? bytesThrough(value, Reader::MacRoman) : std::nullopt;
     if (mac && preserveUnicode && !mostlyHigh(*mac))
         mac.reset();
     const std::optional<std::string> bytes = sourceBytes(value, preserveUnicode);
-    if (!bytes && !mac)
+    if (!bytes && !mac) {
+        // Unicode text, a little of it, tells the guess the file's language.
+        constexpr unsigned int kEvidenceLength = 64;
+        if (forGuess && value.size() <= kEvidenceLength && !sourceBytes(value, false)) {
+            LabelledText evidence(label, value.to8Bit(true), Reader::Latin1, unicodeFrame);
+            evidence.evidenceOnly = true;
+            texts.push_back(std::move(evidence));
+        }
         return;
+    }
     LabelledText text(label, bytes ? *bytes : *mac, Reader::MacRoman, unicodeFrame);
     if (bytes)
         text.reader = bytesThrough(value, Reader::Latin1) ? Reader::Latin1 : Reader::Windows1252;
@@ -54,13 +62,11 @@ bool mostlyHigh(const std::string& bytes)
     return 2 * high > bytes.size();
 }
 
-std::optional<std::string> sourceBytes(const TagLib::String& value, bool preserveUnicode, bool macRoman)
+std::optional<std::string> sourceBytes(const TagLib::String& value, bool preserveUnicode)
 {
     std::optional<std::string> bytes = bytesThrough(value, Reader::Latin1);
     if (!bytes)
         bytes = bytesThrough(value, Reader::Windows1252);
-    if (!bytes && macRoman)
-        bytes = bytesThrough(value, Reader::MacRoman);
     if (bytes && preserveUnicode && !mostlyHigh(*bytes))
         return std::nullopt;
     return bytes;
@@ -73,14 +79,14 @@ bool isFiveFieldFrame(const std::string& id, const TagLib::String& description)
 }
 
 std::vector<LabelledText> sourceTexts(const TagLib::Tag& combined, const TagLib::ID3v2::Tag* id3v2,
-                                      bool otherFrames, bool preserveUnicode, bool macRoman)
+                                      bool otherFrames, bool preserveUnicode, bool forGuess)
 {
     std::vector<LabelledText> texts;
     const TagLib::String fields[] = {combined.title(), combined.artist(), combined.album(),
                                      combined.comment(), combined.genre()};
     for (size_t i = 0; i < kFiveFieldIds.size(); ++i)
         addIfRecoded(texts, kFiveFieldIds[i], fields[i], inUnicodeFrame(id3v2, kFiveFieldIds[i]),
-                     preserveUnicode, macRoman);
+                     preserveUnicode, forGuess);
     if (!otherFrames || !id3v2)
         return texts;
     // The five fields' own frames are left out: counted twice, their text
@@ -90,9 +96,9 @@ std::vector<LabelledText> sourceTexts(const TagLib::Tag& combined, const TagLib:
         if (!text || isFiveFieldFrame(text->id, text->description))
             continue;
         const bool unicode = text->encoding != TagLib::String::Latin1;
-        addIfRecoded(texts, text->id, text->description, unicode, preserveUnicode, macRoman);
+        addIfRecoded(texts, text->id, text->description, unicode, preserveUnicode, forGuess);
         for (const TagLib::String& value : text->texts)
-            addIfRecoded(texts, text->id, value, unicode, preserveUnicode, macRoman);
+            addIfRecoded(texts, text->id, value, unicode, preserveUnicode, forGuess);
     }
     return texts;
 }

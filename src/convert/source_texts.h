@@ -22,11 +22,10 @@ namespace tagshifter {
 
 // The bytes a conversion from a code page recodes `value` from: its Latin-1
 // bytes, else its bytes through Windows-1252 (text a Western tool misread and
-// saved as Unicode), else, when `macRoman`, through Mac OS Roman. Nothing when
-// the text is Unicode already (cutting it to bytes would destroy it) or, under
-// -p (`preserveUnicode`), when the -p rule keeps it as it is.
-std::optional<std::string> sourceBytes(const TagLib::String& value, bool preserveUnicode,
-                                       bool macRoman = false);
+// saved as Unicode). Nothing when the text is Unicode already (cutting it to
+// bytes would destroy it) or, under -p (`preserveUnicode`), when the -p rule
+// keeps it as it is.
+std::optional<std::string> sourceBytes(const TagLib::String& value, bool preserveUnicode);
 
 // The -p rule: text misread from a code page has most of its bytes high.
 bool mostlyHigh(const std::string& bytes);
@@ -43,9 +42,10 @@ extern const std::array<const char*, 5> kFiveFieldIds;
 // the five fields of `combined` (`id3v2` tells which were saved in a Unicode
 // frame), and with `otherFrames` (-a with an ID3v2 target) the texts and
 // descriptions of the other text frames, TXXX, COMM and USLT of `id3v2`.
-// `macRoman` adds each text's bytes through Mac OS Roman (for -s auto).
+// `forGuess` (-s auto) adds the bytes of Unicode frames' texts through Mac
+// OS Roman, and short texts that are Unicode already as evidence.
 std::vector<LabelledText> sourceTexts(const TagLib::Tag& combined, const TagLib::ID3v2::Tag* id3v2,
-                                      bool otherFrames, bool preserveUnicode, bool macRoman);
+                                      bool otherFrames, bool preserveUnicode, bool forGuess);
 
 // The same for the five fields of legacy frames alone, given as their
 // Latin-1 bytes (title, artist, album, comment, genre).

@@ -72,6 +72,13 @@ size_t choose(const std::vector<double>& penalties, const std::vector<size_t>& l
     return penalties[best] <= penalties[0] - margin ? best : 0;
 }
 
+// A text the guess decides on: not mere evidence, and not ASCII, which
+// reads the same under every reading.
+bool judgedText(const LabelledText& text)
+{
+    return !text.evidenceOnly && hasNonAscii(text.bytes);
+}
+
 }  // namespace
 
 // How one reading turns bytes into code points: by a table for the pages of
@@ -137,7 +144,7 @@ namespace {
 bool anyNonAscii(const FileTexts& texts)
 {
     for (const auto& text : texts)
-        if (hasNonAscii(text.bytes))
+        if (judgedText(text))
             return true;
     return false;
 }
@@ -239,7 +246,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         std::vector<double> row(readings, 0);
         std::vector<size_t> length(readings, 0);
         for (const auto& text : files[f]) {
-            if (pooled.size() < kDetectorBytes && hasNonAscii(text.bytes)
+            if (pooled.size() < kDetectorBytes && judgedText(text)
                 && detectorTexts.insert(text.bytes).second) {
                 pooled += text.bytes;
                 pooled += '\n';
@@ -251,7 +258,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             std::u32string& joined = decoded[r];
             joined.clear();
             for (const auto& text : files[f]) {
-                if (!hasNonAscii(text.bytes))
+                if (!judgedText(text))
                     continue;  // reads the same under every reading
                 if (r == 0) {
                     appendAsItIs(text, joined);
@@ -263,6 +270,12 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             }
             if (row[r] == kInvalid)
                 continue;
+            // Unicode text of the file tells its language: a reading into
+            // another script pays for the second alphabet.
+            for (const auto& text : files[f])
+                if (text.evidenceOnly)
+                    if (const auto points = decodeUtf8(text.bytes))
+                        joined += *points + U' ';
             length[r] = joined.size();
             size_t same = 0;
             while (same < r && (row[same] == kInvalid || decoded[same] != joined))
@@ -332,7 +345,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     std::u32string buffer;
     for (size_t j = 0; j < judged.size() && !misreadAsUnicode; ++j)
         for (const auto& text : files[judged[j]])
-            if (choices[j] != 0 && text.unicodeFrame && hasNonAscii(text.bytes)
+            if (choices[j] != 0 && text.unicodeFrame && judgedText(text)
                 && textPenalty(text, 0, buffer) - textPenalty(text, choices[j], buffer) >= kOverwhelming)
                 misreadAsUnicode = true;
     for (size_t j = 0; j < judged.size(); ++j) {
@@ -342,7 +355,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         reading.nothingFits = nothingFits[j];
         size_t kept = 0, recoded = 0;
         for (const auto& text : files[judged[j]]) {
-            if (choice == 0 || !hasNonAscii(text.bytes))
+            if (choice == 0 || !judgedText(text))
                 continue;
             const double asItIs = textPenalty(text, 0, buffer);
             const double chosen = textPenalty(text, choice, buffer);

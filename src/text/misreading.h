@@ -39,11 +39,13 @@ struct LabelledText {
     Reader reader = Reader::Latin1;
     std::optional<std::string> macBytes;  // through Mac OS Roman, when its image holds the text
     bool unicodeFrame = false;          // saved in a frame of a Unicode encoding
+    bool evidenceOnly = false;  // Unicode already, in UTF-8: never judged, but tells the language
 
     bool operator==(const LabelledText& other) const
     {
         return label == other.label && bytes == other.bytes && reader == other.reader
-               && macBytes == other.macBytes && unicodeFrame == other.unicodeFrame;
+               && macBytes == other.macBytes && unicodeFrame == other.unicodeFrame
+               && evidenceOnly == other.evidenceOnly;
     }
 };
 
