@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <optional>
@@ -79,6 +80,7 @@ void convertTags(TagConverter& converter, const TagLib::Tag& combined, const Set
     converter.convertField(album, &TagLib::Tag::setAlbum);
     converter.convertField(comment, &TagLib::Tag::setComment);
     converter.convertField(genre, &TagLib::Tag::setGenre);
+    converter.finishId3v1();
 }
 
 // Where a file's text comes from: the encoding given, or with -s auto the
@@ -86,7 +88,28 @@ void convertTags(TagConverter& converter, const TagLib::Tag& combined, const Set
 struct FileSource {
     AlbumPass* albums = nullptr;  // auto mode only
     size_t index = 0;             // the operand's place on the command line
+    const std::vector<std::string>* id3v1Pages = nullptr;  // -1 auto: after the file's own page
 };
+
+// -1 auto: the pages an ID3v1 tag may be written in after the file's own:
+// those of -s (its list, or the page named), then the built-in list.
+std::vector<std::string> id3v1Pages(const Settings& settings)
+{
+    std::vector<std::string> pages;
+    if (guess::CandidateList::isAuto(settings.sourceEncoding)) {
+        try {
+            pages = guess::CandidateList::parse(settings.sourceEncoding).codePages();
+        } catch (const char*) {
+            // The guess reports an unusable list on the first file.
+        }
+    }
+    else if (settings.sourceEncoding != "unicode")
+        pages.push_back(settings.sourceEncoding);
+    for (const std::string& page : guess::CandidateList::builtIn())
+        if (std::find(pages.begin(), pages.end(), page) == pages.end())
+            pages.push_back(page);
+    return pages;
+}
 
 Outcome processFile(const Settings& settings, const std::string& name, const FileSource& source,
                     FrameFactory& factory, const SaveFile& save, Report& report)
@@ -110,15 +133,22 @@ Outcome processFile(const Settings& settings, const std::string& name, const Fil
     std::string sourceEncoding = settings.sourceEncoding;
     std::string previewName = name;
     TagConverter::SourcePlan plan;
+    std::vector<std::string> id3v1PagesOfFile;
     if (source.albums) {
         const guess::Reading reading = source.albums->readingOf(source.index);
         sourceEncoding = sourceEncodingOf(reading);
+        if (reading.kind == guess::Reading::Kind::CodePage)
+            id3v1PagesOfFile.push_back(reading.codePage);
         plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.macRoman};
         previewName = formatted(messages::kPreviewNameWithReading, name.c_str(), reading.label().c_str());
     }
     TagConverter converter(sourceEncoding, settings.id3v1Encoding,
                            settings.id3v2Encoding, id3v1, id3v2, settings.preserveUnicode);
     converter.setSourcePlan(plan);
+    if (source.id3v1Pages) {
+        id3v1PagesOfFile.insert(id3v1PagesOfFile.end(), source.id3v1Pages->begin(), source.id3v1Pages->end());
+        converter.setId3v1Pages(std::move(id3v1PagesOfFile));
+    }
     try {
         convertTags(converter, *combined, settings);
     } catch (const char*) {
@@ -224,11 +254,16 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
     if (guess::CandidateList::isAuto(settings.sourceEncoding))
         albums.emplace(settings, fileNames);
 
+    std::vector<std::string> pagesForId3v1;
+    if (settings.id3v1Encoding == "auto")
+        pagesForId3v1 = id3v1Pages(settings);
+
     int status = 0;
     try {
         for (size_t i = 0; i < fileNames.size(); ++i) {
             report.starting(i);
-            const FileSource source{albums ? &*albums : nullptr, i};
+            const FileSource source{albums ? &*albums : nullptr, i,
+                                    pagesForId3v1.empty() ? nullptr : &pagesForId3v1};
             if (!handleFile(settings, fileNames[i], source, factory, save, report))
                 status = 1;
         }

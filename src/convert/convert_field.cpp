@@ -91,9 +91,10 @@ void TagConverter::convertField(const TagLib::String& value, Setter setter)
 {
     failedWhere = fieldName(setter);
     const std::string utf8 = utf8Text(value, frameIdOf(setter));
-    if (id3v1Enabled) {
+    if (id3v1Auto_)
+        pendingId3v1_.emplace_back(setter, utf8);
+    else if (id3v1Enabled)
         (id3v1Tag->*setter)(TagLib::String(recodeStep(Step::Id3v1, utf8), TagLib::String::Latin1));
-    }
     if (id3v2Enabled)
         (id3v2Tag->*setter)(id3v2Text(utf8));
 }

@@ -9,6 +9,8 @@ namespace {
 const char kUnicode[] = "unicode";
 const char kNone[] = "none";
 const char kUtf8[] = "UTF-8";
+const char kAuto[] = "auto";  // -1 auto: each file's own page
+const char kTranslit[] = "//TRANSLIT";
 }  // namespace
 
 TagConverter::TagConverter(const std::string& sourceEncoding, const std::string& id3v1Encoding,
@@ -30,7 +32,10 @@ TagConverter::TagConverter(const std::string& sourceEncoding, const std::string&
 
     if (id3v1Encoding == kUnicode)
         throw messages::kId3v1NoUnicode;
-    if (id3v1Encoding != kNone) {
+    if (id3v1Encoding == kAuto) {
+        id3v1Auto_ = true;
+        id3v1Enabled = true;
+    } else if (id3v1Encoding != kNone) {
         if (!utf8ToId3v1.open(id3v1Encoding.c_str(), kUtf8))
             throw messages::kCannotOpenId3v1Encoding;
         id3v1Enabled = true;
@@ -52,6 +57,37 @@ TagConverter::~TagConverter()
     sourceToUtf8.close();
     utf8ToId3v1.close();
     utf8ToId3v2.close();
+}
+
+void TagConverter::finishId3v1()
+{
+    if (!id3v1Auto_ || id3v1Pages_.empty())
+        return;
+    std::vector<std::string> recoded;
+    for (const std::string& page : id3v1Pages_) {
+        if (!utf8ToId3v1.open(page.c_str(), kUtf8))
+            continue;
+        recoded.clear();
+        try {
+            for (const auto& field : pendingId3v1_)
+                recoded.push_back(recodeString(utf8ToId3v1, field.second));
+        } catch (const char*) {
+            continue;
+        }
+        id3v1Name = page;
+        break;
+    }
+    if (recoded.size() != pendingId3v1_.size()) {
+        id3v1Name = id3v1Pages_.front() + kTranslit;
+        if (!utf8ToId3v1.open(id3v1Name.c_str(), kUtf8))
+            throw messages::kCannotOpenId3v1Encoding;
+        recoded.clear();
+        for (const auto& field : pendingId3v1_)
+            recoded.push_back(recodeStep(Step::Id3v1, field.second));
+    }
+    for (size_t i = 0; i < recoded.size(); ++i)
+        (id3v1Tag->*pendingId3v1_[i].first)(TagLib::String(recoded[i], TagLib::String::Latin1));
+    pendingId3v1_.clear();
 }
 
 std::string TagConverter::recodeString(Conversion& conversion, const std::string& input)

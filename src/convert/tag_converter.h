@@ -7,6 +7,7 @@
 #include <taglib/tstring.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace TagLib {
@@ -38,6 +39,13 @@ public:
         bool macRoman = false;  // bytes recovered through Mac OS Roman first
     };
     void setSourcePlan(SourcePlan plan) { plan_ = std::move(plan); }
+
+    // For -1 auto: the code pages to try for this file's ID3v1 tag, in
+    // order; the first that holds every field whole is written, else the
+    // first with transliteration.
+    void setId3v1Pages(std::vector<std::string> pages) { id3v1Pages_ = std::move(pages); }
+    // With -1 auto, sets the ID3v1 fields once all five were converted.
+    void finishId3v1();
 
     // Recodes `input` through `conversion`; throws "Error during encoding.\n".
     static std::string recodeString(Conversion& conversion, const std::string& input);
@@ -94,6 +102,9 @@ private:
     std::string sourceName, id3v1Name, id3v2Name;  // as given, for messages
     std::string failedWhere, failedStep;
     SourcePlan plan_;
+    bool id3v1Auto_ = false;
+    std::vector<std::string> id3v1Pages_;
+    std::vector<std::pair<Setter, std::string>> pendingId3v1_;  // -1 auto: field and UTF-8 text
 };
 
 }  // namespace tagshifter
