@@ -26,6 +26,7 @@ inline constexpr char kUsage[] =
     "  -k, --keep-going             After a file that fails, go on with the next one.\n"
     "      --id3v2.3                Write ID3v2.3 instead of ID3v2.4, for old players.\n"
     "      --sync                   Flush each saved file and its folder to disk.\n"
+    "  -1 auto                      Write each file's ID3v1 in its own code page.\n"
     "\n"
     "To view available ANSI code pages, execute:\n"
     "  iconv --list\n"
