@@ -139,7 +139,7 @@ Outcome processFile(const Settings& settings, const std::string& name, const Fil
         sourceEncoding = sourceEncodingOf(reading);
         if (reading.kind == guess::Reading::Kind::CodePage)
             id3v1PagesOfFile.push_back(reading.codePage);
-        plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.macRoman};
+        plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.throughMacRoman};
         previewName = formatted(messages::kPreviewNameWithReading, name.c_str(), reading.label().c_str());
     }
     TagConverter converter(sourceEncoding, settings.id3v1Encoding,

@@ -63,11 +63,12 @@ std::string TagConverter::utf8Text(const TagLib::String& value, const std::strin
 {
     if (sourceIsUnicode)
         return recodeStep(Step::Source, value.to8Bit(true));
-    const bool kept = plan_.keepAll
-                      || std::find(plan_.keptAsItIs.begin(), plan_.keptAsItIs.end(), label)
-                             != plan_.keptAsItIs.end();
+    auto among = [&label](const std::vector<std::string>& labels) {
+        return std::find(labels.begin(), labels.end(), label) != labels.end();
+    };
+    const bool kept = plan_.keepAll || among(plan_.keptAsItIs);
     std::optional<std::string> bytes;
-    if (!kept && plan_.macRoman) {
+    if (!kept && among(plan_.throughMacRoman)) {
         bytes = bytesThrough(value, Reader::MacRoman);
         if (bytes && preserveUnicode && !mostlyHigh(*bytes))
             bytes.reset();

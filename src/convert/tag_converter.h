@@ -36,7 +36,7 @@ public:
     struct SourcePlan {
         bool keepAll = false;                 // every text as it is
         std::vector<std::string> keptAsItIs;  // fields and frames (by id) kept as they are
-        bool macRoman = false;  // bytes recovered through Mac OS Roman first
+        std::vector<std::string> throughMacRoman;  // fields and frames whose bytes it recovers
     };
     void setSourcePlan(SourcePlan plan) { plan_ = std::move(plan); }
 

@@ -351,7 +351,6 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     for (size_t j = 0; j < judged.size(); ++j) {
         const size_t choice = choices[j];
         Reading reading = readings_[choice];
-        reading.macRoman = macRoman;
         reading.nothingFits = nothingFits[j];
         size_t kept = 0, recoded = 0;
         for (const auto& text : files[judged[j]]) {
@@ -368,12 +367,12 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                 ++kept;
             } else {
                 ++recoded;
+                if (macRoman && text.reader == Reader::MacRoman)
+                    reading.throughMacRoman.push_back(text.label);
             }
         }
-        if (kept > 0 && recoded == 0) {
+        if (kept > 0 && recoded == 0)
             reading = Reading::asItIs();
-            reading.macRoman = macRoman;
-        }
         result[judged[j]] = reading;
     }
     return verdict;

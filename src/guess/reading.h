@@ -15,7 +15,7 @@ struct Reading {
 
     // Beyond the reading itself (not compared by ==):
     std::vector<std::string> keptAsItIs;  // labels of fields that read better as they are
-    bool macRoman = false;     // text saved as Unicode is recovered through Mac OS Roman
+    std::vector<std::string> throughMacRoman;  // labels of fields whose bytes Mac OS Roman recovers
     bool nothingFits = false;  // as it is because no reading gave plausible text
 
     static Reading asItIs() { return {}; }
