@@ -39,7 +39,8 @@ const std::string kLaterOptions =
     "  -a, --all-frames             Also recode every other text frame, TXXX, COMM and USLT.\n"
     "  -k, --keep-going             After a file that fails, go on with the next one.\n"
     "      --id3v2.3                Write ID3v2.3 instead of ID3v2.4, for old players.\n"
-    "      --sync                   Flush each saved file and its folder to disk.\n";
+    "      --sync                   Flush each saved file and its folder to disk.\n"
+    "  -1 auto                      Write each file's ID3v1 in its own code page.\n";
 const size_t kAfterQuiet = kClassicUsage.find("\nTo view");
 const std::string kUsageText =
     kClassicUsage.substr(0, kAfterQuiet) + kLaterOptions + kClassicUsage.substr(kAfterQuiet);
