@@ -88,23 +88,27 @@ void convertTags(TagConverter& converter, const TagLib::Tag& combined, const Set
 struct FileSource {
     AlbumPass* albums = nullptr;  // auto mode only
     size_t index = 0;             // the operand's place on the command line
-    const std::vector<std::string>* id3v1Pages = nullptr;  // -1 auto: after the file's own page
+    const std::vector<std::string>* id3v1Pages = nullptr;  // -1 auto: see id3v1Pages
 };
 
-// -1 auto: the pages an ID3v1 tag may be written in after the file's own:
-// those of -s (its list, or the page named), then the built-in list.
+// -1 auto: the pages an ID3v1 tag may be written in. Text read in a code
+// page goes back to that page (transliterated where it cannot hold a
+// character): the page named with -s, or the one the guess chose. Text left
+// as it is or Unicode already goes to the first page of the -s list, then
+// of the built-in list, that holds it whole.
 std::vector<std::string> id3v1Pages(const Settings& settings)
 {
     std::vector<std::string> pages;
-    if (guess::CandidateList::isAuto(settings.sourceEncoding)) {
+    if (!guess::CandidateList::isAuto(settings.sourceEncoding)) {
+        if (settings.sourceEncoding != "unicode")
+            return {settings.sourceEncoding};
+    } else {
         try {
             pages = guess::CandidateList::parse(settings.sourceEncoding).codePages();
         } catch (const char*) {
             // The guess reports an unusable list on the first file.
         }
     }
-    else if (settings.sourceEncoding != "unicode")
-        pages.push_back(settings.sourceEncoding);
     for (const std::string& page : guess::CandidateList::builtIn())
         if (std::find(pages.begin(), pages.end(), page) == pages.end())
             pages.push_back(page);
@@ -133,22 +137,20 @@ Outcome processFile(const Settings& settings, const std::string& name, const Fil
     std::string sourceEncoding = settings.sourceEncoding;
     std::string previewName = name;
     TagConverter::SourcePlan plan;
-    std::vector<std::string> id3v1PagesOfFile;
+    std::optional<std::string> readPage;  // the page the guess read the file in
     if (source.albums) {
         const guess::Reading reading = source.albums->readingOf(source.index);
         sourceEncoding = sourceEncodingOf(reading);
         if (reading.kind == guess::Reading::Kind::CodePage)
-            id3v1PagesOfFile.push_back(reading.codePage);
+            readPage = reading.codePage;
         plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.throughMacRoman};
         previewName = formatted(messages::kPreviewNameWithReading, name.c_str(), reading.label().c_str());
     }
     TagConverter converter(sourceEncoding, settings.id3v1Encoding,
                            settings.id3v2Encoding, id3v1, id3v2, settings.preserveUnicode);
     converter.setSourcePlan(plan);
-    if (source.id3v1Pages) {
-        id3v1PagesOfFile.insert(id3v1PagesOfFile.end(), source.id3v1Pages->begin(), source.id3v1Pages->end());
-        converter.setId3v1Pages(std::move(id3v1PagesOfFile));
-    }
+    if (source.id3v1Pages)
+        converter.setId3v1Pages(readPage ? std::vector<std::string>{*readPage} : *source.id3v1Pages);
     try {
         convertTags(converter, *combined, settings);
     } catch (const char*) {

@@ -82,13 +82,16 @@ struct Tally {
 
 // Runs `list` (a natural list, or "auto") over the albums, one folder each,
 // and adds each file's verdict to `tallies` by layout.
+// With -1 auto, `id3v1` counts the files to fix whose ID3v1 title holds
+// the bytes of their own page.
 void runAndScore(const std::vector<const LayoutAlbum*>& albums, const std::string& list,
-                 std::map<std::string, Tally>& tallies)
+                 std::map<std::string, Tally>& tallies, Tally& id3v1)
 {
     TempDir dir;
     struct Made {
         std::string path, layout;
         std::vector<std::pair<std::string, std::string>> wanted;  // id, text
+        std::string id3v1Title;  // the title in its own page's bytes, when fixed
     };
     std::vector<Made> made;
     for (size_t a = 0; a < albums.size(); ++a) {
@@ -98,7 +101,9 @@ void runAndScore(const std::vector<const LayoutAlbum*>& albums, const std::strin
         const bool fix = std::string(album.layout) != "unicode"
                          && (std::string(album.layout) != "missing" || list == "auto");
         for (size_t t = 0; t < album.tracks.size(); ++t) {
-            Made file{folder + "/" + std::to_string(t) + ".mp3", album.layout, {}};
+            Made file{folder + "/" + std::to_string(t) + ".mp3", album.layout, {}, {}};
+            if (fix)
+                file.id3v1Title = storedIn(album.tracks[t].title, album.page).substr(0, 30);
             std::string frames;
             const std::pair<const char*, const char*> fields[] = {
                 {"TPE1", album.artist}, {"TALB", album.album}, {"TIT2", album.tracks[t].title}};
@@ -115,7 +120,8 @@ void runAndScore(const std::vector<const LayoutAlbum*>& albums, const std::strin
             made.push_back(file);
         }
     }
-    std::vector<std::string> args = {"-q", "-s", list == "auto" ? list : "auto:" + list, "-2", "unicode"};
+    std::vector<std::string> args = {"-q", "-s", list == "auto" ? list : "auto:" + list, "-1", "auto",
+                                     "-2", "unicode"};
     for (const auto& file : made)
         args.push_back(file.path);
     EXPECT_EQ(runProgram(args).status, 0) << list;
@@ -129,6 +135,13 @@ void runAndScore(const std::vector<const LayoutAlbum*>& albums, const std::strin
             const std::string value = text ? toUtf8(*text) : "(none)";
             right = right && value == wanted;
             found += " / " + value;
+        }
+        if (!file.id3v1Title.empty()) {
+            const auto tag = readId3v1(readFile(file.path));
+            ++id3v1.files, id3v1.right += tag && tag->title == file.id3v1Title;
+            if (!tag || tag->title != file.id3v1Title)
+                std::printf("  ID3v1 under %s: %s [%s] not in its own page\n", list.c_str(), file.path.c_str(),
+                            file.layout.c_str());
         }
         Tally& tally = tallies[file.layout];
         ++tally.files, tally.right += right;
@@ -147,9 +160,10 @@ TEST(LayoutEvaluation, EachLayoutOnDisk)
         all.push_back(&album);
     }
     std::map<std::string, Tally> natural, automatic;
+    Tally id3v1;
     for (const auto& [list, albums] : byList)
-        runAndScore(albums, list, natural);
-    runAndScore(all, "auto", automatic);
+        runAndScore(albums, list, natural, id3v1);
+    runAndScore(all, "auto", automatic, id3v1);
 
     std::printf("layout set, files wholly right on disk\n %-12s %18s %18s\n", "layout", "natural list", "auto");
     for (const auto& [layout, tally] : natural) {
@@ -162,6 +176,9 @@ TEST(LayoutEvaluation, EachLayoutOnDisk)
         EXPECT_GE(a.share(), layout == "unicode" ? 100.0 : 90.0) << layout;
     }
     EXPECT_EQ(natural.size(), 6u);  // every layout ran
+    std::printf(" -1 auto, ID3v1 in the file's own page: %5.1f %% (%d/%d)\n", id3v1.share(), id3v1.right,
+                id3v1.files);
+    EXPECT_GE(id3v1.share(), 95.0);
 }
 
 }  // namespace
