@@ -224,11 +224,10 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     result.assign(files.size(), Reading::asItIs());
     lastDetected_.clear();
     // Text of the album misread and saved as Unicode by a Western tool: its
-    // Latin-1-looking fields in Unicode frames are of the same making.
+    // Latin-1-looking fields in Unicode frames are of the same making. A
+    // sign only Windows-1252 shows ("—", "’") says nothing yet: genuine
+    // Western text has them too; overwhelming evidence is looked for below.
     bool misreadAsUnicode = misreadShown;
-    for (const auto& texts : files)
-        for (const auto& text : texts)
-            misreadAsUnicode = misreadAsUnicode || text.reader == Reader::Windows1252;
 
     // Penalties of each judged file under each reading.
     const size_t readings = decodings_.size();

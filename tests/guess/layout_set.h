@@ -93,6 +93,14 @@ inline const std::vector<LayoutAlbum>& layoutAlbums()
          {{"Tình ca"}, {"Hà Nội mùa vắng"}, {"Chia tay"}}},
         {"unicode", "", "cp1251,koi8-r", "Björk", "Homogenic",
          {{"Jóga"}, {"Bachelorette"}, {"Hunter"}}},
+        // Added after the mending: Western text in UTF-16 with signs that
+        // only Windows-1252 shows among the 8-bit readers.
+        {"unicode", "", "cp1251,koi8-r", "Sigur Rós", "Ágætis byrjun – Live",
+         {{"Svefn-g-englar"}, {"Starálfur"}, {"Olsen Olsen…"}}},
+        {"unicode", "", "cp1250,iso-8859-2", "Beyoncé", "I Am… Sasha Fierce",
+         {{"Halo"}, {"If I Were a Boy"}, {"Single Ladies (Put a Ring on It)"}}},
+        {"unicode", "", "cp1251,koi8-r", "Mötley Crüe", "Dr. Feelgood",
+         {{"Don’t Go Away Mad"}, {"Kickstart My Heart"}, {"Same Ol’ Situation"}}},
     };
     return albums;
 }
