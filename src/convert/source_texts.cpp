@@ -52,6 +52,18 @@ void addIfRecoded(std::vector<LabelledText>& texts, const std::string& label, co
     texts.push_back(std::move(text));
 }
 
+// Text misread through Windows-1252 shows the letters of the page as "À".."ÿ"
+// (Cyrillic, Greek, Hebrew... all lie there). Without one, "€" or "—" among
+// ASCII is genuine Unicode, such as this tool's own output of an earlier
+// run, which must not be read again.
+bool misreadLetters(const TagLib::String& value)
+{
+    for (unsigned int i = 0; i < value.size(); ++i)
+        if (value[i] >= 0xC0 && value[i] <= 0xFF)
+            return true;
+    return false;
+}
+
 }  // namespace
 
 bool mostlyHigh(const std::string& bytes)
@@ -65,7 +77,7 @@ bool mostlyHigh(const std::string& bytes)
 std::optional<std::string> sourceBytes(const TagLib::String& value, bool preserveUnicode)
 {
     std::optional<std::string> bytes = bytesThrough(value, Reader::Latin1);
-    if (!bytes)
+    if (!bytes && misreadLetters(value))
         bytes = bytesThrough(value, Reader::Windows1252);
     if (bytes && preserveUnicode && !mostlyHigh(*bytes))
         return std::nullopt;

@@ -345,7 +345,8 @@ TEST_F(AutoSource, SurveyNamesFieldsKeptAndListsThatMissThePage)
 }
 
 // Text a Western tool misread as Windows-1252 and saved as UTF-16 is
-// recovered with a named page too, -p counting its "—" as a high character.
+// recovered with a named page too, -p counting its "—" as a high character;
+// a "€" among ASCII is not.
 TEST_F(AutoSource, NamedPageRecoversTextMisreadAsWindows1252)
 {
     const std::string shown = "\xC3\x82\xC3\xB1\xC2\xB8 \xE2\x80\x94 \xC3\xA8\xC3\xA4\xC2\xB8\xC3\xB2";  // "Âñ¸ — èä¸ò"
@@ -358,6 +359,10 @@ TEST_F(AutoSource, NamedPageRecoversTextMisreadAsWindows1252)
         EXPECT_EQ(runProgram(args).status, 0);
         EXPECT_EQ(fieldOnDisk(file, "TIT2"), "Всё — идёт") << preserve;
     }
+    // Without a letter of the page, "€" is genuine: a second run changes nothing.
+    const std::string euro = dir.put("euro.mp3", id3v23Tag(textFrame("TIT2", utf16WithBom("Price €5"), 1)) + kAudio);
+    EXPECT_EQ(runProgram({"-q", "-s", "cp1251", "-2", "unicode", euro}).status, 0);
+    EXPECT_EQ(fieldOnDisk(euro, "TIT2"), "Price €5");
 }
 
 // -1 auto: each file's ID3v1 in the page its text was read in; text left as
