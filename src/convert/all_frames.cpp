@@ -40,11 +40,12 @@ void TagConverter::convertOtherFrames(TagLib::String::Type frameEncoding)
             continue;
         failedWhere = nameOf(*text);
         FrameText converted = *text;
+        const std::string label = labelOf(*text);
         if (text->described)
-            converted.description = convertFrameText(text->description, text->id);
+            converted.description = convertFrameText(text->description, label);
         converted.texts.clear();
         for (const TagLib::String& value : text->texts)
-            converted.texts.append(convertFrameText(value, text->id));
+            converted.texts.append(convertFrameText(value, label));
         setFrameText(*frame, converted, frameEncoding);
     }
 }

@@ -66,6 +66,11 @@ bool misreadLetters(const TagLib::String& value)
 
 }  // namespace
 
+std::string labelOf(const FrameText& text)
+{
+    return text.description.isEmpty() ? text.id : text.id + ":" + text.description.to8Bit(true);
+}
+
 bool mostlyHigh(const std::string& bytes)
 {
     size_t high = 0;
@@ -108,9 +113,10 @@ std::vector<LabelledText> sourceTexts(const TagLib::Tag& combined, const TagLib:
         if (!text || isFiveFieldFrame(text->id, text->description))
             continue;
         const bool unicode = text->encoding != TagLib::String::Latin1;
-        addIfRecoded(texts, text->id, text->description, unicode, preserveUnicode, forGuess);
+        const std::string label = labelOf(*text);
+        addIfRecoded(texts, label, text->description, unicode, preserveUnicode, forGuess);
         for (const TagLib::String& value : text->texts)
-            addIfRecoded(texts, text->id, value, unicode, preserveUnicode, forGuess);
+            addIfRecoded(texts, label, value, unicode, preserveUnicode, forGuess);
     }
     return texts;
 }

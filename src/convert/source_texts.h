@@ -34,6 +34,12 @@ bool mostlyHigh(const std::string& bytes);
 // preview; a comment counts only without a description.
 bool isFiveFieldFrame(const std::string& id, const TagLib::String& description);
 
+struct FrameText;
+
+// The label of a frame's texts: its id, and its description if it has one
+// ("TXXX:note"), so that two frames of one id are told apart.
+std::string labelOf(const FrameText& text);
+
 // The frame ids of title, artist, album, comment and genre: the labels of the five fields.
 extern const std::array<const char*, 5> kFiveFieldIds;
 
