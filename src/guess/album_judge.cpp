@@ -39,6 +39,10 @@ constexpr double kStrictPerPoint = 0.08;
 // evidence to be re-read at all.
 constexpr double kFieldMargin = 3;
 constexpr double kOverwhelming = 12;
+// Pages of the built-in list outside the user's list are tried on this
+// many files of an album: one reading clearly better says the list misses
+// the album's page.
+constexpr size_t kOutsideFiles = 8;
 
 constexpr double kInvalid = std::numeric_limits<double>::infinity();
 
@@ -88,6 +92,20 @@ struct AlbumJudge::Decoding {
     std::array<char32_t, 256> table{};
     std::optional<CodePageDecoder> iconv;
 
+    static std::unique_ptr<Decoding> of(const std::string& page)
+    {
+        auto decoding = std::make_unique<Decoding>();
+        CodePageDecoder decoder(page);
+        if (auto table = decoder.singleByteTable()) {
+            decoding->way = Way::Table;
+            decoding->table = *table;
+        } else {
+            decoding->way = Way::Iconv;
+            decoding->iconv.emplace(std::move(decoder));
+        }
+        return decoding;
+    }
+
     // Appends the code points of `bytes` to `out`; false when they are not
     // valid under this reading (`out` then holds part of them).
     bool appendTo(const std::string& bytes, std::u32string& out) const
@@ -123,18 +141,58 @@ AlbumJudge::AlbumJudge(const CandidateList& candidates) : codePages_(candidates.
     decodings_.push_back(std::move(utf8));
     readings_.push_back(Reading::utf8());
     for (const auto& page : codePages_) {
-        auto decoding = std::make_unique<Decoding>();
-        CodePageDecoder decoder(page);
-        if (auto table = decoder.singleByteTable()) {
-            decoding->way = Decoding::Way::Table;
-            decoding->table = *table;
-        } else {
-            decoding->way = Decoding::Way::Iconv;
-            decoding->iconv.emplace(std::move(decoder));
-        }
-        decodings_.push_back(std::move(decoding));
+        decodings_.push_back(Decoding::of(page));
         readings_.push_back(Reading::page(page));
     }
+    for (const auto& page : CandidateList::builtIn())
+        if (std::find(codePages_.begin(), codePages_.end(), page) == codePages_.end()) {
+            outside_.push_back(Decoding::of(page));
+            outsidePages_.push_back(page);
+        }
+}
+
+bool AlbumJudge::pageOutsideListReadsBetter(const std::vector<FileTexts>& files,
+                                            const std::vector<size_t>& judged, double chosen) const
+{
+    // The page uchardet names, of a script the list does not write, need
+    // only read as well.
+    size_t named = outside_.size();
+    const auto proposal = answersAnotherScript(lastDetected_, codePages_)
+                              ? mapProposal(lastDetected_, outsidePages_)
+                              : std::nullopt;
+    if (proposal)
+        for (size_t s = 0; s < outsidePages_.size(); ++s)
+            if (proposal->kind == Reading::Kind::CodePage && proposal->codePage == outsidePages_[s])
+                named = s;
+    std::vector<double> outside(outside_.size(), 0);
+    std::u32string joined;
+    for (size_t j = 0; j < judged.size() && j < kOutsideFiles; ++j) {
+        for (size_t s = 0; s < outside_.size(); ++s) {
+            if (outside[s] == kInvalid)
+                continue;
+            joined.clear();
+            for (const auto& text : files[judged[j]]) {
+                if (!judgedText(text))
+                    continue;
+                if (!outside_[s]->appendTo(text.bytes, joined)) {
+                    outside[s] = kInvalid;
+                    break;
+                }
+                joined += U' ';
+            }
+            if (outside[s] == kInvalid)
+                continue;
+            for (const auto& text : files[judged[j]])
+                if (text.evidenceOnly)
+                    if (const auto points = decodeUtf8(text.bytes))
+                        joined += *points + U' ';
+            outside[s] += implausibility(joined);
+        }
+    }
+    for (size_t s = 0; s < outside.size(); ++s)
+        if (outside[s] + (s == named ? 0 : kMargin) <= chosen)
+            return true;
+    return false;
 }
 
 AlbumJudge::~AlbumJudge() = default;
@@ -318,8 +376,15 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     // misses the album's page must change nothing. uchardet naming a script
     // no page of the list writes says the page may be missing.
     const bool otherScript = answersAnotherScript(lastDetected_, codePages_);
-    const bool albumFits =
+    bool albumFits =
         albumChoice == 0 || plausible(album[albumChoice], albumLength[albumChoice], otherScript);
+    // So does a page outside the list that reads the album clearly better.
+    double chosenSample = 0;
+    for (size_t j = 0; j < judged.size() && j < kOutsideFiles; ++j)
+        chosenSample += penalties[j][albumChoice];
+    const bool listMisses = albumFits && readings_[albumChoice].kind == Reading::Kind::CodePage
+                            && pageOutsideListReadsBetter(files, judged, chosenSample);
+    albumFits = albumFits && !listMisses;
     if (!albumFits)
         albumChoice = 0;
 
@@ -329,7 +394,11 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         const auto& row = penalties[j];
         size_t choice = albumChoice;
         const size_t best = choose(row, lengths[j], proposed);
-        const size_t own = best != 0 && plausible(row[best], lengths[j][best], otherScript) ? best : 0;
+        size_t own =
+            best != 0 && !listMisses && plausible(row[best], lengths[j][best], otherScript) ? best : 0;
+        if (own != albumChoice && readings_[own].kind == Reading::Kind::CodePage
+            && pageOutsideListReadsBetter(files, {judged[j]}, row[own]))
+            own = 0;
         if (row[albumChoice] == kInvalid || row[albumChoice] - row[own] >= kDisagreement)
             choice = own;
         choices[j] = choice;

@@ -58,6 +58,13 @@ private:
     std::vector<std::string> codePages_;
     std::vector<std::unique_ptr<Decoding>> decodings_;  // one per reading, as-is first
     std::vector<Reading> readings_;
+    std::vector<std::unique_ptr<Decoding>> outside_;  // built-in pages the list does not name
+    std::vector<std::string> outsidePages_;           // their names
+
+    // Whether a built-in page outside the list reads the first files of the
+    // album clearly better than the list's choice, whose penalty on them is `chosen`.
+    bool pageOutsideListReadsBetter(const std::vector<FileTexts>& files, const std::vector<size_t>& judged,
+                                    double chosen) const;
     CharsetDetector detector_;
     std::string lastDetected_;
 };
