@@ -118,7 +118,7 @@ _tagshifter()
         local options='-h --help -v --version -s --source-encoding= -1
             --id3v1-encoding= -2 --id3v2-encoding= -p --preserve-unicode
             -w --preview -q --quiet -a --all-frames -k --keep-going
-            --id3v2.3 --sync'
+            --id3v2.3 --sync -r --recursive --json'
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
         if [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *= ]]; then
             compopt -o nospace 2>/dev/null

@@ -1,8 +1,7 @@
 #include "app/file_loop.h"
 
 #include "app/album_pass.h"
-#include "app/report.h"
-#include "app/run.h"
+#include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
 #include "convert/frame_factory.h"
@@ -19,8 +18,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
-#include <cstdio>
+#include <cstring>
 #include <optional>
 
 namespace tagshifter {
@@ -59,9 +59,36 @@ private:
     sigset_t previous_;
 };
 
-std::string openError(const std::string& name)
+// Why a file did not open, as far as can be told from outside TagLib.
+std::string whyNotOpen(const std::string& name)
 {
-    return std::string(messages::kCannotOpenFilePrefix) + name + messages::kCannotOpenFileSuffix;
+    struct stat status {};
+    if (stat(name.c_str(), &status) != 0)
+        return std::strerror(errno);
+    if (!S_ISREG(status.st_mode))
+        return messages::kNotRegularFile;
+    if (access(name.c_str(), R_OK) != 0)
+        return std::strerror(errno);
+    return messages::kNotMpegFile;
+}
+
+Error openError(const std::string& name)
+{
+    Error error(Error::Kind::CannotOpenFile,
+                std::string(messages::kCannotOpenFilePrefix) + name + messages::kCannotOpenFileSuffix);
+    error.reason = whyNotOpen(name);
+    return error;
+}
+
+// An encoding name is wrong whatever the file: the error names the option.
+void nameTheOption(Error& error, const Settings& settings)
+{
+    switch (error.kind) {
+    case Error::Kind::SourceEncoding: error.where = "-s", error.reason = settings.sourceEncoding; break;
+    case Error::Kind::Id3v1Encoding: error.where = "-1", error.reason = settings.id3v1Encoding; break;
+    case Error::Kind::Id3v2Encoding: error.where = "-2", error.reason = settings.id3v2Encoding; break;
+    default: break;
+    }
 }
 
 // The five fields are read before any frame changes, so that under -a none
@@ -105,7 +132,7 @@ std::vector<std::string> id3v1Pages(const Settings& settings)
     } else {
         try {
             pages = guess::CandidateList::parse(settings.sourceEncoding).codePages();
-        } catch (const char*) {
+        } catch (const Error&) {
             // The guess reports an unusable list on the first file.
         }
     }
@@ -115,9 +142,12 @@ std::vector<std::string> id3v1Pages(const Settings& settings)
     return pages;
 }
 
-Outcome processFile(const Settings& settings, const std::string& name, const FileSource& source,
-                    FrameFactory& factory, const SaveFile& save, Report& report)
+// Fills `result` as far as the file gets; an error that is the file's own
+// (it does not open, a text does not convert) is thrown.
+void processFile(const Settings& settings, const FileSource& source, FrameFactory& factory,
+                 const SaveFile& save, FileResult& result)
 {
+    const std::string& name = result.path;
     if (!isRegularFile(name))
         throw openError(name);
     // Made before the file so that it ends after it: the signals stay held
@@ -129,8 +159,10 @@ Outcome processFile(const Settings& settings, const std::string& name, const Fil
     TagLib::MPEG::File& file = staged.file();
 
     TagLib::Tag* combined = file.tag();
-    if (combined->isEmpty())
-        return Outcome::Skipped;
+    if (combined->isEmpty()) {
+        result.outcome = Outcome::Skipped;
+        return;
+    }
 
     TagLib::ID3v1::Tag* id3v1 = file.ID3v1Tag(true);
     TagLib::ID3v2::Tag* id3v2 = file.ID3v2Tag(true);
@@ -144,23 +176,34 @@ Outcome processFile(const Settings& settings, const std::string& name, const Fil
         if (reading.kind == guess::Reading::Kind::CodePage)
             readPage = reading.codePage;
         plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.throughMacRoman};
-        previewName = formatted(messages::kPreviewNameWithReading, name.c_str(), reading.label().c_str());
+        result.reading = reading.label();
+        previewName = formatted(messages::kPreviewNameWithReading, name.c_str(), result.reading.c_str());
     }
     TagConverter converter(sourceEncoding, settings.id3v1Encoding,
                            settings.id3v2Encoding, id3v1, id3v2, settings.preserveUnicode);
     converter.setSourcePlan(plan);
     if (source.id3v1Pages)
         converter.setId3v1Pages(readPage ? std::vector<std::string>{*readPage} : *source.id3v1Pages);
+    if (converter.isId3v1Enabled())
+        result.id3v1Target = settings.id3v1Encoding;
+    if (converter.isId3v2Enabled())
+        result.id3v2Target = settings.id3v2Encoding;
+    if (settings.json)
+        converter.recordTextChanges();
     try {
         convertTags(converter, *combined, settings);
-    } catch (const char*) {
-        report.cannotConvert(name, converter.failedText(), converter.failedConversion());
+    } catch (const Error&) {
+        result.texts = converter.textChanges();
         throw;  // the file is closed unsaved
     }
+    result.texts = converter.textChanges();
+    if (converter.isId3v1Enabled())
+        result.id3v1Target = converter.id3v1Target();  // with -1 auto, the page chosen
 
     if (settings.previewOnly) {
-        converter.printPreview(previewName);
-        return Outcome::Previewed;
+        result.preview = converter.preview(previewName);
+        result.outcome = Outcome::Previewed;
+        return;
     }
 
     int tagMask = TagLib::MPEG::File::NoTags;
@@ -169,61 +212,50 @@ Outcome processFile(const Settings& settings, const std::string& name, const Fil
     if (converter.isId3v2Enabled())
         tagMask |= TagLib::MPEG::File::ID3v2;
     held.emplace();  // through the strip, the save and the commit
-    if (!save(file, tagMask, settings.id3v2Version))
-        return Outcome::Failed;
+    if (!save(file, tagMask, settings.id3v2Version)) {
+        result.error = Error(Error::Kind::SaveFailed, messages::kSaveFailed);
+        result.error->file = name;
+        return;
+    }
     io::CommitRequest request;
     request.id3v2Written = converter.isId3v2Enabled();
     request.id3v2Version = settings.id3v2Version;
     request.options.sync = settings.syncWrites;
     const io::CommitResult commit = staged.commit(request);
     if (!commit.written) {
-        report.notWritten(name, commit.error);
-        return Outcome::Failed;
+        result.outcome = commit.refused ? Outcome::Refused : Outcome::Failed;
+        result.error = Error(commit.refused ? Error::Kind::Refused : Error::Kind::NotWritten, commit.error);
+        result.error->file = name;
+        result.error->reason = commit.error;
+        return;
     }
-    return Outcome::Converted;
+    result.outcome = commit.path == io::CommitPath::Unchanged ? Outcome::Unchanged : Outcome::Converted;
 }
 
-// One operand, with its report lines. Returns false when the file failed.
-// Errors that would fail every file (an encoding name) always pass on;
-// without -k every error does.
+// One operand, shown when done. Returns false when the file failed or was
+// refused. Errors that would fail every file (an encoding name) always
+// pass on; without -k every error does.
 bool handleFile(const Settings& settings, const std::string& name, const FileSource& source,
-                FrameFactory& factory, const SaveFile& save, Report& report)
+                FrameFactory& factory, const SaveFile& save, Output& output)
 {
-    Outcome outcome;
+    FileResult result;
+    result.path = name;
+    result.id3v2Version = settings.id3v2Version;
     try {
-        outcome = processFile(settings, name, source, factory, save, report);
-    } catch (const std::string& built) {
-        report.cannotOpenFile(name);
-        report.count(Outcome::Failed);
-        if (!settings.keepGoing)
+        processFile(settings, source, factory, save, result);
+    } catch (Error& error) {
+        error.file = name;
+        nameTheOption(error, settings);
+        result.outcome = Outcome::Failed;
+        result.error = error;
+        result.stops = error.isEncodingName() || !settings.keepGoing;
+        output.file(result);
+        if (result.stops)
             throw;
-        report.printLine(formatErrorLine(built));
-        return false;
-    } catch (const char* constant) {
-        report.count(Outcome::Failed);
-        if (report.badEncoding(constant, name, settings.sourceEncoding, settings.id3v1Encoding,
-                               settings.id3v2Encoding)
-            || !settings.keepGoing)
-            throw;
-        report.printLine(formatErrorLine(constant));
         return false;
     }
-    report.count(outcome);
-    switch (outcome) {
-    case Outcome::Skipped:
-        report.printLine(name + messages::kSkipSuffix);
-        break;
-    case Outcome::Previewed:
-        break;
-    case Outcome::Converted:
-        if (settings.reportProgress)
-            report.printLine(name + messages::kDoneSuffix);
-        break;
-    case Outcome::Failed:
-        report.printLine(name + messages::kFailedSuffix);
-        return false;
-    }
-    return true;
+    output.file(result);
+    return result.outcome != Outcome::Failed && result.outcome != Outcome::Refused;
 }
 
 }  // namespace
@@ -236,7 +268,7 @@ bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version)
                      TagLib::File::Duplicate);
 }
 
-int processFiles(const Settings& settings, const std::vector<std::string>& fileNames,
+int processFiles(const Settings& settings, const std::vector<std::string>& fileNames, Output& output,
                  const SaveFile& save)
 {
     // Text frames, new and parsed alike, take the target's encoding: UTF-8 for
@@ -250,30 +282,22 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
     // A file without an ID3v2 tag gets one that TagLib 1 makes with its
     // shared factory, whatever the file was opened with.
     TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(textEncoding);
-    Report report(fileNames.size(), isatty(STDERR_FILENO) == 1);
 
     std::optional<AlbumPass> albums;
     if (guess::CandidateList::isAuto(settings.sourceEncoding))
         albums.emplace(settings, fileNames);
-
     std::vector<std::string> pagesForId3v1;
     if (settings.id3v1Encoding == "auto")
         pagesForId3v1 = id3v1Pages(settings);
 
     int status = 0;
-    try {
-        for (size_t i = 0; i < fileNames.size(); ++i) {
-            report.starting(i);
-            const FileSource source{albums ? &*albums : nullptr, i,
-                                    pagesForId3v1.empty() ? nullptr : &pagesForId3v1};
-            if (!handleFile(settings, fileNames[i], source, factory, save, report))
-                status = 1;
-        }
-    } catch (...) {
-        report.finish();
-        throw;
+    for (size_t i = 0; i < fileNames.size(); ++i) {
+        output.starting(i);
+        const FileSource source{albums ? &*albums : nullptr, i,
+                                pagesForId3v1.empty() ? nullptr : &pagesForId3v1};
+        if (!handleFile(settings, fileNames[i], source, factory, save, output))
+            status = 1;
     }
-    report.finish();
     return status;
 }
 

@@ -26,6 +26,8 @@ inline constexpr char kUsage[] =
     "  -k, --keep-going             After a file that fails, go on with the next one.\n"
     "      --id3v2.3                Write ID3v2.3 instead of ID3v2.4, for old players.\n"
     "      --sync                   Flush each saved file and its folder to disk.\n"
+    "  -r, --recursive              Also convert the .mp3 files in the folders given, and below.\n"
+    "      --json                   Print one JSON object per file and a summary instead.\n"
     "  -1 auto                      Write each file's ID3v1 in its own code page.\n"
     "\n"
     "To view available ANSI code pages, execute:\n"
@@ -67,13 +69,18 @@ inline constexpr char kNotRegularFile[] = "not a regular file";
 inline constexpr char kNotMpegFile[] = "TagLib cannot read it as an MPEG file";
 inline constexpr char kNoteCannotConvert[] = "tagshifter: %s: %s: cannot convert %s\n";
 inline constexpr char kNoteCannotOpenEncoding[] =
-    "tagshifter: %s: cannot open the encoding '%s' given to %s; 'iconv --list' shows the names known here\n";
-inline constexpr char kNoteId3v1NoUnicode[] =
-    "tagshifter: %s: -1 takes a code page; 'unicode' is for -2 only\n";
+    "tagshifter: cannot open the encoding '%s' given to %s; 'iconv --list' shows the names known here\n";
+inline constexpr char kNoteId3v1NoUnicode[] = "tagshifter: -1 takes a code page; 'unicode' is for -2 only\n";
+// Once a run, for -2 utf-8 and its kin.
+inline constexpr char kNoteId3v2UnicodeAsCodePage[] =
+    "tagshifter: -2 %s writes that encoding's bytes as a code page, in frames marked Latin-1, "
+    "which most players show garbled; Unicode frames are -2 unicode\n";
 inline constexpr char kNoteProgress[] = "\rtagshifter: file %zu of %zu\033[K";
 inline constexpr char kNoteClearProgress[] = "\r\033[K";
+// Converted files include those whose bytes stayed the same (unchanged);
+// refused ones were kept because the new tag would lose a frame.
 inline constexpr char kNoteCount[] =
-    "tagshifter: %zu files: %zu converted, %zu previewed, %zu skipped, %zu failed\n";
+    "tagshifter: %zu files: %zu converted (%zu unchanged), %zu previewed, %zu skipped, %zu failed, %zu refused\n";
 
 // What a failed conversion went through, for kNoteCannotConvert.
 inline constexpr char kFromSource[] = "from '%s' (-s) to UTF-8";
@@ -107,6 +114,16 @@ inline constexpr char kCannotWriteInPlace[] = "the new layout cannot be written 
 inline constexpr char kCannotTruncate[] = "cannot truncate";
 inline constexpr char kCannotSync[] = "cannot sync";
 inline constexpr char kCannotSyncFolder[] = "cannot sync the folder";
+// Said in the JSON output of a file whose save TagLib refused.
+inline constexpr char kSaveFailed[] = "TagLib could not save the new tags";
+
+// The values of --json's "outcome" and of an error's "kind", in the order of
+// Outcome and of Error::Kind.
+inline constexpr const char* kJsonOutcomes[] = {"converted", "unchanged", "previewed",
+                                                "skipped",   "failed",    "refused"};
+inline constexpr const char* kJsonErrorKinds[] = {
+    "cannot-open-file", "source-encoding", "id3v1-encoding", "id3v2-encoding", "id3v1-no-unicode",
+    "conversion",       "save-failed",     "not-written",    "refused",        "other"};
 
 // The preview listing.
 // With -s auto, its first line: the file name and the reading chosen for it.

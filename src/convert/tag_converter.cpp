@@ -1,5 +1,6 @@
 #include "convert/tag_converter.h"
 
+#include "common/error.h"
 #include "common/messages.h"
 #include "convert/recode.h"
 
@@ -28,16 +29,16 @@ TagConverter::TagConverter(const std::string& sourceEncoding, const std::string&
         source = kUtf8;
     }
     if (!sourceToUtf8.open(kUtf8, source.c_str()))
-        throw messages::kCannotOpenSourceEncoding;
+        throw Error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
 
     if (id3v1Encoding == kUnicode)
-        throw messages::kId3v1NoUnicode;
+        throw Error(Error::Kind::Id3v1NoUnicode, messages::kId3v1NoUnicode);
     if (id3v1Encoding == kAuto) {
         id3v1Auto_ = true;
         id3v1Enabled = true;
     } else if (id3v1Encoding != kNone) {
         if (!utf8ToId3v1.open(id3v1Encoding.c_str(), kUtf8))
-            throw messages::kCannotOpenId3v1Encoding;
+            throw Error(Error::Kind::Id3v1Encoding, messages::kCannotOpenId3v1Encoding);
         id3v1Enabled = true;
     }
 
@@ -48,7 +49,7 @@ TagConverter::TagConverter(const std::string& sourceEncoding, const std::string&
         return;
     }
     if (!utf8ToId3v2.open(id3v2.c_str(), kUtf8))
-        throw messages::kCannotOpenId3v2Encoding;
+        throw Error(Error::Kind::Id3v2Encoding, messages::kCannotOpenId3v2Encoding);
     id3v2Enabled = true;
 }
 
@@ -70,8 +71,8 @@ void TagConverter::finishId3v1()
         recoded.clear();
         try {
             for (const auto& field : pendingId3v1_)
-                recoded.push_back(recodeString(utf8ToId3v1, field.second));
-        } catch (const char*) {
+                recoded.push_back(recodeString(utf8ToId3v1, field.utf8));
+        } catch (const Error&) {
             continue;
         }
         id3v1Name = page;
@@ -80,13 +81,17 @@ void TagConverter::finishId3v1()
     if (recoded.size() != pendingId3v1_.size()) {
         id3v1Name = id3v1Pages_.front() + kTranslit;
         if (!utf8ToId3v1.open(id3v1Name.c_str(), kUtf8))
-            throw messages::kCannotOpenId3v1Encoding;
+            throw Error(Error::Kind::Id3v1Encoding, messages::kCannotOpenId3v1Encoding);
         recoded.clear();
         for (const auto& field : pendingId3v1_)
-            recoded.push_back(recodeStep(Step::Id3v1, field.second));
+            recoded.push_back(recodeStep(Step::Id3v1, field.utf8));
     }
-    for (size_t i = 0; i < recoded.size(); ++i)
-        (id3v1Tag->*pendingId3v1_[i].first)(TagLib::String(recoded[i], TagLib::String::Latin1));
+    for (size_t i = 0; i < recoded.size(); ++i) {
+        const PendingId3v1& field = pendingId3v1_[i];
+        (id3v1Tag->*field.setter)(TagLib::String(recoded[i], TagLib::String::Latin1));
+        if (field.change < changes.size())
+            changes[field.change].id3v1 = recoded[i];
+    }
     pendingId3v1_.clear();
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "convert/conversion.h"
+#include "convert/text_change.h"
 
 #include <taglib/tstring.h>
 
@@ -16,6 +17,8 @@ class Tag;
 
 namespace tagshifter {
 
+struct FrameText;
+
 class TagConverter {
 public:
     // One of the five setters of TagLib::Tag (setTitle, setArtist, ...).
@@ -24,7 +27,7 @@ public:
     // Opens source -> UTF-8, UTF-8 -> ID3v1 target and UTF-8 -> ID3v2 target,
     // in that order. "unicode" means UTF-8 (refused for ID3v1); a target named
     // "none" is not written. Throws a constant message for the first unusable
-    // name; conversions opened before it are closed again.
+    // name (an Error of its kind); conversions opened before it are closed again.
     TagConverter(const std::string& sourceEncoding, const std::string& id3v1Encoding,
                  const std::string& id3v2Encoding, TagLib::Tag* id3v1Tag,
                  TagLib::Tag* id3v2Tag, bool preserveUnicode);
@@ -35,7 +38,7 @@ public:
     // What the guess decided for this file beyond its reading.
     struct SourcePlan {
         bool keepAll = false;                 // every text as it is
-        std::vector<std::string> keptAsItIs;  // fields and frames (by id) kept as they are
+        std::vector<std::string> keptAsItIs;  // fields and frames (by label) kept as they are
         std::vector<std::string> throughMacRoman;  // fields and frames whose bytes it recovers
     };
     void setSourcePlan(SourcePlan plan) { plan_ = std::move(plan); }
@@ -47,11 +50,12 @@ public:
     // With -1 auto, sets the ID3v1 fields once all five were converted.
     void finishId3v1();
 
-    // Recodes `input` through `conversion`; throws "Error during encoding.\n".
+    // Recodes `input` through `conversion`; throws a conversion Error.
     static std::string recodeString(Conversion& conversion, const std::string& input);
 
     // Makes the UTF-8 text of one field and sets it, recoded for each enabled
-    // target, on the ID3v1 tag and then on the ID3v2 tag.
+    // target, on the ID3v1 tag and then on the ID3v2 tag. A text that cannot
+    // be converted throws an Error that names the field and the conversion.
     void convertField(const TagLib::String& value, Setter setter);
 
     // With an ID3v2 target: recodes, under the same rules, the text and
@@ -61,16 +65,18 @@ public:
     // The preview then lists these frames too.
     void convertOtherFrames(TagLib::String::Type frameEncoding);
 
-    // Lists the file name and the five fields of both target tags (and the
-    // other frames, once they were converted).
-    void printPreview(const std::string& fileName) const;
+    // The preview's lines, each ending in a newline: the file name and the
+    // five fields of both target tags (and the other frames, once they were
+    // converted, control characters escaped).
+    std::vector<std::string> preview(const std::string& fileName) const;
 
-    // After "Error during encoding.\n": the field or frame and the
-    // conversion that failed, in words.
-    const std::string& failedText() const { return failedWhere; }
-    const std::string& failedConversion() const { return failedStep; }
+    // From now on, each text converted is kept for textChanges(), in order.
+    void recordTextChanges() { recording = true; }
+    const std::vector<TextChange>& textChanges() const { return changes; }
 
     bool isId3v1Enabled() const { return id3v1Enabled; }
+    // The ID3v1 target as given, or with -1 auto the page chosen once set.
+    const std::string& id3v1Target() const { return id3v1Name; }
     bool isId3v2Enabled() const { return id3v2Enabled; }
     bool isSourceUnicode() const { return sourceIsUnicode; }
     bool isId3v2Unicode() const { return id3v2IsUnicode; }
@@ -84,9 +90,14 @@ private:
     std::string utf8Text(const TagLib::String& value, const std::string& label);
     // recodeString that notes which step failed before the error passes on.
     std::string recodeStep(Step step, const std::string& input);
-    TagLib::String id3v2Text(const std::string& utf8);
-    TagLib::String convertFrameText(const TagLib::String& value, const std::string& label);
-    void printOtherFrames() const;
+    // Sets change.id3v2 from change.after; returns the text for the tag.
+    TagLib::String id3v2Text(TextChange& change);
+    // A text of a frame, or its description; recorded as of `listedAs`
+    // unless that is null.
+    // `label` names the frame in the guess's plan.
+    TagLib::String convertFrameText(const TagLib::String& value, const std::string& label,
+                                    const FrameText* listedAs, bool isDescription);
+    void addOtherFrames(std::vector<std::string>& lines) const;
 
     bool id3v1Enabled = false;
     bool id3v2Enabled = false;
@@ -100,11 +111,18 @@ private:
     bool preserveUnicode = false;
     bool otherFramesConverted = false;
     std::string sourceName, id3v1Name, id3v2Name;  // as given, for messages
-    std::string failedWhere, failedStep;
+    std::string failedWhere;  // the field or frame being converted, for an error
+    bool recording = false;
+    std::vector<TextChange> changes;
     SourcePlan plan_;
     bool id3v1Auto_ = false;
     std::vector<std::string> id3v1Pages_;
-    std::vector<std::pair<Setter, std::string>> pendingId3v1_;  // -1 auto: field and UTF-8 text
+    struct PendingId3v1 {  // -1 auto: a field waiting for the file's page
+        Setter setter;
+        std::string utf8;
+        size_t change;  // its place in `changes`, or SIZE_MAX when not recorded
+    };
+    std::vector<PendingId3v1> pendingId3v1_;
 };
 
 }  // namespace tagshifter
