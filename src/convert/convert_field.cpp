@@ -16,31 +16,26 @@ namespace tagshifter {
 
 namespace {
 
-// The frame id of the field, its label in the guess's plan.
-const char* frameIdOf(TagConverter::Setter setter)
-{
-    if (setter == &TagLib::Tag::setTitle)
-        return kFiveFieldIds[0];
-    if (setter == &TagLib::Tag::setArtist)
-        return kFiveFieldIds[1];
-    if (setter == &TagLib::Tag::setAlbum)
-        return kFiveFieldIds[2];
-    if (setter == &TagLib::Tag::setComment)
-        return kFiveFieldIds[3];
-    return kFiveFieldIds[4];
-}
+struct Field {
+    TagConverter::Setter setter;
+    TagLib::String (TagLib::Tag::*getter)() const;
+    const char* name;
+    const char* id;  // the frame's id, the field's label in the guess's plan
+};
 
-const char* fieldName(TagConverter::Setter setter)
+const Field& fieldOf(TagConverter::Setter setter)
 {
-    if (setter == &TagLib::Tag::setTitle)
-        return messages::kFieldTitle;
-    if (setter == &TagLib::Tag::setArtist)
-        return messages::kFieldArtist;
-    if (setter == &TagLib::Tag::setAlbum)
-        return messages::kFieldAlbum;
-    if (setter == &TagLib::Tag::setComment)
-        return messages::kFieldComment;
-    return messages::kFieldGenre;
+    static const Field fields[] = {
+        {&TagLib::Tag::setTitle, &TagLib::Tag::title, messages::kFieldTitle, kFiveFieldIds[0]},
+        {&TagLib::Tag::setArtist, &TagLib::Tag::artist, messages::kFieldArtist, kFiveFieldIds[1]},
+        {&TagLib::Tag::setAlbum, &TagLib::Tag::album, messages::kFieldAlbum, kFiveFieldIds[2]},
+        {&TagLib::Tag::setComment, &TagLib::Tag::comment, messages::kFieldComment, kFiveFieldIds[3]},
+        {&TagLib::Tag::setGenre, &TagLib::Tag::genre, messages::kFieldGenre, kFiveFieldIds[4]},
+    };
+    for (const Field& field : fields)
+        if (field.setter == setter)
+            return field;
+    return fields[4];
 }
 
 }  // namespace
@@ -95,17 +90,24 @@ TagLib::String TagConverter::id3v2Text(TextChange& change)
 
 void TagConverter::convertField(const TagLib::String& value, Setter setter)
 {
-    failedWhere = fieldName(setter);
+    const Field& field = fieldOf(setter);
+    failedWhere = field.name;
     TextChange change;
-    change.after = utf8Text(value, frameIdOf(setter));
+    change.after = utf8Text(value, field.id);
     if (id3v1Auto_) {
         pendingId3v1_.push_back({setter, change.after, recording ? changes.size() : SIZE_MAX});
     } else if (id3v1Enabled) {
         change.id3v1 = recodeStep(Step::Id3v1, change.after);
         (id3v1Tag->*setter)(TagLib::String(*change.id3v1, TagLib::String::Latin1));
     }
-    if (id3v2Enabled)
-        (id3v2Tag->*setter)(id3v2Text(change));
+    if (id3v2Enabled) {
+        // An empty text deletes every frame of the field, frames that hold
+        // other things among them (a COMM with only a description, a TCON of
+        // "()"): a field that is empty and stays empty is left as it is.
+        const TagLib::String text = id3v2Text(change);
+        if (!text.isEmpty() || !(id3v2Tag->*field.getter)().isEmpty())
+            (id3v2Tag->*setter)(text);
+    }
     if (recording) {
         change.field = failedWhere;
         change.before = value.to8Bit(true);
