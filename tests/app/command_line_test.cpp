@@ -41,7 +41,8 @@ const std::string kLaterOptions =
     "      --id3v2.3                Write ID3v2.3 instead of ID3v2.4, for old players.\n"
     "      --sync                   Flush each saved file and its folder to disk.\n"
     "  -r, --recursive              Also convert the .mp3 files in the folders given, and below.\n"
-    "      --json                   Print one JSON object per file and a summary instead.\n";
+    "      --json                   Print one JSON object per file and a summary instead.\n"
+    "  -1 auto                      Write each file's ID3v1 in its own code page.\n";
 const size_t kAfterQuiet = kClassicUsage.find("\nTo view");
 const std::string kUsageText =
     kClassicUsage.substr(0, kAfterQuiet) + kLaterOptions + kClassicUsage.substr(kAfterQuiet);
