@@ -3,11 +3,13 @@
 #include "app/album_pass.h"
 #include "app/report.h"
 #include "app/run.h"
+#include "app/stop_signals.h"
 #include "common/format.h"
 #include "common/messages.h"
 #include "convert/frame_factory.h"
 #include "convert/tag_converter.h"
 #include "io/staged_file.h"
+#include "undo/journal_folder.h"
 
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2framefactory.h>
@@ -18,7 +20,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <optional>
 
@@ -33,30 +34,6 @@ bool isRegularFile(const std::string& name)
 }
 
 namespace {
-
-// Holds back the signals that ask the tool to stop (interrupt, terminate,
-// hang-up) while one file is being stripped, saved and closed, so that a
-// file is never left half-written. On leaving, the old mask comes back and a
-// signal that arrived meanwhile takes its course: the run stops after a
-// whole file.
-class StopSignalsHeld {
-public:
-    StopSignalsHeld()
-    {
-        sigset_t held;
-        sigemptyset(&held);
-        sigaddset(&held, SIGINT);
-        sigaddset(&held, SIGTERM);
-        sigaddset(&held, SIGHUP);
-        sigprocmask(SIG_BLOCK, &held, &previous_);
-    }
-    ~StopSignalsHeld() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
-    StopSignalsHeld(const StopSignalsHeld&) = delete;
-    StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
-
-private:
-    sigset_t previous_;
-};
 
 std::string openError(const std::string& name)
 {
@@ -88,15 +65,23 @@ struct FileSource {
     size_t index = 0;             // the operand's place on the command line
 };
 
+// What a file's save goes through besides the disk: the factory and the
+// run's journal (none in a preview or with --no-journal).
+struct SaveContext {
+    FrameFactory& factory;
+    undo::JournalWriter* journal = nullptr;
+    const SaveFile& save;
+};
+
 Outcome processFile(const Settings& settings, const std::string& name, const FileSource& source,
-                    FrameFactory& factory, const SaveFile& save, Report& report)
+                    const SaveContext& context, Report& report)
 {
     if (!isRegularFile(name))
         throw openError(name);
     // Made before the file so that it ends after it: the signals stay held
     // until the commit is over and the file closed.
     std::optional<StopSignalsHeld> held;
-    io::StagedFile staged(name, &factory);
+    io::StagedFile staged(name, &context.factory);
     if (!staged.isOpen())
         throw openError(name);
     TagLib::MPEG::File& file = staged.file();
@@ -134,17 +119,25 @@ Outcome processFile(const Settings& settings, const std::string& name, const Fil
     if (converter.isId3v2Enabled())
         tagMask |= TagLib::MPEG::File::ID3v2;
     held.emplace();  // through the strip, the save and the commit
-    if (!save(file, tagMask, settings.id3v2Version))
+    if (!context.save(file, tagMask, settings.id3v2Version))
         return Outcome::Failed;
     io::CommitRequest request;
     request.id3v2Written = converter.isId3v2Enabled();
     request.id3v2Version = settings.id3v2Version;
     request.options.sync = settings.syncWrites;
+    if (context.journal) {
+        request.options.beforeWrite = [&context](io::OriginalFile& original, io::EditStream& edits,
+                                                 std::string& why) {
+            return context.journal->recordSave(original, edits, why);
+        };
+    }
     const io::CommitResult commit = staged.commit(request);
     if (!commit.written) {
         report.notWritten(name, commit.error);
         return Outcome::Failed;
     }
+    if (context.journal)
+        context.journal->recordCommitted(name);
     return Outcome::Converted;
 }
 
@@ -152,11 +145,11 @@ Outcome processFile(const Settings& settings, const std::string& name, const Fil
 // Errors that would fail every file (an encoding name) always pass on;
 // without -k every error does.
 bool handleFile(const Settings& settings, const std::string& name, const FileSource& source,
-                FrameFactory& factory, const SaveFile& save, Report& report)
+                const SaveContext& context, Report& report)
 {
     Outcome outcome;
     try {
-        outcome = processFile(settings, name, source, factory, save, report);
+        outcome = processFile(settings, name, source, context, report);
     } catch (const std::string& built) {
         report.cannotOpenFile(name);
         report.count(Outcome::Failed);
@@ -193,6 +186,33 @@ bool handleFile(const Settings& settings, const std::string& name, const FileSou
 
 }  // namespace
 
+undo::JournalChoice journalChoiceOf(const Settings& settings, bool undo)
+{
+    undo::JournalChoice choice;
+    choice.off = !settings.journal;
+    choice.named = settings.journalFile;
+    choice.sync = settings.syncWrites;
+    choice.undo = undo;
+    return choice;
+}
+
+void noteJournal(const Settings& settings, const undo::RunJournal* journal, Report& report)
+{
+    if (journal && !journal->note().empty())
+        report.note(journal->note());
+    if (settings.previewOnly || settings.undo || settings.id3v1Encoding != "none"
+        || settings.id3v2Encoding != "none")
+        return;
+    if (journal && journal->writer()) {
+        const std::string command = settings.journalFile.empty()
+                                        ? std::string(messages::kUndoCommand)
+                                        : formatted(messages::kUndoCommandNamed, settings.journalFile.c_str());
+        report.note(formatted(messages::kNoteRemovesEverything, command.c_str()));
+    } else {
+        report.note(messages::kNoteRemovesEverythingForGood);
+    }
+}
+
 bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version)
 {
     file.strip(~tagMask, true);
@@ -221,12 +241,20 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
     if (guess::CandidateList::isAuto(settings.sourceEncoding))
         albums.emplace(settings, fileNames, factory);
 
+    // Opened before any file changes: a named journal that cannot be
+    // written ends the run here.
+    std::optional<undo::RunJournal> journal;
+    if (!settings.previewOnly)
+        journal.emplace(journalChoiceOf(settings));
+    noteJournal(settings, journal ? &*journal : nullptr, report);
+    const SaveContext context{factory, journal ? journal->writer() : nullptr, save};
+
     int status = 0;
     try {
         for (size_t i = 0; i < fileNames.size(); ++i) {
             report.starting(i);
             const FileSource source{albums ? &*albums : nullptr, i};
-            if (!handleFile(settings, fileNames[i], source, factory, save, report))
+            if (!handleFile(settings, fileNames[i], source, context, report))
                 status = 1;
         }
     } catch (...) {

@@ -31,11 +31,13 @@ public:
     bool badEncoding(const char* message, const std::string& name, const std::string& source,
                      const std::string& id3v1, const std::string& id3v2);
 
+    // A line for standard error; the progress line makes room.
+    void note(const std::string& line);
+
     // The one-line count, when the run had more than one file.
     void finish();
 
 private:
-    void note(const std::string& line);
     void clearProgress();
 
     size_t fileCount_;

@@ -1,6 +1,7 @@
 #include "app/run.h"
 
 #include "app/command_line.h"
+#include "app/undo_command.h"
 #include "common/messages.h"
 
 #include <getopt.h>
@@ -35,6 +36,8 @@ int runTool(int argc, char* argv[], const SaveFile& save)
         }
         if (auto status = readCommandLine(argc, argv, settings))
             return *status;
+        if (settings.undo)
+            return runUndo(settings);
         return processFiles(settings, std::vector<std::string>(argv + optind, argv + argc), save);
     } catch (const std::string& built) {
         return reportError(built);

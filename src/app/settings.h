@@ -16,6 +16,11 @@ struct Settings {
     bool keepGoing = false;  // -k: a file that fails does not stop the run
     int id3v2Version = 4;    // the ID3v2 version written: 4, or 3 with --id3v2.3
     bool syncWrites = false;  // fsync each written file and its folder
+    bool journal = true;      // --no-journal: false
+    std::string journalFile;  // --journal=FILE; empty: the state folder
+    bool undo = false;        // --undo: restore the files of a journal
+    std::string undoJournal;  // --undo=JOURNAL; empty: the last run's
+    bool listJournals = false;  // --undo --list
 };
 
 }  // namespace tagshifter

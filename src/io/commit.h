@@ -20,6 +20,10 @@ struct CommitOptions {
     bool sync = false;  // fsync the file, and its folder after a rename
     // Test seam: returning true makes that step fail with an I/O error.
     std::function<bool(CommitStep)> failStep;
+    // Called once the content is known to change, before any byte of the
+    // file does (the journal records the save here); false refuses the
+    // save, with the reason in the string.
+    std::function<bool(OriginalFile&, EditStream&, std::string&)> beforeWrite;
 };
 
 struct CommitResult {

@@ -39,7 +39,11 @@ const std::string kLaterOptions =
     "  -a, --all-frames             Also recode every other text frame, TXXX, COMM and USLT.\n"
     "  -k, --keep-going             After a file that fails, go on with the next one.\n"
     "      --id3v2.3                Write ID3v2.3 instead of ID3v2.4, for old players.\n"
-    "      --sync                   Flush each saved file and its folder to disk.\n";
+    "      --sync                   Flush each saved file and its folder to disk.\n"
+    "      --journal=FILE           Keep what undoes this run in FILE, not in the state folder.\n"
+    "      --no-journal             Keep nothing to undo this run with.\n"
+    "      --undo[=JOURNAL]         Put back the files of the last run, or of JOURNAL.\n"
+    "      --list                   With --undo, list the journals kept instead.\n";
 const size_t kAfterQuiet = kClassicUsage.find("\nTo view");
 const std::string kUsageText =
     kClassicUsage.substr(0, kAfterQuiet) + kLaterOptions + kClassicUsage.substr(kAfterQuiet);
@@ -88,6 +92,9 @@ TEST(CommandLine, EveryRejectionPrintsItsMessagesAndEndsWithStatus1)
         {{"--"}, kNoSource + kNoFiles + kHint},
         {{"-s", "cp1251"}, kNoFiles + kHint},
         {{"--source-encoding", "cp1251", "--"}, kNoFiles + kHint},
+        // An undo takes its files from the journal.
+        {{"--undo", "a.mp3"}, "--undo takes no files: it restores those of the journal.\n" + kHint},
+        {{"--list"}, "--list goes with --undo.\n" + kHint},
     };
     for (const RejectedCase& c : cases) {
         std::ostringstream trace;

@@ -1,0 +1,135 @@
+// What an undo leaves alone, journals that cannot be written, and the bound
+// on the journal folder.
+#include "support/fixtures.h"
+#include "support/state_home.h"
+#include "undo/journal_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+
+namespace tagshifter::test {
+namespace {
+
+std::string legacySong(int seed)
+{
+    return id3v23Tag(textFrame("TIT2", kPrivetCp1251 + std::to_string(seed)) + textFrame("TPE1", kPrivetCp1251), 64)
+           + mpegFrames(6, static_cast<uint8_t>(seed));
+}
+
+// How a file is changed between the run and the undo.
+struct Change {
+    const char* name;
+    std::function<void(const std::string&)> apply;
+    const char* why;
+};
+
+const Change kChanges[] = {
+    {"Appended", [](const std::string& f) { writeFile(f, readFile(f) + "x"); }, "its size changed since the run"},
+    {"TagByteFlipped",
+     [](const std::string& f) {
+         std::string bytes = readFile(f);
+         bytes[20] ^= 1;
+         writeFile(f, bytes);
+     },
+     "its tags changed since the run"},
+    {"Touched",
+     [](const std::string& f) {
+         const timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+         utimensat(AT_FDCWD, f.c_str(), times, 0);
+     },
+     "it was modified after the run"},
+};
+
+TEST(Undo, LeavesAloneEachFileChangedSinceTheRunAndSaysWhy)
+{
+    for (const Change& change : kChanges) {
+        SCOPED_TRACE(change.name);
+        TempDir dir;
+        const std::string journal = "--journal=" + dir.file("j");
+        const std::string kept = dir.put("kept.mp3", legacySong(1));
+        const std::string changed = dir.put("changed.mp3", legacySong(2));
+        ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", journal, kept, changed}).status, 0);
+        change.apply(changed);
+        const std::string changedBytes = readFile(changed);
+
+        const RunResult preview = runInProcess({"-w", "--undo=" + dir.file("j")});
+        EXPECT_EQ(preview.out, kept + ": would be restored\n");
+        const RunResult undo = runInProcess({"--undo=" + dir.file("j"), "--no-journal"});
+        EXPECT_EQ(undo.status, 1);
+        EXPECT_EQ(undo.out, kept + "...done\n");
+        EXPECT_NE(undo.err.find("tagshifter: " + changed + ": not restored: " + change.why + "\n"),
+                  std::string::npos)
+            << undo.err;
+        EXPECT_EQ(readFile(kept), legacySong(1));
+        EXPECT_EQ(readFile(changed), changedBytes);
+    }
+}
+
+TEST(Journal, ThatCannotBeWrittenFailsANamedRunBeforeAnyFileChanges)
+{
+    TempDir dir;
+    const std::string song = dir.put("song.mp3", legacySong(3));
+    const std::string taken = dir.put("taken", "a journal of another run");
+    const struct {
+        std::string journal;
+        std::string reason;
+    } cases[] = {
+        {dir.file("missing/j"), "No such file or directory"},
+        {taken, "File exists"},
+    };
+    for (const auto& c : cases) {
+        const RunResult run = runInProcess({"-s", "cp1251", "-2", "unicode", "--journal=" + c.journal, song});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "Error: Cannot write the journal " + c.journal + ": " + c.reason + ".\n");
+        EXPECT_EQ(readFile(song), legacySong(3));
+    }
+    EXPECT_EQ(readFile(taken), "a journal of another run");
+}
+
+TEST(Journal, DefaultFolderThatCannotBeWrittenLeavesTheRunAsItWas)
+{
+    TempDir dir;
+    const std::string song = dir.put("song.mp3", legacySong(4));
+    // Below a plain file: not even root can make the folder.
+    const StateHomeOverride override(dir.put("plain", "") + "/state");
+    const RunResult run = runInProcess({"-s", "cp1251", "-2", "unicode", song});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, song + "...done\n");
+    EXPECT_EQ(run.err, "tagshifter: no journal in " + dir.file("plain") + "/state/tagshifter (Not a directory): "
+                       "this run cannot be undone\n");
+    EXPECT_NE(readFile(song), legacySong(4));
+}
+
+TEST(Journal, FolderKeepsTheLastFiftyRunsAndTwoHundredMegabytes)
+{
+    TempDir dir;
+    const StateHomeOverride override(dir.path());
+    const std::string folder = dir.file("tagshifter");
+    std::filesystem::create_directory(folder);
+    for (int i = 0; i < 60; ++i)
+        writeFile(folder + "/2000-01-01_00-00-" + (i < 10 ? "0" : "") + std::to_string(i) + ".000000Z.journal", "x");
+    const std::string song = dir.put("song.mp3", legacySong(5));
+    ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", song}).status, 0);
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    std::vector<undo::JournalFile> left = undo::journalsIn(fd);
+    ASSERT_EQ(left.size(), 50u);
+    EXPECT_EQ(left.front().name, "2000-01-01_00-00-11.000000Z.journal");
+    EXPECT_NE(readFile(folder + "/" + left.back().name).find("tagshifter journal 1"), std::string::npos);
+
+    // By size: the oldest go until the rest fit; the run's own always stays.
+    undo::pruneJournals(fd, left.back().name, 50, 10);
+    left = undo::journalsIn(fd);
+    close(fd);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(runInProcess({"-q", "--undo"}).status, 0);
+    EXPECT_EQ(readFile(song), legacySong(5));
+}
+
+}  // namespace
+}  // namespace tagshifter::test
