@@ -73,6 +73,12 @@ UniqueFd openDefaultFolder(bool create, std::string& name, std::string& why)
         why = messages::kNoHome;
         return UniqueFd();
     }
+    // The base comes from the user's own environment: made when missing, as
+    // "mkdir -p" would, links and all.
+    for (size_t slash = base.find('/', 1); create && slash != std::string::npos; slash = base.find('/', slash + 1))
+        mkdir(base.substr(0, slash).c_str(), 0700);
+    if (create)
+        mkdir(base.c_str(), 0700);
     UniqueFd folder(open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     size_t start = 0;
     while (folder && start <= below.size()) {
