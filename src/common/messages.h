@@ -130,6 +130,7 @@ inline constexpr char kListNeedsUndo[] = "--list goes with --undo.\n";
 inline constexpr char kNoHome[] = "neither XDG_STATE_HOME nor HOME is set";
 inline constexpr char kFolderOfAnotherUser[] = "it belongs to another user";
 inline constexpr char kNoJournalYet[] = "no journal yet";
+inline constexpr char kJournalOfAnotherUser[] = "another user owns it or can write it";
 inline constexpr char kNotAJournal[] = "not a journal";
 inline constexpr char kCannotWriteJournal[] = "cannot write the journal";
 inline constexpr char kCannotOpen[] = "cannot open";

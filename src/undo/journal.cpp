@@ -55,17 +55,28 @@ JournalWriter::JournalWriter(UniqueFd fd, const std::string& name, const Journal
     out.u64(static_cast<uint64_t>(header.startMicroseconds));
     out.text(header.folder);
     out.u8(header.undo ? 1 : 0);
-    if (!append(kHeader, out.bytes()) || (sync_ && folder >= 0 && fsync(folder) != 0))
+    if (!write(record(kHeader, out.bytes())) || (sync_ && folder >= 0 && fsync(folder) != 0))
         error_ = std::strerror(errno);
 }
 
-bool JournalWriter::append(char type, const std::string& payload)
+JournalWriter::~JournalWriter()
+{
+    if (!heldBack_.empty())
+        write(heldBack_);
+}
+
+std::string JournalWriter::record(char type, const std::string& payload)
 {
     const std::string body = type + payload;
     RecordWriter head;
     head.u64(body.size());
     head.u64(hashBytes(body));
-    return writeAll(fd_.get(), head.bytes() + body) && (!sync_ || fdatasync(fd_.get()) == 0);
+    return head.bytes() + body;
+}
+
+bool JournalWriter::write(const std::string& records)
+{
+    return writeAll(fd_.get(), records) && (!sync_ || fdatasync(fd_.get()) == 0);
 }
 
 bool JournalWriter::recordSave(io::OriginalFile& original, io::EditStream& edits, std::string& why)
@@ -78,7 +89,10 @@ bool JournalWriter::recordSave(io::OriginalFile& original, io::EditStream& edits
         why = messages::kReadError;
         return false;
     }
-    if (!append(kFile, entry.encode())) {
+    std::string records = std::move(heldBack_);
+    heldBack_.clear();
+    records += record(kFile, entry.encode());
+    if (!write(records)) {
         why = std::string(messages::kCannotWriteJournal) + ": " + std::strerror(errno);
         return false;
     }
@@ -99,7 +113,7 @@ void JournalWriter::recordCommitted(const std::string& name)
     out.u64(files_ - 1);
     out.u64(static_cast<uint64_t>(status.st_mtim.tv_sec));
     out.u64(static_cast<uint64_t>(status.st_mtim.tv_nsec));
-    append(kCommitted, out.bytes());
+    heldBack_ += record(kCommitted, out.bytes());
 }
 
 bool readJournal(int fd, JournalContents& contents, std::string& why)

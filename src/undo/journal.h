@@ -29,6 +29,8 @@ public:
     // `fd`: a new, empty file; `folder`: its folder, synced with `sync`.
     JournalWriter(UniqueFd fd, const std::string& name, const JournalHeader& header, bool sync,
                   int folder);
+    // Writes what is still held back.
+    ~JournalWriter();
     JournalWriter(const JournalWriter&) = delete;
     JournalWriter& operator=(const JournalWriter&) = delete;
 
@@ -41,10 +43,14 @@ public:
     // false, with the reason, when it cannot.
     bool recordSave(io::OriginalFile& original, io::EditStream& edits, std::string& why);
     // After a commit: the file `name` now holds what the last entry recorded.
+    // Its modification time is written with the next entry, or at the end:
+    // one write a file. A run killed first leaves the last file without its
+    // time, and the undo checks that file by its bytes alone.
     void recordCommitted(const std::string& name);
 
 private:
-    bool append(char type, const std::string& payload);
+    static std::string record(char type, const std::string& payload);
+    bool write(const std::string& records);
 
     UniqueFd fd_;
     std::string name_;
@@ -53,6 +59,7 @@ private:
     std::string error_;
     size_t files_ = 0;
     bool pending_ = false;  // an entry was appended whose commit is not yet known
+    std::string heldBack_;  // records written with the next entry
 };
 
 struct JournalContents {

@@ -160,8 +160,17 @@ UniqueFd openJournalToUndo(const std::string& given, std::string& name, std::str
     name = given;
     if (given.find('/') != std::string::npos || (!given.empty() && access(given.c_str(), F_OK) == 0)) {
         UniqueFd fd(open(given.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-        if (!fd)
+        struct stat status {};
+        if (!fd || fstat(fd.get(), &status) != 0) {
             why = std::strerror(errno);
+            return UniqueFd();
+        }
+        // A journal says which files to write and with what: one that another
+        // user wrote, or could have, must not steer a run as root.
+        if (status.st_uid != geteuid() || (status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+            why = messages::kJournalOfAnotherUser;
+            return UniqueFd();
+        }
         return fd;
     }
     std::string folderName;

@@ -92,6 +92,21 @@ TEST(Journal, ThatCannotBeWrittenFailsANamedRunBeforeAnyFileChanges)
     EXPECT_EQ(readFile(taken), "a journal of another run");
 }
 
+// A journal names files and the bytes to write into them: one that another
+// user could have written is not followed.
+TEST(Journal, UndoRefusesAJournalOthersCanWrite)
+{
+    TempDir dir;
+    const std::string song = dir.put("song.mp3", legacySong(6));
+    ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", "--journal=" + dir.file("j"), song}).status, 0);
+    const std::string converted = readFile(song);
+    chmod(dir.file("j").c_str(), 0666);
+    const RunResult undo = runInProcess({"--undo=" + dir.file("j")});
+    EXPECT_EQ(undo.status, 1);
+    EXPECT_EQ(undo.out, "Error: Cannot read the journal " + dir.file("j") + ": another user owns it or can write it.\n");
+    EXPECT_EQ(readFile(song), converted);
+}
+
 TEST(Journal, DefaultFolderThatCannotBeWrittenLeavesTheRunAsItWas)
 {
     TempDir dir;
