@@ -44,31 +44,42 @@ public:
     // Old bytes: runs of zeros as lengths, the rest as they are.
     void bytes(const char* data, uint64_t length)
     {
+        uint64_t start = 0;  // the first byte not yet placed
         uint64_t i = 0;
         while (i < length) {
-            uint64_t zeros = 0;
+            if (data[i] != '\0') {
+                ++i;
+                continue;
+            }
+            uint64_t zeros = 1;
             while (i + zeros < length && data[i + zeros] == '\0')
                 ++zeros;
             if (zeros >= kZeroRun) {
+                stored(data + start, i - start);
                 Segment segment;
                 segment.kind = Segment::Zeros;
                 segment.length = zeros;
                 out_.push_back(segment);
-                i += zeros;
-                continue;
+                start = i + zeros;
             }
-            const uint64_t start = i;
-            i += std::max<uint64_t>(zeros, 1);
-            if (out_.empty() || out_.back().kind != Segment::Bytes) {
-                out_.emplace_back();
-                out_.back().kind = Segment::Bytes;
-            }
-            out_.back().bytes.append(data + start, i - start);
-            out_.back().length = out_.back().bytes.size();
+            i += zeros;
         }
+        stored(data + start, length - start);
     }
 
 private:
+    void stored(const char* data, uint64_t length)
+    {
+        if (length == 0)
+            return;
+        if (out_.empty() || out_.back().kind != Segment::Bytes) {
+            out_.emplace_back();
+            out_.back().kind = Segment::Bytes;
+        }
+        out_.back().bytes.append(data, length);
+        out_.back().length = out_.back().bytes.size();
+    }
+
     std::vector<Segment>& out_;
 };
 

@@ -56,7 +56,10 @@ bool FileEntry::decode(const std::string& bytes)
             return false;
         if (segment.kind == Segment::Bytes && segment.bytes.size() != segment.length)
             return false;
-        if (segment.kind == Segment::Kept && segment.newOffset + segment.length > newSize)
+        if (segment.kind == Segment::Kept
+            && (segment.length > newSize || segment.newOffset > newSize - segment.length))
+            return false;
+        if (segment.length > oldSize - total)
             return false;
         total += segment.length;
         old.push_back(std::move(segment));

@@ -24,7 +24,7 @@ const ScratchHome& scratch()
 }
 
 // Made before main, so before any test runs the tool.
-const ScratchHome& kMadeEarly = scratch();
+[[maybe_unused]] const ScratchHome& kMadeEarly = scratch();
 
 }  // namespace
 
