@@ -123,7 +123,8 @@ _tagshifter()
         local options='-h --help -v --version -s --source-encoding= -1
             --id3v1-encoding= -2 --id3v2-encoding= -p --preserve-unicode
             -w --preview -q --quiet -a --all-frames -k --keep-going
-            --id3v2.3 --sync --journal= --no-journal --undo --list'
+            --id3v2.3 --sync -r --recursive --json --journal= --no-journal
+            --undo --list'
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
         if [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *= ]]; then
             compopt -o nospace 2>/dev/null

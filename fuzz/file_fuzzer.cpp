@@ -3,9 +3,11 @@
 // byte of the input chooses the targets, the preserve rule, -a and the
 // ID3v2 version. A file that
 // does not open, an unusable encoding and text that cannot be converted end
-// in the tool's messages (std::string, const char*), which are expected;
-// the preview and every such error must leave the file byte-identical.
+// in the tool's Error, which is expected; the preview (shown through the
+// JSON face) and every such error must leave the file byte-identical.
 #include "app/file_loop.h"
+#include "app/output/json_output.h"
+#include "app/output/text_output.h"
 #include "convert/conversion.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -43,11 +45,12 @@ std::string readBytes()
 // Runs the loop on the scratch file; true when it ended in a fatal error.
 bool process(const tagshifter::Settings& settings)
 {
+    tagshifter::JsonOutput json(1, false);
+    tagshifter::TextOutput text(1, false, true);
     try {
-        tagshifter::processFiles(settings, {scratchFile});
-    } catch (const std::string&) {
-        return true;
-    } catch (const char*) {
+        tagshifter::processFiles(settings, {scratchFile},
+                                 settings.previewOnly ? static_cast<tagshifter::Output&>(json) : text);
+    } catch (const tagshifter::Error&) {
         return true;
     }
     std::fflush(stdout);

@@ -4,6 +4,7 @@
 // expected outcomes; anything else (a crash, a sanitizer report, a
 // conversion left open, a result that differs from a one-shot iconv) is a
 // finding.
+#include "common/error.h"
 #include "convert/conversion.h"
 #include "convert/recode.h"
 #include "convert/tag_converter.h"
@@ -23,6 +24,7 @@
 namespace {
 
 using tagshifter::Conversion;
+using tagshifter::Error;
 using tagshifter::TagConverter;
 
 const char* const kNames[] = {
@@ -72,7 +74,7 @@ void checkRecode(const std::string& to, const std::string& from, const std::stri
     bool firstOk = true;
     try {
         first = TagConverter::recodeString(conversion, text);
-    } catch (const char*) {
+    } catch (const Error&) {
         firstOk = false;
     }
     // After a success the conversion is back in its initial state: the
@@ -81,7 +83,7 @@ void checkRecode(const std::string& to, const std::string& from, const std::stri
         std::string second;
         try {
             second = TagConverter::recodeString(conversion, text);
-        } catch (const char*) {
+        } catch (const Error&) {
             std::abort();
         }
         if (second != first)
@@ -132,7 +134,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             (void)id3v1Tag.render();
         if (converter.isId3v2Enabled())
             (void)id3v2Tag.render();
-    } catch (const char*) {
+    } catch (const Error&) {
         // An unusable name or text that cannot be converted.
     }
     if (Conversion::openCount() != 0)

@@ -42,6 +42,7 @@ command -v pkg-config >/dev/null || missing+=(pkg-config)
 [ -x /usr/bin/python3 ] || missing+=(python3)
 pkg-config --exists taglib 2>/dev/null || missing+=(libtag1-dev)
 pkg-config --exists uchardet 2>/dev/null || missing+=(libuchardet-dev)
+[ -f /usr/include/nlohmann/json.hpp ] || missing+=(nlohmann-json3-dev)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 if [ ${#missing[@]} -gt 0 ] || ! fuzzer_links; then
     echo "== installing ${missing[*]} libclang-rt-14-dev"

@@ -32,7 +32,7 @@ public:
     // The reading of operand `index`. The first call for a folder reads the
     // texts of all its operands (a file that does not open gives none) and
     // judges them as one album; only that folder's texts are held meanwhile.
-    // The first call of all opens the judge, which throws the constant
+    // The first call of all opens the judge, which throws the source-encoding Error
     // message "Cannot open source encoding.\n" for an unusable list.
     guess::Reading readingOf(size_t index);
 

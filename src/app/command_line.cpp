@@ -11,10 +11,18 @@ namespace tagshifter {
 
 namespace {
 
-const char kShortOptions[] = "s:1:2:pwdvhqak";
+const char kShortOptions[] = "s:1:2:pwdvhqakr";
 
 // Long options without a letter get values outside the range of a char.
-enum : int { kId3v23Option = 0x100, kSyncOption, kJournalOption, kNoJournalOption, kUndoOption, kListOption };
+enum : int {
+    kId3v23Option = 0x100,
+    kSyncOption,
+    kJsonOption,
+    kJournalOption,
+    kNoJournalOption,
+    kUndoOption,
+    kListOption,
+};
 
 const option kLongOptions[] = {
     {"source-encoding", required_argument, nullptr, 's'},
@@ -32,6 +40,8 @@ const option kLongOptions[] = {
     // --id3v2.3 came; an exact entry keeps it working for scripts.
     {"id3v2", required_argument, nullptr, '2'},
     {"sync", no_argument, nullptr, kSyncOption},
+    {"recursive", no_argument, nullptr, 'r'},
+    {"json", no_argument, nullptr, kJsonOption},
     {"journal", required_argument, nullptr, kJournalOption},
     {"no-journal", no_argument, nullptr, kNoJournalOption},
     {"undo", optional_argument, nullptr, kUndoOption},
@@ -46,6 +56,11 @@ void setEncoding(std::string& field, const char* argument)
 }
 
 }  // namespace
+
+bool namesUnicodeEncoding(const std::string& name)
+{
+    return name.rfind("utf", 0) == 0 || name.rfind("ucs", 0) == 0;
+}
 
 void lowercaseInPlace(std::string& text)
 {
@@ -69,6 +84,8 @@ std::optional<int> readCommandLine(int argc, char* argv[], Settings& settings)
         case 'k': settings.keepGoing = true; break;
         case kId3v23Option: settings.id3v2Version = 3; break;
         case kSyncOption: settings.syncWrites = true; break;
+        case 'r': settings.recursive = true; break;
+        case kJsonOption: settings.json = true; break;
         case kJournalOption:
             settings.journalFile = optarg;
             settings.journal = true;

@@ -11,6 +11,10 @@ namespace tagshifter {
 // Lowercases byte by byte in the C locale: only A-Z change.
 void lowercaseInPlace(std::string& text);
 
+// Whether an encoding name (lowercased) is one of Unicode's own (utf-8,
+// utf16le, ucs-2...): given to -2, it is still taken as a code page.
+bool namesUnicodeEncoding(const std::string& name);
+
 // Reads the options with getopt_long and validates them, printing the usage
 // text, the version or the reasons for rejection. Returns the exit status when
 // the command line itself ends the run; otherwise the file operands start at

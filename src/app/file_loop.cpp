@@ -1,9 +1,8 @@
 #include "app/file_loop.h"
 
 #include "app/album_pass.h"
-#include "app/report.h"
-#include "app/run.h"
 #include "app/stop_signals.h"
+#include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
 #include "convert/frame_factory.h"
@@ -20,7 +19,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 
 namespace tagshifter {
@@ -35,9 +35,36 @@ bool isRegularFile(const std::string& name)
 
 namespace {
 
-std::string openError(const std::string& name)
+// Why a file did not open, as far as can be told from outside TagLib.
+std::string whyNotOpen(const std::string& name)
 {
-    return std::string(messages::kCannotOpenFilePrefix) + name + messages::kCannotOpenFileSuffix;
+    struct stat status {};
+    if (stat(name.c_str(), &status) != 0)
+        return std::strerror(errno);
+    if (!S_ISREG(status.st_mode))
+        return messages::kNotRegularFile;
+    if (access(name.c_str(), R_OK) != 0)
+        return std::strerror(errno);
+    return messages::kNotMpegFile;
+}
+
+Error openError(const std::string& name)
+{
+    Error error(Error::Kind::CannotOpenFile,
+                std::string(messages::kCannotOpenFilePrefix) + name + messages::kCannotOpenFileSuffix);
+    error.reason = whyNotOpen(name);
+    return error;
+}
+
+// An encoding name is wrong whatever the file: the error names the option.
+void nameTheOption(Error& error, const Settings& settings)
+{
+    switch (error.kind) {
+    case Error::Kind::SourceEncoding: error.where = "-s", error.reason = settings.sourceEncoding; break;
+    case Error::Kind::Id3v1Encoding: error.where = "-1", error.reason = settings.id3v1Encoding; break;
+    case Error::Kind::Id3v2Encoding: error.where = "-2", error.reason = settings.id3v2Encoding; break;
+    default: break;
+    }
 }
 
 // The five fields are read before any frame changes, so that under -a none
@@ -65,30 +92,27 @@ struct FileSource {
     size_t index = 0;             // the operand's place on the command line
 };
 
-// What a file's save goes through besides the disk: the factory and the
-// run's journal (none in a preview or with --no-journal).
-struct SaveContext {
-    FrameFactory& factory;
-    undo::JournalWriter* journal = nullptr;
-    const SaveFile& save;
-};
-
-Outcome processFile(const Settings& settings, const std::string& name, const FileSource& source,
-                    const SaveContext& context, Report& report)
+// Fills `result` as far as the file gets; an error that is the file's own
+// (it does not open, a text does not convert) is thrown.
+void processFile(const Settings& settings, const FileSource& source, FrameFactory& factory,
+                 const SaveFile& save, undo::JournalWriter* journal, FileResult& result)
 {
+    const std::string& name = result.path;
     if (!isRegularFile(name))
         throw openError(name);
     // Made before the file so that it ends after it: the signals stay held
     // until the commit is over and the file closed.
     std::optional<StopSignalsHeld> held;
-    io::StagedFile staged(name, &context.factory);
+    io::StagedFile staged(name, &factory);
     if (!staged.isOpen())
         throw openError(name);
     TagLib::MPEG::File& file = staged.file();
 
     TagLib::Tag* combined = file.tag();
-    if (combined->isEmpty())
-        return Outcome::Skipped;
+    if (combined->isEmpty()) {
+        result.outcome = Outcome::Skipped;
+        return;
+    }
 
     TagLib::ID3v1::Tag* id3v1 = file.ID3v1Tag(true);
     TagLib::ID3v2::Tag* id3v2 = file.ID3v2Tag(true);
@@ -97,20 +121,29 @@ Outcome processFile(const Settings& settings, const std::string& name, const Fil
     if (source.albums) {
         const guess::Reading reading = source.albums->readingOf(source.index);
         sourceEncoding = sourceEncodingOf(reading);
-        previewName = formatted(messages::kPreviewNameWithReading, name.c_str(), reading.label().c_str());
+        result.reading = reading.label();
+        previewName = formatted(messages::kPreviewNameWithReading, name.c_str(), result.reading.c_str());
     }
     TagConverter converter(sourceEncoding, settings.id3v1Encoding,
                            settings.id3v2Encoding, id3v1, id3v2, settings.preserveUnicode);
+    if (converter.isId3v1Enabled())
+        result.id3v1Target = settings.id3v1Encoding;
+    if (converter.isId3v2Enabled())
+        result.id3v2Target = settings.id3v2Encoding;
+    if (settings.json)
+        converter.recordTextChanges();
     try {
         convertTags(converter, *combined, settings);
-    } catch (const char*) {
-        report.cannotConvert(name, converter.failedText(), converter.failedConversion());
+    } catch (const Error&) {
+        result.texts = converter.textChanges();
         throw;  // the file is closed unsaved
     }
+    result.texts = converter.textChanges();
 
     if (settings.previewOnly) {
-        converter.printPreview(previewName);
-        return Outcome::Previewed;
+        result.preview = converter.preview(previewName);
+        result.outcome = Outcome::Previewed;
+        return;
     }
 
     int tagMask = TagLib::MPEG::File::NoTags;
@@ -119,69 +152,58 @@ Outcome processFile(const Settings& settings, const std::string& name, const Fil
     if (converter.isId3v2Enabled())
         tagMask |= TagLib::MPEG::File::ID3v2;
     held.emplace();  // through the strip, the save and the commit
-    if (!context.save(file, tagMask, settings.id3v2Version))
-        return Outcome::Failed;
+    if (!save(file, tagMask, settings.id3v2Version)) {
+        result.error = Error(Error::Kind::SaveFailed, messages::kSaveFailed);
+        result.error->file = name;
+        return;
+    }
     io::CommitRequest request;
     request.id3v2Written = converter.isId3v2Enabled();
     request.id3v2Version = settings.id3v2Version;
     request.options.sync = settings.syncWrites;
-    if (context.journal) {
-        request.options.beforeWrite = [&context](io::OriginalFile& original, io::EditStream& edits,
-                                                 std::string& why) {
-            return context.journal->recordSave(original, edits, why);
+    if (journal) {
+        request.options.beforeWrite = [journal](io::OriginalFile& original, io::EditStream& edits,
+                                                std::string& why) {
+            return journal->recordSave(original, edits, why);
         };
     }
     const io::CommitResult commit = staged.commit(request);
     if (!commit.written) {
-        report.notWritten(name, commit.error);
-        return Outcome::Failed;
+        result.outcome = commit.refused ? Outcome::Refused : Outcome::Failed;
+        result.error = Error(commit.refused ? Error::Kind::Refused : Error::Kind::NotWritten, commit.error);
+        result.error->file = name;
+        result.error->reason = commit.error;
+        return;
     }
-    if (context.journal)
-        context.journal->recordCommitted(name);
-    return Outcome::Converted;
+    if (journal)
+        journal->recordCommitted(name);
+    result.outcome = commit.path == io::CommitPath::Unchanged ? Outcome::Unchanged : Outcome::Converted;
 }
 
-// One operand, with its report lines. Returns false when the file failed.
-// Errors that would fail every file (an encoding name) always pass on;
-// without -k every error does.
+// One operand, shown when done. Returns false when the file failed or was
+// refused. Errors that would fail every file (an encoding name) always
+// pass on; without -k every error does.
 bool handleFile(const Settings& settings, const std::string& name, const FileSource& source,
-                const SaveContext& context, Report& report)
+                FrameFactory& factory, const SaveFile& save, undo::JournalWriter* journal, Output& output)
 {
-    Outcome outcome;
+    FileResult result;
+    result.path = name;
+    result.id3v2Version = settings.id3v2Version;
     try {
-        outcome = processFile(settings, name, source, context, report);
-    } catch (const std::string& built) {
-        report.cannotOpenFile(name);
-        report.count(Outcome::Failed);
-        if (!settings.keepGoing)
+        processFile(settings, source, factory, save, journal, result);
+    } catch (Error& error) {
+        error.file = name;
+        nameTheOption(error, settings);
+        result.outcome = Outcome::Failed;
+        result.error = error;
+        result.stops = error.isEncodingName() || !settings.keepGoing;
+        output.file(result);
+        if (result.stops)
             throw;
-        report.printLine(formatErrorLine(built));
-        return false;
-    } catch (const char* constant) {
-        report.count(Outcome::Failed);
-        if (report.badEncoding(constant, name, settings.sourceEncoding, settings.id3v1Encoding,
-                               settings.id3v2Encoding)
-            || !settings.keepGoing)
-            throw;
-        report.printLine(formatErrorLine(constant));
         return false;
     }
-    report.count(outcome);
-    switch (outcome) {
-    case Outcome::Skipped:
-        report.printLine(name + messages::kSkipSuffix);
-        break;
-    case Outcome::Previewed:
-        break;
-    case Outcome::Converted:
-        if (settings.reportProgress)
-            report.printLine(name + messages::kDoneSuffix);
-        break;
-    case Outcome::Failed:
-        report.printLine(name + messages::kFailedSuffix);
-        return false;
-    }
-    return true;
+    output.file(result);
+    return result.outcome != Outcome::Failed && result.outcome != Outcome::Refused;
 }
 
 }  // namespace
@@ -196,10 +218,10 @@ undo::JournalChoice journalChoiceOf(const Settings& settings, bool undo)
     return choice;
 }
 
-void noteJournal(const Settings& settings, const undo::RunJournal* journal, Report& report)
+void noteJournal(const Settings& settings, const undo::RunJournal* journal, Output& output)
 {
     if (journal && !journal->note().empty())
-        report.note(journal->note());
+        output.note(journal->note());
     if (settings.previewOnly || settings.undo || settings.id3v1Encoding != "none"
         || settings.id3v2Encoding != "none")
         return;
@@ -207,9 +229,9 @@ void noteJournal(const Settings& settings, const undo::RunJournal* journal, Repo
         const std::string command = settings.journalFile.empty()
                                         ? std::string(messages::kUndoCommand)
                                         : formatted(messages::kUndoCommandNamed, settings.journalFile.c_str());
-        report.note(formatted(messages::kNoteRemovesEverything, command.c_str()));
+        output.note(formatted(messages::kNoteRemovesEverything, command.c_str()));
     } else {
-        report.note(messages::kNoteRemovesEverythingForGood);
+        output.note(messages::kNoteRemovesEverythingForGood);
     }
 }
 
@@ -221,7 +243,7 @@ bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version)
                      TagLib::File::Duplicate);
 }
 
-int processFiles(const Settings& settings, const std::vector<std::string>& fileNames,
+int processFiles(const Settings& settings, const std::vector<std::string>& fileNames, Output& output,
                  const SaveFile& save)
 {
     // Text frames, new and parsed alike, take the target's encoding: UTF-8 for
@@ -235,7 +257,6 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
     // A file without an ID3v2 tag gets one that TagLib 1 makes with its
     // shared factory, whatever the file was opened with.
     TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(textEncoding);
-    Report report(fileNames.size(), isatty(STDERR_FILENO) == 1);
 
     std::optional<AlbumPass> albums;
     if (guess::CandidateList::isAuto(settings.sourceEncoding))
@@ -246,22 +267,16 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
     std::optional<undo::RunJournal> journal;
     if (!settings.previewOnly)
         journal.emplace(journalChoiceOf(settings));
-    noteJournal(settings, journal ? &*journal : nullptr, report);
-    const SaveContext context{factory, journal ? journal->writer() : nullptr, save};
+    noteJournal(settings, journal ? &*journal : nullptr, output);
+    undo::JournalWriter* writer = journal ? journal->writer() : nullptr;
 
     int status = 0;
-    try {
-        for (size_t i = 0; i < fileNames.size(); ++i) {
-            report.starting(i);
-            const FileSource source{albums ? &*albums : nullptr, i};
-            if (!handleFile(settings, fileNames[i], source, context, report))
-                status = 1;
-        }
-    } catch (...) {
-        report.finish();
-        throw;
+    for (size_t i = 0; i < fileNames.size(); ++i) {
+        output.starting(i);
+        const FileSource source{albums ? &*albums : nullptr, i};
+        if (!handleFile(settings, fileNames[i], source, factory, save, writer, output))
+            status = 1;
     }
-    report.finish();
     return status;
 }
 

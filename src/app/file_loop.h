@@ -1,7 +1,7 @@
 // The loop over the file operands: open, convert, preview or save, report.
 #pragma once
 
-#include "app/report.h"
+#include "app/output/output.h"
 #include "app/settings.h"
 #include "undo/journal_folder.h"
 
@@ -31,19 +31,18 @@ undo::JournalChoice journalChoiceOf(const Settings& settings, bool undo = false)
 
 // Says once on standard error why the run has no journal, and that a run
 // with neither -1 nor -2 removes every tag (and how to undo it).
-void noteJournal(const Settings& settings, const undo::RunJournal* journal, Report& report);
+void noteJournal(const Settings& settings, const undo::RunJournal* journal, Output& output);
 
-// Processes every operand in order. Returns the exit status: 0 when every
-// file was handled, 1 when any save failed or was refused because the new
-// ID3v2 tag would lose a frame of the old one (the reason goes to standard
-// error). A file that does not open, an
-// unusable encoding or a text that cannot be converted ends the loop with an
-// exception (a built or a constant message), after a line on standard error
-// that says where; with -k only an unusable encoding does, and the others
-// give their error line, leave the file as it was and make the status 1. An interrupt, terminate or
+// Processes every operand in order, each shown on `output` once done.
+// Returns the exit status: 0 when every file was handled, 1 when any save
+// failed or was refused because the new ID3v2 tag would lose a frame of the
+// old one. A file that does not open, an unusable encoding or a text that
+// cannot be converted ends the loop with its Error, once the file is shown;
+// with -k only an unusable encoding does, and the others leave the file as
+// it was and make the status 1. An interrupt, terminate or
 // hang-up signal that arrives while a file is being saved takes effect once
 // that file is written and closed.
-int processFiles(const Settings& settings, const std::vector<std::string>& fileNames,
+int processFiles(const Settings& settings, const std::vector<std::string>& fileNames, Output& output,
                  const SaveFile& save = stripAndSave);
 
 }  // namespace tagshifter

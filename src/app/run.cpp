@@ -1,52 +1,94 @@
 #include "app/run.h"
 
 #include "app/command_line.h"
+#include "app/folder_walk.h"
+#include "app/output/json_output.h"
+#include "app/output/text_output.h"
 #include "app/undo_command.h"
+#include "common/format.h"
 #include "common/messages.h"
 
 #include <getopt.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 
 namespace tagshifter {
 
 namespace {
 
-int reportError(std::string message)
+std::unique_ptr<Output> makeOutput(const Settings& settings, size_t fileCount)
 {
-    std::printf("%s", formatErrorLine(std::move(message)).c_str());
+    const bool terminal = isatty(STDERR_FILENO) == 1;
+    if (settings.json)
+        return std::make_unique<JsonOutput>(fileCount, terminal);
+    return std::make_unique<TextOutput>(fileCount, terminal, settings.reportProgress);
+}
+
+// The error that ends a run is shown last, after the count.
+int stop(std::unique_ptr<Output>& output, const Settings& settings, const Error& error)
+{
+    if (!output)
+        output = makeOutput(settings, 0);
+    output->finish(&error);
     return 1;
+}
+
+int runFiles(const Settings& settings, const std::vector<std::string>& operands, const SaveFile& save)
+{
+    std::unique_ptr<Output> output;
+    try {
+        const std::vector<std::string> files = settings.recursive ? expandFolders(operands) : operands;
+        output = makeOutput(settings, files.size());
+        if (namesUnicodeEncoding(settings.id3v2Encoding))
+            output->note(formatted(messages::kNoteId3v2UnicodeAsCodePage, settings.id3v2Encoding.c_str()));
+        const int status = processFiles(settings, files, *output, save);
+        output->finish();
+        return status;
+    } catch (const Error& error) {
+        return stop(output, settings, error);
+    } catch (const std::exception& error) {
+        // Running out of memory on a huge tag, say: still a report, not an abort.
+        return stop(output, settings, Error(Error::Kind::Other, error.what()));
+    }
+}
+
+// --undo: the journal is read before anything is shown, then each of its
+// files goes through the same output as a run's.
+int runUndo(const Settings& settings)
+{
+    if (settings.listJournals)
+        return listJournals();
+    std::unique_ptr<Output> output;
+    try {
+        const undo::JournalContents journal = journalToUndo(settings);
+        output = makeOutput(settings, journal.files.size());
+        const int status = undoFiles(settings, journal, *output);
+        output->finish();
+        return status;
+    } catch (const Error& error) {
+        return stop(output, settings, error);
+    } catch (const std::exception& error) {
+        return stop(output, settings, Error(Error::Kind::Other, error.what()));
+    }
 }
 
 }  // namespace
 
-std::string formatErrorLine(std::string message)
-{
-    return messages::kErrorPrefix + std::move(message) + "\n";
-}
-
 int runTool(int argc, char* argv[], const SaveFile& save)
 {
-    try {
-        Settings settings;
-        if (argc == 1) {
-            std::printf("%s", messages::kUsage);
-            return 1;
-        }
-        if (auto status = readCommandLine(argc, argv, settings))
-            return *status;
-        if (settings.undo)
-            return runUndo(settings);
-        return processFiles(settings, std::vector<std::string>(argv + optind, argv + argc), save);
-    } catch (const std::string& built) {
-        return reportError(built);
-    } catch (const char* constant) {
-        return reportError(constant);
-    } catch (const std::exception& error) {
-        // Running out of memory on a huge tag, say: still a report, not an abort.
-        return reportError(error.what());
+    Settings settings;
+    if (argc == 1) {
+        std::printf("%s", messages::kUsage);
+        return 1;
     }
+    if (auto status = readCommandLine(argc, argv, settings))
+        return *status;
+    if (settings.undo)
+        return runUndo(settings);
+    return runFiles(settings, std::vector<std::string>(argv + optind, argv + argc), save);
 }
 
 }  // namespace tagshifter

@@ -3,12 +3,7 @@
 
 #include "app/file_loop.h"
 
-#include <string>
-
 namespace tagshifter {
-
-// "Error: ", the message, then a newline.
-std::string formatErrorLine(std::string message);
 
 // Reads the command line, processes the files and reports any fatal error.
 // Returns the exit status for main to end the process with.

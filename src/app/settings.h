@@ -16,6 +16,8 @@ struct Settings {
     bool keepGoing = false;  // -k: a file that fails does not stop the run
     int id3v2Version = 4;    // the ID3v2 version written: 4, or 3 with --id3v2.3
     bool syncWrites = false;  // fsync each written file and its folder
+    bool recursive = false;   // -r: folder operands give their .mp3 files
+    bool json = false;        // --json: JSON Lines on standard output
     bool journal = true;      // --no-journal: false
     std::string journalFile;  // --journal=FILE; empty: the state folder
     bool undo = false;        // --undo: restore the files of a journal

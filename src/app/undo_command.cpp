@@ -1,23 +1,20 @@
 #include "app/undo_command.h"
 
 #include "app/file_loop.h"
-#include "app/report.h"
 #include "app/stop_signals.h"
+#include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
 #include "undo/journal_folder.h"
 #include "undo/restore.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <ctime>
 #include <optional>
 
 namespace tagshifter {
-
-namespace {
 
 int listJournals()
 {
@@ -45,73 +42,70 @@ int listJournals()
     return 0;
 }
 
-}  // namespace
-
-int runUndo(const Settings& settings)
+undo::JournalContents journalToUndo(const Settings& settings)
 {
-    if (settings.listJournals)
-        return listJournals();
     std::string name;
     std::string why;
     const undo::UniqueFd fd = undo::openJournalToUndo(settings.undoJournal, name, why);
     undo::JournalContents contents;
     if (!fd || !undo::readJournal(fd.get(), contents, why))
-        throw formatted(messages::kCannotReadJournal, name.c_str(), why.c_str());
+        throw Error(Error::Kind::Other, formatted(messages::kCannotReadJournal, name.c_str(), why.c_str()));
+    return contents;
+}
 
-    Report report(contents.files.size(), isatty(STDERR_FILENO) == 1);
+int undoFiles(const Settings& settings, const undo::JournalContents& journal, Output& output)
+{
     // The undo is a run like any other: journaled, so that it can be undone.
-    std::optional<undo::RunJournal> journal;
+    std::optional<undo::RunJournal> ownJournal;
     if (!settings.previewOnly)
-        journal.emplace(journalChoiceOf(settings, true));
-    noteJournal(settings, journal ? &*journal : nullptr, report);
-    undo::JournalWriter* writer = journal ? journal->writer() : nullptr;
+        ownJournal.emplace(journalChoiceOf(settings, true));
+    noteJournal(settings, ownJournal ? &*ownJournal : nullptr, output);
+    undo::JournalWriter* writer = ownJournal ? ownJournal->writer() : nullptr;
 
     io::CommitOptions options;
     options.sync = settings.syncWrites;
     if (writer) {
-        options.beforeWrite = [writer](io::OriginalFile& original, io::EditStream& edits, std::string& reason) {
-            return writer->recordSave(original, edits, reason);
+        options.beforeWrite = [writer](io::OriginalFile& original, io::EditStream& edits, std::string& why) {
+            return writer->recordSave(original, edits, why);
         };
     }
     int status = 0;
     // Last saved, first restored: a file saved twice goes back to before the first save.
-    for (size_t i = contents.files.size(); i-- > 0;) {
-        const undo::FileEntry& entry = contents.files[i];
-        report.starting(contents.files.size() - 1 - i);
-        undo::RestoreResult result;
+    for (size_t i = journal.files.size(); i-- > 0;) {
+        const undo::FileEntry& entry = journal.files[i];
+        output.starting(journal.files.size() - 1 - i);
+        undo::RestoreResult restore;
         {
             const StopSignalsHeld held;
-            result = undo::restoreFile(entry, settings.previewOnly, options);
-            if (result.outcome == undo::RestoreOutcome::Restored && writer)
+            restore = undo::restoreFile(entry, settings.previewOnly, options);
+            if (restore.outcome == undo::RestoreOutcome::Restored && writer)
                 writer->recordCommitted(entry.path);
         }
-        switch (result.outcome) {
-        case undo::RestoreOutcome::Restored:
-            report.count(Outcome::Converted);
-            if (settings.reportProgress)
-                report.printLine(entry.path + messages::kDoneSuffix);
-            break;
+        FileResult result;
+        result.path = entry.path;
+        switch (restore.outcome) {
+        case undo::RestoreOutcome::Restored: result.outcome = Outcome::Converted; break;
         case undo::RestoreOutcome::WouldRestore:
-            report.count(Outcome::Previewed);
-            report.printLine(formatted(messages::kUndoWouldRestore, entry.path.c_str()));
+            result.outcome = Outcome::Previewed;
+            result.preview.push_back(formatted(messages::kUndoWouldRestore, entry.path.c_str()));
             break;
         case undo::RestoreOutcome::AlreadyBefore:
-            report.count(Outcome::Skipped);
+            // Nothing to put back: the run's save of it never reached the disk.
+            result.outcome = settings.previewOnly ? Outcome::Previewed : Outcome::Unchanged;
             break;
         case undo::RestoreOutcome::Refused:
-            report.count(Outcome::Failed);
-            report.note(formatted(messages::kNoteNotRestored, entry.path.c_str(), result.why.c_str()));
-            status = 1;
-            break;
-        case undo::RestoreOutcome::NotWritten:
-            report.count(Outcome::Failed);
-            report.notWritten(entry.path, result.why);
-            report.printLine(entry.path + messages::kFailedSuffix);
+        case undo::RestoreOutcome::NotWritten: {
+            const bool refused = restore.outcome == undo::RestoreOutcome::Refused;
+            result.outcome = refused ? Outcome::Refused : Outcome::Failed;
+            result.error = Error(refused ? Error::Kind::Refused : Error::Kind::NotWritten, restore.why);
+            result.error->file = entry.path;
+            result.error->reason = restore.why;
             status = 1;
             break;
         }
+        }
+        output.file(result);
     }
-    report.finish();
     return status;
 }
 

@@ -26,6 +26,8 @@ inline constexpr char kUsage[] =
     "  -k, --keep-going             After a file that fails, go on with the next one.\n"
     "      --id3v2.3                Write ID3v2.3 instead of ID3v2.4, for old players.\n"
     "      --sync                   Flush each saved file and its folder to disk.\n"
+    "  -r, --recursive              Also convert the .mp3 files in the folders given, and below.\n"
+    "      --json                   Print one JSON object per file and a summary instead.\n"
     "      --journal=FILE           Keep what undoes this run in FILE, not in the state folder.\n"
     "      --no-journal             Keep nothing to undo this run with.\n"
     "      --undo[=JOURNAL]         Put back the files of the last run, or of JOURNAL.\n"
@@ -70,13 +72,18 @@ inline constexpr char kNotRegularFile[] = "not a regular file";
 inline constexpr char kNotMpegFile[] = "TagLib cannot read it as an MPEG file";
 inline constexpr char kNoteCannotConvert[] = "tagshifter: %s: %s: cannot convert %s\n";
 inline constexpr char kNoteCannotOpenEncoding[] =
-    "tagshifter: %s: cannot open the encoding '%s' given to %s; 'iconv --list' shows the names known here\n";
-inline constexpr char kNoteId3v1NoUnicode[] =
-    "tagshifter: %s: -1 takes a code page; 'unicode' is for -2 only\n";
+    "tagshifter: cannot open the encoding '%s' given to %s; 'iconv --list' shows the names known here\n";
+inline constexpr char kNoteId3v1NoUnicode[] = "tagshifter: -1 takes a code page; 'unicode' is for -2 only\n";
+// Once a run, for -2 utf-8 and its kin.
+inline constexpr char kNoteId3v2UnicodeAsCodePage[] =
+    "tagshifter: -2 %s writes that encoding's bytes as a code page, in frames marked Latin-1, "
+    "which most players show garbled; Unicode frames are -2 unicode\n";
 inline constexpr char kNoteProgress[] = "\rtagshifter: file %zu of %zu\033[K";
 inline constexpr char kNoteClearProgress[] = "\r\033[K";
+// Converted files include those whose bytes stayed the same (unchanged);
+// refused ones were kept because the new tag would lose a frame.
 inline constexpr char kNoteCount[] =
-    "tagshifter: %zu files: %zu converted, %zu previewed, %zu skipped, %zu failed\n";
+    "tagshifter: %zu files: %zu converted (%zu unchanged), %zu previewed, %zu skipped, %zu failed, %zu refused\n";
 
 // What a failed conversion went through, for kNoteCannotConvert.
 inline constexpr char kFromSource[] = "from '%s' (-s) to UTF-8";
@@ -110,6 +117,16 @@ inline constexpr char kCannotWriteInPlace[] = "the new layout cannot be written 
 inline constexpr char kCannotTruncate[] = "cannot truncate";
 inline constexpr char kCannotSync[] = "cannot sync";
 inline constexpr char kCannotSyncFolder[] = "cannot sync the folder";
+// Said in the JSON output of a file whose save TagLib refused.
+inline constexpr char kSaveFailed[] = "TagLib could not save the new tags";
+
+// The values of --json's "outcome" and of an error's "kind", in the order of
+// Outcome and of Error::Kind.
+inline constexpr const char* kJsonOutcomes[] = {"converted", "unchanged", "previewed",
+                                                "skipped",   "failed",    "refused"};
+inline constexpr const char* kJsonErrorKinds[] = {
+    "cannot-open-file", "source-encoding", "id3v1-encoding", "id3v2-encoding", "id3v1-no-unicode",
+    "conversion",       "save-failed",     "not-written",    "refused",        "other"};
 
 // The journal of a run and --undo.
 // On standard error, once, where a run has no journal or removes every tag.
@@ -137,9 +154,8 @@ inline constexpr char kCannotOpen[] = "cannot open";
 inline constexpr char kUndoSizeChanged[] = "its size changed since the run";
 inline constexpr char kUndoTagsChanged[] = "its tags changed since the run";
 inline constexpr char kUndoModifiedSince[] = "it was modified after the run";
-// The lines of an undo: on standard error, a file left alone; on standard
-// output with -w, a file that would be restored; with --list, one journal.
-inline constexpr char kNoteNotRestored[] = "tagshifter: %s: not restored: %s\n";
+// The lines of an undo: with -w, a file that would be restored; with
+// --list, one journal.
 inline constexpr char kUndoWouldRestore[] = "%s: would be restored\n";
 inline constexpr char kJournalListLine[] = "%s  %s  %zu files  %llu bytes  %s\n";
 inline constexpr char kJournalListTime[] = "%Y-%m-%d %H:%M:%S";

@@ -9,7 +9,7 @@
 
 #include <taglib/id3v2tag.h>
 
-#include <cstdio>
+#include <vector>
 
 namespace tagshifter {
 
@@ -22,6 +22,26 @@ std::string nameOf(const FrameText& text)
                ? formatted(messages::kFrame, text.id.c_str())
                : formatted(messages::kFrameWithDescription, text.id.c_str(),
                            text.description.to8Bit(true).c_str());
+}
+
+// Control characters as escapes (\n, \t, \x1b...), so that a line break in
+// a lyrics frame cannot break the listing's one line a frame.
+std::string oneLine(const std::string& text)
+{
+    std::string shown;
+    for (unsigned char c : text) {
+        if (c >= 0x20 && c != 0x7f)
+            shown += static_cast<char>(c);
+        else if (c == '\n')
+            shown += "\\n";
+        else if (c == '\r')
+            shown += "\\r";
+        else if (c == '\t')
+            shown += "\\t";
+        else
+            shown += formatted("\\x%02x", c);
+    }
+    return shown;
 }
 
 }  // namespace
@@ -40,16 +60,18 @@ void TagConverter::convertOtherFrames(TagLib::String::Type frameEncoding)
             continue;
         failedWhere = nameOf(*text);
         FrameText converted = *text;
+        // The five fields' frames are listed as the fields they are.
+        const FrameText* listedAs = isFiveFieldFrame(text->id, text->description) ? nullptr : &*text;
         if (text->described)
-            converted.description = convertFrameText(text->description);
+            converted.description = convertFrameText(text->description, listedAs, true);
         converted.texts.clear();
         for (const TagLib::String& value : text->texts)
-            converted.texts.append(convertFrameText(value));
+            converted.texts.append(convertFrameText(value, listedAs, false));
         setFrameText(*frame, converted, frameEncoding);
     }
 }
 
-void TagConverter::printOtherFrames() const
+void TagConverter::addOtherFrames(std::vector<std::string>& lines) const
 {
     const auto* tag = dynamic_cast<const TagLib::ID3v2::Tag*>(id3v2Tag);
     if (!otherFramesConverted || !tag)
@@ -58,12 +80,13 @@ void TagConverter::printOtherFrames() const
         const std::optional<FrameText> text = frameText(*frame);
         if (!text || isFiveFieldFrame(text->id, text->description))
             continue;
-        const std::string value = text->texts.toString().to8Bit(id3v2IsUnicode);
+        const std::string value = oneLine(text->texts.toString().to8Bit(id3v2IsUnicode));
         if (text->description.isEmpty())
-            std::printf(messages::kPreviewFrame, text->id.c_str(), value.c_str());
+            lines.push_back(formatted(messages::kPreviewFrame, text->id.c_str(), value.c_str()));
         else
-            std::printf(messages::kPreviewFrameWithDescription, text->id.c_str(),
-                        text->description.to8Bit(id3v2IsUnicode).c_str(), value.c_str());
+            lines.push_back(formatted(messages::kPreviewFrameWithDescription, text->id.c_str(),
+                                      oneLine(text->description.to8Bit(id3v2IsUnicode)).c_str(),
+                                      value.c_str()));
     }
 }
 

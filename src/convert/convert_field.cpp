@@ -1,7 +1,9 @@
 #include "convert/tag_converter.h"
 
+#include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
+#include "convert/frame_text.h"
 #include "convert/source_texts.h"
 
 #include <taglib/tag.h>
@@ -35,10 +37,11 @@ std::string TagConverter::recodeStep(Step step, const std::string& input)
         case Step::Id3v2: break;
         }
         return recodeString(utf8ToId3v2, input);
-    } catch (const char*) {
-        failedStep = step == Step::Source ? formatted(messages::kFromSource, sourceName.c_str())
-                     : step == Step::Id3v1 ? formatted(messages::kToId3v1, id3v1Name.c_str())
-                                           : formatted(messages::kToId3v2, id3v2Name.c_str());
+    } catch (Error& error) {
+        error.where = failedWhere;
+        error.conversion = step == Step::Source ? formatted(messages::kFromSource, sourceName.c_str())
+                           : step == Step::Id3v1 ? formatted(messages::kToId3v1, id3v1Name.c_str())
+                                                 : formatted(messages::kToId3v2, id3v2Name.c_str());
         throw;
     }
 }
@@ -54,26 +57,46 @@ std::string TagConverter::utf8Text(const TagLib::String& value)
 
 // A code page's bytes travel one per Latin-1 character; only a Unicode
 // ID3v2 target gets its characters decoded.
-TagLib::String TagConverter::id3v2Text(const std::string& utf8)
+TagLib::String TagConverter::id3v2Text(TextChange& change)
 {
+    change.id3v2 = recodeStep(Step::Id3v2, change.after);
     const auto type = id3v2IsUnicode ? TagLib::String::UTF8 : TagLib::String::Latin1;
-    return TagLib::String(recodeStep(Step::Id3v2, utf8), type);
+    return TagLib::String(*change.id3v2, type);
 }
 
 void TagConverter::convertField(const TagLib::String& value, Setter setter)
 {
     failedWhere = fieldName(setter);
-    const std::string utf8 = utf8Text(value);
+    TextChange change;
+    change.after = utf8Text(value);
     if (id3v1Enabled) {
-        (id3v1Tag->*setter)(TagLib::String(recodeStep(Step::Id3v1, utf8), TagLib::String::Latin1));
+        change.id3v1 = recodeStep(Step::Id3v1, change.after);
+        (id3v1Tag->*setter)(TagLib::String(*change.id3v1, TagLib::String::Latin1));
     }
     if (id3v2Enabled)
-        (id3v2Tag->*setter)(id3v2Text(utf8));
+        (id3v2Tag->*setter)(id3v2Text(change));
+    if (recording) {
+        change.field = failedWhere;
+        change.before = value.to8Bit(true);
+        changes.push_back(std::move(change));
+    }
 }
 
-TagLib::String TagConverter::convertFrameText(const TagLib::String& value)
+TagLib::String TagConverter::convertFrameText(const TagLib::String& value, const FrameText* listedAs,
+                                              bool isDescription)
 {
-    return id3v2Text(utf8Text(value));
+    TextChange change;
+    change.after = utf8Text(value);
+    TagLib::String converted = id3v2Text(change);
+    if (recording && listedAs) {
+        change.field = listedAs->id;
+        change.isFrame = true;
+        change.description = listedAs->description.to8Bit(true);
+        change.isDescription = isDescription;
+        change.before = value.to8Bit(true);
+        changes.push_back(std::move(change));
+    }
+    return converted;
 }
 
 }  // namespace tagshifter

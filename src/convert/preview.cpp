@@ -1,43 +1,47 @@
 #include "convert/tag_converter.h"
 
+#include "common/format.h"
 #include "common/messages.h"
 
 #include <taglib/tag.h>
 #include <taglib/tstring.h>
 
-#include <cstdio>
-
 namespace tagshifter {
 
 namespace {
 
-// Prints the raw bytes the tag holds: code page bytes for a code page
-// target, UTF-8 for a Unicode one. Nothing is converted for the terminal.
-void printFields(const TagLib::Tag& tag, bool unicode)
+// The raw bytes the tag holds: code page bytes for a code page target,
+// UTF-8 for a Unicode one. Nothing is converted for the terminal.
+void addFields(std::vector<std::string>& lines, const TagLib::Tag& tag, bool unicode)
 {
-    std::printf(messages::kPreviewTitle, tag.title().to8Bit(unicode).c_str());
-    std::printf(messages::kPreviewArtist, tag.artist().to8Bit(unicode).c_str());
-    std::printf(messages::kPreviewAlbum, tag.album().to8Bit(unicode).c_str());
-    std::printf(messages::kPreviewComment, tag.comment().to8Bit(unicode).c_str());
-    std::printf(messages::kPreviewGenre, tag.genre().to8Bit(unicode).c_str());
+    lines.push_back(formatted(messages::kPreviewTitle, tag.title().to8Bit(unicode).c_str()));
+    lines.push_back(formatted(messages::kPreviewArtist, tag.artist().to8Bit(unicode).c_str()));
+    lines.push_back(formatted(messages::kPreviewAlbum, tag.album().to8Bit(unicode).c_str()));
+    lines.push_back(formatted(messages::kPreviewComment, tag.comment().to8Bit(unicode).c_str()));
+    lines.push_back(formatted(messages::kPreviewGenre, tag.genre().to8Bit(unicode).c_str()));
+}
+
+std::string line(const char* text)
+{
+    return std::string(text) + "\n";
 }
 
 }  // namespace
 
-void TagConverter::printPreview(const std::string& fileName) const
+std::vector<std::string> TagConverter::preview(const std::string& fileName) const
 {
-    std::puts(fileName.c_str());
-    std::puts(messages::kPreviewId3v1Header);
+    std::vector<std::string> lines{fileName + "\n", line(messages::kPreviewId3v1Header)};
     if (id3v1Enabled)
-        printFields(*id3v1Tag, false);
+        addFields(lines, *id3v1Tag, false);
     else
-        std::puts(messages::kPreviewEmpty);
-    std::puts(messages::kPreviewId3v2Header);
+        lines.push_back(line(messages::kPreviewEmpty));
+    lines.push_back(line(messages::kPreviewId3v2Header));
     if (id3v2Enabled) {
-        printFields(*id3v2Tag, id3v2IsUnicode);
-        printOtherFrames();
+        addFields(lines, *id3v2Tag, id3v2IsUnicode);
+        addOtherFrames(lines);
     } else
-        std::puts(messages::kPreviewEmpty);
+        lines.push_back(line(messages::kPreviewEmpty));
+    return lines;
 }
 
 }  // namespace tagshifter

@@ -1,5 +1,6 @@
 #include "convert/recode.h"
 
+#include "common/error.h"
 #include "common/messages.h"
 
 #include <cerrno>
@@ -19,7 +20,7 @@ std::string recodeThrough(iconv_t conversion, const std::string& input, IconvCal
         size_t outLeft = sizeof buffer;
         if (call(conversion, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)
             && (errno != E2BIG || out == buffer))  // no progress would loop forever
-            throw messages::kEncodingError;
+            throw Error(Error::Kind::Conversion, messages::kEncodingError);
         result.append(buffer, static_cast<size_t>(out - buffer));
     }
 
@@ -28,7 +29,7 @@ std::string recodeThrough(iconv_t conversion, const std::string& input, IconvCal
     char* out = buffer;
     size_t outLeft = sizeof buffer;
     if (call(conversion, nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1))
-        throw messages::kEncodingError;
+        throw Error(Error::Kind::Conversion, messages::kEncodingError);
     result.append(buffer, static_cast<size_t>(out - buffer));
     return result;
 }

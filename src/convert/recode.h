@@ -16,7 +16,7 @@ inline constexpr size_t kRecodeBufferSize = 1024;
 
 // Converts all of `input` (zero bytes included) in passes through a fixed
 // 1024-byte buffer, then flushes the conversion back to its initial state.
-// Throws the constant message "Error during encoding.\n" on any failure and
+// Throws a conversion Error ("Error during encoding.\n") on any failure and
 // hands back no partial text.
 std::string recodeThrough(iconv_t conversion, const std::string& input, IconvCall call);
 

@@ -1,5 +1,6 @@
 #include "convert/tag_converter.h"
 
+#include "common/error.h"
 #include "common/messages.h"
 #include "convert/recode.h"
 
@@ -26,13 +27,13 @@ TagConverter::TagConverter(const std::string& sourceEncoding, const std::string&
         source = kUtf8;
     }
     if (!sourceToUtf8.open(kUtf8, source.c_str()))
-        throw messages::kCannotOpenSourceEncoding;
+        throw Error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
 
     if (id3v1Encoding == kUnicode)
-        throw messages::kId3v1NoUnicode;
+        throw Error(Error::Kind::Id3v1NoUnicode, messages::kId3v1NoUnicode);
     if (id3v1Encoding != kNone) {
         if (!utf8ToId3v1.open(id3v1Encoding.c_str(), kUtf8))
-            throw messages::kCannotOpenId3v1Encoding;
+            throw Error(Error::Kind::Id3v1Encoding, messages::kCannotOpenId3v1Encoding);
         id3v1Enabled = true;
     }
 
@@ -43,7 +44,7 @@ TagConverter::TagConverter(const std::string& sourceEncoding, const std::string&
         return;
     }
     if (!utf8ToId3v2.open(id3v2.c_str(), kUtf8))
-        throw messages::kCannotOpenId3v2Encoding;
+        throw Error(Error::Kind::Id3v2Encoding, messages::kCannotOpenId3v2Encoding);
     id3v2Enabled = true;
 }
 

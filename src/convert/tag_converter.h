@@ -3,16 +3,20 @@
 #pragma once
 
 #include "convert/conversion.h"
+#include "convert/text_change.h"
 
 #include <taglib/tstring.h>
 
 #include <string>
+#include <vector>
 
 namespace TagLib {
 class Tag;
 }  // namespace TagLib
 
 namespace tagshifter {
+
+struct FrameText;
 
 class TagConverter {
 public:
@@ -22,7 +26,7 @@ public:
     // Opens source -> UTF-8, UTF-8 -> ID3v1 target and UTF-8 -> ID3v2 target,
     // in that order. "unicode" means UTF-8 (refused for ID3v1); a target named
     // "none" is not written. Throws a constant message for the first unusable
-    // name; conversions opened before it are closed again.
+    // name (an Error of its kind); conversions opened before it are closed again.
     TagConverter(const std::string& sourceEncoding, const std::string& id3v1Encoding,
                  const std::string& id3v2Encoding, TagLib::Tag* id3v1Tag,
                  TagLib::Tag* id3v2Tag, bool preserveUnicode);
@@ -30,11 +34,12 @@ public:
     TagConverter(const TagConverter&) = delete;
     TagConverter& operator=(const TagConverter&) = delete;
 
-    // Recodes `input` through `conversion`; throws "Error during encoding.\n".
+    // Recodes `input` through `conversion`; throws a conversion Error.
     static std::string recodeString(Conversion& conversion, const std::string& input);
 
     // Makes the UTF-8 text of one field and sets it, recoded for each enabled
-    // target, on the ID3v1 tag and then on the ID3v2 tag.
+    // target, on the ID3v1 tag and then on the ID3v2 tag. A text that cannot
+    // be converted throws an Error that names the field and the conversion.
     void convertField(const TagLib::String& value, Setter setter);
 
     // With an ID3v2 target: recodes, under the same rules, the text and
@@ -44,14 +49,14 @@ public:
     // The preview then lists these frames too.
     void convertOtherFrames(TagLib::String::Type frameEncoding);
 
-    // Lists the file name and the five fields of both target tags (and the
-    // other frames, once they were converted).
-    void printPreview(const std::string& fileName) const;
+    // The preview's lines, each ending in a newline: the file name and the
+    // five fields of both target tags (and the other frames, once they were
+    // converted, control characters escaped).
+    std::vector<std::string> preview(const std::string& fileName) const;
 
-    // After "Error during encoding.\n": the field or frame and the
-    // conversion that failed, in words.
-    const std::string& failedText() const { return failedWhere; }
-    const std::string& failedConversion() const { return failedStep; }
+    // From now on, each text converted is kept for textChanges(), in order.
+    void recordTextChanges() { recording = true; }
+    const std::vector<TextChange>& textChanges() const { return changes; }
 
     bool isId3v1Enabled() const { return id3v1Enabled; }
     bool isId3v2Enabled() const { return id3v2Enabled; }
@@ -67,9 +72,13 @@ private:
     std::string utf8Text(const TagLib::String& value);
     // recodeString that notes which step failed before the error passes on.
     std::string recodeStep(Step step, const std::string& input);
-    TagLib::String id3v2Text(const std::string& utf8);
-    TagLib::String convertFrameText(const TagLib::String& value);
-    void printOtherFrames() const;
+    // Sets change.id3v2 from change.after; returns the text for the tag.
+    TagLib::String id3v2Text(TextChange& change);
+    // A text of a frame, or its description; recorded as of `listedAs`
+    // unless that is null.
+    TagLib::String convertFrameText(const TagLib::String& value, const FrameText* listedAs,
+                                    bool isDescription);
+    void addOtherFrames(std::vector<std::string>& lines) const;
 
     bool id3v1Enabled = false;
     bool id3v2Enabled = false;
@@ -83,7 +92,9 @@ private:
     bool preserveUnicode = false;
     bool otherFramesConverted = false;
     std::string sourceName, id3v1Name, id3v2Name;  // as given, for messages
-    std::string failedWhere, failedStep;
+    std::string failedWhere;  // the field or frame being converted, for an error
+    bool recording = false;
+    std::vector<TextChange> changes;
 };
 
 }  // namespace tagshifter

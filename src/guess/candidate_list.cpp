@@ -1,6 +1,7 @@
 // Parsing the candidate list and the built-in list of legacy code pages.
 #include "guess/candidate_list.h"
 
+#include "common/error.h"
 #include "common/messages.h"
 
 #include <iconv.h>
@@ -60,7 +61,7 @@ CandidateList CandidateList::parse(const std::string& sourceSetting)
     if (sourceSetting == kAuto)
         return CandidateList(builtIn());
     if (!isAuto(sourceSetting))
-        throw messages::kCannotOpenSourceEncoding;
+        throw Error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
 
     std::vector<std::string> pages;
     const std::string list = sourceSetting.substr(sizeof kAutoListPrefix - 1);
@@ -72,13 +73,13 @@ CandidateList CandidateList::parse(const std::string& sourceSetting)
         const std::string name = list.substr(start, end - start);
         if (!name.empty() && std::find(pages.begin(), pages.end(), name) == pages.end()) {
             if (!iconvKnows(name))
-                throw messages::kCannotOpenSourceEncoding;
+                throw Error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
             pages.push_back(name);
         }
         start = end + 1;
     }
     if (pages.empty())
-        throw messages::kCannotOpenSourceEncoding;
+        throw Error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
     return CandidateList(std::move(pages));
 }
 

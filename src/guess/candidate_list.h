@@ -14,7 +14,7 @@ public:
     // "auto" gives the built-in list of common legacy code pages; "auto:a,b"
     // gives a and b in that order (empty names are skipped, repeats dropped).
     // Every name must be one iconv can convert from to UTF-8: otherwise, or
-    // when no name is left, throws the constant message
+    // when no name is left, throws the source-encoding Error
     // "Cannot open source encoding.\n".
     static CandidateList parse(const std::string& sourceSetting);
 

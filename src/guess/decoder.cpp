@@ -1,6 +1,7 @@
 // Decoding tag bytes under a code page (through iconv) or as UTF-8.
 #include "guess/decoder.h"
 
+#include "common/error.h"
 #include "common/messages.h"
 
 #include <cerrno>
@@ -62,7 +63,7 @@ CodePageDecoder::CodePageDecoder(const std::string& codePage)
     : conversion_(iconv_open("UTF-8", codePage.c_str()))
 {
     if (conversion_ == kNoConversion)
-        throw messages::kCannotOpenSourceEncoding;
+        throw Error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
 }
 
 CodePageDecoder::~CodePageDecoder()

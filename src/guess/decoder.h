@@ -19,7 +19,7 @@ std::u32string decodeLatin1(const std::string& bytes);
 // One open conversion from a code page to UTF-8, closed with the object.
 class CodePageDecoder {
 public:
-    // Throws the constant message "Cannot open source encoding.\n" when iconv
+    // Throws the source-encoding Error ("Cannot open source encoding.\n") when iconv
     // does not know `codePage`.
     explicit CodePageDecoder(const std::string& codePage);
     ~CodePageDecoder();

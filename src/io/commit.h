@@ -30,6 +30,7 @@ struct CommitResult {
     bool written = false;
     CommitPath path = CommitPath::Unchanged;
     std::string error;  // why not, when not written
+    bool refused = false;  // the guard kept the file: its new tag would lose a frame
 };
 
 // Temporary files are named ".<name>.tagshifter-XXXXXX" beside the file.

@@ -60,7 +60,7 @@ CommitResult StagedFile::commit(const CommitRequest& request)
         if (!after.empty())
             written = after.front();
         if (auto loss = findFrameLoss(before, written, request.id3v2Version))
-            return {false, CommitPath::Unchanged, *loss};
+            return {false, CommitPath::Unchanged, *loss, true};
     }
     return commitEdits(original_, stream_, request.options);
 }

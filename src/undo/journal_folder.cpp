@@ -1,5 +1,6 @@
 #include "undo/journal_folder.h"
 
+#include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
 
@@ -219,7 +220,7 @@ RunJournal::RunJournal(const JournalChoice& choice)
         if (!writer_ || !writer_->error().empty()) {
             const std::string why = writer_ ? writer_->error() : std::strerror(errno);
             writer_.reset();
-            throw formatted(messages::kCannotWriteNamedJournal, choice.named.c_str(), why.c_str());
+            throw Error(Error::Kind::Other, formatted(messages::kCannotWriteNamedJournal, choice.named.c_str(), why.c_str()));
         }
         return;
     }

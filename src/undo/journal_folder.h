@@ -62,7 +62,7 @@ struct JournalChoice {
 // itself when it holds none (from the default folder) and bounds the folder.
 class RunJournal {
 public:
-    // Throws a built message when a named journal cannot be made; where the
+    // Throws an Error when a named journal cannot be made; where the
     // default folder cannot be written, the run has no journal and
     // note() says why.
     explicit RunJournal(const JournalChoice& choice);

@@ -40,6 +40,8 @@ const std::string kLaterOptions =
     "  -k, --keep-going             After a file that fails, go on with the next one.\n"
     "      --id3v2.3                Write ID3v2.3 instead of ID3v2.4, for old players.\n"
     "      --sync                   Flush each saved file and its folder to disk.\n"
+    "  -r, --recursive              Also convert the .mp3 files in the folders given, and below.\n"
+    "      --json                   Print one JSON object per file and a summary instead.\n"
     "      --journal=FILE           Keep what undoes this run in FILE, not in the state folder.\n"
     "      --no-journal             Keep nothing to undo this run with.\n"
     "      --undo[=JOURNAL]         Put back the files of the last run, or of JOURNAL.\n"

@@ -192,6 +192,13 @@ TEST_F(LibraryRun, PreviewListsTheOtherFramesAfterTheFiveFields)
     const std::string genre = "\t\tGenre:\t\tRock\n";
     EXPECT_EQ(result.out.substr(result.out.find(genre) + genre.size()), others);
     EXPECT_EQ(readFile(path), legacyFile());
+
+    // Control characters are escaped: each frame keeps its one line.
+    const std::string lyrics =
+        put("lyrics.mp3", id3v23Tag(describedFrame("USLT", 0, "d\x01", "one\ntwo\r\tend")) + kAudio);
+    const RunResult listed = runInProcess({"-w", "-a", "-s", "cp1251", "-2", "unicode", lyrics});
+    EXPECT_EQ(listed.out.substr(listed.out.find("\t\tGenre:\t\t\n") + 11),
+              "\t\tUSLT \"d\\x01\":\tone\\ntwo\\r\\tend\n");
 }
 
 TEST_F(LibraryRun, Id3v22FramesKeepTheirMeaning)
@@ -244,16 +251,16 @@ TEST_F(LibraryRun, KeepGoingLeavesFailingFilesByteIdentical)
     EXPECT_EQ(result.err, "tagshifter: " + missing + ": cannot open the file: No such file or directory\n"
                               "tagshifter: " + title + ": TIT2 frame: cannot convert from 'cp1251' (-s) to UTF-8\n"
                               "tagshifter: " + lyrics + ": USLT frame: cannot convert from 'cp1251' (-s) to UTF-8\n"
-                              "tagshifter: 5 files: 2 converted, 0 previewed, 0 skipped, 3 failed\n");
+                              "tagshifter: 5 files: 2 converted (0 unchanged), 0 previewed, 0 skipped, 3 failed, 0 refused\n");
 
     // An encoding name that cannot be opened would fail every file: it
     // still ends the run, -k or not.
     const RunResult fatal = runInProcess({"-k", "-s", "cp1251", "-2", "no-such-code-page", last, first});
     EXPECT_EQ(fatal.out, "Error: Cannot open id3v2 encoding.\n\n");
     EXPECT_EQ(fatal.status, 1);
-    EXPECT_EQ(fatal.err, "tagshifter: " + last + ": cannot open the encoding 'no-such-code-page' given to -2;"
+    EXPECT_EQ(fatal.err, "tagshifter: cannot open the encoding 'no-such-code-page' given to -2;"
                          " 'iconv --list' shows the names known here\n"
-                         "tagshifter: 2 files: 0 converted, 0 previewed, 0 skipped, 1 failed\n");
+                         "tagshifter: 2 files: 0 converted (0 unchanged), 0 previewed, 0 skipped, 1 failed, 0 refused\n");
 }
 
 TEST_F(LibraryRun, WithoutKeepGoingTheFirstFailureStillEndsTheRun)
@@ -302,6 +309,32 @@ TEST_F(LibraryRun, Id3v23IsWrittenForOldPlayers)
         }
         EXPECT_EQ(audioBytes(bytes), kAudio);
     }
+}
+
+// -2 utf-8 stays a code page (UTF-8 bytes behind encoding byte 0), and the
+// run says so once, whatever the case of the name and however many files.
+TEST_F(LibraryRun, UnicodeNamedAsCodePageIsWrittenAsOneAndSaidOnce)
+{
+    const std::string note = "tagshifter: -2 %s writes that encoding's bytes as a code page, in frames marked "
+                             "Latin-1, which most players show garbled; Unicode frames are -2 unicode\n";
+    for (const std::string name : {"UTF-8", "utf8", "ucs-2", "cp1251"}) {
+        SCOPED_TRACE(name);
+        const std::string first = put("1.mp3", legacyFile());
+        const std::string second = put("2.mp3", legacyFile());
+        const RunResult run = runInProcess({"-q", "-s", "cp1251", "-2", name, first, second});
+        EXPECT_EQ(run.status, 0);
+        std::string lowered = name;
+        for (char& c : lowered)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const size_t at = note.find("%s");
+        const std::string said = note.substr(0, at) + lowered + note.substr(at + 2);
+        const std::string count = "tagshifter: 2 files: 2 converted (0 unchanged), 0 previewed, 0 skipped, "
+                                  "0 failed, 0 refused\n";
+        EXPECT_EQ(run.err, (name == "cp1251" ? "" : said) + count);
+    }
+    const auto title = frameText(*readId3v2(readFile(dir.file("1.mp3"))), "TIT2");
+    ASSERT_TRUE(title);
+    EXPECT_EQ(title->encoding, 0);
 }
 
 }  // namespace

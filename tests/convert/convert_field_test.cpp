@@ -2,6 +2,7 @@
 // target tag gets, and the order and independence of the two target steps.
 #include "convert/tag_converter.h"
 
+#include "common/error.h"
 #include "support/fixtures.h"
 
 #include <taglib/id3v1tag.h>
@@ -71,8 +72,8 @@ protected:
         try {
             converter.convertField(value, &TagLib::Tag::setTitle);
             ADD_FAILURE() << "the value was accepted";
-        } catch (const char* message) {
-            EXPECT_STREQ(message, "Error during encoding.\n");
+        } catch (const Error& message) {
+            EXPECT_STREQ(message.what(), "Error during encoding.\n");
         }
     }
 

@@ -41,9 +41,10 @@ protected:
         converter.convertField(TagLib::String(), &TagLib::Tag::setAlbum);
         converter.convertField(TagLib::String(), &TagLib::Tag::setComment);
         converter.convertField(latin1(genre), &TagLib::Tag::setGenre);
-        testing::internal::CaptureStdout();
-        converter.printPreview(fileName);
-        return testing::internal::GetCapturedStdout();
+        std::string listing;
+        for (const std::string& line : converter.preview(fileName))
+            listing += line;
+        return listing;
     }
 
     TagLib::ID3v1::Tag v1;

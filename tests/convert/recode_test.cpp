@@ -2,6 +2,7 @@
 // zero bytes, failures anywhere in the string or at the flush, and reuse.
 #include "convert/recode.h"
 
+#include "common/error.h"
 #include "convert/conversion.h"
 #include "support/fixtures.h"
 
@@ -74,8 +75,8 @@ protected:
         try {
             action();
             ADD_FAILURE() << "no error was raised";
-        } catch (const char* message) {
-            EXPECT_STREQ(message, kEncodingError);
+        } catch (const Error& message) {
+            EXPECT_STREQ(message.what(), kEncodingError);
         }
     }
 };

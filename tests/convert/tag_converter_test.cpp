@@ -3,6 +3,7 @@
 // that every conversion opened is closed again, on failure too.
 #include "convert/tag_converter.h"
 
+#include "common/error.h"
 #include "convert/recode.h"
 #include "support/fixtures.h"
 
@@ -76,7 +77,7 @@ TEST(TagConverter, ConversionsRunThroughUtf8)
     // "unicode" as source reads UTF-8, and rejects what is not UTF-8.
     const TagConverter unicode("unicode", "none", "cp1251", nullptr, nullptr, false);
     EXPECT_EQ(through(unicode.sourceConversion(), kPrivetUtf8), kPrivetUtf8);
-    EXPECT_THROW(through(unicode.sourceConversion(), kPrivetCp1251), const char*);
+    EXPECT_THROW(through(unicode.sourceConversion(), kPrivetCp1251), Error);
     EXPECT_EQ(through(unicode.id3v2Conversion(), kPrivetUtf8), kPrivetCp1251);
 }
 
@@ -105,8 +106,8 @@ TEST(TagConverter, RefusesFirstUnusableNameAndClosesWhatItOpened)
         try {
             build(c.names);
             ADD_FAILURE() << "construction succeeded";
-        } catch (const char* message) {
-            EXPECT_STREQ(message, c.message);
+        } catch (const Error& message) {
+            EXPECT_STREQ(message.what(), c.message);
         }
         EXPECT_EQ(Conversion::openCount(), before);
     }

@@ -15,6 +15,7 @@ asked for around them.
 usage: corpus_check.py BINARY CORPUS_DIR [MUTATIONS_PER_FILE] [SEED]
 """
 
+import json
 import os
 import random
 import shutil
@@ -31,7 +32,10 @@ TARGETS = {
     "none": ["-s", "cp1251"],
     "preview": ["-w", "-s", "cp1251", "-1", "koi8-r", "-2", "unicode"],
     "preserve-unicode-source": ["-p", "-s", "unicode", "-1", "cp1251", "-2", "unicode"],
+    # The preview as JSON Lines: every line must parse, as strict UTF-8.
+    "json": ["--json", "-w", "-a", "-s", "auto", "-1", "koi8-r", "-2", "unicode"],
 }
+JSON_KINDS = {"failed": "error", "skipped": "skip", "previewed": "preview"}
 TIME_LIMIT = 30
 
 
@@ -231,10 +235,20 @@ class Checker:
         # The one line that says a run with neither -1 nor -2 removes every tag.
         err = "".join(line for line in done.stderr.decode("latin-1").splitlines(True)
                       if not line.startswith("tagshifter: neither -1 nor -2 given"))
-        kind = "error" if out.startswith("Error: ") else \
-            "skip" if "does not contain any ID3 tags" in out else \
-            "failed" if out.endswith("failed!\n") else \
-            "preview" if target == "preview" else "saved"
+        if target == "json":
+            try:
+                lines = [json.loads(line) for line in done.stdout.decode("utf-8").splitlines()]
+                if len(lines) != 2 or "summary" not in lines[1]:
+                    raise ValueError("not one file object and a summary")
+                kind = JSON_KINDS[lines[0]["outcome"]]
+            except (UnicodeDecodeError, ValueError, KeyError) as wrong:
+                self.finding(label, target, data, "JSON output: %s\n%s" % (wrong, out[-3000:]))
+                return
+        else:
+            kind = "error" if out.startswith("Error: ") else \
+                "skip" if "does not contain any ID3 tags" in out else \
+                "failed" if out.endswith("failed!\n") else \
+                "preview" if target == "preview" else "saved"
         self.outcomes[kind] = self.outcomes.get(kind, 0) + 1
         if done.returncode not in (0, 1):
             self.finding(label, target, data, "status %d\n%s" % (done.returncode, err[-3000:]))

@@ -1,5 +1,7 @@
 // Candidate lists and how uchardet's answers map onto them.
 #include "guess/candidate_list.h"
+
+#include "common/error.h"
 #include "guess/charset_detector.h"
 
 #include <gtest/gtest.h>
@@ -30,8 +32,8 @@ TEST(CandidateList, RefusesNamesIconvDoesNotKnow)
         try {
             CandidateList::parse(setting);
             ADD_FAILURE() << setting << " was accepted";
-        } catch (const char* message) {
-            EXPECT_STREQ(message, "Cannot open source encoding.\n") << setting;
+        } catch (const Error& message) {
+            EXPECT_STREQ(message.what(), "Cannot open source encoding.\n") << setting;
         }
     }
 }

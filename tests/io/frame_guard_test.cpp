@@ -154,7 +154,7 @@ TEST(FrameGuard, RefusedFileIsLeftAsItWasAndTheReasonGoesToStandardError)
     EXPECT_EQ(result.out, path + "failed!\n");
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "tagshifter: " + path + ": not written: frame TSSE would be lost\n"
-                          "tagshifter: 2 files: 1 converted, 0 previewed, 0 skipped, 1 failed\n");
+                          "tagshifter: 2 files: 1 converted (0 unchanged), 0 previewed, 0 skipped, 0 failed, 1 refused\n");
     EXPECT_TRUE(readFile(path) == layout.bytes);
     EXPECT_FALSE(readFile(other) == layoutNamed("Id3v24").bytes) << "the run goes on";
 }

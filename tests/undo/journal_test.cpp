@@ -58,12 +58,13 @@ TEST(Undo, LeavesAloneEachFileChangedSinceTheRunAndSaysWhy)
         change.apply(changed);
         const std::string changedBytes = readFile(changed);
 
+        // Last saved, first restored.
         const RunResult preview = runInProcess({"-w", "--undo=" + dir.file("j")});
-        EXPECT_EQ(preview.out, kept + ": would be restored\n");
+        EXPECT_EQ(preview.out, changed + "failed!\n" + kept + ": would be restored\n");
         const RunResult undo = runInProcess({"--undo=" + dir.file("j"), "--no-journal"});
         EXPECT_EQ(undo.status, 1);
-        EXPECT_EQ(undo.out, kept + "...done\n");
-        EXPECT_NE(undo.err.find("tagshifter: " + changed + ": not restored: " + change.why + "\n"),
+        EXPECT_EQ(undo.out, changed + "failed!\n" + kept + "...done\n");
+        EXPECT_NE(undo.err.find("tagshifter: " + changed + ": not written: " + change.why + "\n"),
                   std::string::npos)
             << undo.err;
         EXPECT_EQ(readFile(kept), legacySong(1));

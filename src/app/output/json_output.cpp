@@ -1,0 +1,135 @@
+#include "app/output/json_output.h"
+
+#include "common/messages.h"
+
+#include <nlohmann/json.hpp>
+
+#include <iterator>
+
+namespace tagshifter {
+
+namespace {
+
+// Members in the order they are set: the path first, for a reader.
+using json = nlohmann::ordered_json;
+
+const char* outcomeName(Outcome outcome)
+{
+    static_assert(std::size(messages::kJsonOutcomes) == static_cast<size_t>(Outcome::Refused) + 1);
+    return messages::kJsonOutcomes[static_cast<size_t>(outcome)];
+}
+
+const char* kindName(Error::Kind kind)
+{
+    static_assert(std::size(messages::kJsonErrorKinds) == static_cast<size_t>(Error::Kind::Other) + 1);
+    return messages::kJsonErrorKinds[static_cast<size_t>(kind)];
+}
+
+std::string hex(const std::string& bytes)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned char c : bytes) {
+        text += digits[c >> 4];
+        text += digits[c & 15];
+    }
+    return text;
+}
+
+// Sets `key` to `bytes` when they are UTF-8; otherwise to the text with
+// each byte that is not as U+FFFD, and `key`_hex to the bytes themselves.
+void putText(json& object, const std::string& key, const std::string& bytes)
+{
+    try {
+        json(bytes).dump();
+        object[key] = bytes;
+    } catch (const json::type_error&) {
+        object[key] = json::parse(json(bytes).dump(-1, ' ', false, json::error_handler_t::replace));
+        object[key + "_hex"] = hex(bytes);
+    }
+}
+
+json textChange(const TextChange& change)
+{
+    json object;
+    putText(object, change.isFrame ? "frame" : "field", change.field);
+    if (!change.description.empty() || change.isDescription)
+        putText(object, "description", change.description);
+    if (change.isDescription)
+        object["part"] = "description";
+    putText(object, "before", change.before);
+    putText(object, "after", change.after);
+    return object;
+}
+
+json errorObject(const Error& error)
+{
+    json object{{"kind", kindName(error.kind)}};
+    putText(object, "message", error.what());
+    if (!error.where.empty())
+        putText(object, "where", error.where);
+    if (!error.conversion.empty())
+        putText(object, "conversion", error.conversion);
+    if (!error.reason.empty())
+        putText(object, "reason", error.reason);
+    return object;
+}
+
+std::string line(const json& object)
+{
+    return object.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace
+
+void JsonOutput::show(const FileResult& result)
+{
+    json object;
+    putText(object, "path", result.path);
+    object["outcome"] = outcomeName(result.outcome);
+    if (!result.reading.empty())
+        object["reading"] = result.reading;
+    if (!result.texts.empty()) {
+        json tags = json::object();
+        if (!result.id3v1Target.empty())
+            tags["id3v1"] = result.id3v1Target;
+        if (!result.id3v2Target.empty()) {
+            tags["id3v2"] = result.id3v2Target;
+            tags["id3v2_version"] = result.id3v2Version;
+        }
+        object["tags"] = tags;
+        json texts = json::array();
+        for (const TextChange& change : result.texts) {
+            if (change.before.empty() && change.after.empty())
+                continue;  // an empty field: nothing to say
+            json text = textChange(change);
+            // The bytes a code page target holds are not UTF-8 text.
+            if (change.id3v1)
+                text["id3v1_hex"] = hex(*change.id3v1);
+            if (change.id3v2 && result.id3v2Target != "unicode")
+                text["id3v2_hex"] = hex(*change.id3v2);
+            texts.push_back(text);
+        }
+        object["texts"] = texts;
+    }
+    if (result.error)
+        object["error"] = errorObject(*result.error);
+    print(line(object));
+}
+
+void JsonOutput::close(const Counts& counts, const Error* fatal)
+{
+    json object{{"summary",
+                 {{"files", counts.files},
+                  {"converted", counts.converted},
+                  {"unchanged", counts.unchanged},
+                  {"previewed", counts.previewed},
+                  {"skipped", counts.skipped},
+                  {"failed", counts.failed},
+                  {"refused", counts.refused}}}};
+    if (fatal)
+        object["error"] = errorObject(*fatal);
+    print(line(object));
+}
+
+}  // namespace tagshifter

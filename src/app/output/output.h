@@ -1,0 +1,69 @@
+// src/app/output: the one way out for every line a run prints. The base
+// class keeps standard error (progress, notes, the count); a face writes
+// standard output: the specified text lines, or JSON Lines.
+#pragma once
+
+#include "common/error.h"
+#include "convert/text_change.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tagshifter {
+
+enum class Outcome { Converted, Unchanged, Previewed, Skipped, Failed, Refused };
+
+// What became of one file, as much as the run got to know.
+struct FileResult {
+    std::string path;
+    Outcome outcome = Outcome::Failed;
+    std::string reading;                 // with -s auto: the reading chosen
+    std::string id3v1Target, id3v2Target;  // the encodings written; empty: that tag removed
+    int id3v2Version = 4;
+    std::vector<TextChange> texts;       // each field and frame text, before and after
+    std::vector<std::string> preview;    // -w: the listing's lines
+    std::optional<Error> error;          // why it failed or was refused
+    bool stops = false;                  // the error ends the run
+};
+
+struct Counts {
+    size_t files = 0, converted = 0, unchanged = 0, previewed = 0, skipped = 0, failed = 0, refused = 0;
+};
+
+class Output {
+public:
+    // `terminal`: standard error is a terminal a progress line may be redrawn on.
+    Output(size_t fileCount, bool terminal);
+    virtual ~Output() = default;
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+
+    // Before file number `index` (from 0): the progress line.
+    void starting(size_t index);
+    // A line on standard error, after what standard output holds so far.
+    void note(const std::string& line);
+    // Counts the file, says on standard error where it went wrong, then
+    // shows it on standard output.
+    void file(const FileResult& result);
+    // The count (when the run had more than one file), then the face's
+    // last word, with the error that ended the run if one did.
+    void finish(const Error* fatal = nullptr);
+
+protected:
+    // Standard output, after the progress line is wiped.
+    void print(const std::string& text);
+    virtual void show(const FileResult& result) = 0;
+    virtual void close(const Counts& counts, const Error* fatal) = 0;
+
+private:
+    void clearProgress();
+    void noteError(const Error& error);
+
+    Counts counts_;
+    bool showProgress_;
+    bool progressShown_ = false;
+};
+
+}  // namespace tagshifter

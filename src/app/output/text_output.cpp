@@ -1,0 +1,47 @@
+#include "app/output/text_output.h"
+
+#include "common/messages.h"
+
+namespace tagshifter {
+
+std::string formatErrorLine(const std::string& message)
+{
+    return messages::kErrorPrefix + message + "\n";
+}
+
+void TextOutput::show(const FileResult& result)
+{
+    switch (result.outcome) {
+    case Outcome::Skipped:
+        print(result.path + messages::kSkipSuffix);
+        break;
+    case Outcome::Previewed: {
+        std::string lines;
+        for (const std::string& line : result.preview)
+            lines += line;
+        print(lines);
+        break;
+    }
+    case Outcome::Converted:
+    case Outcome::Unchanged:
+        if (reportDone_)
+            print(result.path + messages::kDoneSuffix);
+        break;
+    case Outcome::Failed:
+    case Outcome::Refused:
+        if (!result.error || result.error->kind == Error::Kind::SaveFailed
+            || result.error->kind == Error::Kind::NotWritten || result.error->kind == Error::Kind::Refused)
+            print(result.path + messages::kFailedSuffix);
+        else if (!result.stops)  // a run that stops prints the line last
+            print(formatErrorLine(result.error->what()));
+        break;
+    }
+}
+
+void TextOutput::close(const Counts&, const Error* fatal)
+{
+    if (fatal)
+        print(formatErrorLine(fatal->what()));
+}
+
+}  // namespace tagshifter

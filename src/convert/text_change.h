@@ -1,0 +1,21 @@
+// One text a conversion went through: where it sits, what it was, what it
+// became on each target tag.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tagshifter {
+
+struct TextChange {
+    std::string field;           // "title", "artist", "album", "comment", "genre", or a frame id
+    bool isFrame = false;        // field is a frame id (-a)
+    std::string description;     // a described frame's (TXXX, COMM, USLT) description as read
+    bool isDescription = false;  // the text is that description itself
+    std::string before;          // as the tag read it, in UTF-8
+    std::string after;           // converted, in UTF-8
+    // The bytes set on each enabled target: code-page bytes for a code page.
+    std::optional<std::string> id3v1, id3v2;
+};
+
+}  // namespace tagshifter

@@ -1,0 +1,112 @@
+// --json: one object a file with its outcome, texts before and after and
+// the reason of a failure, then a summary; every line parses as UTF-8 JSON.
+#include "support/fixtures.h"
+#include "support/tag_layouts.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+namespace tagshifter::test {
+namespace {
+
+using nlohmann::json;
+
+// Each line of a run's standard output, parsed; the parser refuses text
+// that is not UTF-8.
+std::vector<json> linesOf(const std::string& out)
+{
+    std::vector<json> lines;
+    std::istringstream stream(out);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(json::parse(line));
+    return lines;
+}
+
+std::string legacy()
+{
+    return id3v23Tag(textFrame("TIT2", kPrivetCp1251) + textFrame("TPE2", kPrivetCp1251 + "\n2"))
+           + mpegFrames(8);
+}
+
+TEST(JsonOutput, EachOutcomeIsOneParsableObjectAndTheSummaryCountsThem)
+{
+    TempDir dir;
+    const std::string song = dir.put("song.mp3", legacy());
+    const std::string odd = dir.put("odd\xff.mp3", legacy());  // a name that is not UTF-8
+    const std::string empty = dir.put("empty.mp3", mpegFrames(8));
+    const std::string missing = dir.file("missing.mp3");
+    const std::vector<TagLayout> layouts = tagLayouts();
+    const auto footer = std::find_if(layouts.begin(), layouts.end(),
+                                     [](const TagLayout& l) { return l.name == "Id3v24Footer"; });
+    const std::string guarded = dir.put("guarded.mp3", footer->bytes);
+
+    const RunResult run = runInProcess({"--json", "-k", "-a", "-s", "cp1251", "-1", "cp1251", "-2", "unicode",
+                                        song, song, odd, empty, missing, guarded});
+    const RunResult preview = runInProcess({"--json", "-w", "-s", "auto", "-2", "cp1251", song});
+    std::vector<json> lines = linesOf(run.out);
+    ASSERT_EQ(lines.size(), 7u) << run.out;
+    const std::vector<json> previewLines = linesOf(preview.out);
+    ASSERT_EQ(previewLines.size(), 2u) << preview.out;
+
+    // The frame guard refuses only where this TagLib would lose the frame.
+    const std::string guardOutcome = lines[5]["outcome"];
+    EXPECT_TRUE(guardOutcome == "refused" || guardOutcome == "converted") << guardOutcome;
+    const struct {
+        const json& line;
+        const char* outcome;
+        const char* errorKind;  // "" for none
+    } cases[] = {
+        {lines[0], "converted", ""},
+        {lines[1], "unchanged", ""},  // the same file again: nothing left to change
+        {lines[2], "converted", ""},
+        {lines[3], "skipped", ""},
+        {lines[4], "failed", "cannot-open-file"},
+        {lines[5], guardOutcome.c_str(), guardOutcome == "refused" ? "refused" : ""},
+        {previewLines[0], "previewed", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line.dump());
+        EXPECT_EQ(c.line["outcome"], c.outcome);
+        EXPECT_EQ(c.line.contains("error") ? c.line["error"]["kind"].get<std::string>() : "", c.errorKind);
+    }
+
+    const json& title = lines[0]["texts"][1];  // -a: the other frame first
+    EXPECT_EQ(title["field"], "title");
+    EXPECT_EQ(title["before"], "\xC3\x8F\xC3\xB0\xC3\xA8\xC3\xA2\xC3\xA5\xC3\xB2");  // the bytes read as Latin-1
+    EXPECT_EQ(title["after"], kPrivetUtf8);
+    EXPECT_EQ(title["id3v1_hex"], "cff0e8e2e5f2");
+    EXPECT_FALSE(title.contains("id3v2_hex"));
+    EXPECT_EQ(lines[0]["texts"][0]["frame"], "TPE2");
+    EXPECT_EQ(lines[0]["tags"], json::parse(R"({"id3v1":"cp1251","id3v2":"unicode","id3v2_version":4})"));
+    EXPECT_EQ(lines[2]["path"], dir.path() + "/odd\xEF\xBF\xBD.mp3");
+    EXPECT_EQ(lines[2]["path_hex"].get<std::string>().substr(lines[2]["path_hex"].get<std::string>().size() - 10),
+              "ff2e6d7033");
+    EXPECT_EQ(lines[4]["error"]["message"], "Cannot open file: " + missing + ".");
+    EXPECT_EQ(lines[4]["error"]["reason"], "No such file or directory");
+
+    // A code page target's bytes are not text: they come in hex.
+    EXPECT_FALSE(previewLines[0]["reading"].get<std::string>().empty());
+    EXPECT_EQ(previewLines[0]["texts"][0]["id3v2_hex"], "cff0e8e2e5f2");
+
+    const json& summary = lines[6]["summary"];
+    EXPECT_EQ(summary["files"], 6);
+    EXPECT_EQ(summary["converted"], guardOutcome == "converted" ? 4 : 3);
+    EXPECT_EQ(summary["unchanged"], 1);
+    EXPECT_EQ(summary["skipped"], 1);
+    EXPECT_EQ(summary["failed"], 1);
+    EXPECT_EQ(summary["refused"], guardOutcome == "refused" ? 1 : 0);
+    EXPECT_EQ(run.status, 1);
+
+    // An error that ends the run lands in the summary.
+    const std::vector<json> fatal = linesOf(runInProcess({"--json", "-s", "no-such", song}).out);
+    ASSERT_EQ(fatal.size(), 2u);
+    EXPECT_EQ(fatal[1]["error"]["kind"], "source-encoding");
+    EXPECT_EQ(fatal[1]["error"]["where"], "-s");
+}
+
+}  // namespace
+}  // namespace tagshifter::test

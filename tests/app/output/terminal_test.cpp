@@ -1,0 +1,56 @@
+// On a terminal, the progress line is wiped before any other text: the
+// preview's first line starts a line of its own.
+#include "support/fixtures.h"
+
+#include <gtest/gtest.h>
+
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tagshifter::test {
+namespace {
+
+// Runs the program with standard output and error on one pseudo-terminal;
+// returns what the terminal received.
+std::string onTerminal(const std::vector<std::string>& args)
+{
+    std::vector<char*> argv{const_cast<char*>(TAGSHIFTER_BINARY)};
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    int master = -1;
+    const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
+    if (child == 0) {
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    EXPECT_GT(child, 0);
+    std::string seen;
+    char buffer[4096];
+    ssize_t got;
+    while ((got = read(master, buffer, sizeof buffer)) > 0)  // EIO once the child is gone
+        seen.append(buffer, static_cast<size_t>(got));
+    close(master);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return seen;
+}
+
+TEST(Terminal, ProgressIsWipedBeforeThePreview)
+{
+    TempDir dir;
+    const std::string song = id3v23Tag(textFrame("TIT2", kPrivetCp1251)) + mpegFrames(2);
+    const std::string first = dir.put("1.mp3", song);
+    const std::string second = dir.put("2.mp3", song);
+    const std::string seen = onTerminal({"-w", "-s", "cp1251", "-2", "unicode", first, second});
+    for (const std::string& file : {first, second}) {
+        const size_t at = seen.find(file + "\r\n\tid3v1:");
+        ASSERT_NE(at, std::string::npos) << seen;
+        EXPECT_EQ(seen.substr(at - 4, 4), "\r\033[K") << seen;
+    }
+    EXPECT_NE(seen.find("file 2 of 2\033[K\r\033[K" + second), std::string::npos) << seen;
+}
+
+}  // namespace
+}  // namespace tagshifter::test
