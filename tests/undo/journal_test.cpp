@@ -72,6 +72,31 @@ TEST(Undo, LeavesAloneEachFileChangedSinceTheRunAndSaysWhy)
     }
 }
 
+// Neither -1 nor -2: every tag goes, said once on standard error with the
+// command that puts them back; standard output stays as it was.
+TEST(Journal, RunThatRemovesEveryTagSaysSoOnce)
+{
+    TempDir dir;
+    const std::string one = dir.put("one.mp3", legacySong(7));
+    const std::string two = dir.put("two.mp3", legacySong(8));
+    const std::string journal = dir.file("j");
+    const struct {
+        std::string option;
+        std::string note;
+    } cases[] = {
+        {"--journal=" + journal, "every tag of each file is removed; 'tagshifter --undo=" + journal + "' puts them back\n"},
+        {"--no-journal", "every tag of each file is removed, for good (no journal)\n"},
+    };
+    for (const auto& c : cases) {
+        const RunResult run = runInProcess({"-s", "cp1251", c.option, one, two});
+        EXPECT_EQ(run.out, one + "...done\n" + two + "...done\n");
+        EXPECT_EQ(run.err.find("tagshifter: neither -1 nor -2 given: " + c.note), 0u) << run.err;
+        EXPECT_EQ(run.err.find("neither", 13), std::string::npos) << run.err;  // once
+        writeFile(one, legacySong(7));
+        writeFile(two, legacySong(8));
+    }
+}
+
 TEST(Journal, ThatCannotBeWrittenFailsANamedRunBeforeAnyFileChanges)
 {
     TempDir dir;
