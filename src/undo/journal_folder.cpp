@@ -74,34 +74,37 @@ UniqueFd openDefaultFolder(bool create, std::string& name, std::string& why)
         why = messages::kNoHome;
         return UniqueFd();
     }
-    // The base comes from the user's own environment: made when missing, as
-    // "mkdir -p" would, links and all.
-    for (size_t slash = base.find('/', 1); create && slash != std::string::npos; slash = base.find('/', slash + 1))
-        mkdir(base.substr(0, slash).c_str(), 0700);
-    if (create)
+    // Nothing is made in a folder of another user: a run as root with that
+    // user's HOME must not leave root's folders and files there. A missing
+    // base is made when the folder it goes in is ours.
+    const size_t slash = base.rfind('/');
+    const std::string parent = slash == 0 ? "/" : base.substr(0, slash);
+    struct stat status {};
+    if (create && stat(base.c_str(), &status) != 0 && errno == ENOENT && stat(parent.c_str(), &status) == 0
+        && status.st_uid == geteuid())
         mkdir(base.c_str(), 0700);
     UniqueFd folder(open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     size_t start = 0;
-    while (folder && start <= below.size()) {
-        const size_t slash = std::min(below.find('/', start), below.size());
-        const std::string part = below.substr(start, slash - start);
-        start = slash + 1;
+    while (folder) {
+        if (fstat(folder.get(), &status) != 0)
+            break;
+        if (status.st_uid != geteuid()) {
+            why = messages::kFolderOfAnotherUser;
+            return UniqueFd();
+        }
+        if (start > below.size())
+            return folder;
+        const size_t end = std::min(below.find('/', start), below.size());
+        const std::string part = below.substr(start, end - start);
+        start = end + 1;
         if (create && mkdirat(folder.get(), part.c_str(), 0700) != 0 && errno != EEXIST) {
             why = std::strerror(errno);
             return UniqueFd();
         }
         folder = UniqueFd(openat(folder.get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     }
-    struct stat status {};
-    if (!folder || fstat(folder.get(), &status) != 0) {
-        why = std::strerror(errno);
-        return UniqueFd();
-    }
-    if (status.st_uid != geteuid()) {
-        why = messages::kFolderOfAnotherUser;
-        return UniqueFd();
-    }
-    return folder;
+    why = std::strerror(errno);
+    return UniqueFd();
 }
 
 std::string journalName(const timespec& start)

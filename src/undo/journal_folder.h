@@ -24,9 +24,10 @@ inline constexpr char kJournalSuffix[] = ".journal";
 std::string defaultFolderName();
 
 // Opens the default folder, making what is missing of it below the base
-// ($XDG_STATE_HOME or $HOME) without following links there. A folder that
-// belongs to another user is refused: a run as root with someone else's
-// HOME must not leave root's files in it. Fails with the reason in `why`.
+// ($XDG_STATE_HOME or $HOME) without following links there. Every folder on
+// the way from the base must belong to the user who runs the tool: a run as
+// root with someone else's HOME neither writes there nor makes anything.
+// Fails with the reason in `why`.
 UniqueFd openDefaultFolder(bool create, std::string& name, std::string& why);
 
 // The name of the journal of a run that began at `start`.

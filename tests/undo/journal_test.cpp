@@ -137,14 +137,34 @@ TEST(Journal, DefaultFolderThatCannotBeWrittenLeavesTheRunAsItWas)
 {
     TempDir dir;
     const std::string song = dir.put("song.mp3", legacySong(4));
-    // Below a plain file: not even root can make the folder.
-    const StateHomeOverride override(dir.put("plain", "") + "/state");
-    const RunResult run = runInProcess({"-s", "cp1251", "-2", "unicode", song});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, song + "...done\n");
-    EXPECT_EQ(run.err, "tagshifter: no journal in " + dir.file("plain") + "/state/tagshifter (Not a directory): "
-                       "this run cannot be undone\n");
-    EXPECT_NE(readFile(song), legacySong(4));
+    // Below a plain file: not even root can make the folder. And a home of
+    // another user, where a run as root must make nothing.
+    const std::string plain = dir.put("plain", "") + "/state";
+    const std::string otherHome = dir.file("other");
+    mkdir(otherHome.c_str(), 0755);
+    const bool asRoot = geteuid() == 0 && chown(otherHome.c_str(), 65534, 65534) == 0;
+    const struct {
+        std::string home;
+        std::string why;
+    } cases[] = {
+        {plain, "Not a directory"},
+        {otherHome, "it belongs to another user"},
+    };
+    for (const auto& c : cases) {
+        if (c.home == otherHome && !asRoot)
+            continue;
+        writeFile(song, legacySong(4));
+        const StateHomeOverride override(c.home);
+        const RunResult run = runInProcess({"-s", "cp1251", "-2", "unicode", song});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, song + "...done\n");
+        EXPECT_EQ(run.err, "tagshifter: no journal in " + c.home + "/tagshifter (" + c.why + "): "
+                           "this run cannot be undone\n");
+        EXPECT_NE(readFile(song), legacySong(4));
+    }
+    if (asRoot) {
+        EXPECT_FALSE(std::filesystem::exists(otherHome + "/tagshifter"));
+    }
 }
 
 TEST(Journal, FolderKeepsTheLastFiftyRunsAndTwoHundredMegabytes)
