@@ -3,7 +3,7 @@
 #include "app/file_loop.h"
 #include "convert/frame_factory.h"
 #include "convert/source_texts.h"
-#include "io/quick_fields.h"
+#include "guess/quick_fields.h"
 #include "io/staged_file.h"
 
 #include <taglib/id3v2tag.h>
@@ -67,7 +67,7 @@ guess::FileTexts AlbumPass::readTexts(const std::string& name) const
     const bool walkFrames = settings_.allFrames && settings_.id3v2Encoding != "none";
     // The common layouts are read without TagLib: a tenth of the cost.
     if (!walkFrames)
-        if (const auto fields = io::readQuickFiveFields(name))
+        if (const auto fields = guess::readQuickFiveFields(name))
             return sourceTexts(*fields, settings_.preserveUnicode);
     // Opened as the conversion will open it, so both see the same texts.
     io::StagedFile staged(name, &factory_);

@@ -104,6 +104,9 @@ inline constexpr char kNoteNotWritten[] = "tagshifter: %s: not written: %s\n";
 inline constexpr char kFramePrefix[] = "frame ";
 inline constexpr char kFrameLostSuffix[] = " would be lost";
 inline constexpr char kFrameEmptiedSuffix[] = " would be emptied";
+// ... a tag whose frames cannot all be read (what lies behind would go) ...
+inline constexpr char kUnreadPastFrame[] = "the tag cannot be read past frame ";
+inline constexpr char kUnreadFrames[] = "the tag's frames cannot be read";
 // ... or a step of the write that failed (followed by ": " and the system's
 // reason where there is one).
 inline constexpr char kReplacedMeanwhile[] = "the file was replaced while it was being converted";

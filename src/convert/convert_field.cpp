@@ -13,17 +13,25 @@ namespace tagshifter {
 
 namespace {
 
-const char* fieldName(TagConverter::Setter setter)
+struct Field {
+    TagConverter::Setter setter;
+    TagLib::String (TagLib::Tag::*getter)() const;
+    const char* name;
+};
+
+const Field& fieldOf(TagConverter::Setter setter)
 {
-    if (setter == &TagLib::Tag::setTitle)
-        return messages::kFieldTitle;
-    if (setter == &TagLib::Tag::setArtist)
-        return messages::kFieldArtist;
-    if (setter == &TagLib::Tag::setAlbum)
-        return messages::kFieldAlbum;
-    if (setter == &TagLib::Tag::setComment)
-        return messages::kFieldComment;
-    return messages::kFieldGenre;
+    static const Field fields[] = {
+        {&TagLib::Tag::setTitle, &TagLib::Tag::title, messages::kFieldTitle},
+        {&TagLib::Tag::setArtist, &TagLib::Tag::artist, messages::kFieldArtist},
+        {&TagLib::Tag::setAlbum, &TagLib::Tag::album, messages::kFieldAlbum},
+        {&TagLib::Tag::setComment, &TagLib::Tag::comment, messages::kFieldComment},
+        {&TagLib::Tag::setGenre, &TagLib::Tag::genre, messages::kFieldGenre},
+    };
+    for (const Field& field : fields)
+        if (field.setter == setter)
+            return field;
+    return fields[4];
 }
 
 }  // namespace
@@ -66,15 +74,22 @@ TagLib::String TagConverter::id3v2Text(TextChange& change)
 
 void TagConverter::convertField(const TagLib::String& value, Setter setter)
 {
-    failedWhere = fieldName(setter);
+    const Field& field = fieldOf(setter);
+    failedWhere = field.name;
     TextChange change;
     change.after = utf8Text(value);
     if (id3v1Enabled) {
         change.id3v1 = recodeStep(Step::Id3v1, change.after);
         (id3v1Tag->*setter)(TagLib::String(*change.id3v1, TagLib::String::Latin1));
     }
-    if (id3v2Enabled)
-        (id3v2Tag->*setter)(id3v2Text(change));
+    if (id3v2Enabled) {
+        // An empty text deletes every frame of the field, frames that hold
+        // other things among them (a COMM with only a description, a TCON of
+        // "()"): a field that is empty and stays empty is left as it is.
+        const TagLib::String text = id3v2Text(change);
+        if (!text.isEmpty() || !(id3v2Tag->*field.getter)().isEmpty())
+            (id3v2Tag->*setter)(text);
+    }
     if (recording) {
         change.field = failedWhere;
         change.before = value.to8Bit(true);

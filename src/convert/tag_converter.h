@@ -38,8 +38,9 @@ public:
     static std::string recodeString(Conversion& conversion, const std::string& input);
 
     // Makes the UTF-8 text of one field and sets it, recoded for each enabled
-    // target, on the ID3v1 tag and then on the ID3v2 tag. A text that cannot
-    // be converted throws an Error that names the field and the conversion.
+    // target, on the ID3v1 tag and then on the ID3v2 tag (where an empty
+    // field that stays empty is not set). A text that cannot be converted
+    // throws an Error that names the field and the conversion.
     void convertField(const TagLib::String& value, Setter setter);
 
     // With an ID3v2 target: recodes, under the same rules, the text and

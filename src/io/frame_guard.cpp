@@ -1,6 +1,7 @@
 #include "io/frame_guard.h"
 
 #include "common/messages.h"
+#include "id3/id3v2.h"
 
 #include <algorithm>
 #include <map>
@@ -9,6 +10,35 @@
 namespace tagshifter::io {
 
 namespace {
+
+bool allZero(std::string_view bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == '\0'; });
+}
+
+// Whether a frame holds nothing: a text frame with no character but a byte
+// order mark (or a genre of only empty references "()", which TagLib reads as
+// no genre), any other frame with only zero bytes.
+bool contentEmpty(const std::string& id, std::string_view body)
+{
+    if (id[0] != 'T' || body.empty())
+        return allZero(body);
+    const uint8_t encoding = id3::byteAt(body, 0);
+    if ((id == "TCON" || id == "TCO") && encoding != 1 && encoding != 2) {
+        std::string text(body.substr(1));
+        for (size_t at; (at = text.find("()")) != std::string::npos;)
+            text.erase(at, 2);
+        return allZero(text);
+    }
+    if (encoding != 1 && encoding != 2)
+        return allZero(body.substr(1));
+    for (size_t i = 1; i + 1 < body.size(); i += 2) {
+        const uint16_t unit = static_cast<uint16_t>(id3::byteAt(body, i) << 8 | id3::byteAt(body, i + 1));
+        if (unit != 0 && unit != 0xFEFF && unit != 0xFFFE)
+            return false;
+    }
+    return true;
+}
 
 using Ids = std::vector<std::string>;
 
@@ -45,11 +75,7 @@ const std::map<std::string, Ids> kV24Predecessors = {
     {"TDOR", {"TORY"}}, {"TDRC", {"TYER"}}, {"TIPL", {"IPLS"}}, {"TMCL", {"IPLS"}},
 };
 
-// Frames without a successor in the version written (merged into another
-// frame, like TDAT and TIME into TDRC, or gone from the standard).
-const std::set<std::string> kDroppedGoingTo24 = {
-    "TDAT", "TIME", "TRDA", "TSIZ", "EQUA", "RVAD",
-};
+// Frames without a successor in ID3v2.3 (gone from it, or new in ID3v2.4).
 const std::set<std::string> kDroppedGoingTo23 = {
     "ASPI", "EQU2", "RVA2", "SEEK", "SIGN", "TDEN", "TDRL", "TDTG",
     "TMOO", "TPRO", "TSOA", "TSOT", "TSST", "TSOP",
@@ -60,13 +86,13 @@ const std::set<std::string> kDroppedGoingTo23 = {
 Ids successors(const std::string& id, int oldVersion, int writtenVersion)
 {
     Ids ids{id};
-    if (oldVersion == 2) {
+    if (oldVersion == 2 || id.size() == 3) {  // also iTunes' ID3v2.2 frames in ID3v2.3
         const auto found = v22Successors().find(id);
         if (found == v22Successors().end())
             return {};  // no ID3v2.3/2.4 frame to carry it
         ids = found->second;
     } else if (oldVersion == 3 && writtenVersion == 4) {
-        if (kDroppedGoingTo24.count(id))
+        if (id3::droppedGoingTo24(id))
             return {};
         const auto found = kV23Successors.find(id);
         if (found != kV23Successors.end())
@@ -88,6 +114,29 @@ Ids successors(const std::string& id, int oldVersion, int writtenVersion)
 
 }  // namespace
 
+std::optional<RawTag> readRawTag(const std::string& bytes, uint64_t offset)
+{
+    const std::string_view all(bytes);
+    const auto header = offset <= all.size() ? id3::readTagHeader(all.substr(offset, 10)) : std::nullopt;
+    if (!header || offset + header->totalSize() > all.size())
+        return std::nullopt;
+    RawTag tag;
+    tag.version = header->version;
+    tag.end = offset + header->totalSize();
+    const std::string area = id3::frameArea(*header, all.substr(offset + 10, header->bodySize));
+    const id3::FrameWalk walk = id3::walkFrames(area, tag.version);
+    tag.complete = walk.complete;
+    tag.frames.reserve(walk.frames.size());
+    for (const id3::Frame& frame : walk.frames) {
+        RawFrame raw{frame.id};
+        const auto content = id3::frameContent(frame, area, tag.version);
+        raw.empty = content && contentEmpty(frame.id, *content);
+        raw.discardOnAlter = frame.status & (tag.version == 3 ? 0x80 : 0x40);
+        tag.frames.push_back(std::move(raw));
+    }
+    return tag;
+}
+
 std::optional<std::string> findFrameLoss(const std::vector<RawTag>& oldTags,
                                          const std::optional<RawTag>& newTag, int writtenVersion)
 {
@@ -97,6 +146,9 @@ std::optional<std::string> findFrameLoss(const std::vector<RawTag>& oldTags,
             unused.push_back(&frame);
     }
     for (const RawTag& old : oldTags) {
+        if (!old.complete)
+            return old.frames.empty() ? messages::kUnreadFrames
+                                      : messages::kUnreadPastFrame + old.frames.back().id;
         for (const RawFrame& frame : old.frames) {
             if (frame.empty || frame.discardOnAlter)
                 continue;

@@ -2,13 +2,28 @@
 // tag held before the save against those of the tag about to be written.
 #pragma once
 
-#include "io/id3v2_walker.h"
-
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tagshifter::io {
+
+struct RawFrame {
+    std::string id;
+    bool empty = false;           // no text (text frames) or only zero bytes
+    bool discardOnAlter = false;  // the writer asked for it to go on any change
+};
+
+struct RawTag {
+    int version = 0;  // 2, 3 or 4
+    std::vector<RawFrame> frames;
+    bool complete = false;  // every frame was read: none lies behind a stop
+    uint64_t end = 0;       // offset just behind the tag, footer included
+};
+
+// Reads the tag at `offset` of `bytes`, which hold all of it.
+std::optional<RawTag> readRawTag(const std::string& bytes, uint64_t offset = 0);
 
 // Checks that every frame of the old tags (the first and any right behind
 // it) that held something is in the new tag, under its own id or the one the
@@ -16,7 +31,8 @@ namespace tagshifter::io {
 // Frames the upgrade drops (ID3v2.2 frames without a successor, TDAT, TIME,
 // TRDA, TSIZ, EQUA, RVAD, ...), frames marked to be discarded on alteration
 // and empty frames may go. Returns why the new tag would lose a frame, or
-// nothing when it keeps them all.
+// nothing when it keeps them all; an old tag not read to its end loses
+// whatever lay behind, so it is refused too.
 std::optional<std::string> findFrameLoss(const std::vector<RawTag>& oldTags,
                                          const std::optional<RawTag>& newTag,
                                          int writtenVersion = 4);

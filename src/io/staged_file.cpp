@@ -1,7 +1,7 @@
 #include "io/staged_file.h"
 
+#include "id3/id3v2.h"
 #include "io/frame_guard.h"
-#include "io/id3v2_walker.h"
 
 #include <taglib/id3v2framefactory.h>
 #include <taglib/taglib.h>
@@ -18,10 +18,10 @@ std::vector<RawTag> leadingTags(Read read)
     std::vector<RawTag> tags;
     uint64_t offset = 0;
     while (tags.size() < 16) {
-        const auto size = id3v2TagSize(read(offset, 10));
-        if (!size)
+        const auto header = id3::readTagHeader(read(offset, 10));
+        if (!header)
             break;
-        const auto tag = walkId3v2(read(offset, *size));
+        const auto tag = readRawTag(read(offset, header->totalSize()));
         if (!tag)
             break;
         tags.push_back(*tag);

@@ -4,12 +4,14 @@
 
 #include "common/error.h"
 #include "support/fixtures.h"
+#include "support/id3_reader.h"
 
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -175,6 +177,42 @@ TEST_F(ConvertFieldTest, FailingId3v2StepLeavesId3v1Set)
     expectEncodingError(*converter("cp1251", "cp1251", "ascii"), latin1(kPrivetCp1251));
     EXPECT_EQ(codesOf(v1.title()), kPrivetRead);
     EXPECT_EQ(v2.title(), "old");
+}
+
+// A field that is empty and stays empty is not set: setting it would make
+// TagLib delete every frame of its id, and the guard refuse the file forever.
+TEST(EmptyField, KeepsItsFramesAndTheFileConvertsOnce)
+{
+    const std::pair<const char*, std::string> cases[] = {
+        {"COMM with empty text", describedFrame("COMM", 0, "", "")},
+        {"COMM with a description only", describedFrame("COMM", 0, "desc", "")},
+        {"UTF-16 COMM of a byte order mark", describedFrame("COMM", 1, "", "\xFF\xFE")},
+        {"TCON of ()", textFrame("TCON", "()")},
+    };
+    auto ids = [](const std::string& file) {
+        std::vector<std::string> out;
+        for (const Id3v2Frame& frame : readId3v2(file).value_or(Id3v2Contents{}).frames)
+            out.push_back(frame.id);
+        std::sort(out.begin(), out.end());
+        return out;
+    };
+    TempDir dir;
+    for (const auto& [name, frame] : cases) {
+        for (const char* frames : {"-p", "-a"}) {
+            SCOPED_TRACE(std::string(name) + " " + frames);
+            const std::string path = dir.put("song.mp3", id3v23Tag(frame + textFrame("TIT2", kPrivetCp1251), 64)
+                                                             + mpegFrames(4));
+            const std::vector<std::string> before = ids(readFile(path));
+            const std::vector<std::string> args = {"-q", "-p", frames, "-s", "cp1251", "-2", "unicode", path};
+            const RunResult first = runInProcess(args);
+            EXPECT_EQ(first.err, "");
+            EXPECT_EQ(first.status, 0);
+            const std::string converted = readFile(path);
+            EXPECT_EQ(ids(converted), before);
+            EXPECT_EQ(runInProcess(args).status, 0);
+            EXPECT_TRUE(readFile(path) == converted) << "the second run changed the file";
+        }
+    }
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // verdict on the tags before and after a save: losses, emptied frames and
 // renames are caught, the upgrade rules are not.
 #include "io/frame_guard.h"
-#include "io/id3v2_walker.h"
+#include "id3/id3v2.h"
 #include "support/fixtures.h"
 #include "support/tag_layouts.h"
 
@@ -42,20 +42,20 @@ TEST(FrameWalker, ReadsEveryFrameOfTheFooterAndUnsynchronisedLayouts)
     for (const auto& [name, ids] : cases) {
         SCOPED_TRACE(name);
         const std::string& bytes = layoutNamed(name).bytes;
-        const auto tag = io::walkId3v2(bytes);
+        const auto tag = io::readRawTag(bytes);
         ASSERT_TRUE(tag.has_value());
         EXPECT_EQ(idsOf(*tag), ids);
-        EXPECT_EQ(tag->end, *io::id3v2TagSize(bytes));
+        EXPECT_EQ(tag->end, id3::readTagHeader(bytes)->totalSize());
     }
     // A text frame of only a byte order mark holds nothing.
-    const auto bom = io::walkId3v2(id3v23Tag(textFrame("TIT3", "\xFF\xFE", 1)));
+    const auto bom = io::readRawTag(id3v23Tag(textFrame("TIT3", "\xFF\xFE", 1)));
     ASSERT_TRUE(bom.has_value());
     EXPECT_EQ(idsOf(*bom), std::vector<std::string>{"TIT3(empty)"});
 }
 
 io::RawTag walked(const std::string& bytes)
 {
-    auto tag = io::walkId3v2(bytes);
+    auto tag = io::readRawTag(bytes);
     EXPECT_TRUE(tag.has_value());
     return tag ? *tag : io::RawTag{};
 }
@@ -126,6 +126,10 @@ TEST(FrameGuard, CatchesLossesButNotTheUpgradeRules)
          ""},
         {"writing ID3v2.3, lost", {v24({"TDRC", "TPE2"})}, v23({"TYER"}), 3,
          "frame TPE2 would be lost"},
+        {"iTunes' ID3v2.2 ids in ID3v2.3", {id3v23Tag(id3v23Frame(std::string("TT1\0", 4), std::string("\0g", 2)))},
+         v24({"TIT1"}), 4, ""},
+        {"walk stopped before the end", {id3v2Tag(4, 0, id3v24Frame("TIT2", std::string("\0t", 2)) + "junk" + v24({"TSSE"}))},
+         v24({"TIT2", "TSSE"}), 4, "the tag cannot be read past frame TIT2"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

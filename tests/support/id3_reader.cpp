@@ -1,6 +1,7 @@
 #include "support/id3_reader.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace tagshifter::test {
 
@@ -271,10 +272,16 @@ std::optional<Id3v2Contents> readId3v2(const std::string& file)
         } else if (header->majorVersion == 3) {
             size = bigEndianAt(body, at + 4, 4);
         } else {
+            // Some writers put plain numbers here: the reading that lands on
+            // the next frame, on padding or on the end wins.
+            auto lands = [&](uint64_t frameSize) {
+                const uint64_t next = at + headerSize + frameSize;
+                return next == body.size()
+                       || (next < body.size() && (body[next] == '\0' || std::isupper(byteAt(body, next))));
+            };
+            const uint32_t plain = bigEndianAt(body, at + 4, 4);
             const auto safe = syncSafeAt(body, at + 4);
-            if (!safe)
-                break;
-            size = *safe;
+            size = safe && (lands(*safe) || !lands(plain)) ? *safe : plain;
             formatFlags = byteAt(body, at + 9);
         }
         if (at + headerSize + size > body.size())

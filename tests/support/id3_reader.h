@@ -1,6 +1,8 @@
 // An independent byte-level reader of MP3 files: where the tags are, what
 // lies between them, and what the tag frames hold. It does not use TagLib,
-// so the tests can check what TagLib wrote with something else than TagLib.
+// so the tests can check what TagLib wrote with something else than TagLib;
+// nor does it share the tool's own ID3v2 reader (src/id3/), so that a fault
+// there cannot hide itself in the tests that judge it.
 #pragma once
 
 #include <cstddef>

@@ -203,6 +203,20 @@ std::vector<TagLayout> tagLayouts()
         layouts.push_back(layout);
     }
     {
+        const SourceFields f = cyrillic("v24p");
+        // A TXXX frame whose size is a plain number, as some writers put it
+        // (300; 172 read sync-safe), then TSSE. TagLib reads the plain number
+        // and, if it is 1.13, misses TSSE behind it as above.
+        const std::string txxx = std::string("\0note\0", 6) + std::string(294, 'n');
+        TagLayout layout{"Id3v24FooterPlainFrameSize",
+                         id3v2Tag(4, 0x10, fieldFrames(4, f) + "TXXX" + bigEndian(300, 4) + std::string(2, '\0')
+                                               + txxx + id3v24Frame("TSSE", std::string("\0x", 2)))
+                             + audio(),
+                         f};
+        layout.mayBeRefused = true;
+        layouts.push_back(layout);
+    }
+    {
         const SourceFields f = cyrillic("pad");
         layouts.push_back({"LargePadding",
                            id3v2Tag(3, 0, fieldFrames(3, f) + std::string(256 * 1024, '\0')) + audio(), f});

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace tagshifter::io {
+namespace tagshifter::guess {
 
 // Title, artist, album, comment and genre, each as its Latin-1 bytes, as
 // TagLib's combined tag of an MPEG file gives them: the ID3v2 field, else
@@ -32,4 +32,4 @@ std::optional<FiveFields> quickFiveFields(const std::string& head, const std::st
 // quickFiveFields of them; nothing if the file cannot be read either.
 std::optional<FiveFields> readQuickFiveFields(const std::string& name);
 
-}  // namespace tagshifter::io
+}  // namespace tagshifter::guess

@@ -1,5 +1,6 @@
-#include "io/quick_fields.h"
+#include "guess/quick_fields.h"
 
+#include "id3/id3v2.h"
 #include "io/original_file.h"
 
 #include <taglib/id3v1genres.h>
@@ -9,47 +10,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace tagshifter::io {
+namespace tagshifter::guess {
 namespace {
 
 enum Field { kTitle, kArtist, kAlbum, kComment, kGenre };
-
-uint8_t byteAt(const std::string& bytes, size_t at) { return static_cast<uint8_t>(bytes[at]); }
-
-uint32_t bigEndian(const std::string& bytes, size_t at)
-{
-    return uint32_t{byteAt(bytes, at)} << 24 | uint32_t{byteAt(bytes, at + 1)} << 16
-           | uint32_t{byteAt(bytes, at + 2)} << 8 | byteAt(bytes, at + 3);
-}
-
-bool syncSafe(const std::string& bytes, size_t at, uint32_t& value)
-{
-    value = 0;
-    for (size_t i = 0; i < 4; ++i) {
-        if (byteAt(bytes, at + i) & 0x80)
-            return false;
-        value = value << 7 | byteAt(bytes, at + i);
-    }
-    return true;
-}
-
-// Four capitals or digits at `at`, before `end`.
-bool frameIdAt(const std::string& bytes, uint64_t at, size_t end)
-{
-    if (at + 4 > end)
-        return false;
-    for (size_t i = at; i < at + 4; ++i)
-        if (!((bytes[i] >= 'A' && bytes[i] <= 'Z') || (bytes[i] >= '0' && bytes[i] <= '9')))
-            return false;
-    return true;
-}
-
-// Frames TagLib drops from an ID3v2.3 tag, ending its reading of the tag there.
-bool droppedByTagLib(const std::string& id)
-{
-    return id == "EQUA" || id == "RVAD" || id == "TIME" || id == "TRDA" || id == "TSIZ"
-           || id == "TDAT";
-}
 
 // A text frame in Latin-1 holding one value (trailing zeros allowed).
 bool singleText(const std::string& body, std::string& text)
@@ -94,42 +58,25 @@ bool genreText(std::string& text)
 
 bool readId3v2(const std::string& head, uint64_t fileSize, FiveFields& fields, uint64_t& tagEnd)
 {
-    if (head.size() < 10 || head.compare(0, 3, "ID3") != 0)
+    const auto header = id3::readTagHeader(head);
+    if (!header || (header->version != 3 && header->version != 4) || (header->flags & 0xD0)
+        || header->bodySize < 10 || header->totalSize() > fileSize || header->totalSize() > head.size())
         return false;
-    const uint8_t version = byteAt(head, 3);
-    const uint8_t flags = byteAt(head, 5);
-    uint32_t size = 0;
-    if ((version != 3 && version != 4) || byteAt(head, 4) == 0xFF || (flags & 0xD0)
-        || !syncSafe(head, 6, size) || size < 10 || 10 + uint64_t{size} > fileSize
-        || 10 + size_t{size} > head.size())
+    tagEnd = header->totalSize();
+    const std::string_view area = std::string_view(head).substr(10, header->bodySize);
+    const id3::FrameWalk walk = id3::walkFrames(area, header->version);
+    if (!walk.complete)
         return false;
-    tagEnd = 10 + uint64_t{size};
-    const size_t end = 10 + size_t{size};
     bool seen[5] = {};
     bool commentChosen = false;
-    size_t at = 10;
-    while (at + 10 < end) {  // as TagLib: a frame header must leave a byte
-        if (head[at] == '\0')
-            break;  // padding
-        const std::string id = head.substr(at, 4);
-        uint32_t frameSize = 0;
-        if (!frameIdAt(head, at, end) || head[at + 9] != 0)  // no id, or flags on its content
+    for (const id3::Frame& frame : walk.frames) {
+        // Flags on its content, an ID3v2.2 id TagLib renames, or a frame its
+        // upgrade drops: TagLib's reading may differ from this one.
+        if (frame.format != 0 || frame.id.size() != 4
+            || (header->version == 3 && id3::droppedGoingTo24(frame.id)))
             return false;
-        if (version == 3) {
-            frameSize = bigEndian(head, at + 4);
-            if (droppedByTagLib(id))
-                return false;
-        } else if (!syncSafe(head, at + 4, frameSize)) {
-            return false;
-        } else if (frameSize > 127 && !frameIdAt(head, at + 10 + uint64_t{frameSize}, end)
-                   && frameIdAt(head, at + 10 + uint64_t{bigEndian(head, at + 4)}, end)) {
-            return false;  // TagLib would take the size for a plain number, as iTunes wrote it
-        }
-        if (frameSize == 0 || frameSize > end - at - 10)
-            return false;
-        const std::string body = head.substr(at + 10, frameSize);
-        at += 10 + frameSize;
-
+        const std::string body(area.substr(frame.at, frame.size));
+        const std::string& id = frame.id;
         const int field = id == "TIT2" ? kTitle : id == "TPE1" ? kArtist : id == "TALB" ? kAlbum
                           : id == "TCON" ? kGenre : id == "COMM" ? kComment : -1;
         if (field == kComment) {
@@ -198,7 +145,7 @@ std::optional<FiveFields> quickFiveFields(const std::string& head, const std::st
         }
     }
     if (fields[kGenre].empty())
-        fields[kGenre] = TagLib::ID3v1::genre(byteAt(tag, 127)).to8Bit(false);
+        fields[kGenre] = TagLib::ID3v1::genre(id3::byteAt(tag, 127)).to8Bit(false);
     return fields;
 }
 
@@ -217,17 +164,17 @@ std::optional<FiveFields> readQuickFiveFields(const std::string& name)
         return std::nullopt;
     const uint64_t size = static_cast<uint64_t>(status.st_size);
     std::string head, tail;
-    if (!preadFully(file.fd, 0, std::min(size, kQuickHead), head))
+    if (!io::preadFully(file.fd, 0, std::min(size, kQuickHead), head))
         return std::nullopt;
-    uint32_t tagSize = 0;
-    if (head.size() >= 10 && head.compare(0, 3, "ID3") == 0 && syncSafe(head, 6, tagSize)
-        && 10 + uint64_t{tagSize} > head.size() && 10 + uint64_t{tagSize} <= size
-        && !preadFully(file.fd, head.size(), 10 + uint64_t{tagSize} - head.size(), head))
+    const auto header = id3::readTagHeader(head);
+    const uint64_t tagSize = header ? header->totalSize() : 0;
+    if (tagSize > head.size() && tagSize <= size
+        && !io::preadFully(file.fd, head.size(), tagSize - head.size(), head))
         return std::nullopt;
     const uint64_t tailSize = std::min(size, kQuickTail);
-    if (!preadFully(file.fd, size - tailSize, tailSize, tail))
+    if (!io::preadFully(file.fd, size - tailSize, tailSize, tail))
         return std::nullopt;
     return quickFiveFields(head, tail, size);
 }
 
-}  // namespace tagshifter::io
+}  // namespace tagshifter::guess

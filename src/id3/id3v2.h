@@ -1,0 +1,68 @@
+// The one reader of ID3v2 bytes: the tag header and footer, sizes, the
+// extended header, unsynchronisation and the walk over the frames, each read
+// by the rules TagLib reads it by, so that what is found here is what TagLib
+// finds.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tagshifter::id3 {
+
+uint8_t byteAt(std::string_view bytes, size_t at);
+
+struct TagHeader {
+    int version = 0;  // 2, 3 or 4
+    uint8_t flags = 0;
+    uint32_t bodySize = 0;  // what lies between the header and the footer
+    bool unsynchronised() const { return flags & 0x80; }
+    bool hasExtendedHeader() const { return flags & 0x40; }
+    bool hasFooter() const { return version == 4 && (flags & 0x10); }
+    uint64_t totalSize() const { return 10 + uint64_t{bodySize} + (hasFooter() ? 10 : 0); }
+};
+
+// The header at the start of `head`; nothing when no tag starts there (as
+// for TagLib, a size that is not sync-safe makes no tag).
+std::optional<TagHeader> readTagHeader(std::string_view head);
+
+// The frames (and padding) of a tag whose body is `body`: the whole-tag
+// unsynchronisation of ID3v2.2 and 2.3 undone, the extended header skipped.
+std::string frameArea(const TagHeader& header, std::string_view body);
+
+struct Frame {
+    // Three characters for ID3v2.2 frames, and for those iTunes wrote into
+    // ID3v2.3 tags as "TT2\0".
+    std::string id;
+    size_t at = 0;     // where its content starts in the frame area
+    uint32_t size = 0;  // of the content as stored
+    uint8_t status = 0;  // the two flag bytes of ID3v2.3 and 2.4
+    uint8_t format = 0;
+};
+
+struct FrameWalk {
+    std::vector<Frame> frames;
+    // The walk ended at the end of the frames or at padding: no frame behind
+    // it was left unread.
+    bool complete = false;
+};
+
+// The frames of `area` in the order TagLib reads them. Like TagLib it stops
+// at a zero byte (padding), at an id that is not one, and at a frame of no
+// content or longer than what is left; an ID3v2.4 size whose bytes are not
+// sync-safe is a plain number, and so is one over 127 that leads to no frame
+// id where the plain number does (as iTunes wrote them).
+FrameWalk walkFrames(std::string_view area, int version);
+
+// A frame's content with its own format flags undone; nothing when it is
+// compressed or encrypted.
+std::optional<std::string> frameContent(const Frame& frame, std::string_view area, int version);
+
+// ID3v2.3 frames that ID3v2.4 has no place for (merged into TDRC, or gone
+// from the standard): TagLib drops them when it upgrades a tag.
+bool droppedGoingTo24(std::string_view id);
+
+}  // namespace tagshifter::id3
