@@ -2,7 +2,7 @@
 #
 # Completes the options, the encoding names after -s, -1 and -2 (the names
 # that "iconv --list" knows, with "unicode" and "none" where the tool takes
-# them, and "auto" and the names of an "auto:" list after -s), and file
+# them, "auto" after -1, and "auto" and the names of an "auto:" list after -s), and file
 # names everywhere else (journal files after --journal= and --undo=). Works with or without the
 # bash-completion package; values after "--long-option=" are completed too.
 
@@ -27,7 +27,7 @@ _tagshifter_values()
 {
     case $1 in
         -s | --source-encoding) printf '%s\n' unicode auto auto: ;;
-        -1 | --id3v1-encoding) printf '%s\n' none ;;
+        -1 | --id3v1-encoding) printf '%s\n' none auto ;;
         -2 | --id3v2-encoding) printf '%s\n' none unicode ;;
     esac
     _tagshifter_iconv_names

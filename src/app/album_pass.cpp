@@ -30,9 +30,8 @@ std::string sourceEncodingOf(const guess::Reading& reading)
     return "ISO-8859-1";
 }
 
-AlbumPass::AlbumPass(const Settings& settings, const std::vector<std::string>& fileNames,
-                     FrameFactory& factory)
-    : settings_(settings), fileNames_(fileNames), factory_(factory), readings_(fileNames.size())
+AlbumPass::AlbumPass(const Settings& settings, const std::vector<std::string>& fileNames)
+    : settings_(settings), fileNames_(fileNames), readings_(fileNames.size())
 {
     for (size_t i = 0; i < fileNames.size(); ++i)
         waiting_[folderOf(fileNames[i])].push_back(i);
@@ -69,12 +68,14 @@ guess::FileTexts AlbumPass::readTexts(const std::string& name) const
     if (!walkFrames)
         if (const auto fields = guess::readQuickFiveFields(name))
             return sourceTexts(*fields, settings_.preserveUnicode);
-    // Opened as the conversion will open it, so both see the same texts.
-    io::StagedFile staged(name, &factory_);
+    // Opened as the conversion opens it, so both see the same texts, but
+    // with frames keeping the encoding they were saved in, which tells
+    // Unicode frames from legacy ones.
+    io::StagedFile staged(name, &asSaved_);
     if (!staged.isOpen())
         return {};
     TagLib::MPEG::File& file = staged.file();
-    return sourceTexts(*file.tag(), walkFrames ? file.ID3v2Tag() : nullptr, settings_.preserveUnicode);
+    return sourceTexts(*file.tag(), file.ID3v2Tag(), walkFrames, settings_.preserveUnicode, true);
 }
 
 }  // namespace tagshifter

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/settings.h"
+#include "convert/frame_factory.h"
 #include "guess/album_judge.h"
 #include "guess/reading.h"
 
@@ -14,8 +15,6 @@
 
 namespace tagshifter {
 
-class FrameFactory;
-
 // The folder an operand names its file in, as given: "a/b/c.mp3" is in
 // "a/b", "c.mp3" and "./c.mp3" in ".", "/c.mp3" in "/".
 std::string folderOf(const std::string& name);
@@ -23,8 +22,7 @@ std::string folderOf(const std::string& name);
 class AlbumPass {
 public:
     // Nothing is read and no judge is opened until the first reading is asked for.
-    AlbumPass(const Settings& settings, const std::vector<std::string>& fileNames,
-              FrameFactory& factory);
+    AlbumPass(const Settings& settings, const std::vector<std::string>& fileNames);
     ~AlbumPass();
     AlbumPass(const AlbumPass&) = delete;
     AlbumPass& operator=(const AlbumPass&) = delete;
@@ -41,7 +39,7 @@ private:
 
     const Settings& settings_;
     const std::vector<std::string>& fileNames_;
-    FrameFactory& factory_;
+    mutable FrameFactory asSaved_;  // TagLib reads through a non-const factory
     std::unique_ptr<guess::AlbumJudge> judge_;
     // The operands of each folder not yet judged, in command-line order.
     std::unordered_map<std::string, std::vector<size_t>> waiting_;

@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -83,6 +84,7 @@ void convertTags(TagConverter& converter, const TagLib::Tag& combined, const Set
     converter.convertField(album, &TagLib::Tag::setAlbum);
     converter.convertField(comment, &TagLib::Tag::setComment);
     converter.convertField(genre, &TagLib::Tag::setGenre);
+    converter.finishId3v1();
 }
 
 // Where a file's text comes from: the encoding given, or with -s auto the
@@ -90,7 +92,32 @@ void convertTags(TagConverter& converter, const TagLib::Tag& combined, const Set
 struct FileSource {
     AlbumPass* albums = nullptr;  // auto mode only
     size_t index = 0;             // the operand's place on the command line
+    const std::vector<std::string>* id3v1Pages = nullptr;  // -1 auto: see id3v1Pages
 };
+
+// -1 auto: the pages an ID3v1 tag may be written in. Text read in a code
+// page goes back to that page (transliterated where it cannot hold a
+// character): the page named with -s, or the one the guess chose. Text left
+// as it is or Unicode already goes to the first page of the -s list, then
+// of the built-in list, that holds it whole.
+std::vector<std::string> id3v1Pages(const Settings& settings)
+{
+    std::vector<std::string> pages;
+    if (!guess::CandidateList::isAuto(settings.sourceEncoding)) {
+        if (settings.sourceEncoding != "unicode")
+            return {settings.sourceEncoding};
+    } else {
+        try {
+            pages = guess::CandidateList::parse(settings.sourceEncoding).codePages();
+        } catch (const Error&) {
+            // The guess reports an unusable list on the first file.
+        }
+    }
+    for (const std::string& page : guess::CandidateList::builtIn())
+        if (std::find(pages.begin(), pages.end(), page) == pages.end())
+            pages.push_back(page);
+    return pages;
+}
 
 // Fills `result` as far as the file gets; an error that is the file's own
 // (it does not open, a text does not convert) is thrown.
@@ -118,14 +145,22 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
     TagLib::ID3v2::Tag* id3v2 = file.ID3v2Tag(true);
     std::string sourceEncoding = settings.sourceEncoding;
     std::string previewName = name;
+    TagConverter::SourcePlan plan;
+    std::optional<std::string> readPage;  // the page the guess read the file in
     if (source.albums) {
         const guess::Reading reading = source.albums->readingOf(source.index);
         sourceEncoding = sourceEncodingOf(reading);
+        if (reading.kind == guess::Reading::Kind::CodePage)
+            readPage = reading.codePage;
+        plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.throughMacRoman};
         result.reading = reading.label();
         previewName = formatted(messages::kPreviewNameWithReading, name.c_str(), result.reading.c_str());
     }
     TagConverter converter(sourceEncoding, settings.id3v1Encoding,
                            settings.id3v2Encoding, id3v1, id3v2, settings.preserveUnicode);
+    converter.setSourcePlan(plan);
+    if (source.id3v1Pages)
+        converter.setId3v1Pages(readPage ? std::vector<std::string>{*readPage} : *source.id3v1Pages);
     if (converter.isId3v1Enabled())
         result.id3v1Target = settings.id3v1Encoding;
     if (converter.isId3v2Enabled())
@@ -139,6 +174,8 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
         throw;  // the file is closed unsaved
     }
     result.texts = converter.textChanges();
+    if (converter.isId3v1Enabled())
+        result.id3v1Target = converter.id3v1Target();  // with -1 auto, the page chosen
 
     if (settings.previewOnly) {
         result.preview = converter.preview(previewName);
@@ -260,7 +297,10 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
 
     std::optional<AlbumPass> albums;
     if (guess::CandidateList::isAuto(settings.sourceEncoding))
-        albums.emplace(settings, fileNames, factory);
+        albums.emplace(settings, fileNames);
+    std::vector<std::string> pagesForId3v1;
+    if (settings.id3v1Encoding == "auto")
+        pagesForId3v1 = id3v1Pages(settings);
 
     // Opened before any file changes: a named journal that cannot be
     // written ends the run here.
@@ -273,7 +313,8 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
     int status = 0;
     for (size_t i = 0; i < fileNames.size(); ++i) {
         output.starting(i);
-        const FileSource source{albums ? &*albums : nullptr, i};
+        const FileSource source{albums ? &*albums : nullptr, i,
+                                pagesForId3v1.empty() ? nullptr : &pagesForId3v1};
         if (!handleFile(settings, fileNames[i], source, factory, save, writer, output))
             status = 1;
     }

@@ -28,6 +28,7 @@ inline constexpr char kUsage[] =
     "      --sync                   Flush each saved file and its folder to disk.\n"
     "  -r, --recursive              Also convert the .mp3 files in the folders given, and below.\n"
     "      --json                   Print one JSON object per file and a summary instead.\n"
+    "  -1 auto                      Write each file's ID3v1 in its own code page.\n"
     "      --journal=FILE           Keep what undoes this run in FILE, not in the state folder.\n"
     "      --no-journal             Keep nothing to undo this run with.\n"
     "      --undo[=JOURNAL]         Put back the files of the last run, or of JOURNAL.\n"
@@ -167,6 +168,12 @@ inline constexpr char kJournalOfUndo[] = " (undo)";
 // The preview listing.
 // With -s auto, its first line: the file name and the reading chosen for it.
 inline constexpr char kPreviewNameWithReading[] = "%s [%s]";
+// The reading's words: "cp1251", "utf-8", "left as it is", then "; comment
+// as it is" for each field kept; or "no page of the list fits".
+inline constexpr char kReadingAsItIs[] = "left as it is";
+inline constexpr char kReadingUtf8[] = "utf-8";
+inline constexpr char kReadingNothingFits[] = "no page of the list fits";
+inline constexpr char kReadingFieldKept[] = "; %s as it is";
 inline constexpr char kPreviewId3v1Header[] = "\tid3v1:";
 inline constexpr char kPreviewId3v2Header[] = "\tid3v2:";
 inline constexpr char kPreviewEmpty[] = "\t\tempty.";

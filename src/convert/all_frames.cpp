@@ -62,11 +62,12 @@ void TagConverter::convertOtherFrames(TagLib::String::Type frameEncoding)
         FrameText converted = *text;
         // The five fields' frames are listed as the fields they are.
         const FrameText* listedAs = isFiveFieldFrame(text->id, text->description) ? nullptr : &*text;
+        const std::string label = labelOf(*text);
         if (text->described)
-            converted.description = convertFrameText(text->description, listedAs, true);
+            converted.description = convertFrameText(text->description, label, listedAs, true);
         converted.texts.clear();
         for (const TagLib::String& value : text->texts)
-            converted.texts.append(convertFrameText(value, listedAs, false));
+            converted.texts.append(convertFrameText(value, label, listedAs, false));
         setFrameText(*frame, converted, frameEncoding);
     }
 }

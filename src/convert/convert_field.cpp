@@ -9,6 +9,9 @@
 #include <taglib/tag.h>
 #include <taglib/tstring.h>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace tagshifter {
 
 namespace {
@@ -17,16 +20,17 @@ struct Field {
     TagConverter::Setter setter;
     TagLib::String (TagLib::Tag::*getter)() const;
     const char* name;
+    const char* id;  // the frame's id, the field's label in the guess's plan
 };
 
 const Field& fieldOf(TagConverter::Setter setter)
 {
     static const Field fields[] = {
-        {&TagLib::Tag::setTitle, &TagLib::Tag::title, messages::kFieldTitle},
-        {&TagLib::Tag::setArtist, &TagLib::Tag::artist, messages::kFieldArtist},
-        {&TagLib::Tag::setAlbum, &TagLib::Tag::album, messages::kFieldAlbum},
-        {&TagLib::Tag::setComment, &TagLib::Tag::comment, messages::kFieldComment},
-        {&TagLib::Tag::setGenre, &TagLib::Tag::genre, messages::kFieldGenre},
+        {&TagLib::Tag::setTitle, &TagLib::Tag::title, messages::kFieldTitle, kFiveFieldIds[0]},
+        {&TagLib::Tag::setArtist, &TagLib::Tag::artist, messages::kFieldArtist, kFiveFieldIds[1]},
+        {&TagLib::Tag::setAlbum, &TagLib::Tag::album, messages::kFieldAlbum, kFiveFieldIds[2]},
+        {&TagLib::Tag::setComment, &TagLib::Tag::comment, messages::kFieldComment, kFiveFieldIds[3]},
+        {&TagLib::Tag::setGenre, &TagLib::Tag::genre, messages::kFieldGenre, kFiveFieldIds[4]},
     };
     for (const Field& field : fields)
         if (field.setter == setter)
@@ -54,12 +58,24 @@ std::string TagConverter::recodeStep(Step step, const std::string& input)
     }
 }
 
-std::string TagConverter::utf8Text(const TagLib::String& value)
+std::string TagConverter::utf8Text(const TagLib::String& value, const std::string& label)
 {
     if (sourceIsUnicode)
         return recodeStep(Step::Source, value.to8Bit(true));
-    if (isRecodedFromSource(value, preserveUnicode))
-        return recodeStep(Step::Source, value.to8Bit(false));
+    auto among = [&label](const std::vector<std::string>& labels) {
+        return std::find(labels.begin(), labels.end(), label) != labels.end();
+    };
+    const bool kept = plan_.keepAll || among(plan_.keptAsItIs);
+    std::optional<std::string> bytes;
+    if (!kept && among(plan_.throughMacRoman)) {
+        bytes = bytesThrough(value, Reader::MacRoman);
+        if (bytes && preserveUnicode && !mostlyHigh(*bytes))
+            bytes.reset();
+    }
+    if (!kept && !bytes)
+        bytes = sourceBytes(value, preserveUnicode);
+    if (bytes)
+        return recodeStep(Step::Source, *bytes);
     return value.to8Bit(true);  // recoded for each target as it is
 }
 
@@ -77,8 +93,10 @@ void TagConverter::convertField(const TagLib::String& value, Setter setter)
     const Field& field = fieldOf(setter);
     failedWhere = field.name;
     TextChange change;
-    change.after = utf8Text(value);
-    if (id3v1Enabled) {
+    change.after = utf8Text(value, field.id);
+    if (id3v1Auto_) {
+        pendingId3v1_.push_back({setter, change.after, recording ? changes.size() : SIZE_MAX});
+    } else if (id3v1Enabled) {
         change.id3v1 = recodeStep(Step::Id3v1, change.after);
         (id3v1Tag->*setter)(TagLib::String(*change.id3v1, TagLib::String::Latin1));
     }
@@ -97,11 +115,11 @@ void TagConverter::convertField(const TagLib::String& value, Setter setter)
     }
 }
 
-TagLib::String TagConverter::convertFrameText(const TagLib::String& value, const FrameText* listedAs,
-                                              bool isDescription)
+TagLib::String TagConverter::convertFrameText(const TagLib::String& value, const std::string& label,
+                                              const FrameText* listedAs, bool isDescription)
 {
     TextChange change;
-    change.after = utf8Text(value);
+    change.after = utf8Text(value, label);
     TagLib::String converted = id3v2Text(change);
     if (recording && listedAs) {
         change.field = listedAs->id;

@@ -24,6 +24,8 @@ class FrameFactory : public TagLib::ID3v2::FrameFactory {
 public:
     // Frames parsed or created through this factory take `textEncoding`.
     explicit FrameFactory(TagLib::String::Type textEncoding);
+    // Frames keep the encoding they were saved in: for reading only.
+    FrameFactory() = default;
     ~FrameFactory() = default;
     FrameFactory(const FrameFactory&) = delete;
     FrameFactory& operator=(const FrameFactory&) = delete;

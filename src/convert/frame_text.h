@@ -19,6 +19,7 @@ struct FrameText {
     bool described = false;      // TXXX, COMM and USLT carry a description
     TagLib::String description;  // empty when not described
     TagLib::StringList texts;    // a text frame's values; one text for COMM and USLT
+    TagLib::String::Type encoding = TagLib::String::Latin1;  // as the frame was read
 };
 
 // The frame's text, or nothing for a frame that holds none for people.

@@ -5,42 +5,88 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/tag.h>
 
-#include <cstdint>
-
 namespace tagshifter {
+
+const std::array<const char*, 5> kFiveFieldIds = {"TIT2", "TPE1", "TALB", "COMM", "TCON"};
 
 namespace {
 
-void addIfRecoded(std::vector<std::string>& texts, const TagLib::String& value, bool preserveUnicode)
+// Whether the frame a field of the combined tag came from holds Unicode.
+bool inUnicodeFrame(const TagLib::ID3v2::Tag* id3v2, const std::string& id)
 {
-    if (!value.isEmpty() && isRecodedFromSource(value, preserveUnicode))
-        texts.push_back(value.to8Bit(false));
-}
-
-}  // namespace
-
-bool holdsWideCharacter(const TagLib::String& value)
-{
-    for (unsigned int i = 0; i < value.size(); ++i) {
-        if (static_cast<int32_t>(value[i]) >= 256)
-            return true;
+    if (!id3v2)
+        return false;
+    for (const TagLib::ID3v2::Frame* frame : id3v2->frameList(id.c_str())) {
+        const std::optional<FrameText> text = frameText(*frame);
+        if (text && (id != "COMM" || text->description.isEmpty()))
+            return text->encoding != TagLib::String::Latin1;
     }
     return false;
 }
 
-bool looksLikeMisreadCodePage(const TagLib::String& value)
+void addIfRecoded(std::vector<LabelledText>& texts, const std::string& label, const TagLib::String& value,
+                  bool unicodeFrame, bool preserveUnicode, bool forGuess)
 {
-    uint32_t high = 0;
-    for (unsigned int i = 0; i < value.size(); ++i) {
-        if (static_cast<int32_t>(value[i]) > 127)
-            ++high;
+    if (value.isEmpty())
+        return;
+    // Only a tool that saved Unicode can have misread bytes as Mac OS Roman.
+    std::optional<std::string> mac =
+        forGuess && unicodeFrame ? bytesThrough(value, Reader::MacRoman) : std::nullopt;
+    if (mac && preserveUnicode && !mostlyHigh(*mac))
+        mac.reset();
+    const std::optional<std::string> bytes = sourceBytes(value, preserveUnicode);
+    if (!bytes && !mac) {
+        // Unicode text, a little of it, tells the guess the file's language.
+        constexpr unsigned int kEvidenceLength = 64;
+        if (forGuess && value.size() <= kEvidenceLength && !sourceBytes(value, false)) {
+            LabelledText evidence(label, value.to8Bit(true), Reader::Latin1, unicodeFrame);
+            evidence.evidenceOnly = true;
+            texts.push_back(std::move(evidence));
+        }
+        return;
     }
-    return 2 * high > static_cast<uint32_t>(value.size());
+    LabelledText text(label, bytes ? *bytes : *mac, Reader::MacRoman, unicodeFrame);
+    if (bytes)
+        text.reader = bytesThrough(value, Reader::Latin1) ? Reader::Latin1 : Reader::Windows1252;
+    text.macBytes = std::move(mac);
+    texts.push_back(std::move(text));
 }
 
-bool isRecodedFromSource(const TagLib::String& value, bool preserveUnicode)
+// Text misread through Windows-1252 shows the letters of the page as "À".."ÿ"
+// (Cyrillic, Greek, Hebrew... all lie there). Without one, "€" or "—" among
+// ASCII is genuine Unicode, such as this tool's own output of an earlier
+// run, which must not be read again.
+bool misreadLetters(const TagLib::String& value)
 {
-    return !holdsWideCharacter(value) && (!preserveUnicode || looksLikeMisreadCodePage(value));
+    for (unsigned int i = 0; i < value.size(); ++i)
+        if (value[i] >= 0xC0 && value[i] <= 0xFF)
+            return true;
+    return false;
+}
+
+}  // namespace
+
+std::string labelOf(const FrameText& text)
+{
+    return text.description.isEmpty() ? text.id : text.id + ":" + text.description.to8Bit(true);
+}
+
+bool mostlyHigh(const std::string& bytes)
+{
+    size_t high = 0;
+    for (unsigned char c : bytes)
+        high += c > 127;
+    return 2 * high > bytes.size();
+}
+
+std::optional<std::string> sourceBytes(const TagLib::String& value, bool preserveUnicode)
+{
+    std::optional<std::string> bytes = bytesThrough(value, Reader::Latin1);
+    if (!bytes && misreadLetters(value))
+        bytes = bytesThrough(value, Reader::Windows1252);
+    if (bytes && preserveUnicode && !mostlyHigh(*bytes))
+        return std::nullopt;
+    return bytes;
 }
 
 bool isFiveFieldFrame(const std::string& id, const TagLib::String& description)
@@ -49,38 +95,38 @@ bool isFiveFieldFrame(const std::string& id, const TagLib::String& description)
            || (id == "COMM" && description.isEmpty());
 }
 
-std::vector<std::string> sourceTexts(const TagLib::Tag& combined, const TagLib::ID3v2::Tag* otherFrames,
-                                     bool preserveUnicode)
+std::vector<LabelledText> sourceTexts(const TagLib::Tag& combined, const TagLib::ID3v2::Tag* id3v2,
+                                      bool otherFrames, bool preserveUnicode, bool forGuess)
 {
-    std::vector<std::string> texts;
-    for (const TagLib::String& field :
-         {combined.title(), combined.artist(), combined.album(), combined.comment(), combined.genre()})
-        addIfRecoded(texts, field, preserveUnicode);
-    if (!otherFrames)
+    std::vector<LabelledText> texts;
+    const TagLib::String fields[] = {combined.title(), combined.artist(), combined.album(),
+                                     combined.comment(), combined.genre()};
+    for (size_t i = 0; i < kFiveFieldIds.size(); ++i)
+        addIfRecoded(texts, kFiveFieldIds[i], fields[i], inUnicodeFrame(id3v2, kFiveFieldIds[i]),
+                     preserveUnicode, forGuess);
+    if (!otherFrames || !id3v2)
         return texts;
     // The five fields' own frames are left out: counted twice, their text
     // would weigh double in the judgement.
-    for (const TagLib::ID3v2::Frame* frame : otherFrames->frameList()) {
+    for (const TagLib::ID3v2::Frame* frame : id3v2->frameList()) {
         const std::optional<FrameText> text = frameText(*frame);
         if (!text || isFiveFieldFrame(text->id, text->description))
             continue;
-        addIfRecoded(texts, text->description, preserveUnicode);
+        const bool unicode = text->encoding != TagLib::String::Latin1;
+        const std::string label = labelOf(*text);
+        addIfRecoded(texts, label, text->description, unicode, preserveUnicode, forGuess);
         for (const TagLib::String& value : text->texts)
-            addIfRecoded(texts, value, preserveUnicode);
+            addIfRecoded(texts, label, value, unicode, preserveUnicode, forGuess);
     }
     return texts;
 }
 
-std::vector<std::string> sourceTexts(const std::array<std::string, 5>& fields, bool preserveUnicode)
+std::vector<LabelledText> sourceTexts(const std::array<std::string, 5>& fields, bool preserveUnicode)
 {
-    std::vector<std::string> texts;
-    for (const std::string& field : fields) {
-        size_t high = 0;
-        for (unsigned char c : field)
-            high += c > 127;
-        if (!field.empty() && (!preserveUnicode || 2 * high > field.size()))
-            texts.push_back(field);
-    }
+    std::vector<LabelledText> texts;
+    for (size_t i = 0; i < fields.size(); ++i)
+        if (!fields[i].empty() && (!preserveUnicode || mostlyHigh(fields[i])))
+            texts.emplace_back(kFiveFieldIds[i], fields[i], Reader::Latin1, false);
     return texts;
 }
 

@@ -1,10 +1,13 @@
 // Which texts a conversion recodes from the source encoding, and gathering
-// them from a file's tags for the code-page guess to judge.
+// them, labelled, from a file's tags for the code-page guess to judge.
 #pragma once
+
+#include "text/misreading.h"
 
 #include <taglib/tstring.h>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,31 +20,41 @@ class Tag;
 
 namespace tagshifter {
 
-// Text that holds any character from U+0100 up cannot be code page bytes
-// read as Latin-1: it is Unicode already, and cutting it to bytes would
-// destroy it.
-bool holdsWideCharacter(const TagLib::String& value);
+// The bytes a conversion from a code page recodes `value` from: its Latin-1
+// bytes, else its bytes through Windows-1252 (text a Western tool misread and
+// saved as Unicode). Nothing when the text is Unicode already (cutting it to
+// bytes would destroy it) or, under -p (`preserveUnicode`), when the -p rule
+// keeps it as it is.
+std::optional<std::string> sourceBytes(const TagLib::String& value, bool preserveUnicode);
 
-// Text read as Latin-1 from a code page tag has most characters in 128..255.
-bool looksLikeMisreadCodePage(const TagLib::String& value);
-
-// Whether a conversion from a code page recodes `value` (rather than keeping
-// it as it is), under -p when `preserveUnicode`.
-bool isRecodedFromSource(const TagLib::String& value, bool preserveUnicode);
+// The -p rule: text misread from a code page has most of its bytes high.
+bool mostlyHigh(const std::string& bytes);
 
 // The frames of the five fields, which have lines of their own in the
 // preview; a comment counts only without a description.
 bool isFiveFieldFrame(const std::string& id, const TagLib::String& description);
 
-// The texts of one file that a conversion would recode from the source, as
-// their Latin-1 bytes (empty ones left out): the five fields of `combined`,
-// and, when `otherFrames` is given (-a with an ID3v2 target), the texts and
-// descriptions of its other text frames, TXXX, COMM and USLT.
-std::vector<std::string> sourceTexts(const TagLib::Tag& combined, const TagLib::ID3v2::Tag* otherFrames,
-                                     bool preserveUnicode);
+struct FrameText;
 
-// The same for the five fields alone, given as their Latin-1 bytes (title,
-// artist, album, comment, genre).
-std::vector<std::string> sourceTexts(const std::array<std::string, 5>& fields, bool preserveUnicode);
+// The label of a frame's texts: its id, and its description if it has one
+// ("TXXX:note"), so that two frames of one id are told apart.
+std::string labelOf(const FrameText& text);
+
+// The frame ids of title, artist, album, comment and genre: the labels of the five fields.
+extern const std::array<const char*, 5> kFiveFieldIds;
+
+// The texts of one file that a conversion would recode from the source, as
+// the bytes behind them (empty ones left out), each labelled with its frame:
+// the five fields of `combined` (`id3v2` tells which were saved in a Unicode
+// frame), and with `otherFrames` (-a with an ID3v2 target) the texts and
+// descriptions of the other text frames, TXXX, COMM and USLT of `id3v2`.
+// `forGuess` (-s auto) adds the bytes of Unicode frames' texts through Mac
+// OS Roman, and short texts that are Unicode already as evidence.
+std::vector<LabelledText> sourceTexts(const TagLib::Tag& combined, const TagLib::ID3v2::Tag* id3v2,
+                                      bool otherFrames, bool preserveUnicode, bool forGuess);
+
+// The same for the five fields of legacy frames alone, given as their
+// Latin-1 bytes (title, artist, album, comment, genre).
+std::vector<LabelledText> sourceTexts(const std::array<std::string, 5>& fields, bool preserveUnicode);
 
 }  // namespace tagshifter

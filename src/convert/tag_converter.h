@@ -8,6 +8,7 @@
 #include <taglib/tstring.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace TagLib {
@@ -33,6 +34,21 @@ public:
     ~TagConverter();
     TagConverter(const TagConverter&) = delete;
     TagConverter& operator=(const TagConverter&) = delete;
+
+    // What the guess decided for this file beyond its reading.
+    struct SourcePlan {
+        bool keepAll = false;                 // every text as it is
+        std::vector<std::string> keptAsItIs;  // fields and frames (by label) kept as they are
+        std::vector<std::string> throughMacRoman;  // fields and frames whose bytes it recovers
+    };
+    void setSourcePlan(SourcePlan plan) { plan_ = std::move(plan); }
+
+    // For -1 auto: the code pages to try for this file's ID3v1 tag, in
+    // order; the first that holds every field whole is written, else the
+    // first with transliteration.
+    void setId3v1Pages(std::vector<std::string> pages) { id3v1Pages_ = std::move(pages); }
+    // With -1 auto, sets the ID3v1 fields once all five were converted.
+    void finishId3v1();
 
     // Recodes `input` through `conversion`; throws a conversion Error.
     static std::string recodeString(Conversion& conversion, const std::string& input);
@@ -60,6 +76,8 @@ public:
     const std::vector<TextChange>& textChanges() const { return changes; }
 
     bool isId3v1Enabled() const { return id3v1Enabled; }
+    // The ID3v1 target as given, or with -1 auto the page chosen once set.
+    const std::string& id3v1Target() const { return id3v1Name; }
     bool isId3v2Enabled() const { return id3v2Enabled; }
     bool isSourceUnicode() const { return sourceIsUnicode; }
     bool isId3v2Unicode() const { return id3v2IsUnicode; }
@@ -70,15 +88,16 @@ public:
 private:
     enum class Step { Source, Id3v1, Id3v2 };
 
-    std::string utf8Text(const TagLib::String& value);
+    std::string utf8Text(const TagLib::String& value, const std::string& label);
     // recodeString that notes which step failed before the error passes on.
     std::string recodeStep(Step step, const std::string& input);
     // Sets change.id3v2 from change.after; returns the text for the tag.
     TagLib::String id3v2Text(TextChange& change);
     // A text of a frame, or its description; recorded as of `listedAs`
     // unless that is null.
-    TagLib::String convertFrameText(const TagLib::String& value, const FrameText* listedAs,
-                                    bool isDescription);
+    // `label` names the frame in the guess's plan.
+    TagLib::String convertFrameText(const TagLib::String& value, const std::string& label,
+                                    const FrameText* listedAs, bool isDescription);
     void addOtherFrames(std::vector<std::string>& lines) const;
 
     bool id3v1Enabled = false;
@@ -96,6 +115,15 @@ private:
     std::string failedWhere;  // the field or frame being converted, for an error
     bool recording = false;
     std::vector<TextChange> changes;
+    SourcePlan plan_;
+    bool id3v1Auto_ = false;
+    std::vector<std::string> id3v1Pages_;
+    struct PendingId3v1 {  // -1 auto: a field waiting for the file's page
+        Setter setter;
+        std::string utf8;
+        size_t change;  // its place in `changes`, or SIZE_MAX when not recorded
+    };
+    std::vector<PendingId3v1> pendingId3v1_;
 };
 
 }  // namespace tagshifter

@@ -4,6 +4,7 @@
 #include "guess/decoder.h"
 #include "guess/plausibility.h"
 
+#include <algorithm>
 #include <limits>
 #include <unordered_set>
 #include <optional>
@@ -26,6 +27,22 @@ constexpr double kInvalidFile = 20;
 // once: its answer settles within a few hundred bytes, and it costs about a
 // microsecond a byte, as much as the rest of the guess on a large folder.
 constexpr size_t kDetectorBytes = 4096;
+
+// A reading is plausible, text of its own script, when its penalty is at
+// most this floor plus this much per code point.
+constexpr double kFitFloor = 6;
+constexpr double kFitPerPoint = 0.5;
+constexpr double kStrictFloor = 2;
+constexpr double kStrictPerPoint = 0.08;
+// A field stays as it is when that reads this much better than the file's
+// reading; a Latin-1-looking field of a Unicode frame needs this much
+// evidence to be re-read at all.
+constexpr double kFieldMargin = 3;
+constexpr double kOverwhelming = 12;
+// Pages of the built-in list outside the user's list are tried on this
+// many files of an album: one reading clearly better says the list misses
+// the album's page.
+constexpr size_t kOutsideFiles = 8;
 
 constexpr double kInvalid = std::numeric_limits<double>::infinity();
 
@@ -59,6 +76,13 @@ size_t choose(const std::vector<double>& penalties, const std::vector<size_t>& l
     return penalties[best] <= penalties[0] - margin ? best : 0;
 }
 
+// A text the guess decides on: not mere evidence, and not ASCII, which
+// reads the same under every reading.
+bool judgedText(const LabelledText& text)
+{
+    return !text.evidenceOnly && hasNonAscii(text.bytes);
+}
+
 }  // namespace
 
 // How one reading turns bytes into code points: by a table for the pages of
@@ -67,6 +91,20 @@ struct AlbumJudge::Decoding {
     enum class Way { Latin1, Utf8, Table, Iconv } way = Way::Latin1;
     std::array<char32_t, 256> table{};
     std::optional<CodePageDecoder> iconv;
+
+    static std::unique_ptr<Decoding> of(const std::string& page)
+    {
+        auto decoding = std::make_unique<Decoding>();
+        CodePageDecoder decoder(page);
+        if (auto table = decoder.singleByteTable()) {
+            decoding->way = Way::Table;
+            decoding->table = *table;
+        } else {
+            decoding->way = Way::Iconv;
+            decoding->iconv.emplace(std::move(decoder));
+        }
+        return decoding;
+    }
 
     // Appends the code points of `bytes` to `out`; false when they are not
     // valid under this reading (`out` then holds part of them).
@@ -103,26 +141,151 @@ AlbumJudge::AlbumJudge(const CandidateList& candidates) : codePages_(candidates.
     decodings_.push_back(std::move(utf8));
     readings_.push_back(Reading::utf8());
     for (const auto& page : codePages_) {
-        auto decoding = std::make_unique<Decoding>();
-        CodePageDecoder decoder(page);
-        if (auto table = decoder.singleByteTable()) {
-            decoding->way = Decoding::Way::Table;
-            decoding->table = *table;
-        } else {
-            decoding->way = Decoding::Way::Iconv;
-            decoding->iconv.emplace(std::move(decoder));
-        }
-        decodings_.push_back(std::move(decoding));
+        decodings_.push_back(Decoding::of(page));
         readings_.push_back(Reading::page(page));
     }
+    for (const auto& page : CandidateList::builtIn())
+        if (std::find(codePages_.begin(), codePages_.end(), page) == codePages_.end()) {
+            outside_.push_back(Decoding::of(page));
+            outsidePages_.push_back(page);
+        }
+}
+
+bool AlbumJudge::pageOutsideListReadsBetter(const std::vector<FileTexts>& files,
+                                            const std::vector<size_t>& judged, double chosen) const
+{
+    // The page uchardet names, of a script the list does not write, need
+    // only read as well.
+    size_t named = outside_.size();
+    const auto proposal = answersAnotherScript(lastDetected_, codePages_)
+                              ? mapProposal(lastDetected_, outsidePages_)
+                              : std::nullopt;
+    if (proposal)
+        for (size_t s = 0; s < outsidePages_.size(); ++s)
+            if (proposal->kind == Reading::Kind::CodePage && proposal->codePage == outsidePages_[s])
+                named = s;
+    std::vector<double> outside(outside_.size(), 0);
+    std::u32string joined;
+    for (size_t j = 0; j < judged.size() && j < kOutsideFiles; ++j) {
+        for (size_t s = 0; s < outside_.size(); ++s) {
+            if (outside[s] == kInvalid)
+                continue;
+            joined.clear();
+            for (const auto& text : files[judged[j]]) {
+                if (!judgedText(text))
+                    continue;
+                if (!outside_[s]->appendTo(text.bytes, joined)) {
+                    outside[s] = kInvalid;
+                    break;
+                }
+                joined += U' ';
+            }
+            if (outside[s] == kInvalid)
+                continue;
+            for (const auto& text : files[judged[j]])
+                if (text.evidenceOnly)
+                    if (const auto points = decodeUtf8(text.bytes))
+                        joined += *points + U' ';
+            outside[s] += implausibility(joined);
+        }
+    }
+    for (size_t s = 0; s < outside.size(); ++s)
+        if (outside[s] + (s == named ? 0 : kMargin) <= chosen)
+            return true;
+    return false;
 }
 
 AlbumJudge::~AlbumJudge() = default;
 
-std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
+namespace {
+
+bool anyNonAscii(const FileTexts& texts)
 {
-    std::vector<Reading> result(files.size(), Reading::asItIs());
+    for (const auto& text : texts)
+        if (judgedText(text))
+            return true;
+    return false;
+}
+
+// The text as it reads now: its bytes through the reader that misread them.
+void appendAsItIs(const LabelledText& text, std::u32string& out)
+{
+    for (unsigned char byte : text.bytes)
+        out.push_back(readerPoint(text.reader, byte));
+}
+
+// Whether a reading's penalty over `length` code points is that of real
+// text in its own script, not merely less wrong than another reading.
+// When uchardet names a script the list does not write, only text with
+// next to no sign of a wrong reading passes.
+bool plausible(double penalty, size_t length, bool strict)
+{
+    return strict ? penalty <= kStrictFloor + kStrictPerPoint * static_cast<double>(length)
+                  : penalty <= kFitFloor + kFitPerPoint * static_cast<double>(length);
+}
+
+// The album's texts with every text that Mac OS Roman's image holds read
+// through it (nothing if there is none); `needed` when some text reads
+// through nothing else.
+std::vector<FileTexts> throughMacRoman(const std::vector<FileTexts>& files, bool& needed)
+{
+    needed = false;
+    bool any = false;
+    for (const auto& texts : files)
+        for (const auto& text : texts) {
+            needed = needed || text.reader == Reader::MacRoman;
+            any = any || (text.macBytes && hasNonAscii(*text.macBytes));
+        }
+    if (!any)
+        return {};
+    std::vector<FileTexts> recovered = files;
+    for (auto& texts : recovered)
+        for (auto& text : texts)
+            if (text.macBytes)
+                text.bytes = *text.macBytes, text.reader = Reader::MacRoman;
+    return recovered;
+}
+
+}  // namespace
+
+double AlbumJudge::textPenalty(const LabelledText& text, size_t reading, std::u32string& buffer) const
+{
+    buffer.clear();
+    if (reading == 0)
+        appendAsItIs(text, buffer);
+    else if (!decodings_[reading]->appendTo(text.bytes, buffer))
+        return kInvalid;
+    return implausibility(buffer);
+}
+
+std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
+{
+    bool needed = false;
+    const std::vector<FileTexts> recovered = throughMacRoman(input, needed);
+    if (needed)
+        return judgeAs(recovered, true, true).readings;
+    Verdict verdict = judgeAs(input, false, false);
+    // Text of Unicode frames that Mac OS Roman could have misread, though
+    // nothing says so: the album read through it competes, and must win clearly.
+    if (!recovered.empty()) {
+        Verdict mac = judgeAs(recovered, true, false);
+        if (mac.penalty + kMargin <= verdict.penalty)
+            return std::move(mac.readings);
+    }
+    return std::move(verdict.readings);
+}
+
+AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, bool macRoman, bool misreadShown)
+{
+    Verdict verdict;
+    std::vector<Reading>& result = verdict.readings;
+    result.assign(files.size(), Reading::asItIs());
     lastDetected_.clear();
+    // Text of the album misread and saved as Unicode by a Western tool: its
+    // Latin-1-looking fields in Unicode frames are of the same making. A
+    // sign only Windows-1252 shows ("—", "’") says nothing yet: genuine
+    // Western text has them too; overwhelming evidence is looked for below.
+    bool misreadAsUnicode = misreadShown;
 
     // Penalties of each judged file under each reading.
     const size_t readings = decodings_.size();
@@ -133,18 +296,16 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
     std::unordered_set<std::string> detectorTexts;
     std::vector<std::u32string> decoded(readings);  // of one file, kept from file to file
     for (size_t f = 0; f < files.size(); ++f) {
-        bool any = false;
-        for (const auto& text : files[f])
-            any = any || hasNonAscii(text);
-        if (!any)
+        if (!anyNonAscii(files[f]))
             continue;
         // The file's fields are scored as one text, so that accents of
         // different languages across its fields count against a reading.
         std::vector<double> row(readings, 0);
         std::vector<size_t> length(readings, 0);
         for (const auto& text : files[f]) {
-            if (pooled.size() < kDetectorBytes && hasNonAscii(text) && detectorTexts.insert(text).second) {
-                pooled += text;
+            if (pooled.size() < kDetectorBytes && judgedText(text)
+                && detectorTexts.insert(text.bytes).second) {
+                pooled += text.bytes;
                 pooled += '\n';
             }
         }
@@ -154,9 +315,11 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
             std::u32string& joined = decoded[r];
             joined.clear();
             for (const auto& text : files[f]) {
-                if (!hasNonAscii(text))
+                if (!judgedText(text))
                     continue;  // reads the same under every reading
-                if (!decodings_[r]->appendTo(text, joined)) {
+                if (r == 0) {
+                    appendAsItIs(text, joined);
+                } else if (!decodings_[r]->appendTo(text.bytes, joined)) {
                     row[r] = kInvalid;
                     break;
                 }
@@ -164,6 +327,12 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
             }
             if (row[r] == kInvalid)
                 continue;
+            // Unicode text of the file tells its language: a reading into
+            // another script pays for the second alphabet.
+            for (const auto& text : files[f])
+                if (text.evidenceOnly)
+                    if (const auto points = decodeUtf8(text.bytes))
+                        joined += *points + U' ';
             length[r] = joined.size();
             size_t same = 0;
             while (same < r && (row[same] == kInvalid || decoded[same] != joined))
@@ -175,7 +344,7 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
         lengths.push_back(std::move(length));
     }
     if (judged.empty())
-        return result;
+        return verdict;
 
     lastDetected_ = detector_.detect(pooled);
     size_t proposed = 0;  // none
@@ -202,23 +371,79 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& files)
     for (const auto& row : lengths)
         for (size_t r = 0; r < readings; ++r)
             albumLength[r] += row[r];
-    const size_t albumChoice = choose(album, albumLength, proposed);
+    size_t albumChoice = choose(album, albumLength, proposed);
+    // A choice that does not read like real text is no choice: a list that
+    // misses the album's page must change nothing. uchardet naming a script
+    // no page of the list writes says the page may be missing.
+    const bool otherScript = answersAnotherScript(lastDetected_, codePages_);
+    bool albumFits =
+        albumChoice == 0 || plausible(album[albumChoice], albumLength[albumChoice], otherScript);
+    // So does a page outside the list that reads the album clearly better.
+    double chosenSample = 0;
+    for (size_t j = 0; j < judged.size() && j < kOutsideFiles; ++j)
+        chosenSample += penalties[j][albumChoice];
+    const bool listMisses = albumFits && readings_[albumChoice].kind == Reading::Kind::CodePage
+                            && pageOutsideListReadsBetter(files, judged, chosenSample);
+    albumFits = albumFits && !listMisses;
+    if (!albumFits)
+        albumChoice = 0;
 
+    std::vector<size_t> choices(judged.size());
+    std::vector<bool> nothingFits(judged.size());
     for (size_t j = 0; j < judged.size(); ++j) {
         const auto& row = penalties[j];
         size_t choice = albumChoice;
-        const size_t own = choose(row, lengths[j], proposed);
+        const size_t best = choose(row, lengths[j], proposed);
+        size_t own =
+            best != 0 && !listMisses && plausible(row[best], lengths[j][best], otherScript) ? best : 0;
+        if (own != albumChoice && readings_[own].kind == Reading::Kind::CodePage
+            && pageOutsideListReadsBetter(files, {judged[j]}, row[own]))
+            own = 0;
         if (row[albumChoice] == kInvalid || row[albumChoice] - row[own] >= kDisagreement)
             choice = own;
-        result[judged[j]] = readings_[choice];
+        choices[j] = choice;
+        nothingFits[j] = choice == 0 && (!albumFits || own != best);
+        verdict.penalty += row[choice];
     }
-    return result;
-}
 
-std::vector<Reading> judgeAlbum(const CandidateList& candidates, const std::vector<FileTexts>& files)
-{
-    AlbumJudge judge(candidates);
-    return judge.judge(files);
+    // Each field is decided on its own too: one that reads better as it is
+    // stays (a Western comment in a Cyrillic file), and one in a Unicode
+    // frame that could be Latin-1 text is re-read only on overwhelming
+    // evidence, its own or that of another such field of the album.
+    std::u32string buffer;
+    for (size_t j = 0; j < judged.size() && !misreadAsUnicode; ++j)
+        for (const auto& text : files[judged[j]])
+            if (choices[j] != 0 && text.unicodeFrame && judgedText(text)
+                && textPenalty(text, 0, buffer) - textPenalty(text, choices[j], buffer) >= kOverwhelming)
+                misreadAsUnicode = true;
+    for (size_t j = 0; j < judged.size(); ++j) {
+        const size_t choice = choices[j];
+        Reading reading = readings_[choice];
+        reading.nothingFits = nothingFits[j];
+        size_t kept = 0, recoded = 0;
+        for (const auto& text : files[judged[j]]) {
+            if (choice == 0 || !judgedText(text))
+                continue;
+            const double asItIs = textPenalty(text, 0, buffer);
+            const double chosen = textPenalty(text, choice, buffer);
+            const bool shy = text.unicodeFrame && !misreadAsUnicode;
+            if (chosen == kInvalid || asItIs + kFieldMargin <= chosen
+                || (shy && asItIs - chosen < kOverwhelming)) {
+                if (std::find(reading.keptAsItIs.begin(), reading.keptAsItIs.end(), text.label)
+                    == reading.keptAsItIs.end())
+                    reading.keptAsItIs.push_back(text.label);
+                ++kept;
+            } else {
+                ++recoded;
+                if (macRoman && text.reader == Reader::MacRoman)
+                    reading.throughMacRoman.push_back(text.label);
+            }
+        }
+        if (kept > 0 && recoded == 0)
+            reading = Reading::asItIs();
+        result[judged[j]] = reading;
+    }
+    return verdict;
 }
 
 }  // namespace tagshifter::guess

@@ -4,6 +4,7 @@
 #include "guess/candidate_list.h"
 #include "guess/charset_detector.h"
 #include "guess/reading.h"
+#include "text/misreading.h"
 
 #include <memory>
 #include <string>
@@ -11,11 +12,9 @@
 
 namespace tagshifter::guess {
 
-// The texts of one file to judge: every field whose characters are all at
-// most U+00FF, as the Latin-1 bytes of that text (TagLib's to8Bit(false)).
-// Fields holding any character from U+0100 up are Unicode already: leave
-// them out and keep them as they are.
-using FileTexts = std::vector<std::string>;
+// The texts of one file to judge, labelled, as the bytes behind them (see
+// sourceTexts). Fields that are Unicode already are left out.
+using FileTexts = std::vector<LabelledText>;
 
 // Judges album after album against one candidate list. Open it once per run:
 // it holds the conversions of every candidate and a uchardet instance.
@@ -44,15 +43,30 @@ public:
 
 private:
     struct Decoding;
+    struct Verdict {
+        std::vector<Reading> readings;
+        double penalty = 0;  // of the readings chosen, summed over the files
+    };
+
+    // judge() with each text read through Mac OS Roman where it can be, or
+    // not; `misreadShown` when some text reads through nothing but it.
+    Verdict judgeAs(const std::vector<FileTexts>& files, bool macRoman, bool misreadShown);
+
+    // One text's penalty under reading `reading` (0: as it is).
+    double textPenalty(const LabelledText& text, size_t reading, std::u32string& buffer) const;
 
     std::vector<std::string> codePages_;
     std::vector<std::unique_ptr<Decoding>> decodings_;  // one per reading, as-is first
     std::vector<Reading> readings_;
+    std::vector<std::unique_ptr<Decoding>> outside_;  // built-in pages the list does not name
+    std::vector<std::string> outsidePages_;           // their names
+
+    // Whether a built-in page outside the list reads the first files of the
+    // album clearly better than the list's choice, whose penalty on them is `chosen`.
+    bool pageOutsideListReadsBetter(const std::vector<FileTexts>& files, const std::vector<size_t>& judged,
+                                    double chosen) const;
     CharsetDetector detector_;
     std::string lastDetected_;
 };
-
-// Convenience for a single album: opens a judge, judges, closes it.
-std::vector<Reading> judgeAlbum(const CandidateList& candidates, const std::vector<FileTexts>& files);
 
 }  // namespace tagshifter::guess

@@ -93,4 +93,25 @@ std::optional<Reading> mapProposal(const std::string& detectedName,
     return std::nullopt;
 }
 
+bool answersAnotherScript(const std::string& detectedName, const std::vector<std::string>& codePages)
+{
+    // The script of each family above, by its index: the four Cyrillic ones
+    // first, then one each, Japanese and Chinese two each.
+    static const std::vector<int> scripts = {0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 9, 10, 10, 11};
+    auto scriptOf = [](const std::string& name) {
+        const std::string normal = normalized(name);
+        for (size_t f = 0; f < families().size(); ++f)
+            if (std::find(families()[f].begin(), families()[f].end(), normal) != families()[f].end())
+                return scripts[f];
+        return -1;
+    };
+    const int detected = scriptOf(detectedName);
+    if (detected < 0)
+        return false;
+    for (const auto& page : codePages)
+        if (scriptOf(page) == detected)
+            return false;
+    return true;
+}
+
 }  // namespace tagshifter::guess

@@ -36,4 +36,8 @@ private:
 std::optional<Reading> mapProposal(const std::string& detectedName,
                                    const std::vector<std::string>& codePages);
 
+// Whether uchardet's answer is a page of a script that no page of
+// `codePages` writes (Greek for a Cyrillic list): the list misses the page.
+bool answersAnotherScript(const std::string& detectedName, const std::vector<std::string>& codePages);
+
 }  // namespace tagshifter::guess

@@ -317,6 +317,12 @@ double cyrillicSpelling(std::u32string_view word)
     return penalty;
 }
 
+bool isLatinConsonant(char32_t c)
+{
+    return (inRange(c | 0x20, 'a', 'z') && std::u32string_view(U"aeiouy").find(c | 0x20) == std::u32string_view::npos)
+           || c == U'đ' || c == U'Đ';
+}
+
 // The word-level signs, for one run of letters and marks.
 bool vietnameseSyllable(std::u32string_view word)
 {
@@ -343,6 +349,9 @@ double wordPenalty(std::u32string_view word, const CharClass* classes, std::u32s
         if (k.mark) {
             if (i == 0 || (classes[i - 1].script != k.script && !classes[i - 1].mark
                            && !(k.script == Script::Latin && isBicameral(classes[i - 1].script))))
+                penalty += kStrayMark;
+            // Vietnamese puts its tone marks on vowels only: "T́nh" is no word.
+            else if (k.script == Script::Latin && isLatinConsonant(word[i - 1]))
                 penalty += kStrayMark;
             continue;
         }

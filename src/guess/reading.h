@@ -1,7 +1,9 @@
-// One way of reading a file's 8-bit tag text: a code page, UTF-8, or as it is.
+// One way of reading a file's 8-bit tag text: a code page, UTF-8, or as it
+// is; and what else was decided for the file's fields.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tagshifter::guess {
 
@@ -11,21 +13,26 @@ struct Reading {
     Kind kind = Kind::AsItIs;
     std::string codePage;  // the iconv name, for Kind::CodePage only
 
+    // Beyond the reading itself (not compared by ==):
+    std::vector<std::string> keptAsItIs;  // labels of fields that read better as they are
+    std::vector<std::string> throughMacRoman;  // labels of fields whose bytes Mac OS Roman recovers
+    bool nothingFits = false;  // as it is because no reading gave plausible text
+
     static Reading asItIs() { return {}; }
-    static Reading utf8() { return {Kind::Utf8, {}}; }
-    static Reading page(std::string name) { return {Kind::CodePage, std::move(name)}; }
+    static Reading utf8() { return of(Kind::Utf8, {}); }
+    static Reading page(std::string name) { return of(Kind::CodePage, std::move(name)); }
+    static Reading of(Kind kind, std::string codePage)
+    {
+        Reading reading;
+        reading.kind = kind;
+        reading.codePage = std::move(codePage);
+        return reading;
+    }
 
     // What the preview shows: the code page's name as given ("cp1251"),
-    // "utf-8", or "left as it is".
-    std::string label() const
-    {
-        switch (kind) {
-        case Kind::CodePage: return codePage;
-        case Kind::Utf8: return "utf-8";
-        case Kind::AsItIs: break;
-        }
-        return "left as it is";
-    }
+    // "utf-8", or "left as it is", then each field kept as it is
+    // ("cp1251; comment as it is"); or "no page of the list fits".
+    std::string label() const;
 
     bool operator==(const Reading& other) const
     {

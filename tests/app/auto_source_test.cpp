@@ -267,7 +267,8 @@ TEST_F(AutoSource, FoldersGivenInterleavedAreJudgedAsAlbums)
 }
 
 // What the judge is shown follows -p and -a: with -p only the fields the -p
-// rule would recode (genuine "Café" beside a cp1251 title stays), with -a
+// rule would recode (genuine "Café" beside a cp1251 title stays; without -p
+// it stays too, as a field that reads better as it is), with -a
 // the other frames too (koi8-r text only in TPE2 and TXXX still decides).
 TEST_F(AutoSource, PreserveUnicodeAndAllFramesChooseWhatIsJudged)
 {
@@ -291,8 +292,8 @@ TEST_F(AutoSource, PreserveUnicodeAndAllFramesChooseWhatIsJudged)
     const std::vector<Case> cases = {
         {{"-p"}, textFrame("TIT2", title) + textFrame("TPE1", cafe),
          {{"TIT2", "Группа крови"}, {"TPE1", "Café"}}},
-        {{}, textFrame("TIT2", title) + textFrame("TPE1", cafe),
-         {{"TIT2", "Группа крови"}, {"TPE1", "Cafй"}}},
+        {{}, textFrame("TIT2", title) + textFrame("TPE1", cafe),  // judged, and kept field by field
+         {{"TIT2", "Группа крови"}, {"TPE1", "Café"}}},
         {{"-a"}, otherFrames, {{"TIT2", "Song"}, {"TPE2", "Земфира"}}},
         {{}, otherFrames, {{"TIT2", "Song"}, {"TPE2", asLatin1(koi8)}}},  // not walked, not recoded
     };
@@ -320,6 +321,72 @@ TEST_F(AutoSource, UnknownCodePageInTheListIsFatal)
               std::string::npos)
         << run.err;
     EXPECT_EQ(readFile(file), before);
+}
+
+}  // namespace
+}  // namespace tagshifter::test
+
+namespace tagshifter::test {
+namespace {
+
+// The survey's words per file: a field kept as it is beside the file's page,
+// and an album that no page of the list reads as real text.
+TEST_F(AutoSource, SurveyNamesFieldsKeptAndListsThatMissThePage)
+{
+    const std::string mixed = dir.put("ru.mp3", id3v23Tag(storedFrame("TPE1", "Кино", "cp1251")
+                                                          + storedFrame("TIT2", "Группа крови", "cp1251")
+                                                          + commentFrame(storedIn("Café del Mar", "ISO-8859-1")))
+                                                    + kAudio);
+    const std::string greek = put("gr/1.mp3", "cp1253", "Μίκης Θεοδωράκης", "Το γελαστό παιδί");
+    const RunResult run = runProgram({"-w", "-s", "auto:cp1251,koi8-r", "-2", "unicode", mixed, greek});
+    EXPECT_NE(run.out.find(mixed + " [cp1251; comment as it is]\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\t\tComment:\tCafé del Mar\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(greek + " [no page of the list fits]\n"), std::string::npos) << run.out;
+}
+
+// Text a Western tool misread as Windows-1252 and saved as UTF-16 is
+// recovered with a named page too, -p counting its "—" as a high character;
+// a "€" among ASCII is not.
+TEST_F(AutoSource, NamedPageRecoversTextMisreadAsWindows1252)
+{
+    const std::string shown = "\xC3\x82\xC3\xB1\xC2\xB8 \xE2\x80\x94 \xC3\xA8\xC3\xA4\xC2\xB8\xC3\xB2";  // "Âñ¸ — èä¸ò"
+    for (const bool preserve : {false, true}) {
+        const std::string file = dir.put(preserve ? "p.mp3" : "n.mp3",
+                                         id3v23Tag(textFrame("TIT2", utf16WithBom(shown), 1)) + kAudio);
+        std::vector<std::string> args = {"-q", "-s", "cp1251", "-2", "unicode", file};
+        if (preserve)
+            args.insert(args.begin(), "-p");
+        EXPECT_EQ(runProgram(args).status, 0);
+        EXPECT_EQ(fieldOnDisk(file, "TIT2"), "Всё — идёт") << preserve;
+    }
+    // Without a letter of the page, "€" is genuine: a second run changes nothing.
+    const std::string euro = dir.put("euro.mp3", id3v23Tag(textFrame("TIT2", utf16WithBom("Price €5"), 1)) + kAudio);
+    EXPECT_EQ(runProgram({"-q", "-s", "cp1251", "-2", "unicode", euro}).status, 0);
+    EXPECT_EQ(fieldOnDisk(euro, "TIT2"), "Price €5");
+}
+
+// -1 auto: each file's ID3v1 in the page its text was read in; text left as
+// it is or Unicode already in the first page that holds it whole.
+TEST_F(AutoSource, Id3v1AutoWritesEachFileInItsOwnPage)
+{
+    struct Case {
+        std::string page, title, id3v1Page;
+    };
+    const std::vector<Case> cases = {
+        {"cp1251", "Война", "cp1251"},
+        {"latin1", "Été", "cp1250"},  // the built-in list's first page that holds it
+        {"unicode", "Δώδεκα", "cp1253"},
+        {"unicode", "ロビンソン", "cp932"},
+    };
+    std::vector<std::string> args = {"-q", "-s", "auto:cp1251,koi8-r", "-1", "auto", "-2", "unicode"};
+    for (size_t i = 0; i < cases.size(); ++i)
+        args.push_back(put(std::to_string(i) + "/1.mp3", cases[i].page, "Band", cases[i].title));
+    EXPECT_EQ(runProgram(args).status, 0);
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const auto id3v1 = readId3v1(readFile(args[7 + i]));
+        ASSERT_TRUE(id3v1.has_value()) << i;
+        EXPECT_EQ(id3v1->title, storedIn(cases[i].title, cases[i].id3v1Page.c_str())) << cases[i].title;
+    }
 }
 
 }  // namespace

@@ -42,6 +42,7 @@ const std::string kLaterOptions =
     "      --sync                   Flush each saved file and its folder to disk.\n"
     "  -r, --recursive              Also convert the .mp3 files in the folders given, and below.\n"
     "      --json                   Print one JSON object per file and a summary instead.\n"
+    "  -1 auto                      Write each file's ID3v1 in its own code page.\n"
     "      --journal=FILE           Keep what undoes this run in FILE, not in the state folder.\n"
     "      --no-journal             Keep nothing to undo this run with.\n"
     "      --undo[=JOURNAL]         Put back the files of the last run, or of JOURNAL.\n"

@@ -13,6 +13,8 @@ using guess::AlbumJudge;
 using guess::CandidateList;
 using guess::FileTexts;
 using guess::Reading;
+using tagshifter::LabelledText;
+using tagshifter::Reader;
 
 std::vector<std::string> labels(const std::vector<Reading>& readings)
 {
@@ -90,6 +92,18 @@ TEST(AlbumJudge, NamesTheListedPageForUchardetsRelative)
     AlbumJudge judge(CandidateList::parse("auto:cp1253"));
     const auto readings = judge.judge({file("Άννα Βίσση", "Δώδεκα", "cp1253")});
     EXPECT_EQ(labels(readings), std::vector<std::string>{"cp1253"});
+}
+
+TEST(AlbumJudge, UnicodeTextOfAFileTellsTheLanguageOfItsLoneLegacyField)
+{
+    // "Кино" alone reads as two Japanese characters in euc-jp, as well as
+    // in cp1251; the file's Cyrillic title in Unicode settles it.
+    AlbumJudge judge(CandidateList::parse("auto"));
+    LabelledText title("TIT2", "Пачка сигарет", Reader::Latin1, true);
+    title.evidenceOnly = true;
+    const LabelledText artist("TPE1", storedIn("Кино", "cp1251"), Reader::Latin1, false);
+    EXPECT_EQ(labels(judge.judge({{artist, title}, {artist, title}})),
+              (std::vector<std::string>{"cp1251", "cp1251"}));
 }
 
 }  // namespace

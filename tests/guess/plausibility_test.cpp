@@ -74,6 +74,8 @@ TEST(Implausibility, SignsOfAWrongReadingCost)
         {"Café", "Caf\u00C3\u00A9"},   // UTF-8 read as Latin-1: a sign inside a word
         {"Διάλογος", "Διάλογοςα"},      // final sigma inside a word
         {"Tom", "To\u0085m"},          // a C1 control
+        {"Tình ca", "T\u0301nh ca"},     // a tone mark after a consonant
+        {"Café del Mar", "Cafй del Mar"},  // two alphabets inside a word
     };
     for (const auto& [good, bad] : pairs)
         EXPECT_LT(implausibility(*guess::decodeUtf8(good)), implausibility(*guess::decodeUtf8(bad)))

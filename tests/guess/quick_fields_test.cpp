@@ -16,15 +16,15 @@
 namespace tagshifter::test {
 namespace {
 
-std::vector<std::string> throughTagLib(const std::string& path, bool preserveUnicode)
+std::vector<LabelledText> throughTagLib(const std::string& path, bool preserveUnicode)
 {
-    FrameFactory factory(TagLib::String::Latin1);
+    FrameFactory factory;
 #if TAGLIB_MAJOR_VERSION >= 2
     TagLib::MPEG::File file(path.c_str(), false, TagLib::AudioProperties::Fast, &factory);
 #else
     TagLib::MPEG::File file(path.c_str(), &factory, false, TagLib::AudioProperties::Fast);
 #endif
-    return sourceTexts(*file.tag(), nullptr, preserveUnicode);
+    return sourceTexts(*file.tag(), file.ID3v2Tag(), false, preserveUnicode, true);
 }
 
 std::string withTrack(std::string block)  // ID3v1.1: the comment leaves room for a track

@@ -113,6 +113,7 @@ complete_words tagshifter -2 unicode
 # after each comma of the list.
 expect "auto auto:" tagshifter -s au
 refuse "auto" tagshifter -2 au
+expect "auto" tagshifter -1 au
 expect "cp1251" tagshifter -s auto : cp125
 expect "cp1251,koi8-r cp1251,koi8-u" tagshifter -s auto : cp1251,koi8-
 expect "cp1251,koi8-r" tagshifter -sauto : cp1251,koi8-r

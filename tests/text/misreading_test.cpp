@@ -1,0 +1,49 @@
+// The readers that tag writers misread bytes through: each is one to one
+// over all 256 bytes, and the bytes behind a text come back only through a
+// reader whose image holds the whole text.
+#include "text/misreading.h"
+
+#include <gtest/gtest.h>
+
+namespace tagshifter::test {
+namespace {
+
+TEST(Misreading, EveryByteComesBackThroughItsReader)
+{
+    for (Reader reader : {Reader::Latin1, Reader::Windows1252, Reader::MacRoman}) {
+        for (int value = 0; value < 256; ++value) {
+            TagLib::String shown;
+            shown += static_cast<wchar_t>(readerPoint(reader, static_cast<unsigned char>(value)));
+            EXPECT_EQ(bytesThrough(shown, reader), std::string(1, static_cast<char>(value)))
+                << static_cast<int>(reader) << " byte " << value;
+        }
+    }
+}
+
+TEST(Misreading, TextComesBackOnlyThroughAReaderThatHoldsIt)
+{
+    struct Case {
+        const char* text;  // UTF-8
+        Reader reader;
+        const char* bytes;  // nullptr: not in the reader's image
+    };
+    const Case cases[] = {
+        {"Êèíî", Reader::Latin1, "\xCA\xE8\xED\xEE"},
+        {"live \u2014 \u2026", Reader::Latin1, nullptr},
+        {"live \u2014 \u2026", Reader::Windows1252, "live \x97 \x85"},
+        {"\u0160\u009D", Reader::Windows1252, "\x8A\x9D"},  // a hole kept as its C1 control
+        {"\u00C7\u221A", Reader::Windows1252, nullptr},     // √: Mac OS Roman only
+        {"\u00C7\u221A", Reader::MacRoman, "\x82\xC3"},
+        {"Кино", Reader::MacRoman, nullptr},
+    };
+    for (const auto& c : cases) {
+        const auto bytes = bytesThrough(TagLib::String(c.text, TagLib::String::UTF8), c.reader);
+        if (c.bytes)
+            EXPECT_EQ(bytes, std::string(c.bytes)) << static_cast<int>(c.reader);
+        else
+            EXPECT_FALSE(bytes.has_value()) << static_cast<int>(c.reader);
+    }
+}
+
+}  // namespace
+}  // namespace tagshifter::test
