@@ -20,6 +20,7 @@ const std::vector<std::vector<std::string>> kRuns = {
     {"-s", "cp1251"},  // neither -1 nor -2: every tag goes
     {"-s", "cp1251", "-2", "unicode", "--id3v2.3", "--sync"},
     {"-s", "auto", "-a", "-k", "-2", "unicode", "-1", "cp1251//translit"},
+    {"-s", "auto", "-1", "auto", "-2", "unicode"},
 };
 
 // Every layout in one folder, run over as a library, then undone.
