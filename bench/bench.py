@@ -65,9 +65,46 @@ def auto_contenders(args):
             for setting in AUTO_LISTS]
 
 
+# The journal's cost is timed on these workloads: tagshifter as above (its
+# journal on, as by default) against the same run with --no-journal.
+JOURNAL_WORKLOADS = ("a",)
+NO_JOURNAL = "ts --no-journal"
+
+
+def journal_contenders(args):
+    return [(NO_JOURNAL, contenders(args)[0][1] + ["--no-journal"])]
+
+
 def players_for(workload, args):
     extra = auto_contenders(args) if workload[0] in AUTO_WORKLOADS else []
+    if workload[0] in JOURNAL_WORKLOADS:
+        extra = extra + journal_contenders(args)
     return contenders(args) + extra
+
+
+def journal_bytes_per_file(args, count):
+    """Runs tagshifter once over files with 100 KB cover pictures; the size of
+    its journal per changed file."""
+    pristine = os.path.join(args.workdir, "pristine", "cover")
+    recipe = f"{count} 96 512 cover 100000\n"
+    stamp = os.path.join(pristine, ".made")
+    if not (os.path.exists(stamp) and open(stamp).read() == recipe):
+        shutil.rmtree(pristine, ignore_errors=True)
+        subprocess.run([PYTHON, os.path.join(HERE, "make_fixtures.py"), pristine, str(count), "96", "512",
+                        "--cover", "100000"], check=True)
+        with open(stamp, "w") as out:
+            out.write(recipe)
+    run_dir = os.path.join(args.workdir, "run")
+    fresh_copy(pristine, run_dir)
+    journal = os.path.join(args.workdir, "cover.journal")
+    if os.path.exists(journal):
+        os.unlink(journal)
+    names = mp3_names(run_dir)
+    subprocess.run(contenders(args)[0][1] + ["--journal=" + journal] + names, cwd=run_dir, check=True,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    size = os.path.getsize(journal)
+    shutil.rmtree(run_dir, ignore_errors=True)
+    return size / len(names)
 
 
 def make_pristine(root, workload):
@@ -180,6 +217,8 @@ def main():
         wanted = args.only.split(",")
         workloads = [w for w in workloads if w[0] in wanted]
     os.makedirs(args.workdir, exist_ok=True)
+    # Every run's journal goes to the work folder, not to ~/.local/state.
+    os.environ["XDG_STATE_HOME"] = os.path.join(args.workdir, "state")
 
     pristine = {}
     for w in workloads:
@@ -276,6 +315,17 @@ def main():
                       f"({named:.4f} s), {(guessed - named) / len(names[k]) * 1e6:+.0f} us a file, "
                       f"peak RSS {max(rss[(k, f'ts -s {setting}')]):.1f} MiB")
 
+    journal_keys = [k for k in keys if k in JOURNAL_WORKLOADS]
+    cover_count = 20 if args.quick else 200
+    per_file = journal_bytes_per_file(args, cover_count)
+    print()
+    print("the journal (on by default) against --no-journal on the same files:")
+    for k in journal_keys:
+        on, off = med[(k, "tagshifter")], med[(k, NO_JOURNAL)]
+        print(f"  {k}: {on:.4f} s with the journal, {off:.4f} s without: x{on / off:.3f}, "
+              f"{(on - off) / len(names[k]) * 1e6:+.0f} us a file")
+    print(f"  journal size over {cover_count} files with 100 KB cover pictures: {per_file:.0f} bytes a file")
+
     print()
     print("goals:")
     ts_rss = [max(rss[(k, "tagshifter")]) for k in keys]
@@ -319,6 +369,11 @@ def main():
         for setting in AUTO_LISTS:
             checks.append((f"-s {setting} <= 1.6x -s cp1251 on {k}",
                            med[(k, f"ts -s {setting}")] / med[(k, "tagshifter")] <= 1.6))
+    for k in journal_keys:
+        cost = med[(k, "tagshifter")] / med[(k, NO_JOURNAL)]
+        checks.append((f"journal cost <= 10% on {k} ({cost - 1:+.1%})", cost <= 1.10))
+    checks.append((f"journal <= 4 KiB a changed file with 100 KB covers ({per_file:.0f} bytes)",
+                   per_file <= 4096))
     for text, ok in checks:
         print(f"  {'met    ' if ok else 'NOT met'}  {text}")
     print()

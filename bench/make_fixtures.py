@@ -13,6 +13,8 @@ COUNT files named 0000.mp3 ... go into DIR.  PADDING is the number of zero
 bytes after the frames of the ID3v2 tag.  With --tight-every N, every Nth file
 (the first included) gets no padding at all, so that its converted tag (UTF-8
 takes two bytes per Cyrillic letter) no longer fits and the file is rewritten.
+With --cover BYTES, each tag also carries a cover picture (an APIC frame) of
+that many bytes of noise, different in every file.
 """
 
 import argparse
@@ -52,7 +54,11 @@ def comment_frame(text):
     return frame23("COMM", b"\0" + b"rus" + b"\0" + text.encode("cp1251"))
 
 
-def id3v23(fields, padding):
+def picture_frame(picture):
+    return frame23("APIC", b"\0image/jpeg\0\x03\0" + picture)
+
+
+def id3v23(fields, padding, picture=b""):
     frames = b"".join([
         text_frame("TIT2", fields["title"]),
         text_frame("TPE1", fields["artist"]),
@@ -61,7 +67,7 @@ def id3v23(fields, padding):
         text_frame("TYER", fields["year"]),
         text_frame("TRCK", fields["track"]),
         comment_frame(fields["comment"]),
-    ])
+    ] + ([picture_frame(picture)] if picture else []))
     body = frames + bytes(padding)
     return b"ID3\x03\x00\x00" + syncsafe(len(body)) + body
 
@@ -102,6 +108,7 @@ def main():
     parser.add_argument("padding", type=int)
     parser.add_argument("--tight-every", type=int, default=0)
     parser.add_argument("--seed", type=int, default=1251)
+    parser.add_argument("--cover", type=int, default=0)
     args = parser.parse_args()
 
     os.makedirs(args.dir, exist_ok=True)
@@ -111,7 +118,8 @@ def main():
     for i in range(args.count):
         fields = make_fields(rng, i)
         tight = args.tight_every and i % args.tight_every == 0
-        data = id3v23(fields, 0 if tight else args.padding) + audio + id3v1(fields)
+        picture = rng.randbytes(args.cover) if args.cover else b""
+        data = id3v23(fields, 0 if tight else args.padding, picture) + audio + id3v1(fields)
         with open(os.path.join(args.dir, f"{i:0{width}d}.mp3"), "wb") as out:
             out.write(data)
 

@@ -3,7 +3,7 @@
 # Completes the options, the encoding names after -s, -1 and -2 (the names
 # that "iconv --list" knows, with "unicode" and "none" where the tool takes
 # them, "auto" after -1, and "auto" and the names of an "auto:" list after -s), and file
-# names everywhere else. Works with or without the
+# names everywhere else (journal files after --journal= and --undo=). Works with or without the
 # bash-completion package; values after "--long-option=" are completed too.
 
 # Prints the names "iconv --list" knows, lowercased, one a line, less
@@ -114,11 +114,17 @@ _tagshifter()
                 COMPREPLY[i]=$prefix$list${COMPREPLY[i]}
             done
         fi
+    elif [[ -z $only_files && ( $cur == --journal=* || $cur == --undo=* ) ]]; then
+        # A journal file: bash replaces only what follows the "=".
+        mapfile -t COMPREPLY < <(compgen -f -- "${cur#*=}")
+        compopt -o filenames 2>/dev/null
+        return 0
     elif [[ -z $only_files && $cur == -* ]]; then
         local options='-h --help -v --version -s --source-encoding= -1
             --id3v1-encoding= -2 --id3v2-encoding= -p --preserve-unicode
             -w --preview -q --quiet -a --all-frames -k --keep-going
-            --id3v2.3 --sync -r --recursive --json'
+            --id3v2.3 --sync -r --recursive --json --journal= --no-journal
+            --undo --list'
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
         if [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *= ]]; then
             compopt -o nospace 2>/dev/null

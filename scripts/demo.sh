@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds tagshifter and runs it on a small example: an MP3 whose tags hold
 # cp1251 bytes, as a Windows tagger of the 2000s wrote them. It previews
-# the fix, applies it, and shows what the file holds afterwards.
+# the fix, applies it, shows what the file holds afterwards, and undoes it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh tagshifter >/dev/null
@@ -10,6 +10,8 @@ tool="$PWD/${BUILD_DIR:-build}/tagshifter"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 song="$work/example.mp3"
+# The run's journal (what --undo reads) goes with the example, not to ~/.local/state.
+export XDG_STATE_HOME="$work/state"
 
 # A 32-bit big-endian integer.
 be32() { printf "\\x$(printf %02x $(($1 >> 24 & 255)))\\x$(printf %02x $(($1 >> 16 & 255)))"
@@ -56,6 +58,7 @@ echo "== Not sure of the code page? Let it be guessed; the preview names the cho
 echo "   tagshifter -w -s auto:cp1251,koi8-r -2 unicode example.mp3"
 (cd "$work" && "$tool" -w -s auto:cp1251,koi8-r -2 unicode example.mp3) | sed -n '1p;5,7p'
 echo
+cp "$song" "$work/before.mp3"
 echo "== Fix: tagshifter -s cp1251 -1 cp1251 -2 unicode example.mp3"
 (cd "$work" && "$tool" -s cp1251 -1 cp1251 -2 unicode example.mp3)
 echo
@@ -63,3 +66,9 @@ echo "== The ID3v2.4 tag now holds Unicode:"
 "$tool" -w -s unicode -2 unicode "$song" | sed -n '5,9p'
 echo "== The ID3v1 tag holds cp1251 bytes for old players:"
 tail -c 128 "$song" | head -c 33 | tail -c 30 | iconv -f cp1251 -t utf-8 | tr -d '\0'; echo
+echo
+echo "== Undo: tagshifter -w --undo lists what it would put back, tagshifter --undo does it"
+(cd "$work" && "$tool" -w --undo && "$tool" --undo) | sed "s|$work/||"
+echo "== The tags hold the cp1251 bytes again, as before the fix:"
+"$tool" -w -s latin1 -2 unicode "$song" | sed -n '5,7p'
+cmp -s "$song" "$work/before.mp3" && echo "   (byte for byte the file it was before the fix)"

@@ -14,7 +14,15 @@ namespace {
 const char kShortOptions[] = "s:1:2:pwdvhqakr";
 
 // Long options without a letter get values outside the range of a char.
-enum : int { kId3v23Option = 0x100, kSyncOption, kJsonOption };
+enum : int {
+    kId3v23Option = 0x100,
+    kSyncOption,
+    kJsonOption,
+    kJournalOption,
+    kNoJournalOption,
+    kUndoOption,
+    kListOption,
+};
 
 const option kLongOptions[] = {
     {"source-encoding", required_argument, nullptr, 's'},
@@ -34,6 +42,10 @@ const option kLongOptions[] = {
     {"sync", no_argument, nullptr, kSyncOption},
     {"recursive", no_argument, nullptr, 'r'},
     {"json", no_argument, nullptr, kJsonOption},
+    {"journal", required_argument, nullptr, kJournalOption},
+    {"no-journal", no_argument, nullptr, kNoJournalOption},
+    {"undo", optional_argument, nullptr, kUndoOption},
+    {"list", no_argument, nullptr, kListOption},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -74,6 +86,19 @@ std::optional<int> readCommandLine(int argc, char* argv[], Settings& settings)
         case kSyncOption: settings.syncWrites = true; break;
         case 'r': settings.recursive = true; break;
         case kJsonOption: settings.json = true; break;
+        case kJournalOption:
+            settings.journalFile = optarg;
+            settings.journal = true;
+            break;
+        case kNoJournalOption:
+            settings.journal = false;
+            settings.journalFile.clear();
+            break;
+        case kUndoOption:
+            settings.undo = true;
+            settings.undoJournal = optarg != nullptr ? optarg : "";
+            break;
+        case kListOption: settings.listJournals = true; break;
         case 'h':
             std::printf("%s", messages::kUsage);
             return 1;
@@ -87,6 +112,18 @@ std::optional<int> readCommandLine(int argc, char* argv[], Settings& settings)
         }
     }
 
+    if (settings.undo || settings.listJournals) {
+        // An undo takes its files and their encodings from the journal.
+        const char* wrong = !settings.undo ? messages::kListNeedsUndo
+                            : optind != argc ? messages::kUndoTakesNoFiles
+                                             : nullptr;
+        if (optionsValid && wrong == nullptr)
+            return std::nullopt;
+        if (wrong != nullptr)
+            std::printf("%s", wrong);
+        std::printf("%s", messages::kHelpHint);
+        return 1;
+    }
     if (optionsValid && settings.sourceEncoding.empty()) {
         std::printf("%s", messages::kNoSourceEncoding);
         optionsValid = false;

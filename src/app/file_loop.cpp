@@ -1,6 +1,7 @@
 #include "app/file_loop.h"
 
 #include "app/album_pass.h"
+#include "app/stop_signals.h"
 #include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
@@ -8,6 +9,7 @@
 #include "convert/tag_converter.h"
 #include "io/staged_file.h"
 #include "sys/folder.h"
+#include "undo/journal_folder.h"
 
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2framefactory.h>
@@ -20,7 +22,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <optional>
 
@@ -35,63 +36,6 @@ bool isRegularFile(const std::string& name)
 }
 
 namespace {
-
-// The signals that ask the tool to stop (interrupt, terminate, hang-up) are
-// held back while one file is being stripped, saved and closed, so that a
-// file is never left half-written; the run then stops after a whole file.
-// They are caught once for the run rather than blocked around each file,
-// which would cost two system calls a file: one that arrives outside a file's
-// save ends the run at once, as it would uncaught.
-volatile sig_atomic_t gHolding = 0;
-volatile sig_atomic_t gHeldSignal = 0;
-
-void onStopSignal(int signal)
-{
-    if (gHolding) {
-        gHeldSignal = signal;
-        return;
-    }
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);  // taken as soon as this handler returns
-}
-
-void catchStopSignals()
-{
-    static bool caught = false;
-    if (caught)
-        return;
-    caught = true;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction previous {};
-        // A signal the caller ignores (nohup, a background job) stays ignored.
-        if (sigaction(signal, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN)
-            continue;
-        struct sigaction handler {};
-        handler.sa_handler = onStopSignal;
-        sigemptyset(&handler.sa_mask);
-        handler.sa_flags = SA_RESTART;
-        sigaction(signal, &handler, nullptr);
-    }
-}
-
-class StopSignalsHeld {
-public:
-    StopSignalsHeld()
-    {
-        catchStopSignals();
-        gHolding = 1;
-    }
-    ~StopSignalsHeld()
-    {
-        gHolding = 0;
-        if (const int signal = gHeldSignal) {
-            std::signal(signal, SIG_DFL);
-            std::raise(signal);
-        }
-    }
-    StopSignalsHeld(const StopSignalsHeld&) = delete;
-    StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;
-};
 
 // Why a file did not open, as far as can be told from outside TagLib.
 std::string whyNotOpen(const std::string& name)
@@ -181,8 +125,8 @@ std::vector<std::string> id3v1Pages(const Settings& settings)
 // (it does not open, a text does not convert) is thrown. `warning`: what did
 // not hold of a save that went through (a flush to disk asked for).
 void processFile(const Settings& settings, const FileSource& source, FrameFactory& factory,
-                 const SaveFile& save, FileResult& result, sys::FolderCache& folders,
-                 std::string& warning)
+                 const SaveFile& save, undo::JournalWriter* journal, FileResult& result,
+                 sys::FolderCache& folders, std::string& warning)
 {
     const std::string& name = result.path;
     // Made before the file so that it ends after it: the signals stay held
@@ -256,6 +200,12 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
     request.id3v2Written = converter.isId3v2Enabled();
     request.id3v2Version = settings.id3v2Version;
     request.options.sync = settings.syncWrites;
+    if (journal) {
+        request.options.beforeWrite = [journal](io::OriginalFile& original, io::EditStream& edits,
+                                                std::string& why) {
+            return journal->recordSave(original, edits, why);
+        };
+    }
     const io::CommitResult commit = staged.commit(request);
     if (!commit.written) {
         result.outcome = commit.refused ? Outcome::Refused : Outcome::Failed;
@@ -264,6 +214,8 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
         result.error->reason = commit.error;
         return;
     }
+    if (journal)
+        journal->recordCommitted(name);
     result.outcome = commit.path == io::CommitPath::Unchanged ? Outcome::Unchanged : Outcome::Converted;
     warning = commit.warning;
 }
@@ -272,14 +224,15 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
 // refused. Errors that would fail every file (an encoding name) always
 // pass on; without -k every error does.
 bool handleFile(const Settings& settings, const std::string& name, const FileSource& source,
-                FrameFactory& factory, const SaveFile& save, Output& output, sys::FolderCache& folders)
+                FrameFactory& factory, const SaveFile& save, undo::JournalWriter* journal, Output& output,
+                sys::FolderCache& folders)
 {
     FileResult result;
     result.path = name;
     result.id3v2Version = settings.id3v2Version;
     std::string warning;
     try {
-        processFile(settings, source, factory, save, result, folders, warning);
+        processFile(settings, source, factory, save, journal, result, folders, warning);
     } catch (Error& error) {
         error.file = name;
         nameTheOption(error, settings);
@@ -299,6 +252,33 @@ bool handleFile(const Settings& settings, const std::string& name, const FileSou
 }
 
 }  // namespace
+
+undo::JournalChoice journalChoiceOf(const Settings& settings, bool undo)
+{
+    undo::JournalChoice choice;
+    choice.off = !settings.journal;
+    choice.named = settings.journalFile;
+    choice.sync = settings.syncWrites;
+    choice.undo = undo;
+    return choice;
+}
+
+void noteJournal(const Settings& settings, const undo::RunJournal* journal, Output& output)
+{
+    if (journal && !journal->note().empty())
+        output.note(journal->note());
+    if (settings.previewOnly || settings.undo || settings.id3v1Encoding != "none"
+        || settings.id3v2Encoding != "none")
+        return;
+    if (journal && journal->writer()) {
+        const std::string command = settings.journalFile.empty()
+                                        ? std::string(messages::kUndoCommand)
+                                        : formatted(messages::kUndoCommandNamed, settings.journalFile.c_str());
+        output.note(formatted(messages::kNoteRemovesEverything, command.c_str()));
+    } else {
+        output.note(messages::kNoteRemovesEverythingForGood);
+    }
+}
 
 bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version)
 {
@@ -330,13 +310,21 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
     if (settings.id3v1Encoding == "auto")
         pagesForId3v1 = id3v1Pages(settings);
 
+    // Opened before any file changes: a named journal that cannot be
+    // written ends the run here.
+    std::optional<undo::RunJournal> journal;
+    if (!settings.previewOnly)
+        journal.emplace(journalChoiceOf(settings));
+    noteJournal(settings, journal ? &*journal : nullptr, output);
+    undo::JournalWriter* writer = journal ? journal->writer() : nullptr;
+
     sys::FolderCache folders;
     int status = 0;
     for (size_t i = 0; i < fileNames.size(); ++i) {
         output.starting(i);
         const FileSource source{albums ? &*albums : nullptr, i,
                                 pagesForId3v1.empty() ? nullptr : &pagesForId3v1};
-        if (!handleFile(settings, fileNames[i], source, factory, save, output, folders))
+        if (!handleFile(settings, fileNames[i], source, factory, save, writer, output, folders))
             status = 1;
     }
     return status;

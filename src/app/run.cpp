@@ -4,6 +4,7 @@
 #include "app/folder_walk.h"
 #include "app/output/json_output.h"
 #include "app/output/text_output.h"
+#include "app/undo_command.h"
 #include "common/format.h"
 #include "common/messages.h"
 
@@ -54,6 +55,26 @@ int runFiles(const Settings& settings, const std::vector<std::string>& operands,
     }
 }
 
+// --undo: the journal is read before anything is shown, then each of its
+// files goes through the same output as a run's.
+int runUndo(const Settings& settings)
+{
+    if (settings.listJournals)
+        return listJournals();
+    std::unique_ptr<Output> output;
+    try {
+        const undo::JournalContents journal = journalToUndo(settings);
+        output = makeOutput(settings, journal.files.size());
+        const int status = undoFiles(settings, journal, *output);
+        output->finish();
+        return status;
+    } catch (const Error& error) {
+        return stop(output, settings, error);
+    } catch (const std::exception& error) {
+        return stop(output, settings, Error(Error::Kind::Other, error.what()));
+    }
+}
+
 }  // namespace
 
 int runTool(int argc, char* argv[], const SaveFile& save)
@@ -65,6 +86,8 @@ int runTool(int argc, char* argv[], const SaveFile& save)
     }
     if (auto status = readCommandLine(argc, argv, settings))
         return *status;
+    if (settings.undo)
+        return runUndo(settings);
     return runFiles(settings, std::vector<std::string>(argv + optind, argv + argc), save);
 }
 

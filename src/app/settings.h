@@ -18,6 +18,11 @@ struct Settings {
     bool syncWrites = false;  // fsync each written file and its folder
     bool recursive = false;   // -r: folder operands give their .mp3 files
     bool json = false;        // --json: JSON Lines on standard output
+    bool journal = true;      // --no-journal: false
+    std::string journalFile;  // --journal=FILE; empty: the state folder
+    bool undo = false;        // --undo: restore the files of a journal
+    std::string undoJournal;  // --undo=JOURNAL; empty: the last run's
+    bool listJournals = false;  // --undo --list
 };
 
 }  // namespace tagshifter

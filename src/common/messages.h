@@ -29,6 +29,10 @@ inline constexpr char kUsage[] =
     "  -r, --recursive              Also convert the .mp3 files in the folders given, and below.\n"
     "      --json                   Print one JSON object per file and a summary instead.\n"
     "  -1 auto                      Write each file's ID3v1 in its own code page.\n"
+    "      --journal=FILE           Keep what undoes this run in FILE, not in the state folder.\n"
+    "      --no-journal             Keep nothing to undo this run with.\n"
+    "      --undo[=JOURNAL]         Put back the files of the last run, or of JOURNAL.\n"
+    "      --list                   With --undo, list the journals kept instead.\n"
     "\n"
     "To view available ANSI code pages, execute:\n"
     "  iconv --list\n"
@@ -141,6 +145,39 @@ inline constexpr const char* kJsonOutcomes[] = {"converted", "unchanged", "previ
 inline constexpr const char* kJsonErrorKinds[] = {
     "cannot-open-file", "source-encoding", "id3v1-encoding", "id3v2-encoding", "id3v1-no-unicode",
     "conversion",       "save-failed",     "not-written",    "refused",        "other"};
+
+// The journal of a run and --undo.
+// On standard error, once, where a run has no journal or removes every tag.
+inline constexpr char kNoteNoJournal[] =
+    "tagshifter: no journal in %s (%s): this run cannot be undone\n";
+inline constexpr char kNoteRemovesEverything[] =
+    "tagshifter: neither -1 nor -2 given: every tag of each file is removed; '%s' puts them back\n";
+inline constexpr char kNoteRemovesEverythingForGood[] =
+    "tagshifter: neither -1 nor -2 given: every tag of each file is removed, for good (no journal)\n";
+inline constexpr char kUndoCommand[] = "tagshifter --undo";
+inline constexpr char kUndoCommandNamed[] = "tagshifter --undo=%s";
+// Built errors (after "Error: ").
+inline constexpr char kCannotWriteNamedJournal[] = "Cannot write the journal %s: %s.";
+inline constexpr char kCannotReadJournal[] = "Cannot read the journal %s: %s.";
+inline constexpr char kUndoTakesNoFiles[] = "--undo takes no files: it restores those of the journal.\n";
+inline constexpr char kListNeedsUndo[] = "--list goes with --undo.\n";
+// Reasons.
+inline constexpr char kNoHome[] = "neither XDG_STATE_HOME nor HOME is set";
+inline constexpr char kFolderOfAnotherUser[] = "it belongs to another user";
+inline constexpr char kNoJournalYet[] = "no journal yet";
+inline constexpr char kJournalOfAnotherUser[] = "another user owns it or can write it";
+inline constexpr char kNotAJournal[] = "not a journal";
+inline constexpr char kCannotWriteJournal[] = "cannot write the journal";
+inline constexpr char kCannotOpen[] = "cannot open";
+inline constexpr char kUndoSizeChanged[] = "its size changed since the run";
+inline constexpr char kUndoTagsChanged[] = "its tags changed since the run";
+inline constexpr char kUndoModifiedSince[] = "it was modified after the run";
+// The lines of an undo: with -w, a file that would be restored; with
+// --list, one journal.
+inline constexpr char kUndoWouldRestore[] = "%s: would be restored\n";
+inline constexpr char kJournalListLine[] = "%s  %s  %zu files  %llu bytes  %s\n";
+inline constexpr char kJournalListTime[] = "%Y-%m-%d %H:%M:%S";
+inline constexpr char kJournalOfUndo[] = " (undo)";
 
 // The preview listing.
 // With -s auto, its first line: the file name and the reading chosen for it.

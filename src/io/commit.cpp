@@ -364,6 +364,9 @@ CommitResult commitEdits(OriginalFile& original, EditStream& edits, const Commit
         return {false, CommitPath::Unchanged, kReadError};
     if (edits.unchanged())
         return {true, CommitPath::Unchanged, {}};
+    std::string refusal;
+    if (options.beforeWrite && !options.beforeWrite(original, edits, refusal))
+        return {false, CommitPath::Unchanged, refusal};
     if (edits.contentLength() == original.size())
         return writeChangedRuns(original, edits, options);
     if (renameObstacle(original).empty()) {

@@ -8,6 +8,7 @@
 #include "io/edit_stream.h"
 #include "io/original_file.h"
 
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -17,6 +18,10 @@ enum class CommitPath { Unchanged, SameLength, Renamed, InPlace };
 
 struct CommitOptions {
     bool sync = false;  // fsync the file, and its folder after a rename
+    // Called once the content is known to change, before any byte of the
+    // file does (the journal records the save here); false refuses the
+    // save, with the reason in the string.
+    std::function<bool(OriginalFile&, EditStream&, std::string&)> beforeWrite;
 };
 
 struct CommitResult {

@@ -42,7 +42,11 @@ const std::string kLaterOptions =
     "      --sync                   Flush each saved file and its folder to disk.\n"
     "  -r, --recursive              Also convert the .mp3 files in the folders given, and below.\n"
     "      --json                   Print one JSON object per file and a summary instead.\n"
-    "  -1 auto                      Write each file's ID3v1 in its own code page.\n";
+    "  -1 auto                      Write each file's ID3v1 in its own code page.\n"
+    "      --journal=FILE           Keep what undoes this run in FILE, not in the state folder.\n"
+    "      --no-journal             Keep nothing to undo this run with.\n"
+    "      --undo[=JOURNAL]         Put back the files of the last run, or of JOURNAL.\n"
+    "      --list                   With --undo, list the journals kept instead.\n";
 const size_t kAfterQuiet = kClassicUsage.find("\nTo view");
 const std::string kUsageText =
     kClassicUsage.substr(0, kAfterQuiet) + kLaterOptions + kClassicUsage.substr(kAfterQuiet);
@@ -91,6 +95,9 @@ TEST(CommandLine, EveryRejectionPrintsItsMessagesAndEndsWithStatus1)
         {{"--"}, kNoSource + kNoFiles + kHint},
         {{"-s", "cp1251"}, kNoFiles + kHint},
         {{"--source-encoding", "cp1251", "--"}, kNoFiles + kHint},
+        // An undo takes its files from the journal.
+        {{"--undo", "a.mp3"}, "--undo takes no files: it restores those of the journal.\n" + kHint},
+        {{"--list"}, "--list goes with --undo.\n" + kHint},
     };
     for (const RejectedCase& c : cases) {
         std::ostringstream trace;

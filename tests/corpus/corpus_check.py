@@ -216,9 +216,14 @@ class Checker:
         env = dict(os.environ)
         env["ASAN_OPTIONS"] = "exitcode=86:" + env.get("ASAN_OPTIONS", "")
         env["UBSAN_OPTIONS"] = "exitcode=87:print_stacktrace=1:" + env.get("UBSAN_OPTIONS", "")
+        # Each save is journaled in the scratch folder, and undone below.
+        env["XDG_STATE_HOME"] = self.scratch
+        journal = os.path.join(self.scratch, "run.journal")
+        if os.path.exists(journal):
+            os.unlink(journal)
         self.runs += 1
         try:
-            done = subprocess.run([self.binary] + TARGETS[target] + [path], env=env,
+            done = subprocess.run([self.binary, "--journal=" + journal] + TARGETS[target] + [path], env=env,
                                   stdin=subprocess.DEVNULL, capture_output=True,
                                   timeout=TIME_LIMIT)
         except subprocess.TimeoutExpired:
@@ -227,7 +232,9 @@ class Checker:
         with open(path, "rb") as back:
             after = back.read()
         out = done.stdout.decode("latin-1")
-        err = done.stderr.decode("latin-1")
+        # The one line that says a run with neither -1 nor -2 removes every tag.
+        err = "".join(line for line in done.stderr.decode("latin-1").splitlines(True)
+                      if not line.startswith("tagshifter: neither -1 nor -2 given"))
         if target == "json":
             try:
                 lines = [json.loads(line) for line in done.stdout.decode("utf-8").splitlines()]
@@ -257,6 +264,23 @@ class Checker:
             wrong = check_saved(data, after, "-2" in TARGETS[target])
             if wrong:
                 self.finding(label, target, data, wrong)
+        if kind in ("saved", "failed") and done.returncode in (0, 1):
+            self.check_undo(label, target, data, path, journal, env)
+
+    def check_undo(self, label, target, data, path, journal, env):
+        """The journal puts the file back byte for byte."""
+        try:
+            undo = subprocess.run([self.binary, "-q", "--no-journal", "--undo=" + journal], env=env,
+                                  stdin=subprocess.DEVNULL, capture_output=True, timeout=TIME_LIMIT)
+        except subprocess.TimeoutExpired:
+            self.finding(label, target, data, "undo: no end after %d s" % TIME_LIMIT)
+            return
+        with open(path, "rb") as back:
+            restored = back.read()
+        if undo.returncode != 0 or restored != data:
+            self.finding(label, target, data, "undo: status %d, %s\n%s" % (
+                undo.returncode, "restored" if restored == data else "not byte-identical",
+                undo.stderr.decode("latin-1")[-3000:]))
 
     def finding(self, label, target, data, what):
         keep = os.path.join(self.scratch, "finding-%d.mp3" % len(self.findings))

@@ -3,6 +3,7 @@
 // each new file is written beside the old one and renamed over it.
 //
 // TAGSHIFTER_KILL_ROUNDS=200 runs more rounds than the suite's few.
+#include "support/state_home.h"
 #include "support/stopped_batch.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace tagshifter::test {
 namespace {
@@ -68,6 +70,35 @@ TEST(KilledRun, EveryFileIsWhollyOldOrWhollyNew)
     std::printf("kill test: %d rounds, %d killed mid-batch, %d torn files, %d temporary files left\n",
                 rounds(), caughtMidBatch, torn, leftovers);
     EXPECT_GT(caughtMidBatch, 0) << "no round was killed in the middle of the batch";
+}
+
+// The journal entry of a file is on disk before the file changes: after a
+// kill at any moment, --undo puts back every file the run changed.
+TEST(KilledRun, UndoRestoresEveryFileTheRunChanged)
+{
+    TempDir dir;
+    const std::string state = dir.file("state");
+    std::filesystem::create_directory(state);
+    const StateHomeOverride override(state);
+    const std::string original = rewrittenFile();
+    StoppedBatch batch(dir, original, 40, {"-q", "-s", "cp1251", "-2", "unicode"});
+    int restoredMidBatch = 0;
+    for (int round = 0; round < rounds(); ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        std::filesystem::remove_all(state + "/tagshifter");
+        ASSERT_FALSE(batch.stopOnce(SIGKILL).timedOut);
+        const StoppedBatch::Count count = batch.count();
+        // Killed before its journal had a header, the run changed nothing.
+        const ChildOutcome undo = runProgramLimited({"-q", "--undo"});
+        if (count.newFiles > 0) {
+            EXPECT_EQ(undo.status, 0);
+        }
+        const StoppedBatch::Count after = batch.count();
+        EXPECT_EQ(after.oldFiles, 40) << count.newFiles << " files were new before the undo";
+        if (count.midBatch() && after.oldFiles == 40)
+            ++restoredMidBatch;
+    }
+    EXPECT_GT(restoredMidBatch, 0) << "no round was killed in the middle of the batch";
 }
 
 }  // namespace

@@ -1,0 +1,78 @@
+// Journals of runs, which keep what restores every file a run changed byte
+// for byte, and the restore of those files (this folder). Here: writing a
+// journal while a run goes, and reading one back.
+#pragma once
+
+#include "io/edit_stream.h"
+#include "io/original_file.h"
+#include "undo/file_entry.h"
+#include "undo/unique_fd.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tagshifter::undo {
+
+struct JournalHeader {
+    int64_t startSeconds = 0;  // when the run began (UTC)
+    int64_t startMicroseconds = 0;
+    std::string folder;  // the run's working folder
+    bool undo = false;   // the run was an undo
+};
+
+// A journal is a series of records, each whole or ignored: a kill while one
+// is appended leaves a tail that reading stops at. Each entry is appended
+// (and with `sync` flushed to disk) before its file changes.
+class JournalWriter {
+public:
+    // `fd`: a new, empty file; `folder`: its folder, synced with `sync`.
+    JournalWriter(UniqueFd fd, const std::string& name, const JournalHeader& header, bool sync,
+                  int folder);
+    // Writes what is still held back.
+    ~JournalWriter();
+    JournalWriter(const JournalWriter&) = delete;
+    JournalWriter& operator=(const JournalWriter&) = delete;
+
+    // The header could not be written.
+    const std::string& error() const { return error_; }
+    const std::string& name() const { return name_; }
+    size_t files() const { return files_; }
+
+    // The commit's hook: appends the entry of the save about to be written;
+    // false, with the reason, when it cannot.
+    bool recordSave(io::OriginalFile& original, io::EditStream& edits, std::string& why);
+    // After a commit: the file `name` now holds what the last entry recorded.
+    // Its modification time is written with the next entry, or at the end:
+    // one write a file. A run killed first leaves the last file without its
+    // time, and the undo checks that file by its bytes alone.
+    void recordCommitted(const std::string& name);
+
+private:
+    static std::string record(char type, const std::string& payload);
+    bool write(const std::string& records);
+
+    UniqueFd fd_;
+    std::string name_;
+    std::string folder_;  // the run's working folder, for absolute names
+    bool sync_;
+    std::string error_;
+    size_t files_ = 0;
+    bool pending_ = false;  // an entry was appended whose commit is not yet known
+    std::string heldBack_;  // records written with the next entry
+};
+
+struct JournalContents {
+    JournalHeader header;
+    std::vector<FileEntry> files;
+    uint64_t size = 0;  // of the journal file
+};
+
+// Reads a journal up to its first damaged record; false, with the reason,
+// when it has no header.
+bool readJournal(int fd, JournalContents& contents, std::string& why);
+
+// An absolute name: `name` itself, or `name` within `folder`.
+std::string absoluteName(const std::string& folder, const std::string& name);
+
+}  // namespace tagshifter::undo

@@ -1,0 +1,196 @@
+// What an undo leaves alone, journals that cannot be written, and the bound
+// on the journal folder.
+#include "support/fixtures.h"
+#include "support/state_home.h"
+#include "undo/journal_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+
+namespace tagshifter::test {
+namespace {
+
+std::string legacySong(int seed)
+{
+    return id3v23Tag(textFrame("TIT2", kPrivetCp1251 + std::to_string(seed)) + textFrame("TPE1", kPrivetCp1251), 64)
+           + mpegFrames(6, static_cast<uint8_t>(seed));
+}
+
+// How a file is changed between the run and the undo.
+struct Change {
+    const char* name;
+    std::function<void(const std::string&)> apply;
+    const char* why;
+};
+
+const Change kChanges[] = {
+    {"Appended", [](const std::string& f) { writeFile(f, readFile(f) + "x"); }, "its size changed since the run"},
+    {"TagByteFlipped",
+     [](const std::string& f) {
+         std::string bytes = readFile(f);
+         bytes[20] ^= 1;
+         writeFile(f, bytes);
+     },
+     "its tags changed since the run"},
+    {"Touched",
+     [](const std::string& f) {
+         const timespec times[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+         utimensat(AT_FDCWD, f.c_str(), times, 0);
+     },
+     "it was modified after the run"},
+};
+
+TEST(Undo, LeavesAloneEachFileChangedSinceTheRunAndSaysWhy)
+{
+    for (const Change& change : kChanges) {
+        SCOPED_TRACE(change.name);
+        TempDir dir;
+        const std::string journal = "--journal=" + dir.file("j");
+        const std::string kept = dir.put("kept.mp3", legacySong(1));
+        const std::string changed = dir.put("changed.mp3", legacySong(2));
+        ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", journal, kept, changed}).status, 0);
+        change.apply(changed);
+        const std::string changedBytes = readFile(changed);
+
+        // Last saved, first restored.
+        const RunResult preview = runInProcess({"-w", "--undo=" + dir.file("j")});
+        EXPECT_EQ(preview.out, changed + "failed!\n" + kept + ": would be restored\n");
+        const RunResult undo = runInProcess({"--undo=" + dir.file("j"), "--no-journal"});
+        EXPECT_EQ(undo.status, 1);
+        EXPECT_EQ(undo.out, changed + "failed!\n" + kept + "...done\n");
+        EXPECT_NE(undo.err.find("tagshifter: " + changed + ": not written: " + change.why + "\n"),
+                  std::string::npos)
+            << undo.err;
+        EXPECT_EQ(readFile(kept), legacySong(1));
+        EXPECT_EQ(readFile(changed), changedBytes);
+    }
+}
+
+// Neither -1 nor -2: every tag goes, said once on standard error with the
+// command that puts them back; standard output stays as it was.
+TEST(Journal, RunThatRemovesEveryTagSaysSoOnce)
+{
+    TempDir dir;
+    const std::string one = dir.put("one.mp3", legacySong(7));
+    const std::string two = dir.put("two.mp3", legacySong(8));
+    const std::string journal = dir.file("j");
+    const struct {
+        std::string option;
+        std::string note;
+    } cases[] = {
+        {"--journal=" + journal, "every tag of each file is removed; 'tagshifter --undo=" + journal + "' puts them back\n"},
+        {"--no-journal", "every tag of each file is removed, for good (no journal)\n"},
+    };
+    for (const auto& c : cases) {
+        const RunResult run = runInProcess({"-s", "cp1251", c.option, one, two});
+        EXPECT_EQ(run.out, one + "...done\n" + two + "...done\n");
+        EXPECT_EQ(run.err.find("tagshifter: neither -1 nor -2 given: " + c.note), 0u) << run.err;
+        EXPECT_EQ(run.err.find("neither", 13), std::string::npos) << run.err;  // once
+        writeFile(one, legacySong(7));
+        writeFile(two, legacySong(8));
+    }
+}
+
+TEST(Journal, ThatCannotBeWrittenFailsANamedRunBeforeAnyFileChanges)
+{
+    TempDir dir;
+    const std::string song = dir.put("song.mp3", legacySong(3));
+    const std::string taken = dir.put("taken", "a journal of another run");
+    const struct {
+        std::string journal;
+        std::string reason;
+    } cases[] = {
+        {dir.file("missing/j"), "No such file or directory"},
+        {taken, "File exists"},
+    };
+    for (const auto& c : cases) {
+        const RunResult run = runInProcess({"-s", "cp1251", "-2", "unicode", "--journal=" + c.journal, song});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "Error: Cannot write the journal " + c.journal + ": " + c.reason + ".\n");
+        EXPECT_EQ(readFile(song), legacySong(3));
+    }
+    EXPECT_EQ(readFile(taken), "a journal of another run");
+}
+
+// A journal names files and the bytes to write into them: one that another
+// user could have written is not followed.
+TEST(Journal, UndoRefusesAJournalOthersCanWrite)
+{
+    TempDir dir;
+    const std::string song = dir.put("song.mp3", legacySong(6));
+    ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", "--journal=" + dir.file("j"), song}).status, 0);
+    const std::string converted = readFile(song);
+    chmod(dir.file("j").c_str(), 0666);
+    const RunResult undo = runInProcess({"--undo=" + dir.file("j")});
+    EXPECT_EQ(undo.status, 1);
+    EXPECT_EQ(undo.out, "Error: Cannot read the journal " + dir.file("j") + ": another user owns it or can write it.\n");
+    EXPECT_EQ(readFile(song), converted);
+}
+
+TEST(Journal, DefaultFolderThatCannotBeWrittenLeavesTheRunAsItWas)
+{
+    TempDir dir;
+    const std::string song = dir.put("song.mp3", legacySong(4));
+    // Below a plain file: not even root can make the folder. And a home of
+    // another user, where a run as root must make nothing.
+    const std::string plain = dir.put("plain", "") + "/state";
+    const std::string otherHome = dir.file("other");
+    mkdir(otherHome.c_str(), 0755);
+    const bool asRoot = geteuid() == 0 && chown(otherHome.c_str(), 65534, 65534) == 0;
+    const struct {
+        std::string home;
+        std::string why;
+    } cases[] = {
+        {plain, "Not a directory"},
+        {otherHome, "it belongs to another user"},
+    };
+    for (const auto& c : cases) {
+        if (c.home == otherHome && !asRoot)
+            continue;
+        writeFile(song, legacySong(4));
+        const StateHomeOverride override(c.home);
+        const RunResult run = runInProcess({"-s", "cp1251", "-2", "unicode", song});
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, song + "...done\n");
+        EXPECT_EQ(run.err, "tagshifter: no journal in " + c.home + "/tagshifter (" + c.why + "): "
+                           "this run cannot be undone\n");
+        EXPECT_NE(readFile(song), legacySong(4));
+    }
+    if (asRoot) {
+        EXPECT_FALSE(std::filesystem::exists(otherHome + "/tagshifter"));
+    }
+}
+
+TEST(Journal, FolderKeepsTheLastFiftyRunsAndTwoHundredMegabytes)
+{
+    TempDir dir;
+    const StateHomeOverride override(dir.path());
+    const std::string folder = dir.file("tagshifter");
+    std::filesystem::create_directory(folder);
+    for (int i = 0; i < 60; ++i)
+        writeFile(folder + "/2000-01-01_00-00-" + (i < 10 ? "0" : "") + std::to_string(i) + ".000000Z.journal", "x");
+    const std::string song = dir.put("song.mp3", legacySong(5));
+    ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", song}).status, 0);
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    std::vector<undo::JournalFile> left = undo::journalsIn(fd);
+    ASSERT_EQ(left.size(), 50u);
+    EXPECT_EQ(left.front().name, "2000-01-01_00-00-11.000000Z.journal");
+    EXPECT_NE(readFile(folder + "/" + left.back().name).find("tagshifter journal 1"), std::string::npos);
+
+    // By size: the oldest go until the rest fit; the run's own always stays.
+    undo::pruneJournals(fd, left.back().name, 50, 10);
+    left = undo::journalsIn(fd);
+    close(fd);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(runInProcess({"-q", "--undo"}).status, 0);
+    EXPECT_EQ(readFile(song), legacySong(5));
+}
+
+}  // namespace
+}  // namespace tagshifter::test
