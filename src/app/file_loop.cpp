@@ -201,6 +201,7 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
     request.id3v2Version = settings.id3v2Version;
     request.options.sync = settings.syncWrites;
     if (journal) {
+        request.options.reportModified = true;
         request.options.beforeWrite = [journal](io::OriginalFile& original, io::EditStream& edits,
                                                 std::string& why) {
             return journal->recordSave(original, edits, why);
@@ -215,7 +216,7 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
         return;
     }
     if (journal)
-        journal->recordCommitted(name);
+        journal->recordCommitted(commit.modifiedKnown, commit.modified);
     result.outcome = commit.path == io::CommitPath::Unchanged ? Outcome::Unchanged : Outcome::Converted;
     warning = commit.warning;
 }

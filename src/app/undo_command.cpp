@@ -65,6 +65,7 @@ int undoFiles(const Settings& settings, const undo::JournalContents& journal, Ou
     io::CommitOptions options;
     options.sync = settings.syncWrites;
     if (writer) {
+        options.reportModified = true;
         options.beforeWrite = [writer](io::OriginalFile& original, io::EditStream& edits, std::string& why) {
             return writer->recordSave(original, edits, why);
         };
@@ -79,7 +80,7 @@ int undoFiles(const Settings& settings, const undo::JournalContents& journal, Ou
             const StopSignalsHeld held;
             restore = undo::restoreFile(entry, settings.previewOnly, options);
             if (restore.outcome == undo::RestoreOutcome::Restored && writer)
-                writer->recordCommitted(entry.path);
+                writer->recordCommitted(restore.modifiedKnown, restore.modified);
         }
         FileResult result;
         result.path = entry.path;

@@ -38,6 +38,17 @@ CommitResult converted(CommitPath path, std::string warning)
     return result;
 }
 
+// The written file's modification time, from the descriptor written.
+CommitResult written(CommitResult result, int fd, const CommitOptions& options)
+{
+    struct stat status {};
+    if (options.reportModified && fstat(fd, &status) == 0) {
+        result.modifiedKnown = true;
+        result.modified = status.st_mtim;
+    }
+    return result;
+}
+
 // A write the test seam may fail; the bytes written.
 uint64_t writeStep(sys::Step step, int fd, const std::string& bytes, int64_t at)
 {
@@ -122,7 +133,7 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
     if (original.failed())
         return {false, CommitPath::SameLength, kReadError};
     if (runs.empty())
-        return {true, CommitPath::Unchanged, {}};
+        return written({true, CommitPath::Unchanged, {}}, original.fd(), options);
     std::string why;
     if (!original.takeWriteAccess(why) || !original.unchangedSinceRead(why))
         return {false, CommitPath::SameLength, why};
@@ -140,8 +151,8 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
         undo.written();
     }
     if (options.sync && !syncFile(original.fd()))
-        return converted(CommitPath::SameLength, systemError(kCannotSync));
-    return {true, CommitPath::SameLength, {}};
+        return written(converted(CommitPath::SameLength, systemError(kCannotSync)), original.fd(), options);
+    return written({true, CommitPath::SameLength, {}}, original.fd(), options);
 }
 
 // Copies `length` bytes of the original at `offset` to the end of `to`, in
@@ -229,6 +240,7 @@ RenameOutcome writeAndRename(OriginalFile& original, EditStream& edits, const Co
         result.error = systemError(kCannotRename);
         return RenameOutcome::Failed;
     }
+    result = written(std::move(result), temporary.fd(), options);
     // The file is converted: a folder that cannot be flushed is a warning.
     if (options.sync && (!sys::stepAllowed(sys::Step::SyncFolder) || !original.folder().sync()))
         result.warning = systemError(kCannotSyncFolder);
@@ -352,8 +364,8 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
         }
     }
     if (options.sync && !syncFile(original.fd()))
-        return converted(CommitPath::InPlace, systemError(kCannotSync));
-    return {true, CommitPath::InPlace, {}};
+        return written(converted(CommitPath::InPlace, systemError(kCannotSync)), original.fd(), options);
+    return written({true, CommitPath::InPlace, {}}, original.fd(), options);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include "io/edit_stream.h"
 #include "io/original_file.h"
 
+#include <sys/stat.h>
+
 #include <functional>
 #include <string>
 #include <utility>
@@ -22,6 +24,9 @@ struct CommitOptions {
     // file does (the journal records the save here); false refuses the
     // save, with the reason in the string.
     std::function<bool(OriginalFile&, EditStream&, std::string&)> beforeWrite;
+    // Report the written file's modification time (the journal's check),
+    // taken from the descriptor written, never from the name.
+    bool reportModified = false;
 };
 
 struct CommitResult {
@@ -34,6 +39,8 @@ struct CommitResult {
     std::string error;     // why not, when not written
     bool refused = false;  // the guard kept the file: its new tag would lose a frame
     std::string warning;   // what did not hold although it was written
+    bool modifiedKnown = false;  // with reportModified, once written
+    struct timespec modified {};
 };
 
 CommitResult commitEdits(OriginalFile& original, EditStream& edits, const CommitOptions& options);

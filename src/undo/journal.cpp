@@ -101,18 +101,17 @@ bool JournalWriter::recordSave(io::OriginalFile& original, io::EditStream& edits
     return true;
 }
 
-void JournalWriter::recordCommitted(const std::string& name)
+void JournalWriter::recordCommitted(bool known, const struct timespec& modified)
 {
     if (!pending_)
         return;
     pending_ = false;
-    struct stat status {};
-    if (stat(name.c_str(), &status) != 0)
+    if (!known)
         return;  // the entry stands without the time
     RecordWriter out;
     out.u64(files_ - 1);
-    out.u64(static_cast<uint64_t>(status.st_mtim.tv_sec));
-    out.u64(static_cast<uint64_t>(status.st_mtim.tv_nsec));
+    out.u64(static_cast<uint64_t>(modified.tv_sec));
+    out.u64(static_cast<uint64_t>(modified.tv_nsec));
     heldBack_ += record(kCommitted, out.bytes());
 }
 

@@ -8,6 +8,8 @@
 #include "undo/file_entry.h"
 #include "undo/unique_fd.h"
 
+#include <time.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -42,11 +44,13 @@ public:
     // The commit's hook: appends the entry of the save about to be written;
     // false, with the reason, when it cannot.
     bool recordSave(io::OriginalFile& original, io::EditStream& edits, std::string& why);
-    // After a commit: the file `name` now holds what the last entry recorded.
-    // Its modification time is written with the next entry, or at the end:
-    // one write a file. A run killed first leaves the last file without its
-    // time, and the undo checks that file by its bytes alone.
-    void recordCommitted(const std::string& name);
+    // After a commit: the file now holds what the last entry recorded, with
+    // the modification time the commit read from the descriptor it wrote
+    // (`known` false: the entry stands without it). The time is written with
+    // the next entry, or at the end: one write a file. A run killed first
+    // leaves the last file without its time, and the undo checks that file
+    // by its bytes alone.
+    void recordCommitted(bool known, const struct timespec& modified);
 
 private:
     static std::string record(char type, const std::string& payload);

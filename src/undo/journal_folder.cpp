@@ -77,13 +77,22 @@ UniqueFd openDefaultFolder(bool create, std::string& name, std::string& why)
     // Nothing is made in a folder of another user: a run as root with that
     // user's HOME must not leave root's folders and files there. A missing
     // base is made when the folder it goes in is ours.
-    const size_t slash = base.rfind('/');
-    const std::string parent = slash == 0 ? "/" : base.substr(0, slash);
+    // It is made through the parent held open, so that the parent checked
+    // is the one it is made in.
     struct stat status {};
-    if (create && stat(base.c_str(), &status) != 0 && errno == ENOENT && stat(parent.c_str(), &status) == 0
-        && status.st_uid == geteuid())
-        mkdir(base.c_str(), 0700);
     UniqueFd folder(open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder && create && errno == ENOENT) {
+        const size_t slash = base.rfind('/');
+        const std::string parent = slash == 0 ? "/" : base.substr(0, slash);
+        const std::string leaf = base.substr(slash + 1);
+        const UniqueFd parentFd(open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (parentFd && fstat(parentFd.get(), &status) == 0 && status.st_uid == geteuid()
+            && (mkdirat(parentFd.get(), leaf.c_str(), 0700) == 0 || errno == EEXIST))
+            folder = UniqueFd(openat(parentFd.get(), leaf.c_str(),
+                                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        else
+            errno = ENOENT;
+    }
     size_t start = 0;
     while (folder) {
         if (fstat(folder.get(), &status) != 0)

@@ -115,7 +115,10 @@ RestoreResult restoreFile(const FileEntry& entry, bool preview, const io::Commit
     const io::CommitResult commit = io::commitEdits(current, edits, options);
     if (!commit.written)
         return {RestoreOutcome::NotWritten, commit.error};
-    return {RestoreOutcome::Restored, {}};
+    RestoreResult restored{RestoreOutcome::Restored, {}};
+    restored.modifiedKnown = commit.modifiedKnown;
+    restored.modified = commit.modified;
+    return restored;
 }
 
 }  // namespace tagshifter::undo

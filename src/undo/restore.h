@@ -40,6 +40,9 @@ enum class RestoreOutcome {
 struct RestoreResult {
     RestoreOutcome outcome = RestoreOutcome::Refused;
     std::string why;
+    // Restored: the file's modification time, as the commit reported it.
+    bool modifiedKnown = false;
+    struct timespec modified {};
 };
 
 // Restores the file of `entry` through the commit, with `options` (the
