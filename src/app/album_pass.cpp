@@ -1,6 +1,5 @@
 #include "app/album_pass.h"
 
-#include "app/file_loop.h"
 #include "convert/frame_factory.h"
 #include "convert/source_texts.h"
 #include "guess/quick_fields.h"
@@ -61,17 +60,21 @@ guess::Reading AlbumPass::readingOf(size_t index)
 
 guess::FileTexts AlbumPass::readTexts(const std::string& name) const
 {
-    if (!isRegularFile(name))
-        return {};
+    // Every file is opened as the conversion opens it: nothing but a regular
+    // file, and no link another user planted followed.
     const bool walkFrames = settings_.allFrames && settings_.id3v2Encoding != "none";
     // The common layouts are read without TagLib: a tenth of the cost.
-    if (!walkFrames)
-        if (const auto fields = guess::readQuickFiveFields(name))
+    if (!walkFrames) {
+        const io::OriginalFile original(name, io::kWholeReadLimit, &folders_);
+        if (!original.isOpen())
+            return {};
+        if (const auto fields = guess::readQuickFiveFields(original.fd(), original.size()))
             return sourceTexts(*fields, settings_.preserveUnicode);
-    // Opened as the conversion opens it, so both see the same texts, but
-    // with frames keeping the encoding they were saved in, which tells
-    // Unicode frames from legacy ones.
-    io::StagedFile staged(name, &asSaved_);
+    }
+    // Read by TagLib so that both see the same texts, but with frames
+    // keeping the encoding they were saved in, which tells Unicode frames
+    // from legacy ones.
+    io::StagedFile staged(name, &asSaved_, io::kWholeReadLimit, &folders_);
     if (!staged.isOpen())
         return {};
     TagLib::MPEG::File& file = staged.file();

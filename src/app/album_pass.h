@@ -6,6 +6,7 @@
 #include "convert/frame_factory.h"
 #include "guess/album_judge.h"
 #include "guess/reading.h"
+#include "sys/folder.h"
 
 #include <memory>
 #include <optional>
@@ -40,6 +41,7 @@ private:
     const Settings& settings_;
     const std::vector<std::string>& fileNames_;
     mutable FrameFactory asSaved_;  // TagLib reads through a non-const factory
+    mutable sys::FolderCache folders_;  // the folder being read, held open
     std::unique_ptr<guess::AlbumJudge> judge_;
     // The operands of each folder not yet judged, in command-line order.
     std::unordered_map<std::string, std::vector<size_t>> waiting_;

@@ -27,35 +27,15 @@
 
 namespace tagshifter {
 
-// A FIFO or a device would block or never end in the reader, so anything
-// but a regular file (or a link to one) is treated as a file that does not open.
-bool isRegularFile(const std::string& name)
-{
-    struct stat status {};
-    return stat(name.c_str(), &status) == 0 && S_ISREG(status.st_mode);
-}
-
 namespace {
 
-// Why a file did not open, as far as can be told from outside TagLib.
-std::string whyNotOpen(const std::string& name)
-{
-    struct stat status {};
-    if (stat(name.c_str(), &status) != 0)
-        return std::strerror(errno);
-    if (!S_ISREG(status.st_mode))
-        return messages::kNotRegularFile;
-    if (access(name.c_str(), R_OK) != 0)
-        return std::strerror(errno);
-    return messages::kNotMpegFile;
-}
-
-// `reason`: the opening's own, where it gave one.
-Error openError(const std::string& name, const std::string& reason = {})
+// `reason`: the opening's own; none when the file opened but TagLib found
+// no MPEG stream in it.
+Error openError(const std::string& name, const std::string& reason)
 {
     Error error(Error::Kind::CannotOpenFile,
                 std::string(messages::kCannotOpenFilePrefix) + name + messages::kCannotOpenFileSuffix);
-    error.reason = reason.empty() ? whyNotOpen(name) : reason;
+    error.reason = reason.empty() ? messages::kNotMpegFile : reason;
     return error;
 }
 

@@ -15,9 +15,6 @@ class File;
 
 namespace tagshifter {
 
-// False for anything but a regular file or a link to one.
-bool isRegularFile(const std::string& name);
-
 // Removes the tag types outside `tagMask` and saves the file with the tags in
 // it, ID3v2 as version 2.4 or 2.3 (`id3v2Version` 4 or 3), to the staged
 // copy that the loop then commits to disk. Returns what the save returned.

@@ -2,14 +2,9 @@
 
 #include "id3/id3v2.h"
 #include "io/original_file.h"
-#include "sys/fd.h"
 
 #include <taglib/id3v1genres.h>
 #include <taglib/tstring.h>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tagshifter::guess {
 namespace {
@@ -150,23 +145,18 @@ std::optional<FiveFields> quickFiveFields(const std::string& head, const std::st
     return fields;
 }
 
-std::optional<FiveFields> readQuickFiveFields(const std::string& name)
+std::optional<FiveFields> readQuickFiveFields(int fd, uint64_t size)
 {
-    const sys::Fd file(open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    struct stat status {};
-    if (!file.valid() || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
-        return std::nullopt;
-    const uint64_t size = static_cast<uint64_t>(status.st_size);
     std::string head, tail;
-    if (!io::preadFully(file.get(), 0, std::min(size, kQuickHead), head))
+    if (!io::preadFully(fd, 0, std::min(size, kQuickHead), head))
         return std::nullopt;
     const auto header = id3::readTagHeader(head);
     const uint64_t tagSize = header ? header->totalSize() : 0;
     if (tagSize > head.size() && tagSize <= size
-        && !io::preadFully(file.get(), head.size(), tagSize - head.size(), head))
+        && !io::preadFully(fd, head.size(), tagSize - head.size(), head))
         return std::nullopt;
     const uint64_t tailSize = std::min(size, kQuickTail);
-    if (!io::preadFully(file.get(), size - tailSize, tailSize, tail))
+    if (!io::preadFully(fd, size - tailSize, tailSize, tail))
         return std::nullopt;
     return quickFiveFields(head, tail, size);
 }

@@ -28,8 +28,9 @@ inline constexpr uint64_t kQuickTail = 160;
 std::optional<FiveFields> quickFiveFields(const std::string& head, const std::string& tail,
                                           uint64_t fileSize);
 
-// Reads the head and tail of the file `name` (two or three reads) and gives
-// quickFiveFields of them; nothing if the file cannot be read either.
-std::optional<FiveFields> readQuickFiveFields(const std::string& name);
+// Reads the head and tail of the open file `fd` of `size` bytes (two or
+// three reads) and gives quickFiveFields of them; nothing if they cannot be
+// read either.
+std::optional<FiveFields> readQuickFiveFields(int fd, uint64_t size);
 
 }  // namespace tagshifter::guess

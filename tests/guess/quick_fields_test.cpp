@@ -4,6 +4,7 @@
 
 #include "convert/frame_factory.h"
 #include "convert/source_texts.h"
+#include "io/original_file.h"
 #include "support/fixtures.h"
 #include "support/tag_layouts.h"
 
@@ -70,7 +71,9 @@ TEST(QuickFields, ReadsWhatTagLibReadsOrLeavesTheFileToIt)
     std::set<std::string> quick;
     for (const auto& layout : cases) {
         const std::string path = dir.put(layout.name + ".mp3", layout.bytes);
-        const auto fields = guess::readQuickFiveFields(path);
+        const io::OriginalFile file(path);
+        ASSERT_TRUE(file.isOpen()) << layout.name;
+        const auto fields = guess::readQuickFiveFields(file.fd(), file.size());
         if (!fields)
             continue;
         quick.insert(layout.name);
