@@ -60,7 +60,7 @@ int runFiles(const Settings& settings, const std::vector<std::string>& operands,
 int runUndo(const Settings& settings)
 {
     if (settings.listJournals)
-        return listJournals();
+        return listJournals(*makeOutput(settings, 0));
     std::unique_ptr<Output> output;
     try {
         const undo::JournalContents journal = journalToUndo(settings);

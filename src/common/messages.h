@@ -164,6 +164,8 @@ inline constexpr char kUndoWouldRestore[] = "%s: would be restored\n";
 inline constexpr char kJournalListLine[] = "%s  %s  %zu files  %llu bytes  %s\n";
 inline constexpr char kJournalListTime[] = "%Y-%m-%d %H:%M:%S";
 inline constexpr char kJournalOfUndo[] = " (undo)";
+// With --json, when a journal's run began: ISO 8601, in UTC.
+inline constexpr char kJsonJournalTime[] = "%Y-%m-%dT%H:%M:%SZ";
 
 // The preview listing.
 // With -s auto, its first line: the file name and the reading chosen for it.

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <ctime>
 #include <iterator>
 
 namespace tagshifter {
@@ -114,6 +115,23 @@ void JsonOutput::show(const FileResult& result)
     }
     if (result.error)
         object["error"] = errorObject(*result.error);
+    print(line(object));
+}
+
+void JsonOutput::journal(const JournalListing& listing)
+{
+    const time_t started = static_cast<time_t>(listing.started);
+    tm utc {};
+    gmtime_r(&started, &utc);
+    char time[64];
+    std::strftime(time, sizeof time, messages::kJsonJournalTime, &utc);
+    json object;
+    putText(object, "journal", listing.name);
+    object["started"] = time;
+    putText(object, "folder", listing.folder);
+    object["files"] = listing.files;
+    object["bytes"] = listing.bytes;
+    object["undo"] = listing.undo;
     print(line(object));
 }
 

@@ -1,6 +1,9 @@
 #include "app/output/text_output.h"
 
+#include "common/format.h"
 #include "common/messages.h"
+
+#include <ctime>
 
 namespace tagshifter {
 
@@ -36,6 +39,18 @@ void TextOutput::show(const FileResult& result)
             print(formatErrorLine(result.error->what()));
         break;
     }
+}
+
+void TextOutput::journal(const JournalListing& listing)
+{
+    const time_t started = static_cast<time_t>(listing.started);
+    tm local {};
+    localtime_r(&started, &local);
+    char time[64];
+    std::strftime(time, sizeof time, messages::kJournalListTime, &local);
+    const std::string name = listing.undo ? listing.name + messages::kJournalOfUndo : listing.name;
+    print(formatted(messages::kJournalListLine, time, listing.folder.c_str(), listing.files, listing.bytes,
+                    name.c_str()));
 }
 
 void TextOutput::close(const Counts&, const Error* fatal)
