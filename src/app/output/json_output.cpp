@@ -66,7 +66,12 @@ json textChange(const TextChange& change)
 json errorObject(const Error& error)
 {
     json object{{"kind", kindName(error.kind)}};
-    putText(object, "message", error.what());
+    // The fixed messages end in the newline of their text line; a JSON
+    // string is the message alone.
+    std::string message = error.what();
+    if (!message.empty() && message.back() == '\n')
+        message.pop_back();
+    putText(object, "message", message);
     if (!error.where.empty())
         putText(object, "where", error.where);
     if (!error.conversion.empty())

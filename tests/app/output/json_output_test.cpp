@@ -108,6 +108,7 @@ TEST(JsonOutput, EachOutcomeIsOneParsableObjectAndTheSummaryCountsThem)
     ASSERT_EQ(fatal.size(), 2u);
     EXPECT_EQ(fatal[1]["error"]["kind"], "source-encoding");
     EXPECT_EQ(fatal[1]["error"]["where"], "-s");
+    EXPECT_EQ(fatal[1]["error"]["message"], "Cannot open source encoding.");
 }
 
 // --undo --list: a journal a line, as JSON too.
