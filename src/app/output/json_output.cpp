@@ -4,7 +4,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <ctime>
 #include <iterator>
 
 namespace tagshifter {
@@ -125,14 +124,9 @@ void JsonOutput::show(const FileResult& result)
 
 void JsonOutput::journal(const JournalListing& listing)
 {
-    const time_t started = static_cast<time_t>(listing.started);
-    tm utc {};
-    gmtime_r(&started, &utc);
-    char time[64];
-    std::strftime(time, sizeof time, messages::kJsonJournalTime, &utc);
     json object;
     putText(object, "journal", listing.name);
-    object["started"] = time;
+    object["started"] = timeText(listing.started, messages::kJsonJournalTime, true);
     putText(object, "folder", listing.folder);
     object["files"] = listing.files;
     object["bytes"] = listing.bytes;

@@ -67,6 +67,8 @@ protected:
     // Standard output, after the progress line is wiped.
     void print(const std::string& text);
     virtual void show(const FileResult& result) = 0;
+    // `seconds` since the epoch through strftime's `format`, in UTC or local time.
+    static std::string timeText(long long seconds, const char* format, bool utc);
     virtual void close(const Counts& counts, const Error* fatal) = 0;
 
 private:

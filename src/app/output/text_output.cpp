@@ -3,8 +3,6 @@
 #include "common/format.h"
 #include "common/messages.h"
 
-#include <ctime>
-
 namespace tagshifter {
 
 std::string formatErrorLine(const std::string& message)
@@ -43,13 +41,9 @@ void TextOutput::show(const FileResult& result)
 
 void TextOutput::journal(const JournalListing& listing)
 {
-    const time_t started = static_cast<time_t>(listing.started);
-    tm local {};
-    localtime_r(&started, &local);
-    char time[64];
-    std::strftime(time, sizeof time, messages::kJournalListTime, &local);
+    const std::string time = timeText(listing.started, messages::kJournalListTime, false);
     const std::string name = listing.undo ? listing.name + messages::kJournalOfUndo : listing.name;
-    print(formatted(messages::kJournalListLine, time, listing.folder.c_str(), listing.files, listing.bytes,
+    print(formatted(messages::kJournalListLine, time.c_str(), listing.folder.c_str(), listing.files, listing.bytes,
                     name.c_str()));
 }
 
