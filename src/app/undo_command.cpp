@@ -101,6 +101,7 @@ int undoFiles(const Settings& settings, const undo::JournalContents& journal, Ou
         }
         }
         output.file(result);
+        noteJournalLoss(writer, entry.path, output);
     }
     return status;
 }

@@ -140,6 +140,9 @@ inline constexpr char kNoteRemovesEverything[] =
     "tagshifter: neither -1 nor -2 given: every tag of each file is removed; '%s' puts them back\n";
 inline constexpr char kNoteRemovesEverythingForGood[] =
     "tagshifter: neither -1 nor -2 given: every tag of each file is removed, for good (no journal)\n";
+// Where the journal of the state folder could not take a file's entry.
+inline constexpr char kNoteJournalLost[] =
+    "tagshifter: the journal %s could not be written (%s): %s and the files after it cannot be undone\n";
 inline constexpr char kUndoCommand[] = "tagshifter --undo";
 inline constexpr char kUndoCommandNamed[] = "tagshifter --undo=%s";
 // Built errors (after "Error: ").
