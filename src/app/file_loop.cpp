@@ -8,6 +8,7 @@
 #include "convert/frame_factory.h"
 #include "convert/tag_converter.h"
 #include "io/staged_file.h"
+#include "sys/folder.h"
 #include "undo/journal_folder.h"
 
 #include <taglib/id3v1tag.h>
@@ -49,11 +50,12 @@ std::string whyNotOpen(const std::string& name)
     return messages::kNotMpegFile;
 }
 
-Error openError(const std::string& name)
+// `reason`: the opening's own, where it gave one.
+Error openError(const std::string& name, const std::string& reason = {})
 {
     Error error(Error::Kind::CannotOpenFile,
                 std::string(messages::kCannotOpenFilePrefix) + name + messages::kCannotOpenFileSuffix);
-    error.reason = whyNotOpen(name);
+    error.reason = reason.empty() ? whyNotOpen(name) : reason;
     return error;
 }
 
@@ -120,19 +122,19 @@ std::vector<std::string> id3v1Pages(const Settings& settings)
 }
 
 // Fills `result` as far as the file gets; an error that is the file's own
-// (it does not open, a text does not convert) is thrown.
+// (it does not open, a text does not convert) is thrown. `warning`: what did
+// not hold of a save that went through (a flush to disk asked for).
 void processFile(const Settings& settings, const FileSource& source, FrameFactory& factory,
-                 const SaveFile& save, undo::JournalWriter* journal, FileResult& result)
+                 const SaveFile& save, undo::JournalWriter* journal, FileResult& result,
+                 sys::FolderCache& folders, std::string& warning)
 {
     const std::string& name = result.path;
-    if (!isRegularFile(name))
-        throw openError(name);
     // Made before the file so that it ends after it: the signals stay held
     // until the commit is over and the file closed.
     std::optional<StopSignalsHeld> held;
-    io::StagedFile staged(name, &factory);
+    io::StagedFile staged(name, &factory, io::kWholeReadLimit, &folders);
     if (!staged.isOpen())
-        throw openError(name);
+        throw openError(name, staged.whyNotOpen());
     TagLib::MPEG::File& file = staged.file();
 
     TagLib::Tag* combined = file.tag();
@@ -215,19 +217,22 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
     if (journal)
         journal->recordCommitted(name);
     result.outcome = commit.path == io::CommitPath::Unchanged ? Outcome::Unchanged : Outcome::Converted;
+    warning = commit.warning;
 }
 
 // One operand, shown when done. Returns false when the file failed or was
 // refused. Errors that would fail every file (an encoding name) always
 // pass on; without -k every error does.
 bool handleFile(const Settings& settings, const std::string& name, const FileSource& source,
-                FrameFactory& factory, const SaveFile& save, undo::JournalWriter* journal, Output& output)
+                FrameFactory& factory, const SaveFile& save, undo::JournalWriter* journal, Output& output,
+                sys::FolderCache& folders)
 {
     FileResult result;
     result.path = name;
     result.id3v2Version = settings.id3v2Version;
+    std::string warning;
     try {
-        processFile(settings, source, factory, save, journal, result);
+        processFile(settings, source, factory, save, journal, result, folders, warning);
     } catch (Error& error) {
         error.file = name;
         nameTheOption(error, settings);
@@ -239,8 +244,11 @@ bool handleFile(const Settings& settings, const std::string& name, const FileSou
             throw;
         return false;
     }
+    // Converted all the same; the status says that --sync did not hold.
+    if (!warning.empty())
+        output.note(formatted(messages::kNoteConvertedBut, name.c_str(), warning.c_str()));
     output.file(result);
-    return result.outcome != Outcome::Failed && result.outcome != Outcome::Refused;
+    return warning.empty() && result.outcome != Outcome::Failed && result.outcome != Outcome::Refused;
 }
 
 }  // namespace
@@ -319,12 +327,13 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
     noteJournal(settings, journal ? &*journal : nullptr, output);
     undo::JournalWriter* writer = journal ? journal->writer() : nullptr;
 
+    sys::FolderCache folders;
     int status = 0;
     for (size_t i = 0; i < fileNames.size(); ++i) {
         output.starting(i);
         const FileSource source{albums ? &*albums : nullptr, i,
                                 pagesForId3v1.empty() ? nullptr : &pagesForId3v1};
-        if (!handleFile(settings, fileNames[i], source, factory, save, writer, output))
+        if (!handleFile(settings, fileNames[i], source, factory, save, writer, output, folders))
             status = 1;
         noteJournalLoss(writer, fileNames[i], output);
     }

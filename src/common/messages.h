@@ -71,6 +71,8 @@ inline constexpr char kDoneSuffix[] = "...done\n";
 inline constexpr char kNoteCannotOpenFile[] = "tagshifter: %s: cannot open the file: %s\n";
 inline constexpr char kNotRegularFile[] = "not a regular file";
 inline constexpr char kNotMpegFile[] = "TagLib cannot read it as an MPEG file";
+inline constexpr char kLinkNotFollowed[] =
+    "a symbolic link whose owner is neither this user nor the owner of the file it leads to";
 inline constexpr char kNoteCannotConvert[] = "tagshifter: %s: %s: cannot convert %s\n";
 inline constexpr char kNoteCannotOpenEncoding[] =
     "tagshifter: cannot open the encoding '%s' given to %s; 'iconv --list' shows the names known here\n";
@@ -110,8 +112,7 @@ inline constexpr char kUnreadPastFrame[] = "the tag cannot be read past frame ";
 inline constexpr char kUnreadFrames[] = "the tag's frames cannot be read";
 // ... or a step of the write that failed (followed by ": " and the system's
 // reason where there is one).
-inline constexpr char kReplacedMeanwhile[] = "the file was replaced while it was being converted";
-inline constexpr char kChangedWhileRead[] = "the file changed while it was read";
+inline constexpr char kChangedMeanwhile[] = "changed while being converted";
 inline constexpr char kReadError[] = "read error";
 inline constexpr char kCannotRead[] = "cannot read";
 inline constexpr char kCannotWrite[] = "cannot write";
@@ -121,6 +122,19 @@ inline constexpr char kCannotWriteInPlace[] = "the new layout cannot be written 
 inline constexpr char kCannotTruncate[] = "cannot truncate";
 inline constexpr char kCannotSync[] = "cannot sync";
 inline constexpr char kCannotSyncFolder[] = "cannot sync the folder";
+inline constexpr char kCannotCheck[] = "cannot check the file";
+inline constexpr char kCannotOpenForWriting[] = "cannot open it for writing";
+inline constexpr char kFileImmutable[] = "the file is immutable";
+inline constexpr char kFileAppendOnly[] = "the file is append-only";
+inline constexpr char kCannotCreateNewFile[] = "cannot create the new file";
+inline constexpr char kCannotMakeRoom[] = "cannot make room for the longer file";
+inline constexpr char kTooMuchToHold[] = "too many old bytes to hold to write it in place safely";
+// After a failed write in place: the old bytes are back, or where not.
+inline constexpr char kOldBytesPutBack[] = " (the old bytes were put back)";
+inline constexpr char kOldBytesNotPutBack[] = "; bytes %llu to %llu could not be put back: %s";
+
+// A file that was converted, but not all of what was asked held.
+inline constexpr char kNoteConvertedBut[] = "tagshifter: %s: converted, but %s\n";
 // Said in the JSON output of a file whose save TagLib refused.
 inline constexpr char kSaveFailed[] = "TagLib could not save the new tags";
 

@@ -2,6 +2,7 @@
 
 #include "id3/id3v2.h"
 #include "io/original_file.h"
+#include "sys/fd.h"
 
 #include <taglib/id3v1genres.h>
 #include <taglib/tstring.h>
@@ -151,28 +152,21 @@ std::optional<FiveFields> quickFiveFields(const std::string& head, const std::st
 
 std::optional<FiveFields> readQuickFiveFields(const std::string& name)
 {
-    struct Descriptor {
-        int fd;
-        ~Descriptor()
-        {
-            if (fd >= 0)
-                close(fd);
-        }
-    } file{open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+    const sys::Fd file(open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     struct stat status {};
-    if (file.fd < 0 || fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode))
+    if (!file.valid() || fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
         return std::nullopt;
     const uint64_t size = static_cast<uint64_t>(status.st_size);
     std::string head, tail;
-    if (!io::preadFully(file.fd, 0, std::min(size, kQuickHead), head))
+    if (!io::preadFully(file.get(), 0, std::min(size, kQuickHead), head))
         return std::nullopt;
     const auto header = id3::readTagHeader(head);
     const uint64_t tagSize = header ? header->totalSize() : 0;
     if (tagSize > head.size() && tagSize <= size
-        && !io::preadFully(file.fd, head.size(), tagSize - head.size(), head))
+        && !io::preadFully(file.get(), head.size(), tagSize - head.size(), head))
         return std::nullopt;
     const uint64_t tailSize = std::min(size, kQuickTail);
-    if (!io::preadFully(file.fd, size - tailSize, tailSize, tail))
+    if (!io::preadFully(file.get(), size - tailSize, tailSize, tail))
         return std::nullopt;
     return quickFiveFields(head, tail, size);
 }

@@ -1,16 +1,18 @@
 #include "io/commit.h"
 
+#include "common/format.h"
 #include "common/messages.h"
 #include "io/file_metadata.h"
+#include "io/old_bytes.h"
+#include "sys/seam.h"
+#include "sys/temporary.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 namespace tagshifter::io {
 
@@ -19,51 +21,38 @@ namespace {
 constexpr uint64_t kBlockSize = 1 << 20;
 // Changed runs closer than this are written as one.
 constexpr uint64_t kJoinGap = 4096;
+// The most old bytes held in memory to put back after a failed write.
+constexpr uint64_t kMostHeld = 64 * kBlockSize;
 
 using namespace messages;
 
-bool failing(const CommitOptions& options, CommitStep step)
+std::string systemError(const char* what)
 {
-    if (options.failStep && options.failStep(step)) {
-        errno = EIO;
-        return true;
-    }
-    return false;
+    return sys::describe(what, errno);
 }
 
-std::string systemError(const std::string& what)
+CommitResult converted(CommitPath path, std::string warning)
 {
-    return what + ": " + std::strerror(errno);
+    CommitResult result(true, path);
+    result.warning = std::move(warning);
+    return result;
 }
 
-// Calls `writeSome(data, size, done)` (write(2) or pwrite(2) of what is left
-// after `done` bytes) until everything is written.
-template <typename WriteSome>
-bool writeFully(const char* data, uint64_t size, WriteSome writeSome)
+// A write the test seam may fail; the bytes written.
+uint64_t writeStep(sys::Step step, int fd, const std::string& bytes, int64_t at)
 {
-    uint64_t done = 0;
-    while (done < size) {
-        const ssize_t wrote = writeSome(data + done, size - done, done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        done += static_cast<uint64_t>(wrote);
-    }
-    return true;
+    if (!sys::stepAllowed(step))
+        return 0;
+    return sys::writeAt(fd, bytes.data(), bytes.size(), at);
 }
 
-bool writeAll(int fd, const char* data, uint64_t size)
+bool syncFile(int fd)
 {
-    return writeFully(data, size,
-                      [fd](const char* from, uint64_t left, uint64_t) { return write(fd, from, left); });
-}
-
-bool pwriteAll(int fd, const char* data, uint64_t size, uint64_t offset)
-{
-    return writeFully(data, size, [fd, offset](const char* from, uint64_t left, uint64_t done) {
-        return pwrite(fd, from, left, static_cast<off_t>(offset + done));
-    });
+    int result;
+    do
+        result = fsync(fd);
+    while (result != 0 && errno == EINTR);
+    return result == 0;
 }
 
 // The pieces with where each starts in the new content.
@@ -84,8 +73,27 @@ std::vector<PlacedPiece> place(const std::vector<Piece>& pieces)
     return placed;
 }
 
+// Why a step failed: the file changed under it (a shorter read), or the
+// system's reason, taken before anything else can change errno.
+std::string whyFailed(const OriginalFile& original, const char* what)
+{
+    const std::string error = systemError(what);
+    std::string changed;
+    return original.unchangedSinceRead(changed) ? error : changed;
+}
+
+// The failed write's reason, and how the putting back went.
+std::string afterFailedWrite(const std::string& why, const OldBytes::Outcome& undo)
+{
+    if (undo.complete)
+        return why + kOldBytesPutBack;
+    return why + formatted(kOldBytesNotPutBack, static_cast<unsigned long long>(undo.firstLost),
+                           static_cast<unsigned long long>(undo.endLost - 1), undo.error.c_str());
+}
+
 // Same length: the runs that differ from the file, each written with one
-// pwrite (runs a few bytes apart joined).
+// pwrite (runs a few bytes apart joined), their old bytes kept to be put
+// back should a later one fail.
 CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const CommitOptions& options)
 {
     struct Run {
@@ -100,7 +108,7 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
         std::string before;
         original.read(placed.at, placed.piece.length, before);
         if (now.size() != before.size())
-            return {false, CommitPath::SameLength, kChangedWhileRead};
+            return {false, CommitPath::SameLength, kChangedMeanwhile};
         for (uint64_t i = 0; i < now.size(); ++i) {
             if (now[i] == before[i])
                 continue;
@@ -113,15 +121,27 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
     }
     if (original.failed())
         return {false, CommitPath::SameLength, kReadError};
+    if (runs.empty())
+        return {true, CommitPath::Unchanged, {}};
+    std::string why;
+    if (!original.takeWriteAccess(why) || !original.unchangedSinceRead(why))
+        return {false, CommitPath::SameLength, why};
+    OldBytes undo(original, {});
     for (const Run& run : runs) {
+        std::string old;
+        original.read(run.begin, run.end - run.begin, old);
+        undo.aboutToWrite(run.begin, std::move(old));
         const std::string bytes = edits.contentAt(run.begin, run.end - run.begin);
-        if (failing(options, CommitStep::WriteInPlace)
-            || !pwriteAll(original.fd(), bytes.data(), bytes.size(), run.begin))
-            return {false, CommitPath::SameLength, systemError(kCannotWrite)};
+        if (writeStep(sys::Step::WriteInPlace, original.fd(), bytes, static_cast<int64_t>(run.begin))
+            != bytes.size()) {
+            const std::string error = systemError(kCannotWrite);
+            return {false, CommitPath::SameLength, afterFailedWrite(error, undo.putBack(original.size()))};
+        }
+        undo.written();
     }
-    if (options.sync && !runs.empty() && fsync(original.fd()) != 0)
-        return {false, CommitPath::SameLength, systemError(kCannotSync)};
-    return {true, runs.empty() ? CommitPath::Unchanged : CommitPath::SameLength, {}};
+    if (options.sync && !syncFile(original.fd()))
+        return converted(CommitPath::SameLength, systemError(kCannotSync));
+    return {true, CommitPath::SameLength, {}};
 }
 
 // Copies `length` bytes of the original at `offset` to the end of `to`, in
@@ -147,7 +167,7 @@ bool copyOriginal(OriginalFile& original, uint64_t offset, uint64_t length, int 
     while (length > 0) {
         std::string block;
         if (!original.readFresh(offset, std::min(length, kBlockSize), block) || block.empty()
-            || !writeAll(to, block.data(), block.size()))
+            || sys::writeAt(to, block.data(), block.size(), -1) != block.size())
             return false;
         offset += block.size();
         length -= block.size();
@@ -155,118 +175,34 @@ bool copyOriginal(OriginalFile& original, uint64_t offset, uint64_t length, int 
     return true;
 }
 
-// The new file beside the old one: made without a name where the system
-// allows it (nothing is left behind if the run dies), named when it is in place.
-class TemporaryFile {
-public:
-    TemporaryFile(const std::string& target) : target_(target)
-    {
-        const size_t slash = target.rfind('/');
-        folder_ = slash == std::string::npos ? "." : target.substr(0, slash == 0 ? 1 : slash);
-        base_ = slash == std::string::npos ? target : target.substr(slash + 1);
-        fd_ = open(folder_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-        if (fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL))
-            createNamed();
-    }
-    ~TemporaryFile()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-        if (!name_.empty())
-            unlink(name_.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    int fd() const { return fd_; }
-
-    // Gives the file its name, if it has none yet, and renames it over the target.
-    bool replaceTarget()
-    {
-        if (name_.empty()) {
-            const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-            for (int attempt = 0; attempt < 100 && name_.empty(); ++attempt) {
-                const std::string name = candidateName();
-                if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
-                    name_ = name;
-                else if (errno != EEXIST)
-                    return false;
-            }
-            if (name_.empty())
-                return false;
-        }
-        if (rename(name_.c_str(), target_.c_str()) != 0)
-            return false;
-        name_.clear();
-        return true;
-    }
-
-    bool syncFolder() const
-    {
-        const int folder = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folder < 0)
-            return false;
-        const bool synced = fsync(folder) == 0;
-        close(folder);
-        return synced;
-    }
-
-private:
-    std::string candidateName() const
-    {
-        static unsigned counter = 0;
-        timespec now {};
-        clock_gettime(CLOCK_REALTIME, &now);
-        unsigned long mix = static_cast<unsigned long>(now.tv_nsec) ^ (static_cast<unsigned long>(getpid()) << 20)
-                            ^ (++counter * 2654435761u);
-        static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-        std::string suffix;
-        for (int i = 0; i < 6; ++i, mix /= 36)
-            suffix += kLetters[mix % 36];
-        return folder_ + "/." + base_ + kTemporaryMark + suffix;
-    }
-
-    void createNamed()
-    {
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::string name = candidateName();
-            fd_ = open(name.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC | O_NOFOLLOW, 0600);
-            if (fd_ >= 0) {
-                name_ = name;
-                return;
-            }
-            if (errno != EEXIST)
-                return;
-        }
-    }
-
-    std::string target_;
-    std::string folder_;
-    std::string base_;
-    std::string name_;  // empty while the file has no name, and once renamed
-    int fd_ = -1;
-};
-
 enum class RenameOutcome { Done, Failed, NotPossible };
 
 RenameOutcome writeAndRename(OriginalFile& original, EditStream& edits, const CommitOptions& options,
-                             std::string& error)
+                             CommitResult& result)
 {
-    if (failing(options, CommitStep::CreateTemporary))
+    // An append-only or immutable folder would keep the temporary name.
+    if (original.folder().forbidsReplacing())
         return RenameOutcome::NotPossible;
-    TemporaryFile temporary(original.name());
-    if (temporary.fd() < 0)
-        return RenameOutcome::NotPossible;  // a folder it cannot write, say
-    if (failing(options, CommitStep::CopyMetadata) || !copyMetadata(original, temporary.fd()))
+    sys::TemporaryFile temporary(original.sharedFolder(), original.base());
+    if (!temporary.isOpen()) {
+        // A folder this user may not write is written in place; no space,
+        // no quota or an I/O error fail the file.
+        const int error = temporary.error();
+        if (error == EACCES || error == EPERM || error == EROFS)
+            return RenameOutcome::NotPossible;
+        result.error = sys::describe(kCannotCreateNewFile, error);
+        return RenameOutcome::Failed;
+    }
+    if (!sys::stepAllowed(sys::Step::CopyMetadata) || !copyMetadata(original, temporary.fd()))
         return RenameOutcome::NotPossible;
 
     std::string pending;  // written bytes gathered into large writes
     auto flush = [&] {
-        const bool ok = writeAll(temporary.fd(), pending.data(), pending.size());
+        const bool ok = sys::writeAt(temporary.fd(), pending.data(), pending.size(), -1) == pending.size();
         pending.clear();
         return ok;
     };
-    bool ok = !failing(options, CommitStep::WriteTemporary);
+    bool ok = sys::stepAllowed(sys::Step::WriteTemporary);
     for (const Piece& piece : edits.pieces()) {
         if (!ok)
             break;
@@ -280,40 +216,66 @@ RenameOutcome writeAndRename(OriginalFile& original, EditStream& edits, const Co
     }
     ok = ok && flush() && !original.failed();
     if (!ok) {
-        error = systemError(kCannotWriteNewFile);
+        result.error = whyFailed(original, kCannotWriteNewFile);
         return RenameOutcome::Failed;
     }
-    if (options.sync && fsync(temporary.fd()) != 0) {
-        error = systemError(kCannotSync);
+    if (options.sync && !syncFile(temporary.fd())) {
+        result.error = systemError(kCannotSync);
         return RenameOutcome::Failed;
     }
-    // The name must still lead to the file that was read.
-    if (!nameLeadsToFile(original)) {
-        error = kReplacedMeanwhile;
+    if (!original.unchangedSinceRead(result.error))
+        return RenameOutcome::Failed;
+    if (!temporary.replaceTarget()) {
+        result.error = systemError(kCannotRename);
         return RenameOutcome::Failed;
     }
-    if (failing(options, CommitStep::Rename) || !temporary.replaceTarget()) {
-        error = systemError(kCannotRename);
-        return RenameOutcome::Failed;
-    }
-    if (options.sync && !temporary.syncFolder()) {
-        error = systemError(kCannotSyncFolder);
-        return RenameOutcome::Failed;
-    }
+    // The file is converted: a folder that cannot be flushed is a warning.
+    if (options.sync && (!sys::stepAllowed(sys::Step::SyncFolder) || !original.folder().sync()))
+        result.warning = systemError(kCannotSyncFolder);
     return RenameOutcome::Done;
+}
+
+// Makes the file `to` bytes long from `from`, so that writing the new
+// content cannot run out of space half-way.
+bool reserve(int fd, uint64_t from, uint64_t to)
+{
+    if (!sys::stepAllowed(sys::Step::Reserve))
+        return false;
+    int result;
+    do
+        result = fallocate(fd, 0, static_cast<off_t>(from), static_cast<off_t>(to - from));
+    while (result != 0 && errno == EINTR);
+    if (result == 0)
+        return true;
+    if (errno != EOPNOTSUPP)
+        return false;
+    // Without fallocate, zeros written where the new bytes will go.
+    const std::string zeros(std::min(to - from, kBlockSize), '\0');
+    for (uint64_t at = from; at < to; at += zeros.size()) {
+        const uint64_t length = std::min<uint64_t>(zeros.size(), to - at);
+        if (sys::writeAt(fd, zeros.data(), length, static_cast<int64_t>(at)) != length)
+            return false;
+    }
+    return true;
 }
 
 // Writes the new content over the old from the first changed byte on, in
 // blocks, in the order that reads every byte of the old file before it is
-// overwritten (back to front when the content moves towards the end).
+// overwritten (back to front when the content moves towards the end). The
+// new length is reserved first and the old bytes of each block are kept
+// (or found again where they moved to) so that a failed write is undone.
 CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const CommitOptions& options)
 {
     const std::vector<PlacedPiece> placed = place(edits.pieces());
     const uint64_t newLength = edits.contentLength();
-    uint64_t firstChange = std::min(newLength, original.size());
+    const uint64_t oldLength = original.size();
+    uint64_t firstChange = std::min(newLength, oldLength);
     bool movesForward = false;
     bool movesBack = false;
+    std::vector<MovedRange> moved;
     for (const PlacedPiece& p : placed) {
+        if (p.piece.original)
+            moved.push_back({p.piece.from, p.piece.length, p.at});
         if (p.inPlace())
             continue;
         firstChange = std::min(firstChange, p.at);
@@ -322,6 +284,15 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
             movesBack = movesBack || p.at < p.piece.from;
         }
     }
+    auto fail = [](const std::string& why) { return CommitResult{false, CommitPath::InPlace, why}; };
+    // Parts that move both ways are written all at once, their old bytes held.
+    const bool allAtOnce = movesForward && movesBack;
+    if (allAtOnce && newLength - firstChange > kMostHeld)
+        return fail(kCannotWriteInPlace);
+    OldBytes undo(original, allAtOnce ? std::vector<MovedRange>{} : moved);
+    if (undo.heldFor(firstChange, std::min(newLength, oldLength)) > kMostHeld)
+        return fail(kTooMuchToHold);
+
     // The bytes of [begin, end) of the new content, old bytes read afresh.
     auto assemble = [&](uint64_t begin, uint64_t end, std::string& out) {
         for (const PlacedPiece& p : placed) {
@@ -339,36 +310,49 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
         }
         return out.size() == end - begin;
     };
-    auto fail = [](const std::string& why) { return CommitResult{false, CommitPath::InPlace, why}; };
 
-    if (movesForward && movesBack) {
-        // Parts move both ways: only all of it at once is safe.
-        if (newLength - firstChange > 64 * kBlockSize)
-            return fail(kCannotWriteInPlace);
-        std::string all;
-        if (!assemble(firstChange, newLength, all))
-            return fail(systemError(kCannotRead));
-        if (failing(options, CommitStep::WriteInPlace)
-            || !pwriteAll(original.fd(), all.data(), all.size(), firstChange))
-            return fail(systemError(kCannotWrite));
-    } else {
-        const uint64_t blocks = (newLength - firstChange + kBlockSize - 1) / kBlockSize;
-        for (uint64_t i = 0; i < blocks; ++i) {
-            const uint64_t index = movesForward ? blocks - 1 - i : i;
-            const uint64_t begin = firstChange + index * kBlockSize;
-            const uint64_t end = std::min(newLength, begin + kBlockSize);
-            std::string block;
-            if (!assemble(begin, end, block))
-                return fail(systemError(kCannotRead));
-            if (failing(options, CommitStep::WriteInPlace)
-                || !pwriteAll(original.fd(), block.data(), block.size(), begin))
-                return fail(systemError(kCannotWrite));
+    std::string why;
+    if (!original.takeWriteAccess(why) || !original.unchangedSinceRead(why))
+        return fail(why);
+    if (newLength > oldLength && !reserve(original.fd(), oldLength, newLength)) {
+        const std::string error = systemError(kCannotMakeRoom);
+        const OldBytes::Outcome back = undo.putBack(oldLength);
+        return fail(back.complete ? error : afterFailedWrite(error, back));
+    }
+    const uint64_t blockSize = allAtOnce ? newLength - firstChange : kBlockSize;
+    const uint64_t blocks = (newLength - firstChange + blockSize - 1) / blockSize;
+    for (uint64_t i = 0; i < blocks; ++i) {
+        const uint64_t index = movesForward && !allAtOnce ? blocks - 1 - i : i;
+        const uint64_t begin = firstChange + index * blockSize;
+        const uint64_t end = std::min(newLength, begin + blockSize);
+        std::string block;
+        std::string old;
+        if (!assemble(begin, end, block)
+            || (begin < oldLength && !original.readFresh(begin, std::min(end, oldLength) - begin, old)))
+        {
+            const std::string error = whyFailed(original, kCannotRead);
+            return fail(afterFailedWrite(error, undo.putBack(oldLength)));
+        }
+        undo.aboutToWrite(begin, std::move(old));
+        if (writeStep(sys::Step::WriteInPlace, original.fd(), block, static_cast<int64_t>(begin))
+            != block.size()) {
+            const std::string error = systemError(kCannotWrite);
+            return fail(afterFailedWrite(error, undo.putBack(oldLength)));
+        }
+        undo.written();
+    }
+    if (newLength < oldLength) {
+        int result;
+        do
+            result = ftruncate(original.fd(), static_cast<off_t>(newLength));
+        while (result != 0 && errno == EINTR);
+        if (result != 0) {
+            const std::string error = systemError(kCannotTruncate);
+            return fail(afterFailedWrite(error, undo.putBack(oldLength)));
         }
     }
-    if (newLength < original.size() && ftruncate(original.fd(), static_cast<off_t>(newLength)) != 0)
-        return fail(systemError(kCannotTruncate));
-    if (options.sync && fsync(original.fd()) != 0)
-        return fail(systemError(kCannotSync));
+    if (options.sync && !syncFile(original.fd()))
+        return converted(CommitPath::InPlace, systemError(kCannotSync));
     return {true, CommitPath::InPlace, {}};
 }
 
@@ -385,15 +369,17 @@ CommitResult commitEdits(OriginalFile& original, EditStream& edits, const Commit
         return {false, CommitPath::Unchanged, refusal};
     if (edits.contentLength() == original.size())
         return writeChangedRuns(original, edits, options);
-    if (!nameLeadsToFile(original))
-        return {false, CommitPath::Unchanged, kReplacedMeanwhile};
     if (renameObstacle(original).empty()) {
-        std::string error;
-        switch (writeAndRename(original, edits, options, error)) {
+        std::string why;
+        if (!original.takeWriteAccess(why))
+            return {false, CommitPath::Unchanged, why};
+        CommitResult result{true, CommitPath::Renamed, {}};
+        switch (writeAndRename(original, edits, options, result)) {
         case RenameOutcome::Done:
-            return {true, CommitPath::Renamed, {}};
+            return result;
         case RenameOutcome::Failed:
-            return {false, CommitPath::Renamed, error};
+            result.written = false;
+            return result;
         case RenameOutcome::NotPossible:
             break;
         }

@@ -1,6 +1,8 @@
 // Writing the new content of a file to disk: only the changed bytes when the
 // length stays, otherwise a new file beside the old one renamed over it, or,
-// where a rename would lose something, in place in large blocks.
+// where a rename would lose something, in place in large blocks. Every way
+// leaves the file as it was when a step fails, and none writes to a file
+// that changed since it was read.
 #pragma once
 
 #include "io/edit_stream.h"
@@ -8,18 +10,14 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace tagshifter::io {
 
 enum class CommitPath { Unchanged, SameLength, Renamed, InPlace };
 
-// The steps a test can make fail as if the system refused them.
-enum class CommitStep { WriteInPlace, CreateTemporary, CopyMetadata, WriteTemporary, Rename };
-
 struct CommitOptions {
     bool sync = false;  // fsync the file, and its folder after a rename
-    // Test seam: returning true makes that step fail with an I/O error.
-    std::function<bool(CommitStep)> failStep;
     // Called once the content is known to change, before any byte of the
     // file does (the journal records the save here); false refuses the
     // save, with the reason in the string.
@@ -27,14 +25,16 @@ struct CommitOptions {
 };
 
 struct CommitResult {
+    CommitResult(bool written, CommitPath path, std::string error = {}, bool refused = false)
+        : written(written), path(path), error(std::move(error)), refused(refused)
+    {
+    }
     bool written = false;
     CommitPath path = CommitPath::Unchanged;
-    std::string error;  // why not, when not written
+    std::string error;     // why not, when not written
     bool refused = false;  // the guard kept the file: its new tag would lose a frame
+    std::string warning;   // what did not hold although it was written
 };
-
-// Temporary files are named ".<name>.tagshifter-XXXXXX" beside the file.
-inline constexpr char kTemporaryMark[] = ".tagshifter-";
 
 CommitResult commitEdits(OriginalFile& original, EditStream& edits, const CommitOptions& options);
 

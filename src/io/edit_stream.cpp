@@ -80,7 +80,7 @@ void EditStream::removeBlock(StreamStart start, StreamLength length)
 
 bool EditStream::readOnly() const
 {
-    return original_.readOnly();
+    return false;  // whether the file may be written is settled when it is committed
 }
 
 bool EditStream::isOpen() const

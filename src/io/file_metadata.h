@@ -13,14 +13,11 @@ namespace tagshifter::io {
 // an empty text when nothing stands in the way.
 std::string renameObstacle(const OriginalFile& original);
 
-// Whether the file's name still leads to the file that was opened (another
-// program may have replaced it meanwhile).
-bool nameLeadsToFile(const OriginalFile& original);
-
-// Gives `temporary` the owner (before the mode, which a change of owner may
-// clear), the mode, the extended attributes (ACLs among them) and the access
-// time of the original; the modification time is now. False when any of it
-// cannot be carried over.
+// Makes `temporary` carry what the original does: its owner (before the
+// mode, which a change of owner may clear), exactly its extended attributes
+// (ACLs among them: what the folder's default ACL gave the new file goes),
+// its mode, and its access time; the modification time is now. False when
+// any of it cannot be carried over.
 bool copyMetadata(const OriginalFile& original, int temporary);
 
 }  // namespace tagshifter::io

@@ -1,10 +1,16 @@
 #include "io/original_file.h"
 
+#include "common/messages.h"
+#include "sys/seam.h"
+
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace tagshifter::io {
 
@@ -13,49 +19,130 @@ constexpr uint64_t kWindowSize = 64 * 1024;
 constexpr size_t kWindowsKept = 4;
 }  // namespace
 
-int64_t preadInto(int fd, uint64_t offset, uint64_t length, char* buffer)
-{
-    uint64_t done = 0;
-    while (done < length) {
-        const ssize_t got = pread(fd, buffer + done, length - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return -1;
-        if (got == 0)
-            break;
-        done += static_cast<uint64_t>(got);
-    }
-    return static_cast<int64_t>(done);
-}
-
 bool preadFully(int fd, uint64_t offset, uint64_t length, std::string& out)
 {
     const size_t start = out.size();
     out.resize(start + length);
-    const int64_t done = preadInto(fd, offset, length, out.data() + start);
+    const int64_t done = sys::preadInto(fd, offset, length, out.data() + start);
     out.resize(start + static_cast<size_t>(done < 0 ? 0 : done));
     return done >= 0;
 }
 
-OriginalFile::OriginalFile(const std::string& name, uint64_t wholeReadLimit)
+OriginalFile::OriginalFile(const std::string& name, uint64_t wholeReadLimit, sys::FolderCache* folders)
     : name_(name), wholeReadLimit_(wholeReadLimit)
 {
-    fd_ = open(name.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
-    if (fd_ < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
-        fd_ = open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-        readOnly_ = true;
-    }
-    if (fd_ >= 0 && (fstat(fd_, &status_) != 0 || !S_ISREG(status_.st_mode))) {
-        close(fd_);
-        fd_ = -1;
-    }
+    const sys::SplitName split = sys::splitName(name);
+    base_ = split.base;
+    if (!open(split.folder, folders))
+        fd_.reset();
 }
 
-OriginalFile::~OriginalFile()
+bool OriginalFile::open(const std::string& folderName, sys::FolderCache* folders)
 {
-    if (fd_ >= 0)
-        close(fd_);
+    folder_ = folders ? folders->open(folderName) : sys::Folder::open(folderName);
+    struct stat named {};
+    if (!folder_ || !folder_->statAt(base_, named, false)) {
+        whyNotOpen_ = std::strerror(errno);
+        return false;
+    }
+    viaLink_ = S_ISLNK(named.st_mode);
+    if (viaLink_) {
+        // Followed as the kernel's protected_symlinks rule would: a link
+        // someone else planted never leads the tool to a file not theirs.
+        // Looked at through a path handle first, so no device is opened.
+        const sys::Fd target(folder_->openAt(base_, O_PATH));
+        struct stat led {};
+        if (!target.valid() || fstat(target.get(), &led) != 0) {
+            whyNotOpen_ = std::strerror(errno);
+            return false;
+        }
+        if (named.st_uid != geteuid() && named.st_uid != led.st_uid) {
+            whyNotOpen_ = messages::kLinkNotFollowed;
+            return false;
+        }
+        if (!S_ISREG(led.st_mode)) {
+            whyNotOpen_ = messages::kNotRegularFile;
+            return false;
+        }
+        named = led;
+        if (!sys::stepAllowed(sys::Step::Open)) {
+            whyNotOpen_ = std::strerror(errno);
+            return false;
+        }
+        fd_.reset(::open(("/proc/self/fd/" + std::to_string(target.get())).c_str(),
+                         O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    } else {
+        // A FIFO or a device would block or never end in the reader, so
+        // anything but a regular file is a file that does not open.
+        if (!S_ISREG(named.st_mode)) {
+            whyNotOpen_ = messages::kNotRegularFile;
+            return false;
+        }
+        if (!sys::stepAllowed(sys::Step::Open)) {
+            whyNotOpen_ = std::strerror(errno);
+            return false;
+        }
+        fd_.reset(folder_->openAt(base_, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    }
+    if (!fd_.valid() || fstat(fd_.get(), &status_) != 0) {
+        whyNotOpen_ = errno == ELOOP ? messages::kChangedMeanwhile : std::strerror(errno);
+        return false;
+    }
+    if (status_.st_dev != named.st_dev || status_.st_ino != named.st_ino || !S_ISREG(status_.st_mode)) {
+        whyNotOpen_ = messages::kChangedMeanwhile;
+        return false;
+    }
+    return true;
+}
+
+bool OriginalFile::takeWriteAccess(std::string& why)
+{
+    sys::Fd writable(::open(("/proc/self/fd/" + std::to_string(fd_.get())).c_str(),
+                            O_RDWR | O_NOCTTY | O_CLOEXEC));
+    if (!writable.valid() && errno == ENOENT && !viaLink_) {
+        // No /proc: the name again, as long as it leads to the same file.
+        writable.reset(folder_->openAt(base_, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+        struct stat reopened {};
+        if (writable.valid()
+            && (fstat(writable.get(), &reopened) != 0 || reopened.st_dev != status_.st_dev
+                || reopened.st_ino != status_.st_ino)) {
+            why = messages::kChangedMeanwhile;
+            return false;
+        }
+    }
+    if (!writable.valid()) {
+        const int error = errno;
+        int flags = 0;
+        if (error == EPERM && ioctl(fd_.get(), FS_IOC_GETFLAGS, &flags) == 0
+            && (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0)
+            why = flags & FS_IMMUTABLE_FL ? messages::kFileImmutable : messages::kFileAppendOnly;
+        else
+            why = sys::describe(messages::kCannotOpenForWriting, error);
+        return false;
+    }
+    fd_ = std::move(writable);
+    return true;
+}
+
+bool OriginalFile::unchangedSinceRead(std::string& why) const
+{
+    if (!sys::stepAllowed(sys::Step::Check)) {
+        why = sys::describe(messages::kCannotCheck, errno);
+        return false;
+    }
+    struct stat now {};
+    struct stat named {};
+    bool same = viaLink_ ? fstat(fd_.get(), &now) == 0 && folder_->statAt(base_, named, true)
+                         : folder_->statAt(base_, now, false);
+    if (!viaLink_)
+        named = now;
+    same = same && named.st_dev == status_.st_dev && named.st_ino == status_.st_ino
+           && now.st_size == status_.st_size && now.st_mtim.tv_sec == status_.st_mtim.tv_sec
+           && now.st_mtim.tv_nsec == status_.st_mtim.tv_nsec && now.st_ctim.tv_sec == status_.st_ctim.tv_sec
+           && now.st_ctim.tv_nsec == status_.st_ctim.tv_nsec;
+    if (!same)
+        why = messages::kChangedMeanwhile;
+    return same;
 }
 
 const OriginalFile::Window& OriginalFile::windowAt(uint64_t offset)
@@ -74,7 +161,7 @@ const OriginalFile::Window& OriginalFile::windowAt(uint64_t offset)
     window.offset = start;
     const uint64_t length = whole ? size() : std::min(kWindowSize, size() - std::min(size(), start));
     window.bytes.reset(new char[length]);
-    const int64_t got = preadInto(fd_, start, length, window.bytes.get());
+    const int64_t got = sys::preadInto(fd_.get(), start, length, window.bytes.get());
     if (got < 0)
         failed_ = true;
     window.size = got < 0 ? 0 : static_cast<uint64_t>(got);
@@ -106,7 +193,7 @@ void OriginalFile::read(uint64_t offset, uint64_t length, std::string& out)
 bool OriginalFile::readFresh(uint64_t offset, uint64_t length, std::string& out)
 {
     const size_t before = out.size();
-    if (!preadFully(fd_, offset, length, out)) {
+    if (!preadFully(fd_.get(), offset, length, out)) {
         failed_ = true;
         return false;
     }

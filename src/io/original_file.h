@@ -2,6 +2,9 @@
 // small, in windows on demand when large, so that memory stays bounded.
 #pragma once
 
+#include "sys/fd.h"
+#include "sys/folder.h"
+
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -16,21 +19,37 @@ inline constexpr uint64_t kWholeReadLimit = 1 << 20;
 
 class OriginalFile {
 public:
-    // Opens for reading and writing, or for reading only where writing is not
-    // allowed (the save then fails as it always did for such a file).
-    OriginalFile(const std::string& name, uint64_t wholeReadLimit = kWholeReadLimit);
-    ~OriginalFile();
+    // Opens the file for reading only, in its folder held open (from
+    // `folders` when given), without following anything planted in its
+    // place: a symbolic link only where its owner is the user running the
+    // tool or the owner of the file it leads to, and nothing but a regular
+    // file. isOpen() is false, with whyNotOpen(), otherwise.
+    OriginalFile(const std::string& name, uint64_t wholeReadLimit = kWholeReadLimit,
+                 sys::FolderCache* folders = nullptr);
     OriginalFile(const OriginalFile&) = delete;
     OriginalFile& operator=(const OriginalFile&) = delete;
 
-    bool isOpen() const { return fd_ >= 0; }
-    bool readOnly() const { return readOnly_; }
+    bool isOpen() const { return fd_.valid(); }
+    const std::string& whyNotOpen() const { return whyNotOpen_; }
     // A read failed: what was read cannot be trusted, nothing may be written.
     bool failed() const { return failed_; }
-    int fd() const { return fd_; }
+    int fd() const { return fd_.get(); }
     const std::string& name() const { return name_; }
+    const sys::Folder& folder() const { return *folder_; }
+    const std::shared_ptr<const sys::Folder>& sharedFolder() const { return folder_; }
+    // The name within the folder.
+    const std::string& base() const { return base_; }
+    bool viaLink() const { return viaLink_; }
     const struct stat& status() const { return status_; }
     uint64_t size() const { return static_cast<uint64_t>(status_.st_size); }
+
+    // Reopens the same file for writing; false, with the reason, where the
+    // user may not write it (permissions, immutable, read-only mount...).
+    bool takeWriteAccess(std::string& why);
+    // Whether the file is still as it was read (size, modification and
+    // change time) and its name in the folder still leads to it; checked
+    // right before the first write.
+    bool unchangedSinceRead(std::string& why) const;
 
     // Appends the bytes of [offset, offset + length) that lie within the file.
     void read(uint64_t offset, uint64_t length, std::string& out);
@@ -50,9 +69,14 @@ private:
     };
     const Window& windowAt(uint64_t offset);
 
+    bool open(const std::string& folderName, sys::FolderCache* folders);
+
     std::string name_;
-    int fd_ = -1;
-    bool readOnly_ = false;
+    std::shared_ptr<const sys::Folder> folder_;
+    std::string base_;
+    sys::Fd fd_;
+    bool viaLink_ = false;
+    std::string whyNotOpen_;
     bool failed_ = false;
     struct stat status_ {};
     uint64_t wholeReadLimit_;
@@ -63,7 +87,5 @@ private:
 // Reads exactly `length` bytes at `offset` unless the file ends first;
 // false on an I/O error.
 bool preadFully(int fd, uint64_t offset, uint64_t length, std::string& out);
-// As preadFully, into `buffer`; the bytes read, or -1 on an I/O error.
-int64_t preadInto(int fd, uint64_t offset, uint64_t length, char* buffer);
 
 }  // namespace tagshifter::io

@@ -29,11 +29,13 @@ public:
     // Opens `name` without reading the audio properties, which the tool
     // never uses. isOpen() is false when the file cannot be read.
     StagedFile(const std::string& name, TagLib::ID3v2::FrameFactory* factory,
-               uint64_t wholeReadLimit = kWholeReadLimit);
+               uint64_t wholeReadLimit = kWholeReadLimit, sys::FolderCache* folders = nullptr);
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
 
     bool isOpen() const { return file_ && file_->isOpen(); }
+    // Why not, where the file itself refused to open.
+    const std::string& whyNotOpen() const { return original_.whyNotOpen(); }
     TagLib::MPEG::File& file() { return *file_; }
 
     // Refuses when the new ID3v2 tag would lose a frame of the old one,

@@ -5,6 +5,7 @@
 #include "app/file_loop.h"
 #include "io/staged_file.h"
 #include "support/fixtures.h"
+#include "sys/seam.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,13 @@ namespace tagshifter::test {
 namespace {
 
 using io::CommitPath;
-using io::CommitStep;
+using sys::Step;
+
+// A hook that fails `failed` with `code`, every time.
+sys::StepHook failing(Step failed, int code = EIO)
+{
+    return [failed, code](Step step) { return step == failed ? code : 0; };
+}
 
 const int kBothTags = TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2;
 
@@ -99,7 +106,7 @@ struct PathCase {
     CommitPath expected;
     // Prepares the folder; returns the operand to save through.
     std::function<std::string(const TempDir&, const std::string& file)> operand;
-    std::function<bool(CommitStep)> failStep;
+    sys::StepHook failStep;
     uint64_t limit = io::kWholeReadLimit;
 };
 
@@ -129,13 +136,13 @@ TEST(StagedSave, EachCommitPathWritesWhatTagLibWouldAndKeepsTheFile)
          },
          nullptr},
         {"metadata that cannot be copied", 0, 50, 300, CommitPath::InPlace, itself,
-         [](CommitStep step) { return step == CommitStep::CopyMetadata; }},
+         failing(Step::CopyMetadata)},
         // 3 MB: the in-place copy goes block by block, back to front...
-        {"no temporary file, grows", 0, 8000, 300, CommitPath::InPlace, itself,
-         [](CommitStep step) { return step == CommitStep::CreateTemporary; }},
+        {"no temporary file allowed, grows", 0, 8000, 300, CommitPath::InPlace, itself,
+         failing(Step::CreateTemporary, EACCES)},
         // ... and front to back where TagLib cuts the padding.
-        {"no temporary file, shrinks", 300000, 8000, 20, CommitPath::InPlace, itself,
-         [](CommitStep step) { return step == CommitStep::CreateTemporary; }, 4096},
+        {"no temporary file allowed, shrinks", 300000, 8000, 20, CommitPath::InPlace, itself,
+         failing(Step::CreateTemporary, EACCES), 4096},
     };
     for (const PathCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -150,8 +157,8 @@ TEST(StagedSave, EachCommitPathWritesWhatTagLibWouldAndKeepsTheFile)
         const ino_t inode = inodeOf(file);
         const auto entries = folderEntries(dir.path());
 
+        sys::ScopedStepHook hook(c.failStep);
         io::CommitOptions options;
-        options.failStep = c.failStep;
         options.sync = c.expected == CommitPath::Renamed;
         uint64_t bytesRead = 0;
         const io::CommitResult result = stagedSave(operand, title, options, c.limit, &bytesRead);
@@ -173,10 +180,10 @@ TEST(StagedSave, EachCommitPathWritesWhatTagLibWouldAndKeepsTheFile)
 
 TEST(StagedSave, FailedStepLeavesTheFileAsItWasAndNothingBehind)
 {
-    const std::vector<std::pair<CommitStep, size_t>> cases = {
-        {CommitStep::WriteTemporary, 0},
-        {CommitStep::Rename, 0},
-        {CommitStep::WriteInPlace, 512},  // same length
+    const std::vector<std::pair<Step, size_t>> cases = {
+        {Step::WriteTemporary, 0},
+        {Step::Rename, 0},
+        {Step::WriteInPlace, 512},  // same length
     };
     for (const auto& [failed, padding] : cases) {
         SCOPED_TRACE(static_cast<int>(failed));
@@ -184,9 +191,8 @@ TEST(StagedSave, FailedStepLeavesTheFileAsItWasAndNothingBehind)
         const std::string original = songFile(padding, 50);
         const std::string file = dir.file("song.mp3");
         writeFile(file, original);
-        io::CommitOptions options;
-        options.failStep = [failed = failed](CommitStep step) { return step == failed; };
-        const io::CommitResult result = stagedSave(file, std::string(300, 'y'), options);
+        sys::ScopedStepHook hook(failing(failed));
+        const io::CommitResult result = stagedSave(file, std::string(300, 'y'));
         EXPECT_FALSE(result.written);
         EXPECT_FALSE(result.error.empty());
         EXPECT_TRUE(readFile(file) == original) << "the file changed";

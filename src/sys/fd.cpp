@@ -1,0 +1,57 @@
+#include "sys/fd.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace tagshifter::sys {
+
+void Fd::reset(int fd)
+{
+    if (fd_ >= 0)
+        close(fd_);  // not retried: on Linux the descriptor is gone even on EINTR
+    fd_ = fd;
+}
+
+int64_t preadInto(int fd, uint64_t offset, uint64_t length, char* buffer)
+{
+    uint64_t done = 0;
+    while (done < length) {
+        const ssize_t got = pread(fd, buffer + done, length - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += static_cast<uint64_t>(got);
+    }
+    return static_cast<int64_t>(done);
+}
+
+uint64_t writeAt(int fd, const char* data, uint64_t size, int64_t offset)
+{
+    uint64_t done = 0;
+    while (done < size) {
+        const ssize_t wrote = offset < 0 ? write(fd, data + done, size - done)
+                                         : pwrite(fd, data + done, size - done,
+                                                  static_cast<off_t>(static_cast<uint64_t>(offset) + done));
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0) {
+            if (wrote == 0)
+                errno = ENOSPC;
+            break;
+        }
+        done += static_cast<uint64_t>(wrote);
+    }
+    return done;
+}
+
+std::string describe(const char* what, int code)
+{
+    return std::string(what) + ": " + std::strerror(code);
+}
+
+}  // namespace tagshifter::sys

@@ -1,0 +1,51 @@
+// src/sys: the tool's only contact with the file system calls: the owner of a
+// descriptor, a held folder, the temporary file, retries on EINTR, and the
+// test seam that can fail or act between the steps of a save.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tagshifter::sys {
+
+// Owns one file descriptor and closes it once.
+class Fd {
+public:
+    Fd() = default;
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() { reset(); }
+    Fd(Fd&& other) noexcept : fd_(other.release()) {}
+    Fd& operator=(Fd&& other) noexcept
+    {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    int release()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+    void reset(int fd = -1);
+
+private:
+    int fd_ = -1;
+};
+
+// Reads up to `length` bytes at `offset` into `buffer`, stopping early only
+// at the end of the file; the bytes read, or -1 with errno on an error.
+int64_t preadInto(int fd, uint64_t offset, uint64_t length, char* buffer);
+// Writes all of `data` at `offset` (or at the file position when `offset`
+// is negative); the bytes written before an error, with errno, when short.
+uint64_t writeAt(int fd, const char* data, uint64_t size, int64_t offset);
+
+// "what: the system's text for `code`".
+std::string describe(const char* what, int code);
+
+}  // namespace tagshifter::sys

@@ -1,0 +1,89 @@
+#include "sys/folder.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace tagshifter::sys {
+
+SplitName splitName(const std::string& name)
+{
+    const size_t slash = name.rfind('/');
+    if (slash == std::string::npos)
+        return {".", name};
+    std::string base = name.substr(slash + 1);
+    // "album/" names the folder itself, which is then refused as no regular file.
+    return {slash == 0 ? "/" : name.substr(0, slash), base.empty() ? "." : base};
+}
+
+std::shared_ptr<const Folder> Folder::open(const std::string& path)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    return std::shared_ptr<const Folder>(new Folder(Fd(fd)));
+}
+
+bool Folder::statAt(const std::string& name, struct stat& out, bool follow) const
+{
+    return fstatat(fd(), name.c_str(), &out, follow ? 0 : AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+int Folder::openAt(const std::string& name, int flags, mode_t mode) const
+{
+    int fd;
+    do
+        fd = openat(this->fd(), name.c_str(), flags | O_CLOEXEC, mode);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool Folder::renameWithin(const std::string& from, const std::string& to) const
+{
+    return renameat(fd(), from.c_str(), fd(), to.c_str()) == 0;
+}
+
+bool Folder::unlinkAt(const std::string& name) const
+{
+    return unlinkat(fd(), name.c_str(), 0) == 0;
+}
+
+bool Folder::link(int fd, const std::string& name) const
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (linkat(AT_FDCWD, self.c_str(), this->fd(), name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    // Without /proc, the same through the descriptor (needs privilege).
+    return errno == ENOENT && linkat(fd, "", this->fd(), name.c_str(), AT_EMPTY_PATH) == 0;
+}
+
+bool Folder::forbidsReplacing() const
+{
+    int flags = 0;
+    return ioctl(fd(), FS_IOC_GETFLAGS, &flags) == 0 && (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
+}
+
+bool Folder::sync() const
+{
+    int result;
+    do
+        result = fsync(fd());
+    while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+std::shared_ptr<const Folder> FolderCache::open(const std::string& path)
+{
+    if (!folder_ || path != path_) {
+        folder_ = Folder::open(path);
+        path_ = folder_ ? path : std::string();
+    }
+    return folder_;
+}
+
+}  // namespace tagshifter::sys
