@@ -3,7 +3,8 @@
 # Completes the options, the encoding names after -s, -1 and -2 (the names
 # that "iconv --list" knows, with "unicode" and "none" where the tool takes
 # them, "auto" after -1, and "auto" and the names of an "auto:" list after -s), and file
-# names everywhere else (journal files after --journal= and --undo=). Works with or without the
+# names everywhere else (journal files after --journal= and --undo=, and
+# the journals of the state folder after --undo=). Works with or without the
 # bash-completion package; values after "--long-option=" are completed too.
 
 # Prints the names "iconv --list" knows, lowercased, one a line, less
@@ -115,8 +116,15 @@ _tagshifter()
             done
         fi
     elif [[ -z $only_files && ( $cur == --journal=* || $cur == --undo=* ) ]]; then
-        # A journal file: bash replaces only what follows the "=".
+        # A journal file: bash replaces only what follows the "=". --undo
+        # also takes the bare name of a journal of the state folder.
         mapfile -t COMPREPLY < <(compgen -f -- "${cur#*=}")
+        if [[ $cur == --undo=* && ${cur#*=} != */* ]]; then
+            local state=${XDG_STATE_HOME-}
+            [[ $state == /* ]] || state=${HOME-}/.local/state
+            mapfile -t -O ${#COMPREPLY[@]} COMPREPLY < <(cd "$state/tagshifter" 2>/dev/null &&
+                compgen -G "${cur#*=}*.journal")
+        fi
         compopt -o filenames 2>/dev/null
         return 0
     elif [[ -z $only_files && $cur == -* ]]; then

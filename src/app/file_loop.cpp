@@ -261,6 +261,15 @@ void noteJournal(const Settings& settings, const undo::RunJournal* journal, Outp
     }
 }
 
+void noteJournalLoss(undo::JournalWriter* writer, const std::string& file, Output& output)
+{
+    if (!writer)
+        return;
+    const std::string loss = writer->takeLoss();
+    if (!loss.empty())
+        output.note(formatted(messages::kNoteJournalLost, writer->name().c_str(), loss.c_str(), file.c_str()));
+}
+
 bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version)
 {
     file.strip(~tagMask, true);
@@ -307,6 +316,7 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
                                 pagesForId3v1.empty() ? nullptr : &pagesForId3v1};
         if (!handleFile(settings, fileNames[i], source, factory, save, writer, output, folders))
             status = 1;
+        noteJournalLoss(writer, fileNames[i], output);
     }
     return status;
 }

@@ -30,6 +30,10 @@ undo::JournalChoice journalChoiceOf(const Settings& settings, bool undo = false)
 // with neither -1 nor -2 removes every tag (and how to undo it).
 void noteJournal(const Settings& settings, const undo::RunJournal* journal, Output& output);
 
+// After the save of `file`: says once on standard error that the journal
+// gave way there, when it did.
+void noteJournalLoss(undo::JournalWriter* writer, const std::string& file, Output& output);
+
 // Processes every operand in order, each shown on `output` once done.
 // Returns the exit status: 0 when every file was handled, 1 when any save
 // failed or was refused because the new ID3v2 tag would lose a frame of the

@@ -36,43 +36,33 @@ int stop(std::unique_ptr<Output>& output, const Settings& settings, const Error&
     return 1;
 }
 
-int runFiles(const Settings& settings, const std::vector<std::string>& operands, const SaveFile& save)
+// Both kinds of run fill `output` once they know how many files they show,
+// so that an error that ends them comes after what was shown.
+int runFiles(const Settings& settings, const std::vector<std::string>& operands, const SaveFile& save,
+             std::unique_ptr<Output>& output)
 {
-    std::unique_ptr<Output> output;
-    try {
-        const std::vector<std::string> files = settings.recursive ? expandFolders(operands) : operands;
-        output = makeOutput(settings, files.size());
-        if (namesUnicodeEncoding(settings.id3v2Encoding))
-            output->note(formatted(messages::kNoteId3v2UnicodeAsCodePage, settings.id3v2Encoding.c_str()));
-        const int status = processFiles(settings, files, *output, save);
-        output->finish();
-        return status;
-    } catch (const Error& error) {
-        return stop(output, settings, error);
-    } catch (const std::exception& error) {
-        // Running out of memory on a huge tag, say: still a report, not an abort.
-        return stop(output, settings, Error(Error::Kind::Other, error.what()));
-    }
+    const std::vector<std::string> files = settings.recursive ? expandFolders(operands) : operands;
+    output = makeOutput(settings, files.size());
+    if (namesUnicodeEncoding(settings.id3v2Encoding))
+        output->note(formatted(messages::kNoteId3v2UnicodeAsCodePage, settings.id3v2Encoding.c_str()));
+    const int status = processFiles(settings, files, *output, save);
+    output->finish();
+    return status;
 }
 
 // --undo: the journal is read before anything is shown, then each of its
 // files goes through the same output as a run's.
-int runUndo(const Settings& settings)
+int runUndo(const Settings& settings, std::unique_ptr<Output>& output)
 {
-    if (settings.listJournals)
-        return listJournals();
-    std::unique_ptr<Output> output;
-    try {
-        const undo::JournalContents journal = journalToUndo(settings);
-        output = makeOutput(settings, journal.files.size());
-        const int status = undoFiles(settings, journal, *output);
-        output->finish();
-        return status;
-    } catch (const Error& error) {
-        return stop(output, settings, error);
-    } catch (const std::exception& error) {
-        return stop(output, settings, Error(Error::Kind::Other, error.what()));
+    if (settings.listJournals) {
+        output = makeOutput(settings, 0);
+        return listJournals(*output);
     }
+    const undo::JournalContents journal = journalToUndo(settings);
+    output = makeOutput(settings, journal.files.size());
+    const int status = undoFiles(settings, journal, *output);
+    output->finish();
+    return status;
 }
 
 }  // namespace
@@ -86,9 +76,17 @@ int runTool(int argc, char* argv[], const SaveFile& save)
     }
     if (auto status = readCommandLine(argc, argv, settings))
         return *status;
-    if (settings.undo)
-        return runUndo(settings);
-    return runFiles(settings, std::vector<std::string>(argv + optind, argv + argc), save);
+    std::unique_ptr<Output> output;
+    try {
+        if (settings.undo)
+            return runUndo(settings, output);
+        return runFiles(settings, std::vector<std::string>(argv + optind, argv + argc), save, output);
+    } catch (const Error& error) {
+        return stop(output, settings, error);
+    } catch (const std::exception& error) {
+        // Running out of memory on a huge tag, say: still a report, not an abort.
+        return stop(output, settings, Error(Error::Kind::Other, error.what()));
+    }
 }
 
 }  // namespace tagshifter

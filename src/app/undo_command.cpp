@@ -10,13 +10,11 @@
 
 #include <fcntl.h>
 
-#include <cstdio>
-#include <ctime>
 #include <optional>
 
 namespace tagshifter {
 
-int listJournals()
+int listJournals(Output& output)
 {
     std::string folderName;
     std::string why;
@@ -28,16 +26,14 @@ int listJournals()
         undo::JournalContents contents;
         if (!fd || !undo::readJournal(fd.get(), contents, why))
             continue;
-        const time_t start = static_cast<time_t>(contents.header.startSeconds);
-        tm local {};
-        localtime_r(&start, &local);
-        char time[64];
-        std::strftime(time, sizeof time, messages::kJournalListTime, &local);
-        std::string name = file.name;
-        if (contents.header.undo)
-            name += messages::kJournalOfUndo;
-        std::printf(messages::kJournalListLine, time, contents.header.folder.c_str(), contents.files.size(),
-                    static_cast<unsigned long long>(contents.size), name.c_str());
+        JournalListing listing;
+        listing.started = static_cast<long long>(contents.header.startSeconds);
+        listing.folder = contents.header.folder;
+        listing.files = contents.files.size();
+        listing.bytes = static_cast<unsigned long long>(contents.size);
+        listing.name = file.name;
+        listing.undo = contents.header.undo;
+        output.journal(listing);
     }
     return 0;
 }
@@ -106,6 +102,7 @@ int undoFiles(const Settings& settings, const undo::JournalContents& journal, Ou
         }
         }
         output.file(result);
+        noteJournalLoss(writer, entry.path, output);
     }
     return status;
 }

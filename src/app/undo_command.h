@@ -8,8 +8,8 @@
 
 namespace tagshifter {
 
-// Prints a line for each journal in the state folder, oldest first.
-int listJournals();
+// Shows each journal in the state folder on `output`, oldest first.
+int listJournals(Output& output);
 
 // The journal --undo names, or the last run's; throws an Error when it
 // cannot be read.

@@ -154,6 +154,9 @@ inline constexpr char kNoteRemovesEverything[] =
     "tagshifter: neither -1 nor -2 given: every tag of each file is removed; '%s' puts them back\n";
 inline constexpr char kNoteRemovesEverythingForGood[] =
     "tagshifter: neither -1 nor -2 given: every tag of each file is removed, for good (no journal)\n";
+// Where the journal of the state folder could not take a file's entry.
+inline constexpr char kNoteJournalLost[] =
+    "tagshifter: the journal %s could not be written (%s): %s and the files after it cannot be undone\n";
 inline constexpr char kUndoCommand[] = "tagshifter --undo";
 inline constexpr char kUndoCommandNamed[] = "tagshifter --undo=%s";
 // Built errors (after "Error: ").
@@ -178,6 +181,8 @@ inline constexpr char kUndoWouldRestore[] = "%s: would be restored\n";
 inline constexpr char kJournalListLine[] = "%s  %s  %zu files  %llu bytes  %s\n";
 inline constexpr char kJournalListTime[] = "%Y-%m-%d %H:%M:%S";
 inline constexpr char kJournalOfUndo[] = " (undo)";
+// With --json, when a journal's run began: ISO 8601, in UTC.
+inline constexpr char kJsonJournalTime[] = "%Y-%m-%dT%H:%M:%SZ";
 
 // The preview listing.
 // With -s auto, its first line: the file name and the reading chosen for it.

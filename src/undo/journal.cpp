@@ -61,7 +61,7 @@ JournalWriter::JournalWriter(UniqueFd fd, const std::string& name, const Journal
 
 JournalWriter::~JournalWriter()
 {
-    if (!heldBack_.empty())
+    if (!heldBack_.empty() && !lost_)
         write(heldBack_);
 }
 
@@ -79,8 +79,15 @@ bool JournalWriter::write(const std::string& records)
     return writeAll(fd_.get(), records) && (!sync_ || fdatasync(fd_.get()) == 0);
 }
 
+std::string JournalWriter::takeLoss()
+{
+    return std::move(loss_);
+}
+
 bool JournalWriter::recordSave(io::OriginalFile& original, io::EditStream& edits, std::string& why)
 {
+    if (lost_)
+        return true;
     const FileEntry entry = buildEntry(absoluteName(folder_, original.name()), original, edits);
     uint64_t total = 0;
     for (const Segment& segment : entry.old)
@@ -93,8 +100,13 @@ bool JournalWriter::recordSave(io::OriginalFile& original, io::EditStream& edits
     heldBack_.clear();
     records += record(kFile, entry.encode());
     if (!write(records)) {
-        why = std::string(messages::kCannotWriteJournal) + ": " + std::strerror(errno);
-        return false;
+        const char* error = std::strerror(errno);
+        why = std::string(messages::kCannotWriteJournal) + ": " + error;
+        if (!optional_)
+            return false;
+        lost_ = true;
+        loss_ = error;
+        return true;
     }
     ++files_;
     pending_ = true;

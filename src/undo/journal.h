@@ -41,6 +41,12 @@ public:
     const std::string& name() const { return name_; }
     size_t files() const { return files_; }
 
+    // A journal the user did not name gives way when it cannot be written
+    // (a full home, say): the run goes on without it, as without a journal.
+    void makeOptional() { optional_ = true; }
+    // Once, after an optional journal gave way: why.
+    std::string takeLoss();
+
     // The commit's hook: appends the entry of the save about to be written;
     // false, with the reason, when it cannot.
     bool recordSave(io::OriginalFile& original, io::EditStream& edits, std::string& why);
@@ -62,6 +68,9 @@ private:
     bool sync_;
     std::string error_;
     size_t files_ = 0;
+    bool optional_ = false;
+    bool lost_ = false;     // nothing more is written: its tail may be torn
+    std::string loss_;      // why it was lost, until taken
     bool pending_ = false;  // an entry was appended whose commit is not yet known
     std::string heldBack_;  // records written with the next entry
 };

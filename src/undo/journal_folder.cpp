@@ -253,6 +253,7 @@ RunJournal::RunJournal(const JournalChoice& choice)
         }
         if (fd) {
             writer_ = std::make_unique<JournalWriter>(std::move(fd), name, header, choice.sync, folder_.get());
+            writer_->makeOptional();
             if (!writer_->error().empty()) {
                 why = writer_->error();
                 writer_.reset();

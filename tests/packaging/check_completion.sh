@@ -153,6 +153,10 @@ exactly "song one.mp3" tagshifter -s cp1251 so
 exactly "song one.mp3" tagshifter -s cp1251 -2 unicode so
 exactly "-w.mp3" tagshifter -s cp1251 -- -w
 exactly "-w" tagshifter -s cp1251 -w
+# --undo= offers the journals of the state folder by name.
+mkdir -p "$work/state/tagshifter"
+touch "$work/state/tagshifter/2026-12-09_21-04-11.532114Z.journal"
+XDG_STATE_HOME=$work/state exactly "2026-12-09_21-04-11.532114Z.journal" tagshifter --undo = 2026
 
 if (( failures != 0 )); then
     echo "$failures check(s) failed"

@@ -65,7 +65,12 @@ json textChange(const TextChange& change)
 json errorObject(const Error& error)
 {
     json object{{"kind", kindName(error.kind)}};
-    putText(object, "message", error.what());
+    // The fixed messages end in the newline of their text line; a JSON
+    // string is the message alone.
+    std::string message = error.what();
+    if (!message.empty() && message.back() == '\n')
+        message.pop_back();
+    putText(object, "message", message);
     if (!error.where.empty())
         putText(object, "where", error.where);
     if (!error.conversion.empty())
@@ -114,6 +119,18 @@ void JsonOutput::show(const FileResult& result)
     }
     if (result.error)
         object["error"] = errorObject(*result.error);
+    print(line(object));
+}
+
+void JsonOutput::journal(const JournalListing& listing)
+{
+    json object;
+    putText(object, "journal", listing.name);
+    object["started"] = timeText(listing.started, messages::kJsonJournalTime, true);
+    putText(object, "folder", listing.folder);
+    object["files"] = listing.files;
+    object["bytes"] = listing.bytes;
+    object["undo"] = listing.undo;
     print(line(object));
 }
 

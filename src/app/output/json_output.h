@@ -10,6 +10,8 @@ class JsonOutput : public Output {
 public:
     using Output::Output;
 
+    void journal(const JournalListing& listing) override;
+
 private:
     void show(const FileResult& result) override;
     void close(const Counts& counts, const Error* fatal) override;

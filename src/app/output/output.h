@@ -28,6 +28,16 @@ struct FileResult {
     bool stops = false;                  // the error ends the run
 };
 
+// One journal of the state folder, as --undo --list shows it.
+struct JournalListing {
+    long long started = 0;  // when its run began, in seconds since the epoch
+    std::string folder;     // where that run ran
+    size_t files = 0;
+    unsigned long long bytes = 0;
+    std::string name;
+    bool undo = false;      // the run was an undo
+};
+
 struct Counts {
     size_t files = 0, converted = 0, unchanged = 0, previewed = 0, skipped = 0, failed = 0, refused = 0;
 };
@@ -50,11 +60,15 @@ public:
     // The count (when the run had more than one file), then the face's
     // last word, with the error that ended the run if one did.
     void finish(const Error* fatal = nullptr);
+    // --undo --list: one journal on standard output.
+    virtual void journal(const JournalListing& listing) = 0;
 
 protected:
     // Standard output, after the progress line is wiped.
     void print(const std::string& text);
     virtual void show(const FileResult& result) = 0;
+    // `seconds` since the epoch through strftime's `format`, in UTC or local time.
+    static std::string timeText(long long seconds, const char* format, bool utc);
     virtual void close(const Counts& counts, const Error* fatal) = 0;
 
 private:

@@ -1,5 +1,6 @@
 #include "app/output/text_output.h"
 
+#include "common/format.h"
 #include "common/messages.h"
 
 namespace tagshifter {
@@ -36,6 +37,14 @@ void TextOutput::show(const FileResult& result)
             print(formatErrorLine(result.error->what()));
         break;
     }
+}
+
+void TextOutput::journal(const JournalListing& listing)
+{
+    const std::string time = timeText(listing.started, messages::kJournalListTime, false);
+    const std::string name = listing.undo ? listing.name + messages::kJournalOfUndo : listing.name;
+    print(formatted(messages::kJournalListLine, time.c_str(), listing.folder.c_str(), listing.files, listing.bytes,
+                    name.c_str()));
 }
 
 void TextOutput::close(const Counts&, const Error* fatal)

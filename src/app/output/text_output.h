@@ -16,6 +16,8 @@ public:
     {
     }
 
+    void journal(const JournalListing& listing) override;
+
 private:
     void show(const FileResult& result) override;
     void close(const Counts& counts, const Error* fatal) override;

@@ -1,6 +1,7 @@
 // --json: one object a file with its outcome, texts before and after and
 // the reason of a failure, then a summary; every line parses as UTF-8 JSON.
 #include "support/fixtures.h"
+#include "support/state_home.h"
 #include "support/tag_layouts.h"
 
 #include <nlohmann/json.hpp>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 
 namespace tagshifter::test {
@@ -106,6 +108,31 @@ TEST(JsonOutput, EachOutcomeIsOneParsableObjectAndTheSummaryCountsThem)
     ASSERT_EQ(fatal.size(), 2u);
     EXPECT_EQ(fatal[1]["error"]["kind"], "source-encoding");
     EXPECT_EQ(fatal[1]["error"]["where"], "-s");
+    EXPECT_EQ(fatal[1]["error"]["message"], "Cannot open source encoding.");
+}
+
+// --undo --list: a journal a line, as JSON too.
+TEST(JsonOutput, JournalListIsOneObjectAJournal)
+{
+    TempDir dir;
+    const StateHomeOverride override(dir.path());
+    const std::string song = dir.put("song.mp3", legacy());
+    ASSERT_EQ(runInProcess({"-q", "-s", "cp1251", "-2", "unicode", song}).status, 0);
+    ASSERT_EQ(runInProcess({"-q", "--undo"}).status, 0);
+
+    const RunResult list = runInProcess({"--json", "--undo", "--list"});
+    EXPECT_EQ(list.status, 0);
+    const std::vector<json> lines = linesOf(list.out);
+    ASSERT_EQ(lines.size(), 2u) << list.out;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        SCOPED_TRACE(lines[i].dump());
+        EXPECT_EQ(lines[i]["files"], 1);
+        EXPECT_EQ(lines[i]["undo"], i == 1);
+        EXPECT_EQ(lines[i]["folder"].get<std::string>().front(), '/');
+        EXPECT_GT(lines[i]["bytes"].get<long long>(), 0);
+        EXPECT_EQ(lines[i]["started"].get<std::string>().size(), 20u);  // 2026-12-09T21:04:11Z
+        EXPECT_TRUE(std::filesystem::exists(dir.file("tagshifter/" + lines[i]["journal"].get<std::string>())));
+    }
 }
 
 }  // namespace
