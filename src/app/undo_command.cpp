@@ -18,11 +18,11 @@ int listJournals(Output& output)
 {
     std::string folderName;
     std::string why;
-    const undo::UniqueFd folder = undo::openDefaultFolder(false, folderName, why);
+    const sys::Fd folder = undo::openDefaultFolder(false, folderName, why);
     if (!folder)
         return 0;  // nothing kept
     for (const undo::JournalFile& file : undo::journalsIn(folder.get())) {
-        const undo::UniqueFd fd(openat(folder.get(), file.name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+        const sys::Fd fd(openat(folder.get(), file.name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
         undo::JournalContents contents;
         if (!fd || !undo::readJournal(fd.get(), contents, why))
             continue;
@@ -42,7 +42,7 @@ undo::JournalContents journalToUndo(const Settings& settings)
 {
     std::string name;
     std::string why;
-    const undo::UniqueFd fd = undo::openJournalToUndo(settings.undoJournal, name, why);
+    const sys::Fd fd = undo::openJournalToUndo(settings.undoJournal, name, why);
     undo::JournalContents contents;
     if (!fd || !undo::readJournal(fd.get(), contents, why))
         throw Error(Error::Kind::Other, formatted(messages::kCannotReadJournal, name.c_str(), why.c_str()));

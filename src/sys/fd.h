@@ -26,6 +26,7 @@ public:
 
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
+    explicit operator bool() const { return valid(); }
     int release()
     {
         const int fd = fd_;

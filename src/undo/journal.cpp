@@ -24,16 +24,7 @@ constexpr size_t kRecordHead = 16;
 
 bool writeAll(int fd, const std::string& bytes)
 {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = write(fd, bytes.data() + done, bytes.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        done += static_cast<size_t>(wrote);
-    }
-    return true;
+    return sys::writeAt(fd, bytes.data(), bytes.size(), -1) == bytes.size();
 }
 
 }  // namespace
@@ -45,7 +36,7 @@ std::string absoluteName(const std::string& folder, const std::string& name)
     return folder == "/" ? "/" + name : folder + "/" + name;
 }
 
-JournalWriter::JournalWriter(UniqueFd fd, const std::string& name, const JournalHeader& header,
+JournalWriter::JournalWriter(sys::Fd fd, const std::string& name, const JournalHeader& header,
                              bool sync, int folder)
     : fd_(std::move(fd)), name_(name), folder_(header.folder), sync_(sync)
 {

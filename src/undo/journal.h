@@ -6,7 +6,7 @@
 #include "io/edit_stream.h"
 #include "io/original_file.h"
 #include "undo/file_entry.h"
-#include "undo/unique_fd.h"
+#include "sys/fd.h"
 
 #include <time.h>
 
@@ -29,7 +29,7 @@ struct JournalHeader {
 class JournalWriter {
 public:
     // `fd`: a new, empty file; `folder`: its folder, synced with `sync`.
-    JournalWriter(UniqueFd fd, const std::string& name, const JournalHeader& header, bool sync,
+    JournalWriter(sys::Fd fd, const std::string& name, const JournalHeader& header, bool sync,
                   int folder);
     // Writes what is still held back.
     ~JournalWriter();
@@ -62,7 +62,7 @@ private:
     static std::string record(char type, const std::string& payload);
     bool write(const std::string& records);
 
-    UniqueFd fd_;
+    sys::Fd fd_;
     std::string name_;
     std::string folder_;  // the run's working folder, for absolute names
     bool sync_;

@@ -65,14 +65,14 @@ std::string defaultFolderName()
     return (base == "/" ? "" : base) + "/" + below;
 }
 
-UniqueFd openDefaultFolder(bool create, std::string& name, std::string& why)
+sys::Fd openDefaultFolder(bool create, std::string& name, std::string& why)
 {
     std::string base;
     std::string below;
     name = defaultFolderName();
     if (!defaultBase(base, below)) {
         why = messages::kNoHome;
-        return UniqueFd();
+        return sys::Fd();
     }
     // Nothing is made in a folder of another user: a run as root with that
     // user's HOME must not leave root's folders and files there. A missing
@@ -80,15 +80,15 @@ UniqueFd openDefaultFolder(bool create, std::string& name, std::string& why)
     // It is made through the parent held open, so that the parent checked
     // is the one it is made in.
     struct stat status {};
-    UniqueFd folder(open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    sys::Fd folder(open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder && create && errno == ENOENT) {
         const size_t slash = base.rfind('/');
         const std::string parent = slash == 0 ? "/" : base.substr(0, slash);
         const std::string leaf = base.substr(slash + 1);
-        const UniqueFd parentFd(open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        const sys::Fd parentFd(open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (parentFd && fstat(parentFd.get(), &status) == 0 && status.st_uid == geteuid()
             && (mkdirat(parentFd.get(), leaf.c_str(), 0700) == 0 || errno == EEXIST))
-            folder = UniqueFd(openat(parentFd.get(), leaf.c_str(),
+            folder = sys::Fd(openat(parentFd.get(), leaf.c_str(),
                                      O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         else
             errno = ENOENT;
@@ -99,7 +99,7 @@ UniqueFd openDefaultFolder(bool create, std::string& name, std::string& why)
             break;
         if (status.st_uid != geteuid()) {
             why = messages::kFolderOfAnotherUser;
-            return UniqueFd();
+            return sys::Fd();
         }
         if (start > below.size())
             return folder;
@@ -108,12 +108,12 @@ UniqueFd openDefaultFolder(bool create, std::string& name, std::string& why)
         start = end + 1;
         if (create && mkdirat(folder.get(), part.c_str(), 0700) != 0 && errno != EEXIST) {
             why = std::strerror(errno);
-            return UniqueFd();
+            return sys::Fd();
         }
-        folder = UniqueFd(openat(folder.get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        folder = sys::Fd(openat(folder.get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     }
     why = std::strerror(errno);
-    return UniqueFd();
+    return sys::Fd();
 }
 
 std::string journalName(const timespec& start)
@@ -168,29 +168,29 @@ void pruneJournals(int folder, const std::string& keep, size_t maxCount, uint64_
     }
 }
 
-UniqueFd openJournalToUndo(const std::string& given, std::string& name, std::string& why)
+sys::Fd openJournalToUndo(const std::string& given, std::string& name, std::string& why)
 {
     name = given;
     if (given.find('/') != std::string::npos || (!given.empty() && access(given.c_str(), F_OK) == 0)) {
-        UniqueFd fd(open(given.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+        sys::Fd fd(open(given.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
         struct stat status {};
         if (!fd || fstat(fd.get(), &status) != 0) {
             why = std::strerror(errno);
-            return UniqueFd();
+            return sys::Fd();
         }
         // A journal says which files to write and with what: one that another
         // user wrote, or could have, must not steer a run as root.
         if (status.st_uid != geteuid() || (status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
             why = messages::kJournalOfAnotherUser;
-            return UniqueFd();
+            return sys::Fd();
         }
         return fd;
     }
     std::string folderName;
-    UniqueFd folder = openDefaultFolder(false, folderName, why);
+    sys::Fd folder = openDefaultFolder(false, folderName, why);
     if (!folder) {
         name = folderName;
-        return UniqueFd();
+        return sys::Fd();
     }
     std::string chosen = given;
     if (chosen.empty()) {
@@ -198,12 +198,12 @@ UniqueFd openJournalToUndo(const std::string& given, std::string& name, std::str
         if (journals.empty()) {
             name = folderName;
             why = messages::kNoJournalYet;
-            return UniqueFd();
+            return sys::Fd();
         }
         chosen = journals.back().name;
     }
     name = folderName + "/" + chosen;
-    UniqueFd fd(openat(folder.get(), chosen.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
+    sys::Fd fd(openat(folder.get(), chosen.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
     if (!fd)
         why = std::strerror(errno);
     return fd;
@@ -222,10 +222,10 @@ RunJournal::RunJournal(const JournalChoice& choice)
     header.undo = choice.undo;
 
     if (!choice.named.empty()) {
-        UniqueFd fd(open(choice.named.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        sys::Fd fd(open(choice.named.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         const size_t slash = choice.named.rfind('/');
         const std::string parent = slash == std::string::npos ? "." : choice.named.substr(0, slash + 1);
-        UniqueFd parentFd(open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        sys::Fd parentFd(open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (fd)
             writer_ = std::make_unique<JournalWriter>(std::move(fd), choice.named, header, choice.sync,
                                                       parentFd.get());
@@ -242,9 +242,9 @@ RunJournal::RunJournal(const JournalChoice& choice)
     folder_ = openDefaultFolder(true, folderName, why);
     if (folder_) {
         std::string name = journalName(start);
-        UniqueFd fd;
+        sys::Fd fd;
         for (int attempt = 2; attempt < 100; ++attempt) {
-            fd = UniqueFd(openat(folder_.get(), name.c_str(),
+            fd = sys::Fd(openat(folder_.get(), name.c_str(),
                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
             if (fd || errno != EEXIST)
                 break;
@@ -266,7 +266,7 @@ RunJournal::RunJournal(const JournalChoice& choice)
         why = std::strerror(errno);
     }
     if (!writer_) {
-        folder_ = UniqueFd();
+        folder_ = sys::Fd();
         note_ = formatted(messages::kNoteNoJournal, folderName.c_str(), why.c_str());
     }
 }

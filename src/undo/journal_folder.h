@@ -4,7 +4,7 @@
 #pragma once
 
 #include "undo/journal.h"
-#include "undo/unique_fd.h"
+#include "sys/fd.h"
 
 #include <ctime>
 #include <memory>
@@ -28,7 +28,7 @@ std::string defaultFolderName();
 // the way from the base must belong to the user who runs the tool: a run as
 // root with someone else's HOME neither writes there nor makes anything.
 // Fails with the reason in `why`.
-UniqueFd openDefaultFolder(bool create, std::string& name, std::string& why);
+sys::Fd openDefaultFolder(bool create, std::string& name, std::string& why);
 
 // The name of the journal of a run that began at `start`.
 std::string journalName(const timespec& start);
@@ -49,7 +49,7 @@ void pruneJournals(int folder, const std::string& keep, size_t maxCount = kMaxJo
 // Opens the journal an undo reads: `given` (a path, or the name of a journal
 // in the default folder), or the newest in the default folder when empty.
 // `name` is set to the journal's name as shown; fails with the reason.
-UniqueFd openJournalToUndo(const std::string& given, std::string& name, std::string& why);
+sys::Fd openJournalToUndo(const std::string& given, std::string& name, std::string& why);
 
 // How a run is journaled.
 struct JournalChoice {
@@ -77,7 +77,7 @@ public:
 
 private:
     std::unique_ptr<JournalWriter> writer_;
-    UniqueFd folder_;  // the default folder, when the journal is in it
+    sys::Fd folder_;  // the default folder, when the journal is in it
     std::string note_;
 };
 
