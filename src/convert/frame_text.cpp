@@ -18,7 +18,7 @@ std::optional<FrameText> frameText(const Frame& frame)
     FrameText text;
     text.id.assign(id.data(), id.size());
     if (const auto* plain = dynamic_cast<const TextIdentificationFrame*>(&frame)) {
-        text.encoding = plain->textEncoding();
+        text.unicode = plain->textEncoding() != TagLib::String::Latin1;
         text.texts = plain->fieldList();  // for TXXX, the description first
         if (dynamic_cast<const UserTextIdentificationFrame*>(&frame) && !text.texts.isEmpty()) {
             text.described = true;
@@ -26,12 +26,12 @@ std::optional<FrameText> frameText(const Frame& frame)
             text.texts.erase(text.texts.begin());
         }
     } else if (const auto* comment = dynamic_cast<const CommentsFrame*>(&frame)) {
-        text.encoding = comment->textEncoding();
+        text.unicode = comment->textEncoding() != TagLib::String::Latin1;
         text.described = true;
         text.description = comment->description();
         text.texts.append(comment->text());
     } else if (const auto* lyrics = dynamic_cast<const UnsynchronizedLyricsFrame*>(&frame)) {
-        text.encoding = lyrics->textEncoding();
+        text.unicode = lyrics->textEncoding() != TagLib::String::Latin1;
         text.described = true;
         text.description = lyrics->description();
         text.texts.append(lyrics->text());

@@ -19,7 +19,9 @@ struct FrameText {
     bool described = false;      // TXXX, COMM and USLT carry a description
     TagLib::String description;  // empty when not described
     TagLib::StringList texts;    // a text frame's values; one text for COMM and USLT
-    TagLib::String::Type encoding = TagLib::String::Latin1;  // as the frame was read
+    // Read as Unicode: any encoding byte but Latin-1's. Kept as a flag, since
+    // a damaged frame's byte need not be one of TagLib's encodings.
+    bool unicode = false;
 };
 
 // The frame's text, or nothing for a frame that holds none for people.

@@ -19,7 +19,7 @@ bool inUnicodeFrame(const TagLib::ID3v2::Tag* id3v2, const std::string& id)
     for (const TagLib::ID3v2::Frame* frame : id3v2->frameList(id.c_str())) {
         const std::optional<FrameText> text = frameText(*frame);
         if (text && (id != "COMM" || text->description.isEmpty()))
-            return text->encoding != TagLib::String::Latin1;
+            return text->unicode;
     }
     return false;
 }
@@ -112,7 +112,7 @@ std::vector<LabelledText> sourceTexts(const TagLib::Tag& combined, const TagLib:
         const std::optional<FrameText> text = frameText(*frame);
         if (!text || isFiveFieldFrame(text->id, text->description))
             continue;
-        const bool unicode = text->encoding != TagLib::String::Latin1;
+        const bool unicode = text->unicode;
         const std::string label = labelOf(*text);
         addIfRecoded(texts, label, text->description, unicode, preserveUnicode, forGuess);
         for (const TagLib::String& value : text->texts)
