@@ -237,7 +237,9 @@ class Checker:
                       if not line.startswith("tagshifter: neither -1 nor -2 given"))
         if target == "json":
             try:
-                lines = [json.loads(line) for line in done.stdout.decode("utf-8").splitlines()]
+                # JSON Lines end at "\n" only: U+2028 and U+0085 stand unescaped
+                # inside strings, where splitlines() would break a line.
+                lines = [json.loads(line) for line in done.stdout.decode("utf-8").split("\n") if line]
                 if len(lines) != 2 or "summary" not in lines[1]:
                     raise ValueError("not one file object and a summary")
                 kind = JSON_KINDS[lines[0]["outcome"]]
