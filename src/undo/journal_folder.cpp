@@ -222,10 +222,15 @@ RunJournal::RunJournal(const JournalChoice& choice)
     header.undo = choice.undo;
 
     if (!choice.named.empty()) {
-        sys::Fd fd(open(choice.named.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        // Made through its folder held open, which is then the one synced.
         const size_t slash = choice.named.rfind('/');
         const std::string parent = slash == std::string::npos ? "." : choice.named.substr(0, slash + 1);
+        const std::string leaf = slash == std::string::npos ? choice.named : choice.named.substr(slash + 1);
         sys::Fd parentFd(open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        sys::Fd fd;
+        if (parentFd)
+            fd = sys::Fd(openat(parentFd.get(), leaf.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (fd)
             writer_ = std::make_unique<JournalWriter>(std::move(fd), choice.named, header, choice.sync,
                                                       parentFd.get());
