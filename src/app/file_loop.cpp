@@ -123,6 +123,18 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
         return;
     }
 
+    // A field TagLib took for empty would be written empty, or lost with the
+    // ID3v2 tag when that goes: such a file is left as it is.
+    if (!settings.previewOnly) {
+        if (const auto misread = staged.misreadFrame()) {
+            result.outcome = Outcome::Refused;
+            result.error = Error(Error::Kind::Refused, *misread);
+            result.error->file = name;
+            result.error->reason = *misread;
+            return;
+        }
+    }
+
     TagLib::ID3v1::Tag* id3v1 = file.ID3v1Tag(true);
     TagLib::ID3v2::Tag* id3v2 = file.ID3v2Tag(true);
     std::string sourceEncoding = settings.sourceEncoding;
