@@ -5,6 +5,7 @@
 #include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
+#include "convert/fill_fields.h"
 #include "convert/frame_factory.h"
 #include "convert/tag_converter.h"
 #include "io/staged_file.h"
@@ -285,9 +286,18 @@ void noteJournalLoss(undo::JournalWriter* writer, const std::string& file, Outpu
 bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version)
 {
     file.strip(~tagMask, true);
+    // Both tags written: each takes the fields it lacks from the other, in
+    // TagLib's order, but without TagLib's own duplication, which deletes
+    // the frames of a field it finds empty in both (a COMM of only a
+    // description among them).
+    const int both = TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2;
+    if ((tagMask & both) == both && file.ID3v1Tag() && file.ID3v2Tag()) {
+        fillMissingFields(*file.ID3v1Tag(), *file.ID3v2Tag());
+        fillMissingFields(*file.ID3v2Tag(), *file.ID3v1Tag());
+    }
     return file.save(tagMask, TagLib::File::StripOthers,
                      id3v2Version == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4,
-                     TagLib::File::Duplicate);
+                     TagLib::File::DoNotDuplicate);
 }
 
 int processFiles(const Settings& settings, const std::vector<std::string>& fileNames, Output& output,
