@@ -9,6 +9,7 @@
 #include "convert/tag_converter.h"
 #include "io/staged_file.h"
 #include "sys/folder.h"
+#include "text/fields.h"
 #include "undo/journal_folder.h"
 
 #include <taglib/id3v1tag.h>
@@ -21,6 +22,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -54,18 +56,13 @@ void nameTheOption(Error& error, const Settings& settings)
 // is recoded twice; without -a this is the same as reading each in turn.
 void convertTags(TagConverter& converter, const TagLib::Tag& combined, const Settings& settings)
 {
-    const TagLib::String title = combined.title();
-    const TagLib::String artist = combined.artist();
-    const TagLib::String album = combined.album();
-    const TagLib::String comment = combined.comment();
-    const TagLib::String genre = combined.genre();
+    std::array<TagLib::String, kTagFields.size()> values;
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = (combined.*kTagFields[i].get)();
     if (settings.allFrames)
         converter.convertOtherFrames(id3v2TextEncoding(converter.isId3v2Unicode(), settings.id3v2Version));
-    converter.convertField(title, &TagLib::Tag::setTitle);
-    converter.convertField(artist, &TagLib::Tag::setArtist);
-    converter.convertField(album, &TagLib::Tag::setAlbum);
-    converter.convertField(comment, &TagLib::Tag::setComment);
-    converter.convertField(genre, &TagLib::Tag::setGenre);
+    for (size_t i = 0; i < values.size(); ++i)
+        converter.convertField(values[i], kTagFields[i].set);
     converter.finishId3v1();
 }
 
