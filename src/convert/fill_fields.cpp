@@ -1,26 +1,19 @@
 #include "convert/fill_fields.h"
 
-#include <taglib/tag.h>
+#include "text/fields.h"
 
-#include <utility>
+#include <taglib/tag.h>
 
 namespace tagshifter {
 
 void fillMissingFields(const TagLib::Tag& source, TagLib::Tag& target)
 {
-    using Text = TagLib::String (TagLib::Tag::*)() const;
-    using SetText = void (TagLib::Tag::*)(const TagLib::String&);
-    const std::pair<Text, SetText> texts[] = {
-        {&TagLib::Tag::title, &TagLib::Tag::setTitle},     {&TagLib::Tag::artist, &TagLib::Tag::setArtist},
-        {&TagLib::Tag::album, &TagLib::Tag::setAlbum},     {&TagLib::Tag::comment, &TagLib::Tag::setComment},
-        {&TagLib::Tag::genre, &TagLib::Tag::setGenre},
-    };
-    for (const auto& [get, set] : texts) {
-        if (!(target.*get)().isEmpty())
+    for (const TagField& field : kTagFields) {
+        if (!(target.*field.get)().isEmpty())
             continue;
-        const TagLib::String value = (source.*get)();
+        const TagLib::String value = (source.*field.get)();
         if (!value.isEmpty())
-            (target.*set)(value);
+            (target.*field.set)(value);
     }
     if (target.year() == 0 && source.year() != 0)
         target.setYear(source.year());
