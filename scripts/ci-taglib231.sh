@@ -3,8 +3,8 @@
 # read some frames differently from Debian's 1.13 and 2.0.2: builds it from
 # the tarball in shared/taglib beside the repository (a Release build of the
 # parts an MP3 needs: MPEG, ID3, APE and zlib, no other formats, no tests),
-# then the tool and its tests against it, and runs the suite. Each step is
-# timed.
+# then the tool and its tests against it, and runs the suite (all but the
+# packaging checks, which need the system's TagLib). Each step is timed.
 #
 #   scripts/ci-taglib231.sh [BUILD_DIR]
 #
@@ -97,7 +97,9 @@ build_tool() {
 }
 
 if step "TagLib 2.3.1" build_taglib && step "the tool against it" build_tool; then
-    step "the test suite" ctest --test-dir "$build/tool" -j"$jobs" --output-on-failure
+    # The packaging checks install the program where no RPATH leads to this
+    # TagLib; they are ci-packaging.sh's, against the system's TagLib.
+    step "the test suite" ctest --test-dir "$build/tool" -j"$jobs" --output-on-failure -E '^packaging\.'
 fi
 
 say "times"
