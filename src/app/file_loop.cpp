@@ -136,6 +136,7 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
             readPage = reading.codePage;
         plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.throughMacRoman};
         result.reading = reading.label();
+        result.readingMargin = reading.margin;
         previewName = formatted(messages::kPreviewNameWithReading, name.c_str(), result.reading.c_str());
     }
     TagConverter converter(sourceEncoding, settings.id3v1Encoding,

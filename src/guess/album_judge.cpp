@@ -390,6 +390,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
 
     std::vector<size_t> choices(judged.size());
     std::vector<bool> nothingFits(judged.size());
+    std::vector<std::optional<double>> margins(judged.size());
     for (size_t j = 0; j < judged.size(); ++j) {
         const auto& row = penalties[j];
         size_t choice = albumChoice;
@@ -402,6 +403,10 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         if (row[albumChoice] == kInvalid || row[albumChoice] - row[own] >= kDisagreement)
             choice = own;
         choices[j] = choice;
+        for (size_t r = 0; r < readings; ++r)
+            if (r != choice && row[r] != kInvalid && row[choice] != kInvalid
+                && (!margins[j] || row[r] - row[choice] < *margins[j]))
+                margins[j] = row[r] - row[choice];
         nothingFits[j] = choice == 0 && (!albumFits || own != best);
         verdict.penalty += row[choice];
     }
@@ -441,6 +446,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         }
         if (kept > 0 && recoded == 0)
             reading = Reading::asItIs();
+        reading.margin = margins[j];
         result[judged[j]] = reading;
     }
     return verdict;

@@ -92,6 +92,8 @@ TEST(JsonOutput, EachOutcomeIsOneParsableObjectAndTheSummaryCountsThem)
 
     // A code page target's bytes are not text: they come in hex.
     EXPECT_FALSE(previewLines[0]["reading"].get<std::string>().empty());
+    // The guess explains itself: the reading chosen beats the next one by a margin.
+    EXPECT_GT(std::stod(previewLines[0]["reading_margin"].dump()), 0);
     EXPECT_EQ(previewLines[0]["texts"][0]["id3v2_hex"], "cff0e8e2e5f2");
 
     const json& summary = lines[6]["summary"];
