@@ -155,6 +155,7 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
             readPage = reading.codePage;
         plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.throughMacRoman};
         result.reading = reading.label();
+        result.readingMargin = reading.margin;
         previewName = formatted(messages::kPreviewNameWithReading, name.c_str(), result.reading.c_str());
     }
     TagConverter converter(sourceEncoding, settings.id3v1, settings.id3v2, id3v1, id3v2,

@@ -292,6 +292,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     std::vector<size_t> judged;
     std::vector<std::vector<double>> penalties;
     std::vector<std::vector<size_t>> lengths;  // code points of each reading
+    std::vector<std::vector<size_t>> aliases;
     std::string pooled;
     std::unordered_set<std::string> detectorTexts;
     std::vector<std::u32string> decoded(readings);  // of one file, kept from file to file
@@ -302,6 +303,9 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         // different languages across its fields count against a reading.
         std::vector<double> row(readings, 0);
         std::vector<size_t> length(readings, 0);
+        std::vector<size_t> alias(readings);  // the first reading giving the same text
+        for (size_t r = 0; r < readings; ++r)
+            alias[r] = r;
         for (const auto& text : files[f]) {
             if (pooled.size() < kDetectorBytes && judgedText(text)
                 && detectorTexts.insert(text.bytes).second) {
@@ -338,10 +342,12 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             while (same < r && (row[same] == kInvalid || decoded[same] != joined))
                 ++same;
             row[r] = same < r ? row[same] : implausibility(joined);
+            alias[r] = same < r ? alias[same] : r;
         }
         judged.push_back(f);
         penalties.push_back(std::move(row));
         lengths.push_back(std::move(length));
+        aliases.push_back(std::move(alias));
     }
     if (judged.empty())
         return verdict;
@@ -390,6 +396,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
 
     std::vector<size_t> choices(judged.size());
     std::vector<bool> nothingFits(judged.size());
+    std::vector<std::optional<double>> margins(judged.size());
     for (size_t j = 0; j < judged.size(); ++j) {
         const auto& row = penalties[j];
         size_t choice = albumChoice;
@@ -402,6 +409,10 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         if (row[albumChoice] == kInvalid || row[albumChoice] - row[own] >= kDisagreement)
             choice = own;
         choices[j] = choice;
+        for (size_t r = 0; r < readings; ++r)
+            if (aliases[j][r] != aliases[j][choice] && row[r] != kInvalid && row[choice] != kInvalid
+                && (!margins[j] || row[r] - row[choice] < *margins[j]))
+                margins[j] = row[r] - row[choice];
         nothingFits[j] = choice == 0 && (!albumFits || own != best);
         verdict.penalty += row[choice];
     }
@@ -441,6 +452,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         }
         if (kept > 0 && recoded == 0)
             reading = Reading::asItIs();
+        reading.margin = margins[j];
         result[judged[j]] = reading;
     }
     return verdict;

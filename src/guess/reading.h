@@ -2,6 +2,7 @@
 // is; and what else was decided for the file's fields.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@ struct Reading {
     std::vector<std::string> keptAsItIs;  // labels of fields that read better as they are
     std::vector<std::string> throughMacRoman;  // labels of fields whose bytes Mac OS Roman recovers
     bool nothingFits = false;  // as it is because no reading gave plausible text
+    // How far, in penalty points, the file's next most plausible reading lies
+    // behind this one (negative when this one is not the most plausible, as
+    // when a margin was not met); nothing when no other reading is valid.
+    std::optional<double> margin;
 
     static Reading asItIs() { return {}; }
     static Reading utf8() { return of(Kind::Utf8, {}); }

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cmath>
 #include <iterator>
 
 namespace tagshifter {
@@ -94,6 +95,8 @@ void JsonOutput::show(const FileResult& result)
     object["outcome"] = outcomeName(result.outcome);
     if (!result.reading.empty())
         object["reading"] = result.reading;
+    if (result.readingMargin)
+        object["reading_margin"] = std::round(*result.readingMargin * 100) / 100;
     if (!result.texts.empty()) {
         json tags = json::object();
         if (result.id3v1Target.isWritten())

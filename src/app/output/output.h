@@ -21,6 +21,7 @@ struct FileResult {
     std::string path;
     Outcome outcome = Outcome::Failed;
     std::string reading;                 // with -s auto: the reading chosen
+    std::optional<double> readingMargin;  // and how far the next most plausible one lies behind
     TargetEncoding id3v1Target, id3v2Target;  // the encodings written; None: that tag removed
     int id3v2Version = 4;
     std::vector<TextChange> texts;       // each field and frame text, before and after

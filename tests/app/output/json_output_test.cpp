@@ -92,6 +92,15 @@ TEST(JsonOutput, EachOutcomeIsOneParsableObjectAndTheSummaryCountsThem)
 
     // A code page target's bytes are not text: they come in hex.
     EXPECT_FALSE(previewLines[0]["reading"].get<std::string>().empty());
+    // The guess explains itself: how far the next reading of other text lies
+    // behind the one chosen (for text it judged: the file above is Unicode by now).
+    EXPECT_FALSE(previewLines[0].contains("reading_margin"));
+    const std::vector<json> judged =
+        linesOf(runInProcess({"--json", "-w", "-s", "auto", "-2", "unicode", dir.put("fresh.mp3", legacy())}).out);
+    ASSERT_FALSE(judged.empty());
+    EXPECT_EQ(judged[0]["reading"], "cp1251");
+    ASSERT_TRUE(judged[0].contains("reading_margin")) << judged[0].dump();
+    EXPECT_GE(std::stod(judged[0]["reading_margin"].dump()), 0);
     EXPECT_EQ(previewLines[0]["texts"][0]["id3v2_hex"], "cff0e8e2e5f2");
 
     const json& summary = lines[6]["summary"];

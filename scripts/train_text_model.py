@@ -1,0 +1,372 @@
+#!/usr/bin/env python3
+"""Trains the text model the -s auto guess scores readings with.
+
+For every language the built-in code pages serve it counts, in the words of
+a spelling dictionary installed from Debian, how often each letter follows
+another (word starts and ends included), and writes the costs of those
+steps, -log2 of their probability in half bits, as C++ tables. For Japanese,
+Chinese (simplified and traditional) and Korean it writes the cost of each
+character instead, from a dictionary or a frequency count of each.
+
+    python3 scripts/train_text_model.py [--root /] [--out src/guess/model/text_model.inc]
+
+--root lets the tests train on a small tree of their own; a source missing
+under it is left out (the tables then lack that language) and said so.
+"""
+
+import argparse
+import bz2
+import codecs
+import math
+import os
+import sys
+import unicodedata
+from collections import Counter
+
+# (name, script, dictionaries under <root>/usr/share/hunspell or elsewhere, Debian package)
+ALPHABET_LANGUAGES = [
+    ("en", "Latin", ["usr/share/hunspell/en_US"], "hunspell-en-us"),
+    ("de", "Latin", ["usr/share/hunspell/de_DE"], "hunspell-de-de"),
+    ("fr", "Latin", ["usr/share/hunspell/fr_FR", "usr/share/hunspell/fr"], "hunspell-fr"),
+    ("es", "Latin", ["usr/share/hunspell/es_ES"], "hunspell-es"),
+    ("it", "Latin", ["usr/share/hunspell/it_IT"], "hunspell-it"),
+    ("pt", "Latin", ["usr/share/hunspell/pt_PT"], "hunspell-pt-pt"),
+    ("nl", "Latin", ["usr/share/hunspell/nl"], "hunspell-nl"),
+    ("sv", "Latin", ["usr/share/hunspell/sv_SE"], "hunspell-sv"),
+    ("da", "Latin", ["usr/share/hunspell/da_DK"], "hunspell-da"),
+    ("no", "Latin", ["usr/share/hunspell/nb_NO"], "hunspell-no"),
+    ("pl", "Latin", ["usr/share/hunspell/pl_PL"], "hunspell-pl"),
+    ("cs", "Latin", ["usr/share/hunspell/cs_CZ"], "hunspell-cs"),
+    ("sk", "Latin", ["usr/share/hunspell/sk_SK"], "hunspell-sk"),
+    ("hu", "Latin", ["usr/share/hunspell/hu_HU"], "hunspell-hu"),
+    ("hr", "Latin", ["usr/share/hunspell/hr_HR", "usr/share/hunspell/sr_Latn_RS"], "hunspell-hr, hunspell-sr"),
+    ("sl", "Latin", ["usr/share/hunspell/sl_SI"], "hunspell-sl"),
+    ("ro", "Latin", ["usr/share/hunspell/ro_RO"], "hunspell-ro"),
+    ("tr", "Latin", ["usr/share/hunspell/tr_TR"], "hunspell-tr"),
+    ("lt", "Latin", ["usr/share/hunspell/lt_LT"], "hunspell-lt"),
+    ("lv", "Latin", ["usr/share/hunspell/lv_LV"], "hunspell-lv"),
+    ("et", "Latin", ["usr/share/hunspell/et_EE"], "myspell-et"),
+    ("vi", "Latin", ["usr/share/hunspell/vi_VN"], "hunspell-vi"),
+    ("is", "Latin", ["usr/share/hunspell/is_IS", "usr/share/hunspell/is"], "hunspell-is"),
+    ("ru", "Cyrillic", ["usr/share/hunspell/ru_RU"], "hunspell-ru"),
+    ("uk", "Cyrillic", ["usr/share/hunspell/uk_UA"], "hunspell-uk"),
+    ("be", "Cyrillic", ["usr/share/hunspell/be_BY"], "hunspell-be"),
+    ("bg", "Cyrillic", ["usr/share/hunspell/bg_BG"], "hunspell-bg"),
+    # Macedonian has no dictionary in Debian; Serbian's Cyrillic words stand
+    # closest to it (both write ј љ њ џ).
+    ("sr", "Cyrillic", ["usr/share/hunspell/sr_RS"], "hunspell-sr"),
+    ("el", "Greek", ["usr/share/hunspell/el_GR"], "hunspell-el"),
+    ("he", "Hebrew", ["usr/share/hunspell/he_IL"], "hunspell-he"),
+    ("ar", "Arabic", ["usr/share/hunspell/ar"], "hunspell-ar"),
+    ("fa", "Arabic", ["usr/share/hunspell/fa_IR", "usr/share/hunspell/fa"], "myspell-fa"),
+    ("th", "Thai", ["usr/share/hunspell/th_TH"], "hunspell-th"),
+]
+
+SCRIPT_OF = {"Latin": "LATIN", "Cyrillic": "CYRILLIC", "Greek": "GREEK", "Hebrew": "HEBREW",
+             "Arabic": "ARABIC", "Thai": "THAI"}
+
+MAX_WORDS = 150000      # per language: enough for its letter pairs
+MIN_LETTER_SHARE = 2e-5  # rarer letters stay outside a language's alphabet
+MAX_LETTERS = 80
+HALF_BITS_CAP = 40       # 20 bits: what a step never seen costs
+HAN_FIRST, HAN_LAST = 0x4E00, 0x9FFF
+KANA_FIRST, KANA_LAST = 0x3041, 0x30FF
+HANGUL_FIRST, HANGUL_LAST = 0xAC00, 0xD7A3
+USUAL_HAN, USUAL_HANGUL = 3000, 2000
+
+
+def note(message):
+    print(message, file=sys.stderr)
+
+
+def dictionary_encoding(aff_path):
+    try:
+        with open(aff_path, "rb") as aff:
+            for line in aff:
+                if line.startswith(b"SET "):
+                    name = line.split()[1].decode("ascii").lower()
+                    return {"iso8859-1": "latin-1", "microsoft-cp1251": "cp1251"}.get(name, name)
+    except OSError:
+        pass
+    return "utf-8"
+
+
+def dictionary_words(root, base):
+    path = os.path.join(root, base + ".dic")
+    if not os.path.exists(path):
+        return None
+    encoding = dictionary_encoding(os.path.join(root, base + ".aff"))
+    try:
+        codecs.lookup(encoding)
+    except LookupError:
+        encoding = "utf-8"
+    words = []
+    with open(path, "rb") as dic:
+        lines = dic.read().decode(encoding, errors="replace").splitlines()
+    for line in lines[1:]:
+        word = line.split("/")[0].split("\t")[0].strip()
+        if word and not word.startswith("#"):
+            words.append(unicodedata.normalize("NFC", word))
+    return words
+
+
+def in_script(letter, script):
+    try:
+        return unicodedata.name(letter).startswith(SCRIPT_OF[script])
+    except ValueError:
+        return False
+
+
+def is_letter(c):
+    return unicodedata.category(c)[0] in "LM"
+
+
+def train_alphabet(name, script, words):
+    """The language's alphabet (lower case) and the cost of every step."""
+    words = [w.lower() for w in words]
+    words = [w for w in words if all(is_letter(c) for c in w) and any(in_script(c, script) for c in w)]
+    if len(words) > MAX_WORDS:  # an even sample, the same on every run
+        step = len(words) / MAX_WORDS
+        words = [words[int(i * step)] for i in range(MAX_WORDS)]
+    letters = Counter(c for w in words for c in w)
+    total = sum(letters.values())
+    alphabet = sorted(c for c, n in letters.items()
+                      if n / total >= MIN_LETTER_SHARE and (in_script(c, script) or c.isascii()))
+    alphabet = sorted(sorted(alphabet, key=lambda c: -letters[c])[:MAX_LETTERS])
+    index = {c: i + 1 for i, c in enumerate(alphabet)}  # 0: the word's edge
+    size = len(alphabet) + 1
+    pairs = Counter()
+    for w in words:
+        if not all(c in index for c in w):
+            continue
+        steps = [0] + [index[c] for c in w] + [0]
+        for a, b in zip(steps, steps[1:]):
+            pairs[a, b] += 1
+    costs = []
+    occurrences = []
+    for a in range(size):
+        row_total = sum(pairs[a, b] for b in range(size))
+        for b in range(size):
+            if a == 0 and b == 0:
+                costs.append(HALF_BITS_CAP)
+                continue
+            p = (pairs[a, b] + 0.1) / (row_total + 0.1 * size)
+            cost = min(HALF_BITS_CAP, round(-2 * math.log2(p)))
+            costs.append(cost)
+            occurrences.append((cost, pairs[a, b]))
+    # What a step of real text costs at most, 19 times in 20: only what
+    # lies beyond it counts against a reading.
+    occurrences.sort()
+    seen = sum(n for _, n in occurrences)
+    running, usual = 0, HALF_BITS_CAP
+    for cost, n in occurrences:
+        running += n
+        if running >= 0.95 * seen:
+            usual = cost
+            break
+    return alphabet, costs, usual, len(words)
+
+
+def cost_table(counts, first, last, floor_share=None):
+    """-log2 of each character's share, in half bits, from `counts`."""
+    total = sum(counts.values()) or 1
+    size = last - first + 1
+    table = []
+    for point in range(first, last + 1):
+        n = counts.get(point, 0)
+        p = (n + 0.05) / (total + 0.05 * size)
+        table.append(min(255, round(-2 * math.log2(p))))
+    return table
+
+
+def usual_cost(table, rank):
+    """The cost of the rank-th most common character: everyday text is
+    written, nearly all of it, in the few thousand most common ones."""
+    return sorted(table)[min(rank, len(table) - 1)]
+
+
+def level_members(codec, leads, trails):
+    members = set()
+    for lead in leads:
+        for trail in trails:
+            try:
+                text = bytes([lead, trail]).decode(codec)
+            except (UnicodeDecodeError, LookupError):
+                continue
+            if len(text) == 1:
+                members.add(ord(text))
+    return members
+
+
+def with_levels(counts, first_level, second_level):
+    """Counts from a text source, and the character sets of a national
+    standard's first and second levels as a floor for what it missed."""
+    known = sorted(n for n in counts.values() if n > 0)
+    if not known:
+        return counts
+    median = known[len(known) // 2]
+    merged = Counter(counts)
+    for point in first_level:
+        merged[point] = max(merged[point], median // 4 + 1)
+    for point in second_level:
+        merged[point] = max(merged[point], 1)
+    return merged
+
+
+def japanese_counts(root):
+    folder = os.path.join(root, "usr/share/mecab/dic/ipadic")
+    if not os.path.isdir(folder):
+        return None
+    counts = Counter()
+    for name in sorted(os.listdir(folder)):
+        if not name.endswith(".csv"):
+            continue
+        with open(os.path.join(folder, name), "rb") as csv:
+            for line in csv.read().decode("euc-jp", errors="replace").splitlines():
+                surface = line.split(",")[0]
+                for c in surface:
+                    counts[ord(c)] += 1
+    return counts
+
+
+def unihan_field(root, archive, field):
+    path = os.path.join(root, "usr/share/unicode", archive)
+    if not os.path.exists(path):
+        return None
+    values = {}
+    with bz2.open(path, "rt", encoding="utf-8") as text:
+        for line in text:
+            parts = line.rstrip("\n").split("\t")
+            if len(parts) == 3 and parts[1] == field:
+                values[int(parts[0][2:], 16)] = parts[2]
+    return values
+
+
+def simplified_counts(root):
+    pinlu = unihan_field(root, "Unihan_Readings.txt.bz2", "kHanyuPinlu")
+    if pinlu is None:
+        return None
+    counts = Counter()
+    for point, readings in pinlu.items():
+        for reading in readings.split():
+            counts[point] += int(reading[reading.index("(") + 1:-1])
+    return counts
+
+
+def traditional_counts(root):
+    frequency = unihan_field(root, "Unihan_DictionaryLikeData.txt.bz2", "kFrequency")
+    if frequency is None:
+        return None
+    # 1: the most frequent in a large count of Usenet text, 5: the least.
+    return Counter({point: 10 ** (6 - int(level)) for point, level in frequency.items()})
+
+
+def korean_counts(root):
+    words = dictionary_words(root, "usr/share/hunspell/ko")
+    if words is None:
+        return None
+    return Counter(ord(c) for w in words for c in w if HANGUL_FIRST <= ord(c) <= HANGUL_LAST)
+
+
+def array(name, values, per_line=32):
+    lines = [f"constexpr unsigned char {name}[] = {{"]
+    for i in range(0, len(values), per_line):
+        lines.append("    " + ",".join(str(v) for v in values[i:i + per_line]) + ",")
+    lines.append("};")
+    return "\n".join(lines)
+
+
+def u32(text):
+    return 'U"' + "".join(c if unicodedata.category(c)[0] == "L" and c != "\\" else f"\\U{ord(c):08X}"
+                          for c in text) + '"'
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--root", default="/")
+    parser.add_argument("--out", default=os.path.join(os.path.dirname(__file__), "..", "src", "guess",
+                                                      "model", "text_model.inc"))
+    args = parser.parse_args()
+
+    out = ["// Generated by scripts/train_text_model.py: do not edit; run it again.",
+           "// Sources (Debian packages; each licence in /usr/share/doc/PACKAGE/copyright):"]
+    body = []
+    languages = []
+    uppers = set()
+    for name, script, bases, package in ALPHABET_LANGUAGES:
+        words = []
+        for base in bases:
+            words += dictionary_words(args.root, base) or []
+        if not words:
+            note(f"{name}: no dictionary under {args.root}, left out")
+            continue
+        alphabet, costs, usual, used = train_alphabet(name, script, words)
+        if not alphabet:
+            note(f"{name}: no word in its script, left out")
+            continue
+        out.append(f"//   {name}: {package} ({used} words)")
+        body.append(array(f"kSteps_{name}", costs))
+        languages.append(f'    {{"{name}", Script::{script}, {u32("".join(alphabet))}, kSteps_{name}, {usual}}},')
+        for c in alphabet:
+            upper = c.upper()
+            # Only a letter's own pair: Turkish ı is not what "I" lowers to,
+            # nor Greek final ς what "Σ" lowers to.
+            if len(upper) == 1 and upper != c and upper.lower() == c:
+                uppers.add((ord(upper), ord(c)))
+
+    cjk = []
+    sources = [
+        ("ja", "mecab-ipadic (the surfaces of its words)", japanese_counts(args.root),
+         level_members("euc_jp", range(0xB0, 0xD0), range(0xA1, 0xFF)),
+         level_members("euc_jp", range(0xD0, 0xF5), range(0xA1, 0xFF))),
+        ("zh_hans", "unicode-data (Unihan kHanyuPinlu)", simplified_counts(args.root),
+         level_members("gb2312", range(0xB0, 0xD8), range(0xA1, 0xFF)),
+         level_members("gb2312", range(0xD8, 0xF8), range(0xA1, 0xFF))),
+        ("zh_hant", "unicode-data (Unihan kFrequency)", traditional_counts(args.root),
+         level_members("big5", range(0xA4, 0xC7), list(range(0x40, 0x7F)) + list(range(0xA1, 0xFF))),
+         level_members("big5", range(0xC9, 0xFA), list(range(0x40, 0x7F)) + list(range(0xA1, 0xFF)))),
+    ]
+    for name, source, counts, first, second in sources:
+        if counts is None:
+            note(f"{name}: no source under {args.root}, left out")
+            continue
+        counts = with_levels(counts, first, second)
+        out.append(f"//   {name}: {source}")
+        han = cost_table(counts, HAN_FIRST, HAN_LAST)
+        body.append(array(f"kHan_{name}", han))
+        kana = cost_table(counts, KANA_FIRST, KANA_LAST) if name == "ja" else [255] * (KANA_LAST - KANA_FIRST + 1)
+        body.append(array(f"kKana_{name}", kana))
+        cjk.append(f'    {{"{name}", kHan_{name}, kKana_{name}, {usual_cost(han, USUAL_HAN)}}},')
+    korean = korean_counts(args.root)
+    if korean is not None:
+        korean = with_levels(korean, level_members("euc_kr", range(0xB0, 0xC9), range(0xA1, 0xFF)), set())
+        out.append("//   ko: hunspell-ko (the syllables of its words)")
+        hangul = cost_table(korean, HANGUL_FIRST, HANGUL_LAST)
+    else:
+        note(f"ko: no dictionary under {args.root}, left out")
+        hangul = [255] * (HANGUL_LAST - HANGUL_FIRST + 1)
+    body.append(array("kHangul_ko", hangul))
+    body.append(f"constexpr int kUsualHangul = {usual_cost(hangul, USUAL_HANGUL)};")
+
+    out.append("// Costs are -log2 of a probability, in half bits; a letter pair's cost is that")
+    out.append("// of the second letter after the first (index 0: a word's edge).")
+    out += body
+    out.append("constexpr AlphabetLanguage kAlphabetLanguages[] = {")
+    out += languages
+    out.append("};")
+    out.append("constexpr CjkLanguage kCjkLanguages[] = {")
+    out += cjk
+    out.append("};")
+    out.append("// Upper-case letters of the alphabets above and their lower case.")
+    out.append("constexpr char32_t kUpperToLower[][2] = {")
+    pairs = sorted(uppers)
+    for i in range(0, len(pairs), 8):
+        out.append("    " + " ".join(f"{{0x{u:X}, 0x{l:X}}}," for u, l in pairs[i:i + 8]))
+    out.append("};")
+    os.makedirs(os.path.dirname(os.path.abspath(args.out)), exist_ok=True)
+    with open(args.out, "w", encoding="utf-8") as inc:
+        inc.write("\n".join(out) + "\n")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,179 @@
+// The learnt tables and the word costs read from them.
+#include "guess/model/text_model.h"
+
+#include <algorithm>
+#include <array>
+
+namespace tagshifter::guess::model {
+namespace {
+
+struct AlphabetLanguage {
+    const char* name;
+    Script script;
+    const char32_t* alphabet;     // lower case, in code point order
+    const unsigned char* steps;   // (letters + 1)^2 costs, index 0 a word's edge
+    int usual;                    // what a step of real text costs at most, 19 times in 20
+};
+
+struct CjkLanguage {
+    const char* name;
+    const unsigned char* han;     // U+4E00..U+9FFF
+    const unsigned char* kana;    // U+3041..U+30FF
+    int usual;                    // the cost of the 3000th most common character
+};
+
+#include "guess/model/text_model.inc"
+
+// A letter no language of its script writes: about as unlikely as a pair
+// of letters never seen together.
+constexpr int kUnknownLetter = 24;
+constexpr unsigned char kOutside = 255;
+constexpr char32_t kHanFirst = 0x4E00, kHanLast = 0x9FFF;
+constexpr char32_t kKanaFirst = 0x3041, kKanaLast = 0x30FF;
+constexpr char32_t kHangulFirst = 0xAC00, kHangulLast = 0xD7A3;
+
+// The alphabets' letters live below U+0700, in Thai and in Latin Extended
+// Additional (Vietnamese): one slot each in a dense table.
+constexpr int kSlots = 0x700 + 0x80 + 0x100;
+
+int slotOf(char32_t c)
+{
+    if (c < 0x700)
+        return static_cast<int>(c);
+    if (c >= 0xE00 && c < 0xE80)
+        return static_cast<int>(0x700 + c - 0xE00);
+    if (c >= 0x1E00 && c < 0x1F00)
+        return static_cast<int>(0x780 + c - 0x1E00);
+    return -1;
+}
+
+char32_t pointOf(int slot)
+{
+    if (slot < 0x700)
+        return static_cast<char32_t>(slot);
+    return static_cast<char32_t>(slot < 0x780 ? slot - 0x700 + 0xE00 : slot - 0x780 + 0x1E00);
+}
+
+struct Alphabet {
+    std::array<unsigned char, kSlots> index{};  // letter -> row of `steps`, kOutside if not written
+    int size = 0;
+    const AlphabetLanguage* language = nullptr;
+};
+
+struct Tables {
+    std::array<char32_t, kSlots> lower{};
+    std::vector<Alphabet> alphabets;
+    std::array<std::vector<size_t>, kScripts> members;  // alphabets of each script
+    std::array<std::vector<const char*>, kScripts> names;
+};
+
+const Tables& tables()
+{
+    static const Tables built = [] {
+        Tables t;
+        for (int slot = 0; slot < kSlots; ++slot)
+            t.lower[slot] = pointOf(slot);
+        for (const auto& pair : kUpperToLower) {
+            const int slot = slotOf(pair[0]);
+            if (slot >= 0)
+                t.lower[slot] = pair[1];
+        }
+        for (const auto& language : kAlphabetLanguages) {
+            Alphabet a;
+            a.language = &language;
+            a.index.fill(kOutside);
+            for (const char32_t* c = language.alphabet; *c; ++c)
+                a.index[slotOf(*c)] = static_cast<unsigned char>(++a.size);
+            ++a.size;  // the edge
+            const auto script = static_cast<size_t>(language.script);
+            t.members[script].push_back(t.alphabets.size());
+            t.names[script].push_back(language.name);
+            t.alphabets.push_back(a);
+        }
+        for (const auto& language : kCjkLanguages)
+            t.names[static_cast<size_t>(Script::Han)].push_back(language.name);
+        t.names[static_cast<size_t>(Script::Hangul)].push_back("ko");
+        return t;
+    }();
+    return built;
+}
+
+int excess(int cost, int usual) { return cost > usual ? cost - usual : 0; }
+
+int alphabetCost(std::u32string_view word, const Alphabet& a)
+{
+    const Tables& t = tables();
+    const unsigned char* steps = a.language->steps;
+    const int usual = a.language->usual;
+    int cost = 0;
+    int previous = 0;
+    // A word of one letter is mostly a word the dictionaries leave out ("à",
+    // "и", "a"): only whether the language writes the letter counts.
+    if (word.size() == 1) {
+        const int slot = slotOf(word[0]);
+        return slot >= 0 && a.index[slotOf(t.lower[slot])] != kOutside ? 0 : kUnknownLetter;
+    }
+    for (char32_t c : word) {
+        const int slot = slotOf(c);
+        const int letter = slot < 0 ? kOutside : a.index[slotOf(t.lower[slot])];
+        if (letter == kOutside) {
+            cost += kUnknownLetter;
+            previous = 0;
+            continue;
+        }
+        cost += excess(steps[previous * a.size + letter], usual);
+        previous = letter;
+    }
+    return cost + excess(steps[previous * a.size], usual);
+}
+
+int hanCost(std::u32string_view word, const CjkLanguage& language)
+{
+    int cost = 0;
+    for (char32_t c : word) {
+        if (c >= kHanFirst && c <= kHanLast)
+            cost += excess(language.han[c - kHanFirst], language.usual);
+        else if (c >= kKanaFirst && c <= kKanaLast)
+            cost += excess(language.kana[c - kKanaFirst], language.usual);
+    }
+    return cost;
+}
+
+int hangulCost(std::u32string_view word)
+{
+    int cost = 0;
+    for (char32_t c : word)
+        if (c >= kHangulFirst && c <= kHangulLast)
+            cost += excess(kHangul_ko[c - kHangulFirst], kUsualHangul);
+    return cost;
+}
+
+}  // namespace
+
+char32_t lowerCase(char32_t c)
+{
+    const int slot = slotOf(c);
+    return slot < 0 ? c : tables().lower[slot];
+}
+
+const std::vector<const char*>& languagesOf(Script script)
+{
+    return tables().names[static_cast<size_t>(script)];
+}
+
+void wordCosts(std::u32string_view word, Script script, std::vector<int>& costs)
+{
+    costs.clear();
+    if (script == Script::Han) {
+        for (const auto& language : kCjkLanguages)
+            costs.push_back(hanCost(word, language));
+    } else if (script == Script::Hangul) {
+        costs.push_back(hangulCost(word));
+    } else {
+        const Tables& t = tables();
+        for (size_t a : t.members[static_cast<size_t>(script)])
+            costs.push_back(alphabetCost(word, t.alphabets[a]));
+    }
+}
+
+}  // namespace tagshifter::guess::model

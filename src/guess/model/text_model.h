@@ -1,0 +1,26 @@
+// What real text looks like, learnt from dictionaries: letter pairs of each
+// language written in an alphabet, character frequencies of Japanese,
+// Chinese and Korean (tables made by scripts/train_text_model.py).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace tagshifter::guess::model {
+
+enum class Script : uint8_t { Latin, Cyrillic, Greek, Hebrew, Arabic, Thai, Han, Hangul };
+constexpr int kScripts = 8;
+
+// The lower case of a letter of the modelled alphabets; any other point as it is.
+char32_t lowerCase(char32_t c);
+
+// The languages of `script`: names ("ru", "ja", "zh_hant", ...), in a fixed order.
+const std::vector<const char*>& languagesOf(Script script);
+
+// How much less likely than everyday text `word` (letters of one script,
+// any case, combining marks skipped) is in each language of `script`, in
+// half bits, one figure per language of languagesOf(script) written to `costs`.
+void wordCosts(std::u32string_view word, Script script, std::vector<int>& costs);
+
+}  // namespace tagshifter::guess::model
