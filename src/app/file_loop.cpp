@@ -141,8 +141,10 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
     TagConverter converter(sourceEncoding, settings.id3v1Encoding,
                            settings.id3v2Encoding, id3v1, id3v2, settings.preserveUnicode);
     converter.setSourcePlan(plan);
-    if (source.id3v1Pages)
+    if (source.id3v1Pages) {
         converter.setId3v1Pages(readPage ? std::vector<std::string>{*readPage} : *source.id3v1Pages);
+        converter.setId3v1PagesKept(*source.id3v1Pages);
+    }
     if (converter.isId3v1Enabled())
         result.id3v1Target = settings.id3v1Encoding;
     if (converter.isId3v2Enabled())

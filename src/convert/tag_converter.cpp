@@ -11,7 +11,6 @@ const char kUnicode[] = "unicode";
 const char kNone[] = "none";
 const char kUtf8[] = "UTF-8";
 const char kAuto[] = "auto";  // -1 auto: each file's own page
-const char kTranslit[] = "//TRANSLIT";
 }  // namespace
 
 TagConverter::TagConverter(const std::string& sourceEncoding, const std::string& id3v1Encoding,
@@ -58,41 +57,6 @@ TagConverter::~TagConverter()
     sourceToUtf8.close();
     utf8ToId3v1.close();
     utf8ToId3v2.close();
-}
-
-void TagConverter::finishId3v1()
-{
-    if (!id3v1Auto_ || id3v1Pages_.empty())
-        return;
-    std::vector<std::string> recoded;
-    for (const std::string& page : id3v1Pages_) {
-        if (!utf8ToId3v1.open(page.c_str(), kUtf8))
-            continue;
-        recoded.clear();
-        try {
-            for (const auto& field : pendingId3v1_)
-                recoded.push_back(recodeString(utf8ToId3v1, field.utf8));
-        } catch (const Error&) {
-            continue;
-        }
-        id3v1Name = page;
-        break;
-    }
-    if (recoded.size() != pendingId3v1_.size()) {
-        id3v1Name = id3v1Pages_.front() + kTranslit;
-        if (!utf8ToId3v1.open(id3v1Name.c_str(), kUtf8))
-            throw Error(Error::Kind::Id3v1Encoding, messages::kCannotOpenId3v1Encoding);
-        recoded.clear();
-        for (const auto& field : pendingId3v1_)
-            recoded.push_back(recodeStep(Step::Id3v1, field.utf8));
-    }
-    for (size_t i = 0; i < recoded.size(); ++i) {
-        const PendingId3v1& field = pendingId3v1_[i];
-        (id3v1Tag->*field.setter)(TagLib::String(recoded[i], TagLib::String::Latin1));
-        if (field.change < changes.size())
-            changes[field.change].id3v1 = recoded[i];
-    }
-    pendingId3v1_.clear();
 }
 
 std::string TagConverter::recodeString(Conversion& conversion, const std::string& input)

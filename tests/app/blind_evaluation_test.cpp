@@ -341,6 +341,7 @@ void expectNoWorseThan(const Today& today, const Figures& figures)
     EXPECT_LE(figures.otherScript, today.otherScript);
     EXPECT_LE(figures.genuineChanged, today.genuineChanged);
     EXPECT_LE(figures.falseFixes, today.falseFixes);
+    EXPECT_EQ(figures.id3v1Kept.right, figures.id3v1Kept.files);  // -1 auto keeps what it would write
 }
 
 // Each natural list over its own albums, its script's Unicode controls and
@@ -422,6 +423,7 @@ TEST(BlindEvaluation, AutoOverTheLibraryTwiceThenUndone)
         }
     EXPECT_EQ(notRestored, 0);
     EXPECT_EQ(unlikeFirst, 0);
+    EXPECT_EQ(rewritten, 0);
     std::printf(" undo left %d of %zu files unlike the original; run again, %d unlike the first run's output;"
                 " a second run rewrote %d\n",
                 notRestored, files.size(), unlikeFirst, rewritten);
