@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/messages.h"
 #include "convert/tag_converter.h"
+#include "sys/fd.h"
 
 #include <taglib/tag.h>
 
@@ -98,8 +99,12 @@ void TagConverter::finishId3v1()
     }
     if (recoded.size() != pendingId3v1_.size()) {
         id3v1Name = id3v1Pages_.front() + kTranslit;
-        if (!utf8ToId3v1.open(id3v1Name.c_str(), kUtf8))
+        if (!utf8ToId3v1.open(id3v1Name.c_str(), kUtf8)) {
+            // Out of descriptors is said as such, not blamed on the page.
+            if (const int exhausted = sys::descriptorsExhausted())
+                throw Error(Error::Kind::Other, sys::describe(messages::kCannotOpenConversion, exhausted));
             throw Error(Error::Kind::Id3v1Encoding, messages::kCannotOpenId3v1Encoding);
+        }
         recoded.clear();
         for (const auto& field : pendingId3v1_)
             recoded.push_back(recodeStep(Step::Id3v1, field.utf8));
