@@ -161,8 +161,10 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
     TagConverter converter(sourceEncoding, settings.id3v1, settings.id3v2, id3v1, id3v2,
                            settings.preserveUnicode);
     converter.setSourcePlan(plan);
-    if (source.id3v1Pages)
+    if (source.id3v1Pages) {
         converter.setId3v1Pages(readPage ? std::vector<std::string>{*readPage} : *source.id3v1Pages);
+        converter.setId3v1PagesKept(*source.id3v1Pages);
+    }
     if (converter.isId3v1Enabled())
         result.id3v1Target = settings.id3v1;
     if (converter.isId3v2Enabled())

@@ -82,7 +82,8 @@ void TagConverter::convertField(const TagLib::String& value, Setter setter)
     TextChange change;
     change.after = utf8Text(value, field.frameId);
     if (id3v1Auto_) {
-        pendingId3v1_.push_back({setter, change.after, recording ? changes.size() : SIZE_MAX});
+        pendingId3v1_.push_back({setter, change.after, recording ? changes.size() : SIZE_MAX,
+                                 (id3v1Tag->*field.get)().to8Bit(false)});
     } else if (id3v1Enabled) {
         change.id3v1 = recodeStep(Step::Id3v1, change.after);
         (id3v1Tag->*setter)(TagLib::String(*change.id3v1, TagLib::String::Latin1));

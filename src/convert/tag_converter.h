@@ -48,6 +48,9 @@ public:
     // order; the first that holds every field whole is written, else the
     // first with transliteration.
     void setId3v1Pages(std::vector<std::string> pages) { id3v1Pages_ = std::move(pages); }
+    // For -1 auto: the further pages in which an ID3v1 tag the file already
+    // has is kept as it is, when it holds there what would be written.
+    void setId3v1PagesKept(std::vector<std::string> pages) { id3v1PagesKept_ = std::move(pages); }
     // With -1 auto, sets the ID3v1 fields once all five were converted.
     void finishId3v1();
 
@@ -100,6 +103,10 @@ private:
     TagLib::String convertFrameText(const TagLib::String& value, const std::string& label,
                                     const FrameText* listedAs, bool isDescription);
     void addOtherFrames(std::vector<std::string>& lines) const;
+    // -1 auto: fills `recoded` from the ID3v1 tag as it is when some page
+    // holds there what would be written; false when none does.
+    bool keepHeldId3v1(std::vector<std::string>& recoded);
+    bool heldInCurrentPage(std::vector<std::string>& recoded);
 
     bool id3v1Enabled = false;
     bool id3v2Enabled = false;
@@ -119,10 +126,12 @@ private:
     SourcePlan plan_;
     bool id3v1Auto_ = false;
     std::vector<std::string> id3v1Pages_;
+    std::vector<std::string> id3v1PagesKept_;
     struct PendingId3v1 {  // -1 auto: a field waiting for the file's page
         Setter setter;
         std::string utf8;
         size_t change;  // its place in `changes`, or SIZE_MAX when not recorded
+        std::string held;  // the bytes the ID3v1 tag holds for it now
     };
     std::vector<PendingId3v1> pendingId3v1_;
 };
