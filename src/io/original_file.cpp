@@ -33,13 +33,22 @@ OriginalFile::OriginalFile(const std::string& name, uint64_t wholeReadLimit, sys
 {
     const sys::SplitName split = sys::splitName(name);
     base_ = split.base;
-    if (!open(split.folder, folders))
+    folder_ = folders ? folders->open(split.folder) : sys::Folder::open(split.folder);
+    if (!open())
         fd_.reset();
 }
 
-bool OriginalFile::open(const std::string& folderName, sys::FolderCache* folders)
+OriginalFile::OriginalFile(std::shared_ptr<const sys::Folder> folder, const std::string& name,
+                           uint64_t wholeReadLimit)
+    : name_(name), folder_(std::move(folder)), wholeReadLimit_(wholeReadLimit)
 {
-    folder_ = folders ? folders->open(folderName) : sys::Folder::open(folderName);
+    base_ = sys::splitName(name).base;
+    if (!open())
+        fd_.reset();
+}
+
+bool OriginalFile::open()
+{
     struct stat named {};
     if (!folder_ || !folder_->statAt(base_, named, false)) {
         whyNotOpen_ = std::strerror(errno);

@@ -26,6 +26,9 @@ public:
     // file. isOpen() is false, with whyNotOpen(), otherwise.
     OriginalFile(const std::string& name, uint64_t wholeReadLimit = kWholeReadLimit,
                  sys::FolderCache* folders = nullptr);
+    // The same within `folder`, already open (nullptr: it did not open).
+    OriginalFile(std::shared_ptr<const sys::Folder> folder, const std::string& name,
+                 uint64_t wholeReadLimit = kWholeReadLimit);
     OriginalFile(const OriginalFile&) = delete;
     OriginalFile& operator=(const OriginalFile&) = delete;
 
@@ -69,7 +72,7 @@ private:
     };
     const Window& windowAt(uint64_t offset);
 
-    bool open(const std::string& folderName, sys::FolderCache* folders);
+    bool open();
 
     std::string name_;
     std::shared_ptr<const sys::Folder> folder_;

@@ -1,11 +1,17 @@
 #include "sys/folder.h"
 
+#include "sys/link_rule.h"
+#include "sys/seam.h"
+
+#include <dirent.h>
+
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace tagshifter::sys {
 
@@ -19,6 +25,18 @@ SplitName splitName(const std::string& name)
     return {slash == 0 ? "/" : name.substr(0, slash), base.empty() ? "." : base};
 }
 
+std::string workingFolder()
+{
+    std::string folder(4096, '\0');
+    while (getcwd(folder.data(), folder.size()) == nullptr) {
+        if (errno != ERANGE)
+            return ".";
+        folder.resize(folder.size() * 2);
+    }
+    folder.resize(std::strlen(folder.c_str()));
+    return folder;
+}
+
 std::shared_ptr<const Folder> Folder::open(const std::string& path)
 {
     int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -27,6 +45,14 @@ std::shared_ptr<const Folder> Folder::open(const std::string& path)
     if (fd < 0)
         return nullptr;
     return std::shared_ptr<const Folder>(new Folder(Fd(fd)));
+}
+
+std::shared_ptr<const Folder> Folder::openByComponents(const std::string& path)
+{
+    Fd fd = openFolderByComponents(path);
+    if (!fd)
+        return nullptr;
+    return std::shared_ptr<const Folder>(new Folder(std::move(fd)));
 }
 
 bool Folder::statAt(const std::string& name, struct stat& out, bool follow) const
@@ -75,6 +101,47 @@ bool Folder::sync() const
         result = fsync(fd());
     while (result != 0 && errno == EINTR);
     return result == 0;
+}
+
+std::shared_ptr<const Folder> Folder::child(const std::string& name, bool create) const
+{
+    if (create && (!stepAllowed(Step::MakeFolder) || mkdirat(fd(), name.c_str(), 0700) != 0) && errno != EEXIST)
+        return nullptr;
+    if (!stepAllowed(Step::OpenFolder))
+        return nullptr;
+    const int child = openAt(name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+    if (child < 0)
+        return nullptr;
+    return std::shared_ptr<const Folder>(new Folder(Fd(child)));
+}
+
+bool Folder::names(std::vector<std::string>& out) const
+{
+    if (!stepAllowed(Step::ListFolder))
+        return false;
+    // A descriptor of its own: the listing moves its position.
+    const int listed = openAt(".", O_RDONLY | O_DIRECTORY);
+    DIR* entries = listed < 0 ? nullptr : fdopendir(listed);
+    if (entries == nullptr) {
+        if (listed >= 0)
+            close(listed);
+        return false;
+    }
+    errno = 0;
+    while (const dirent* entry = readdir(entries)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            out.push_back(name);
+    }
+    const int error = errno;
+    closedir(entries);
+    errno = error;
+    return error == 0;
+}
+
+bool Folder::status(struct stat& out) const
+{
+    return fstat(fd(), &out) == 0;
 }
 
 std::shared_ptr<const Folder> FolderCache::open(const std::string& path)

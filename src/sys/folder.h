@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tagshifter::sys {
 
@@ -19,11 +20,18 @@ struct SplitName {
 };
 SplitName splitName(const std::string& name);
 
+// The working folder's absolute name ("." when it has none).
+std::string workingFolder();
+
 class Folder {
 public:
     // Opened for reading where allowed (fsync and the folder's flags need
     // it), else only as a place to work in; nullptr with errno when neither.
     static std::shared_ptr<const Folder> open(const std::string& path);
+    // The same, each component opened from its parent and a link followed
+    // only by the link rule (sys/link_rule.h): for paths read from a
+    // journal, which no longer name what the tool first looked at.
+    static std::shared_ptr<const Folder> openByComponents(const std::string& path);
 
     int fd() const { return fd_.get(); }
 
@@ -40,6 +48,13 @@ public:
     // and leave its temporary name behind.
     bool forbidsReplacing() const;
     bool sync() const;
+
+    // The folder `name` within this one, never through a link; with
+    // `create`, made first (mode 0700) where missing. nullptr with errno.
+    std::shared_ptr<const Folder> child(const std::string& name, bool create) const;
+    // The names in the folder, "." and ".." left out; false with errno.
+    bool names(std::vector<std::string>& out) const;
+    bool status(struct stat& out) const;
 
 private:
     explicit Folder(Fd fd) : fd_(std::move(fd)) {}

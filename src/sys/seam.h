@@ -18,6 +18,9 @@ enum class Step {
     Link,             // giving the new file a name
     Rename,
     SyncFolder,
+    MakeFolder,       // the journal folder and those above it
+    OpenFolder,
+    ListFolder,
 };
 
 // Called before each step: 0 lets it run, an errno value makes it fail with it.
