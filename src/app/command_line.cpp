@@ -49,10 +49,11 @@ const option kLongOptions[] = {
     {nullptr, 0, nullptr, 0},
 };
 
-void setEncoding(std::string& field, const char* argument)
+std::string lowercased(const char* argument)
 {
-    field = argument;
-    lowercaseInPlace(field);
+    std::string name = argument;
+    lowercaseInPlace(name);
+    return name;
 }
 
 }  // namespace
@@ -68,15 +69,19 @@ void lowercaseInPlace(std::string& text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
-std::optional<int> readCommandLine(int argc, char* argv[], Settings& settings)
+std::optional<int> readCommandLine(int argc, char* argv[], CommandLine& line)
 {
+    Settings& settings = line.settings;
     bool optionsValid = true;
+    optind = 0;  // getopt's own state, fresh for each command line
     int letter;
     while ((letter = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr)) != -1) {
         switch (letter) {
-        case 's': setEncoding(settings.sourceEncoding, optarg); break;
-        case '1': setEncoding(settings.id3v1Encoding, optarg); break;
-        case '2': setEncoding(settings.id3v2Encoding, optarg); break;
+        case 's':
+            settings.source = *optarg ? std::optional(SourceEncoding::parse(lowercased(optarg))) : std::nullopt;
+            break;
+        case '1': settings.id3v1 = TargetEncoding::parse(lowercased(optarg), true); break;
+        case '2': settings.id3v2 = TargetEncoding::parse(lowercased(optarg), false); break;
         case 'p': settings.preserveUnicode = true; break;
         case 'w': settings.previewOnly = true; break;
         case 'q': settings.reportProgress = false; break;
@@ -112,10 +117,11 @@ std::optional<int> readCommandLine(int argc, char* argv[], Settings& settings)
         }
     }
 
+    line.operands.assign(argv + optind, argv + argc);
     if (settings.undo || settings.listJournals) {
         // An undo takes its files and their encodings from the journal.
         const char* wrong = !settings.undo ? messages::kListNeedsUndo
-                            : optind != argc ? messages::kUndoTakesNoFiles
+                            : !line.operands.empty() ? messages::kUndoTakesNoFiles
                                              : nullptr;
         if (optionsValid && wrong == nullptr)
             return std::nullopt;
@@ -124,11 +130,11 @@ std::optional<int> readCommandLine(int argc, char* argv[], Settings& settings)
         std::printf("%s", messages::kHelpHint);
         return 1;
     }
-    if (optionsValid && settings.sourceEncoding.empty()) {
+    if (optionsValid && !settings.source) {
         std::printf("%s", messages::kNoSourceEncoding);
         optionsValid = false;
     }
-    if (optind == argc) {
+    if (line.operands.empty()) {
         std::printf("%s", messages::kNoFiles);
         std::printf("%s", messages::kHelpHint);
         return 1;

@@ -10,6 +10,7 @@
 #include "io/staged_file.h"
 #include "sys/folder.h"
 #include "app/journal_notes.h"
+#include "text/fields.h"
 #include "undo/journal_folder.h"
 
 #include <taglib/id3v1tag.h>
@@ -22,6 +23,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -44,9 +46,9 @@ Error openError(const std::string& name, const std::string& reason)
 void nameTheOption(Error& error, const Settings& settings)
 {
     switch (error.kind) {
-    case Error::Kind::SourceEncoding: error.where = "-s", error.reason = settings.sourceEncoding; break;
-    case Error::Kind::Id3v1Encoding: error.where = "-1", error.reason = settings.id3v1Encoding; break;
-    case Error::Kind::Id3v2Encoding: error.where = "-2", error.reason = settings.id3v2Encoding; break;
+    case Error::Kind::SourceEncoding: error.where = "-s", error.reason = settings.source->name(); break;
+    case Error::Kind::Id3v1Encoding: error.where = "-1", error.reason = settings.id3v1.name(); break;
+    case Error::Kind::Id3v2Encoding: error.where = "-2", error.reason = settings.id3v2.name(); break;
     default: break;
     }
 }
@@ -55,18 +57,13 @@ void nameTheOption(Error& error, const Settings& settings)
 // is recoded twice; without -a this is the same as reading each in turn.
 void convertTags(TagConverter& converter, const TagLib::Tag& combined, const Settings& settings)
 {
-    const TagLib::String title = combined.title();
-    const TagLib::String artist = combined.artist();
-    const TagLib::String album = combined.album();
-    const TagLib::String comment = combined.comment();
-    const TagLib::String genre = combined.genre();
+    std::array<TagLib::String, kTagFields.size()> values;
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = (combined.*kTagFields[i].get)();
     if (settings.allFrames)
         converter.convertOtherFrames(id3v2TextEncoding(converter.isId3v2Unicode(), settings.id3v2Version));
-    converter.convertField(title, &TagLib::Tag::setTitle);
-    converter.convertField(artist, &TagLib::Tag::setArtist);
-    converter.convertField(album, &TagLib::Tag::setAlbum);
-    converter.convertField(comment, &TagLib::Tag::setComment);
-    converter.convertField(genre, &TagLib::Tag::setGenre);
+    for (size_t i = 0; i < values.size(); ++i)
+        converter.convertField(values[i], kTagFields[i].set);
     converter.finishId3v1();
 }
 
@@ -75,6 +72,7 @@ void convertTags(TagConverter& converter, const TagLib::Tag& combined, const Set
 struct FileSource {
     AlbumPass* albums = nullptr;  // auto mode only
     size_t index = 0;             // the operand's place on the command line
+    int64_t folder = sys::FolderCache::kByName;  // with -r, where the walk found it
     const std::vector<std::string>* id3v1Pages = nullptr;  // -1 auto: see id3v1Pages
 };
 
@@ -86,12 +84,12 @@ struct FileSource {
 std::vector<std::string> id3v1Pages(const Settings& settings)
 {
     std::vector<std::string> pages;
-    if (!guess::CandidateList::isAuto(settings.sourceEncoding)) {
-        if (settings.sourceEncoding != "unicode")
-            return {settings.sourceEncoding};
-    } else {
+    const SourceEncoding& source = *settings.source;
+    if (source.kind == SourceEncoding::Kind::CodePage) {
+        return {source.codePage};
+    } else if (source.isAuto()) {
         try {
-            pages = guess::CandidateList::parse(settings.sourceEncoding).codePages();
+            pages = guess::CandidateList::parse(source).codePages();
         } catch (const Error&) {
             // The guess reports an unusable list on the first file.
         }
@@ -113,7 +111,7 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
     // Made before the file so that it ends after it: the signals stay held
     // until the commit is over and the file closed.
     std::optional<StopSignalsHeld> held;
-    io::StagedFile staged(name, &factory, io::kWholeReadLimit, &folders);
+    io::StagedFile staged(name, &factory, io::kWholeReadLimit, &folders, source.folder);
     if (!staged.isOpen())
         throw openError(name, staged.whyNotOpen());
     TagLib::MPEG::File& file = staged.file();
@@ -126,28 +124,28 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
 
     TagLib::ID3v1::Tag* id3v1 = file.ID3v1Tag(true);
     TagLib::ID3v2::Tag* id3v2 = file.ID3v2Tag(true);
-    std::string sourceEncoding = settings.sourceEncoding;
+    SourceEncoding sourceEncoding = *settings.source;
     std::string previewName = name;
     TagConverter::SourcePlan plan;
     std::optional<std::string> readPage;  // the page the guess read the file in
     if (source.albums) {
         const guess::Reading reading = source.albums->readingOf(source.index);
-        sourceEncoding = sourceEncodingOf(reading);
+        sourceEncoding = SourceEncoding::ofCodePage(sourceEncodingOf(reading));
         if (reading.kind == guess::Reading::Kind::CodePage)
             readPage = reading.codePage;
         plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.throughMacRoman};
         result.reading = reading.label();
         previewName = formatted(messages::kPreviewNameWithReading, name.c_str(), result.reading.c_str());
     }
-    TagConverter converter(sourceEncoding, settings.id3v1Encoding,
-                           settings.id3v2Encoding, id3v1, id3v2, settings.preserveUnicode);
+    TagConverter converter(sourceEncoding, settings.id3v1, settings.id3v2, id3v1, id3v2,
+                           settings.preserveUnicode);
     converter.setSourcePlan(plan);
     if (source.id3v1Pages)
         converter.setId3v1Pages(readPage ? std::vector<std::string>{*readPage} : *source.id3v1Pages);
     if (converter.isId3v1Enabled())
-        result.id3v1Target = settings.id3v1Encoding;
+        result.id3v1Target = settings.id3v1;
     if (converter.isId3v2Enabled())
-        result.id3v2Target = settings.id3v2Encoding;
+        result.id3v2Target = settings.id3v2;
     if (settings.json)
         converter.recordTextChanges();
     try {
@@ -238,26 +236,26 @@ bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version)
                      TagLib::File::Duplicate);
 }
 
-int processFiles(const Settings& settings, const std::vector<std::string>& fileNames, Output& output,
+int processFiles(const Settings& settings, const FileList& files, Output& output,
                  const SaveFile& save)
 {
     // Text frames, new and parsed alike, take the target's encoding: UTF-8 for
-    // "unicode" (UTF-16 in ID3v2.3), and Latin-1 for a code page, so that the
+    // Unicode (UTF-16 in ID3v2.3), and Latin-1 for a code page, so that the
     // code page's bytes (carried one per Latin-1 character) reach the disk
     // unchanged. TagLib still widens a frame whose text is not Latin-1, so
     // nothing is lost.
     const TagLib::String::Type textEncoding =
-        id3v2TextEncoding(settings.id3v2Encoding == "unicode", settings.id3v2Version);
+        id3v2TextEncoding(settings.id3v2.kind == TargetEncoding::Kind::Unicode, settings.id3v2Version);
     FrameFactory factory(textEncoding);
     // A file without an ID3v2 tag gets one that TagLib 1 makes with its
     // shared factory, whatever the file was opened with.
     TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(textEncoding);
 
     std::optional<AlbumPass> albums;
-    if (guess::CandidateList::isAuto(settings.sourceEncoding))
-        albums.emplace(settings, fileNames);
+    if (settings.source->isAuto())
+        albums.emplace(settings, files);
     std::vector<std::string> pagesForId3v1;
-    if (settings.id3v1Encoding == "auto")
+    if (settings.id3v1.kind == TargetEncoding::Kind::PerFile)
         pagesForId3v1 = id3v1Pages(settings);
 
     // Opened before any file changes: a named journal that cannot be
@@ -268,11 +266,12 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
     const undo::RunJournal* run = journal ? &*journal : nullptr;
     noteJournal(settings, run, output);
 
-    sys::FolderCache folders;
+    sys::FolderCache folders(files.walked);
+    const std::vector<std::string>& fileNames = files.names;
     int status = 0;
     for (size_t i = 0; i < fileNames.size(); ++i) {
         output.starting(i);
-        const FileSource source{albums ? &*albums : nullptr, i,
+        const FileSource source{albums ? &*albums : nullptr, i, files.folderOf(i),
                                 pagesForId3v1.empty() ? nullptr : &pagesForId3v1};
         if (!handleFile(settings, fileNames[i], source, factory, save, run, output, folders))
             status = 1;

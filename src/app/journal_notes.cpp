@@ -19,8 +19,7 @@ void noteJournal(const Settings& settings, const undo::RunJournal* journal, Outp
 {
     if (journal && !journal->note().empty())
         output.note(journal->note());
-    if (settings.previewOnly || settings.undo || settings.id3v1Encoding != "none"
-        || settings.id3v2Encoding != "none")
+    if (settings.previewOnly || settings.undo || settings.id3v1.isWritten() || settings.id3v2.isWritten())
         return;
     if (journal && journal->writer()) {
         const std::string command = settings.journalFile.empty()

@@ -8,7 +8,6 @@
 #include "common/format.h"
 #include "common/messages.h"
 
-#include <getopt.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -41,11 +40,23 @@ int stop(std::unique_ptr<Output>& output, const Settings& settings, const Error&
 int runFiles(const Settings& settings, const std::vector<std::string>& operands, const SaveFile& save,
              std::unique_ptr<Output>& output)
 {
-    const std::vector<std::string> files = settings.recursive ? expandFolders(operands) : operands;
-    output = makeOutput(settings, files.size());
-    if (namesUnicodeEncoding(settings.id3v2Encoding))
-        output->note(formatted(messages::kNoteId3v2UnicodeAsCodePage, settings.id3v2Encoding.c_str()));
-    const int status = processFiles(settings, files, *output, save);
+    FileList files;
+    if (settings.recursive)
+        files = expandFolders(operands);
+    else
+        files.names = operands;
+    output = makeOutput(settings, files.size() + files.unreadable.size());
+    const TargetEncoding& id3v2 = settings.id3v2;
+    if (id3v2.kind == TargetEncoding::Kind::CodePage && namesUnicodeEncoding(id3v2.codePage))
+        output->note(formatted(messages::kNoteId3v2UnicodeAsCodePage, id3v2.codePage.c_str()));
+    for (const std::string& folder : files.withoutFiles)
+        output->note(formatted(messages::kNoteNoMp3Files, folder.c_str()));
+    // Said first, so that a run that a file's error ends has said them.
+    for (const FileList::Unreadable& folder : files.unreadable)
+        output->unreadableFolder(folder.folder, folder.why);
+    int status = processFiles(settings, files, *output, save);
+    if (!files.unreadable.empty())
+        status = 1;
     output->finish();
     return status;
 }
@@ -70,18 +81,19 @@ int runUndo(const Settings& settings, std::unique_ptr<Output>& output)
 
 int runTool(int argc, char* argv[], const SaveFile& save)
 {
-    Settings settings;
     if (argc == 1) {
         std::printf("%s", messages::kUsage);
         return 1;
     }
-    if (auto status = readCommandLine(argc, argv, settings))
+    CommandLine line;
+    if (auto status = readCommandLine(argc, argv, line))
         return *status;
+    const Settings& settings = line.settings;
     std::unique_ptr<Output> output;
     try {
         if (settings.undo)
             return runUndo(settings, output);
-        return runFiles(settings, std::vector<std::string>(argv + optind, argv + argc), save, output);
+        return runFiles(settings, line.operands, save, output);
     } catch (const Error& error) {
         return stop(output, settings, error);
     } catch (const std::exception& error) {

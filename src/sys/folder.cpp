@@ -1,9 +1,8 @@
 #include "sys/folder.h"
 
-#include "sys/link_rule.h"
+#include "sys/folder_path.h"
+#include "sys/folder_tree.h"
 #include "sys/seam.h"
-
-#include <dirent.h>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -37,21 +36,15 @@ std::string workingFolder()
     return folder;
 }
 
-std::shared_ptr<const Folder> Folder::open(const std::string& path)
+std::shared_ptr<const Folder> Folder::open(const std::string& path, int& error)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0 && errno == EACCES)
-        fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    return std::shared_ptr<const Folder>(new Folder(Fd(fd)));
+    FolderOpening opening = openFolderPath(path);
+    error = opening.error;
+    return opening.fd.valid() ? adopt(std::move(opening.fd)) : nullptr;
 }
 
-std::shared_ptr<const Folder> Folder::openByComponents(const std::string& path)
+std::shared_ptr<const Folder> Folder::adopt(Fd fd)
 {
-    Fd fd = openFolderByComponents(path);
-    if (!fd)
-        return nullptr;
     return std::shared_ptr<const Folder>(new Folder(std::move(fd)));
 }
 
@@ -112,31 +105,7 @@ std::shared_ptr<const Folder> Folder::child(const std::string& name, bool create
     const int child = openAt(name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
     if (child < 0)
         return nullptr;
-    return std::shared_ptr<const Folder>(new Folder(Fd(child)));
-}
-
-bool Folder::names(std::vector<std::string>& out) const
-{
-    if (!stepAllowed(Step::ListFolder))
-        return false;
-    // A descriptor of its own: the listing moves its position.
-    const int listed = openAt(".", O_RDONLY | O_DIRECTORY);
-    DIR* entries = listed < 0 ? nullptr : fdopendir(listed);
-    if (entries == nullptr) {
-        if (listed >= 0)
-            close(listed);
-        return false;
-    }
-    errno = 0;
-    while (const dirent* entry = readdir(entries)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            out.push_back(name);
-    }
-    const int error = errno;
-    closedir(entries);
-    errno = error;
-    return error == 0;
+    return adopt(Fd(child));
 }
 
 bool Folder::status(struct stat& out) const
@@ -144,12 +113,20 @@ bool Folder::status(struct stat& out) const
     return fstat(fd(), &out) == 0;
 }
 
-std::shared_ptr<const Folder> FolderCache::open(const std::string& path)
+FolderCache::FolderCache(std::shared_ptr<FolderTree> walked) : walked_(std::move(walked)) {}
+
+FolderCache::~FolderCache() = default;
+
+std::shared_ptr<const Folder> FolderCache::open(const std::string& path, int64_t node, int& error)
 {
-    if (!folder_ || path != path_) {
-        folder_ = Folder::open(path);
-        path_ = folder_ ? path : std::string();
-    }
+    if (folder_ && node == node_ && (node != kByName || path == path_))
+        return folder_;
+    if (node != kByName && walked_)
+        folder_ = walked_->open(static_cast<FolderTree::Node>(node), error);
+    else
+        folder_ = Folder::open(path, error);
+    node_ = folder_ ? node : kByName;
+    path_ = folder_ && node == kByName ? path : std::string();
     return folder_;
 }
 

@@ -19,8 +19,8 @@ enum class Step {
     Rename,
     SyncFolder,
     MakeFolder,       // the journal folder and those above it
-    OpenFolder,
-    ListFolder,
+    OpenFolder,       // each folder opened on the way to a file or by the walk
+    ReadFolder,       // listing a folder the walk entered
 };
 
 // Called before each step: 0 lets it run, an errno value makes it fail with it.

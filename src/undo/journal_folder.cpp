@@ -3,6 +3,8 @@
 #include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
+#include "sys/folder_list.h"
+#include "sys/folder_path.h"
 #include "sys/seam.h"
 
 #include <fcntl.h>
@@ -88,15 +90,24 @@ std::shared_ptr<const sys::Folder> openDefaultFolder(bool create, std::string& n
     // user's HOME must not leave root's folders and files there. A missing
     // base is made when the folder it goes in is ours, through that folder
     // held open, so that the folder checked is the one it is made in.
-    std::shared_ptr<const sys::Folder> folder = sys::Folder::open(base);
-    if (!folder && create && errno == ENOENT) {
+    int error = 0;
+    std::shared_ptr<const sys::Folder> folder = sys::Folder::open(base, error);
+    if (!folder && create && error == ENOENT) {
         const sys::SplitName split = sys::splitName(base);
-        const std::shared_ptr<const sys::Folder> parent = sys::Folder::open(split.folder);
+        const std::shared_ptr<const sys::Folder> parent = sys::Folder::open(split.folder, error);
         struct stat status {};
-        if (parent && parent->status(status) && status.st_uid == geteuid())
+        if (parent && parent->status(status) && status.st_uid == geteuid()) {
             folder = parent->child(split.base, true);
-        else
-            errno = ENOENT;
+            error = folder ? 0 : errno;
+        } else {
+            error = ENOENT;
+        }
+    }
+    if (!folder) {
+        if (missing)
+            *missing = error == ENOENT;
+        why = sys::folderError(error, messages::kFolderLinkNotFollowed, messages::kChangedMeanwhile);
+        return nullptr;
     }
     size_t start = 0;
     while (folder) {
@@ -145,12 +156,12 @@ std::string journalName(const timespec& start)
 std::vector<JournalFile> journalsIn(const sys::Folder& held)
 {
     std::vector<JournalFile> journals;
-    std::vector<std::string> names;
-    if (!held.names(names))
-        return journals;
-    for (const std::string& name : names) {
+    std::vector<sys::FolderEntry> entries;
+    sys::listFolder(held, entries);
+    for (const sys::FolderEntry& entry : entries) {
+        const std::string& name = entry.name;
         struct stat status {};
-        if (name[0] == '.' || !endsWith(name, kJournalSuffix) || !held.statAt(name, status, false)
+        if (entry.folder || name[0] == '.' || !endsWith(name, kJournalSuffix) || !held.statAt(name, status, false)
             || !S_ISREG(status.st_mode))
             continue;
         journals.push_back({name, static_cast<uint64_t>(status.st_size)});
@@ -189,11 +200,15 @@ sys::Fd openJournalToUndo(const std::string& given, std::string& name, std::stri
     sys::Fd fd;
     if (given.find('/') != std::string::npos) {
         const sys::SplitName split = sys::splitName(given);
-        const std::shared_ptr<const sys::Folder> folder = sys::Folder::openByComponents(split.folder);
-        if (folder)
+        int error = 0;
+        const std::shared_ptr<const sys::Folder> folder = sys::Folder::open(split.folder, error);
+        if (folder) {
             fd = sys::Fd(folder->openAt(split.base, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+            error = errno;
+        }
         if (!fd) {
-            why = errno == ELOOP ? messages::kLinkNotFollowed : std::strerror(errno);
+            why = error == ELOOP ? messages::kLinkNotFollowed
+                                 : sys::folderError(error, messages::kFolderLinkNotFollowed, messages::kChangedMeanwhile);
             return sys::Fd();
         }
     } else {
@@ -241,10 +256,13 @@ RunJournal::RunJournal(const JournalChoice& choice)
     if (!choice.named.empty() && !choice.undo) {
         // Made through its folder held open, which is then the one synced.
         const sys::SplitName split = sys::splitName(choice.named);
-        const std::shared_ptr<const sys::Folder> parent = sys::Folder::openByComponents(split.folder);
+        int error = 0;
+        const std::shared_ptr<const sys::Folder> parent = sys::Folder::open(split.folder, error);
         sys::Fd fd;
         if (parent)
             fd = sys::Fd(parent->openAt(split.base, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600));
+        else
+            errno = error > 0 ? error : EPERM;
         if (fd)
             writer_ = std::make_unique<JournalWriter>(std::move(fd), choice.named, header, choice.sync,
                                                       parent->fd());

@@ -130,12 +130,9 @@ bool applyEntry(io::OriginalFile& current, io::EditStream& edits, const FileEntr
 RestoreResult restoreFile(const FileEntry& entry, bool preview, const io::CommitOptions& options)
 {
     // The path is read from the journal, and whatever now lies on it was not
-    // looked at by the run: no link another user planted on the way is taken.
-    const sys::SplitName split = sys::splitName(entry.path);
-    std::shared_ptr<const sys::Folder> folder = sys::Folder::openByComponents(split.folder);
-    if (!folder)
-        return {RestoreOutcome::Refused, sys::describe(messages::kCannotOpen, errno)};
-    io::OriginalFile current(std::move(folder), entry.path);
+    // looked at by the run: opened as operands are, no link another user
+    // planted followed on the way.
+    io::OriginalFile current(entry.path);
     if (!current.isOpen())
         return {RestoreOutcome::Refused, std::string(messages::kCannotOpen) + ": " + current.whyNotOpen()};
     const FileCheck check = checkFile(current, entry);

@@ -185,7 +185,8 @@ TEST(Journal, FolderKeepsTheLastFiftyRunsAndTwoHundredMegabytes)
         writeFile(folder + "/2000-01-01_00-00-" + (i < 10 ? "0" : "") + std::to_string(i) + ".000000Z.journal", "x");
     const std::string song = dir.put("song.mp3", legacySong(5));
     ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", song}).status, 0);
-    const std::shared_ptr<const sys::Folder> held = sys::Folder::open(folder);
+    int error = 0;
+    const std::shared_ptr<const sys::Folder> held = sys::Folder::open(folder, error);
     ASSERT_TRUE(held);
     std::vector<undo::JournalFile> left = undo::journalsIn(*held);
     ASSERT_EQ(left.size(), 50u);

@@ -96,10 +96,10 @@ void JsonOutput::show(const FileResult& result)
         object["reading"] = result.reading;
     if (!result.texts.empty()) {
         json tags = json::object();
-        if (!result.id3v1Target.empty())
-            tags["id3v1"] = result.id3v1Target;
-        if (!result.id3v2Target.empty()) {
-            tags["id3v2"] = result.id3v2Target;
+        if (result.id3v1Target.isWritten())
+            tags["id3v1"] = result.id3v1Target.name();
+        if (result.id3v2Target.isWritten()) {
+            tags["id3v2"] = result.id3v2Target.name();
             tags["id3v2_version"] = result.id3v2Version;
         }
         object["tags"] = tags;
@@ -111,7 +111,7 @@ void JsonOutput::show(const FileResult& result)
             // The bytes a code page target holds are not UTF-8 text.
             if (change.id3v1)
                 text["id3v1_hex"] = hex(*change.id3v1);
-            if (change.id3v2 && result.id3v2Target != "unicode")
+            if (change.id3v2 && result.id3v2Target.kind != TargetEncoding::Kind::Unicode)
                 text["id3v2_hex"] = hex(*change.id3v2);
             texts.push_back(text);
         }
@@ -119,6 +119,17 @@ void JsonOutput::show(const FileResult& result)
     }
     if (result.error)
         object["error"] = errorObject(*result.error);
+    print(line(object));
+}
+
+void JsonOutput::showUnreadable(const std::string& folder, const std::string& why)
+{
+    json object;
+    putText(object, "folder", folder);
+    object["outcome"] = outcomeName(Outcome::Failed);
+    json error{{"kind", kindName(Error::Kind::Other)}, {"message", messages::kCannotReadFolder}};
+    putText(error, "reason", why);
+    object["error"] = error;
     print(line(object));
 }
 

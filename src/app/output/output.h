@@ -5,6 +5,7 @@
 
 #include "common/error.h"
 #include "convert/text_change.h"
+#include "text/encoding_choice.h"
 
 #include <cstddef>
 #include <optional>
@@ -21,7 +22,7 @@ struct FileResult {
     std::string path;
     Outcome outcome = Outcome::Failed;
     std::string reading;                 // with -s auto: the reading chosen
-    std::string id3v1Target, id3v2Target;  // the encodings written; empty: that tag removed
+    TargetEncoding id3v1Target, id3v2Target;  // the encodings written; None: that tag removed
     int id3v2Version = 4;
     std::vector<TextChange> texts;       // each field and frame text, before and after
     std::vector<std::string> preview;    // -w: the listing's lines
@@ -61,6 +62,9 @@ public:
     // Counts the file, says on standard error where it went wrong, then
     // shows it on standard output.
     void file(const FileResult& result);
+    // -r: a folder that could not be opened or read, counted as failed and
+    // said on standard error.
+    void unreadableFolder(const std::string& folder, const std::string& why);
     // The count (when the run had more than one file), then the face's
     // last word, with the error that ended the run if one did.
     void finish(const Error* fatal = nullptr);
@@ -73,6 +77,7 @@ protected:
     // Standard output, after the progress line is wiped.
     void print(const std::string& text);
     virtual void show(const FileResult& result) = 0;
+    virtual void showUnreadable(const std::string& /*folder*/, const std::string& /*why*/) {}
     // `seconds` since the epoch through strftime's `format`, in UTC or local time.
     static std::string timeText(long long seconds, const char* format, bool utc);
     virtual void close(const Counts& counts, const Error* fatal) = 0;
