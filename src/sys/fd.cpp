@@ -1,6 +1,7 @@
 #include "sys/fd.h"
 
 #include <sys/file.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -75,6 +76,21 @@ bool syncData(int fd)
 bool lockFile(int fd, bool wait)
 {
     return retried([fd, wait] { return flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)); }) == 0;
+}
+
+int descriptorsExhausted()
+{
+    const int fd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        close(fd);
+        return 0;
+    }
+    return errno == EMFILE || errno == ENFILE ? errno : 0;
+}
+
+bool isTerminal(int fd)
+{
+    return isatty(fd) == 1;
 }
 
 std::string describe(const char* what, int code)

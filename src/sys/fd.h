@@ -52,6 +52,12 @@ bool syncData(int fd);
 // An exclusive flock on `fd`: waits for it, or (`wait` false) fails at once
 // with EWOULDBLOCK when another holds it.
 bool lockFile(int fd, bool wait);
+// EMFILE or ENFILE when no descriptor can be opened now, else 0: tells a
+// library call that failed for want of one from one refused for its input.
+int descriptorsExhausted();
+
+// Whether `fd` is a terminal.
+bool isTerminal(int fd);
 
 // "what: the system's text for `code`".
 std::string describe(const char* what, int code);
