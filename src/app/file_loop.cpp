@@ -10,6 +10,7 @@
 #include "convert/tag_converter.h"
 #include "io/staged_file.h"
 #include "sys/folder.h"
+#include "app/journal_notes.h"
 #include "text/fields.h"
 #include "undo/journal_folder.h"
 
@@ -105,7 +106,7 @@ std::vector<std::string> id3v1Pages(const Settings& settings)
 // (it does not open, a text does not convert) is thrown. `warning`: what did
 // not hold of a save that went through (a flush to disk asked for).
 void processFile(const Settings& settings, const FileSource& source, FrameFactory& factory,
-                 const SaveFile& save, undo::JournalWriter* journal, FileResult& result,
+                 const SaveFile& save, const undo::RunJournal* journal, FileResult& result,
                  sys::FolderCache& folders, std::string& warning)
 {
     const std::string& name = result.path;
@@ -202,14 +203,11 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
     request.id3v2Written = converter.isId3v2Enabled();
     request.id3v2Version = settings.id3v2Version;
     request.options.sync = settings.syncWrites;
-    if (journal) {
-        request.options.reportModified = true;
-        request.options.beforeWrite = [journal](io::OriginalFile& original, io::EditStream& edits,
-                                                std::string& why) {
-            return journal->recordSave(original, edits, why);
-        };
-    }
+    if (journal)
+        request.options = journal->commitOptions(settings.syncWrites);
     const io::CommitResult commit = staged.commit(request);
+    if (journal)
+        journal->afterCommit(commit);
     if (!commit.written) {
         result.outcome = commit.refused ? Outcome::Refused : Outcome::Failed;
         result.error = Error(commit.refused ? Error::Kind::Refused : Error::Kind::NotWritten, commit.error);
@@ -217,8 +215,6 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
         result.error->reason = commit.error;
         return;
     }
-    if (journal)
-        journal->recordCommitted(commit.modifiedKnown, commit.modified);
     result.outcome = commit.path == io::CommitPath::Unchanged ? Outcome::Unchanged : Outcome::Converted;
     warning = commit.warning;
 }
@@ -227,7 +223,7 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
 // refused. Errors that would fail every file (an encoding name) always
 // pass on; without -k every error does.
 bool handleFile(const Settings& settings, const std::string& name, const FileSource& source,
-                FrameFactory& factory, const SaveFile& save, undo::JournalWriter* journal, Output& output,
+                FrameFactory& factory, const SaveFile& save, const undo::RunJournal* journal, Output& output,
                 sys::FolderCache& folders)
 {
     FileResult result;
@@ -263,41 +259,6 @@ bool handleFile(const Settings& settings, const std::string& name, const FileSou
 }
 
 }  // namespace
-
-undo::JournalChoice journalChoiceOf(const Settings& settings, bool undo)
-{
-    undo::JournalChoice choice;
-    choice.off = !settings.journal;
-    choice.named = settings.journalFile;
-    choice.sync = settings.syncWrites;
-    choice.undo = undo;
-    return choice;
-}
-
-void noteJournal(const Settings& settings, const undo::RunJournal* journal, Output& output)
-{
-    if (journal && !journal->note().empty())
-        output.note(journal->note());
-    if (settings.previewOnly || settings.undo || settings.id3v1.isWritten() || settings.id3v2.isWritten())
-        return;
-    if (journal && journal->writer()) {
-        const std::string command = settings.journalFile.empty()
-                                        ? std::string(messages::kUndoCommand)
-                                        : formatted(messages::kUndoCommandNamed, settings.journalFile.c_str());
-        output.note(formatted(messages::kNoteRemovesEverything, command.c_str()));
-    } else {
-        output.note(messages::kNoteRemovesEverythingForGood);
-    }
-}
-
-void noteJournalLoss(undo::JournalWriter* writer, const std::string& file, Output& output)
-{
-    if (!writer)
-        return;
-    const std::string loss = writer->takeLoss();
-    if (!loss.empty())
-        output.note(formatted(messages::kNoteJournalLost, writer->name().c_str(), loss.c_str(), file.c_str()));
-}
 
 bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version)
 {
@@ -343,8 +304,8 @@ int processFiles(const Settings& settings, const FileList& files, Output& output
     std::optional<undo::RunJournal> journal;
     if (!settings.previewOnly)
         journal.emplace(journalChoiceOf(settings));
-    noteJournal(settings, journal ? &*journal : nullptr, output);
-    undo::JournalWriter* writer = journal ? journal->writer() : nullptr;
+    const undo::RunJournal* run = journal ? &*journal : nullptr;
+    noteJournal(settings, run, output);
 
     sys::FolderCache folders(files.walked);
     const std::vector<std::string>& fileNames = files.names;
@@ -353,9 +314,9 @@ int processFiles(const Settings& settings, const FileList& files, Output& output
         output.starting(i);
         const FileSource source{albums ? &*albums : nullptr, i, files.folderOf(i),
                                 pagesForId3v1.empty() ? nullptr : &pagesForId3v1};
-        if (!handleFile(settings, fileNames[i], source, factory, save, writer, output, folders))
+        if (!handleFile(settings, fileNames[i], source, factory, save, run, output, folders))
             status = 1;
-        noteJournalLoss(writer, fileNames[i], output);
+        noteJournalLoss(run, fileNames[i], output);
     }
     return status;
 }

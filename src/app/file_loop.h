@@ -4,7 +4,6 @@
 #include "app/file_list.h"
 #include "app/output/output.h"
 #include "app/settings.h"
-#include "undo/journal_folder.h"
 
 #include <functional>
 #include <string>
@@ -23,17 +22,6 @@ bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version);
 
 // Where the loop writes a file; tests put a failing save here.
 using SaveFile = std::function<bool(TagLib::MPEG::File&, int tagMask, int id3v2Version)>;
-
-// How a run (or an undo, `undo`) is journaled under `settings`.
-undo::JournalChoice journalChoiceOf(const Settings& settings, bool undo = false);
-
-// Says once on standard error why the run has no journal, and that a run
-// with neither -1 nor -2 removes every tag (and how to undo it).
-void noteJournal(const Settings& settings, const undo::RunJournal* journal, Output& output);
-
-// After the save of `file`: says once on standard error that the journal
-// gave way there, when it did.
-void noteJournalLoss(undo::JournalWriter* writer, const std::string& file, Output& output);
 
 // Processes every operand in order, each shown on `output` once done.
 // Returns the exit status: 0 when every file was handled, 1 when any save

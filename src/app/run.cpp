@@ -71,6 +71,7 @@ int runUndo(const Settings& settings, std::unique_ptr<Output>& output)
     }
     const undo::JournalContents journal = journalToUndo(settings);
     output = makeOutput(settings, journal.files.size());
+    output->countAsUndo();
     const int status = undoFiles(settings, journal, *output);
     output->finish();
     return status;

@@ -1,6 +1,6 @@
 #include "app/undo_command.h"
 
-#include "app/file_loop.h"
+#include "app/journal_notes.h"
 #include "app/stop_signals.h"
 #include "common/error.h"
 #include "common/format.h"
@@ -18,14 +18,22 @@ int listJournals(Output& output)
 {
     std::string folderName;
     std::string why;
-    const sys::Fd folder = undo::openDefaultFolder(false, folderName, why);
-    if (!folder)
-        return 0;  // nothing kept
-    for (const undo::JournalFile& file : undo::journalsIn(folder.get())) {
-        const sys::Fd fd(openat(folder.get(), file.name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    bool missing = false;
+    const std::shared_ptr<const sys::Folder> folder = undo::openDefaultFolder(false, folderName, why, &missing);
+    if (!folder) {
+        if (missing)
+            return 0;  // nothing kept yet
+        throw Error(Error::Kind::Other, formatted(messages::kCannotReadJournalFolder, folderName.c_str(), why.c_str()));
+    }
+    const std::vector<undo::JournalFile> journals = undo::journalsIn(*folder);
+    for (size_t i = 0; i < journals.size(); ++i) {
+        const undo::JournalFile& file = journals[i];
+        const sys::Fd fd(folder->openAt(file.name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
         undo::JournalContents contents;
-        if (!fd || !undo::readJournal(fd.get(), contents, why))
+        if (!fd || !undo::journalMayBeRead(fd.get(), why) || !undo::readJournal(fd.get(), contents, why)) {
+            output.note(formatted(messages::kNoteJournalSkipped, file.name.c_str(), why.c_str()));
             continue;
+        }
         JournalListing listing;
         listing.started = static_cast<long long>(contents.header.startSeconds);
         listing.folder = contents.header.folder;
@@ -33,6 +41,7 @@ int listJournals(Output& output)
         listing.bytes = static_cast<unsigned long long>(contents.size);
         listing.name = file.name;
         listing.undo = contents.header.undo;
+        listing.next = i + 1 == journals.size();
         output.journal(listing);
     }
     return 0;
@@ -55,17 +64,10 @@ int undoFiles(const Settings& settings, const undo::JournalContents& journal, Ou
     std::optional<undo::RunJournal> ownJournal;
     if (!settings.previewOnly)
         ownJournal.emplace(journalChoiceOf(settings, true));
-    noteJournal(settings, ownJournal ? &*ownJournal : nullptr, output);
-    undo::JournalWriter* writer = ownJournal ? ownJournal->writer() : nullptr;
+    const undo::RunJournal* run = ownJournal ? &*ownJournal : nullptr;
+    noteJournal(settings, run, output);
+    const io::CommitOptions options = run ? run->commitOptions(settings.syncWrites) : io::CommitOptions{};
 
-    io::CommitOptions options;
-    options.sync = settings.syncWrites;
-    if (writer) {
-        options.reportModified = true;
-        options.beforeWrite = [writer](io::OriginalFile& original, io::EditStream& edits, std::string& why) {
-            return writer->recordSave(original, edits, why);
-        };
-    }
     int status = 0;
     // Last saved, first restored: a file saved twice goes back to before the first save.
     for (size_t i = journal.files.size(); i-- > 0;) {
@@ -75,13 +77,13 @@ int undoFiles(const Settings& settings, const undo::JournalContents& journal, Ou
         {
             const StopSignalsHeld held;
             restore = undo::restoreFile(entry, settings.previewOnly, options);
-            if (restore.outcome == undo::RestoreOutcome::Restored && writer)
-                writer->recordCommitted(restore.modifiedKnown, restore.modified);
+            if (run)
+                run->afterCommit(restore.commit);
         }
         FileResult result;
         result.path = entry.path;
         switch (restore.outcome) {
-        case undo::RestoreOutcome::Restored: result.outcome = Outcome::Converted; break;
+        case undo::RestoreOutcome::Restored: result.outcome = Outcome::Restored; break;
         case undo::RestoreOutcome::WouldRestore:
             result.outcome = Outcome::Previewed;
             result.preview.push_back(formatted(messages::kUndoWouldRestore, entry.path.c_str()));
@@ -91,18 +93,17 @@ int undoFiles(const Settings& settings, const undo::JournalContents& journal, Ou
             result.outcome = settings.previewOnly ? Outcome::Previewed : Outcome::Unchanged;
             break;
         case undo::RestoreOutcome::Refused:
-        case undo::RestoreOutcome::NotWritten: {
-            const bool refused = restore.outcome == undo::RestoreOutcome::Refused;
-            result.outcome = refused ? Outcome::Refused : Outcome::Failed;
-            result.error = Error(refused ? Error::Kind::Refused : Error::Kind::NotWritten, restore.why);
+        case undo::RestoreOutcome::NotWritten:
+            // Left as it is: failed, one word for it in the line, the count and JSON.
+            result.outcome = Outcome::Failed;
+            result.error = Error(Error::Kind::NotWritten, restore.why);
             result.error->file = entry.path;
             result.error->reason = restore.why;
             status = 1;
             break;
         }
-        }
         output.file(result);
-        noteJournalLoss(writer, entry.path, output);
+        noteJournalLoss(run, entry.path, output);
     }
     return status;
 }

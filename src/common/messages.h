@@ -93,6 +93,8 @@ inline constexpr char kNoteProgress[] = "\rtagshifter: file %zu of %zu\033[K";
 inline constexpr char kNoteClearProgress[] = "\r\033[K";
 // Converted files include those whose bytes stayed the same (unchanged);
 // refused ones were kept because the new tag would lose a frame.
+inline constexpr char kNoteUndoCount[] =
+    "tagshifter: %zu files: %zu restored, %zu unchanged, %zu previewed, %zu failed\n";
 inline constexpr char kNoteCount[] =
     "tagshifter: %zu files: %zu converted (%zu unchanged), %zu previewed, %zu skipped, %zu failed, %zu refused\n";
 
@@ -157,7 +159,7 @@ inline constexpr char kSaveFailed[] = "TagLib could not save the new tags";
 // The values of --json's "outcome" and of an error's "kind", in the order of
 // Outcome and of Error::Kind.
 inline constexpr const char* kJsonOutcomes[] = {"converted", "unchanged", "previewed",
-                                                "skipped",   "failed",    "refused"};
+                                                "skipped",   "failed",    "refused", "restored"};
 inline constexpr const char* kJsonErrorKinds[] = {
     "cannot-open-file", "source-encoding", "id3v1-encoding", "id3v2-encoding", "id3v1-no-unicode",
     "conversion",       "save-failed",     "not-written",    "refused",        "other"};
@@ -171,6 +173,7 @@ inline constexpr char kNoteRemovesEverything[] =
 inline constexpr char kNoteRemovesEverythingForGood[] =
     "tagshifter: neither -1 nor -2 given: every tag of each file is removed, for good (no journal)\n";
 // Where the journal of the state folder could not take a file's entry.
+inline constexpr char kNoteJournalSkipped[] = "tagshifter: journal %s left out: %s\n";
 inline constexpr char kNoteJournalLost[] =
     "tagshifter: the journal %s could not be written (%s): %s and the files after it cannot be undone\n";
 inline constexpr char kUndoCommand[] = "tagshifter --undo";
@@ -183,6 +186,7 @@ inline constexpr char kListNeedsUndo[] = "--list goes with --undo.\n";
 // Reasons.
 inline constexpr char kNoHome[] = "neither XDG_STATE_HOME nor HOME is set";
 inline constexpr char kFolderOfAnotherUser[] = "it belongs to another user";
+inline constexpr char kFolderWritableByOthers[] = "others may write it";
 inline constexpr char kNoJournalYet[] = "no journal yet";
 inline constexpr char kJournalOfAnotherUser[] = "another user owns it or can write it";
 inline constexpr char kNotAJournal[] = "not a journal";
@@ -191,12 +195,20 @@ inline constexpr char kCannotOpen[] = "cannot open";
 inline constexpr char kUndoSizeChanged[] = "its size changed since the run";
 inline constexpr char kUndoTagsChanged[] = "its tags changed since the run";
 inline constexpr char kUndoModifiedSince[] = "it was modified after the run";
+inline constexpr char kUndoAudioChanged[] = "its audio changed since the run";
+inline constexpr char kUndoAudioTorn[] = "its audio was left torn by a save cut short";
+inline constexpr char kUndoSaveNotFinished[] = "the run never finished saving it";
 // The lines of an undo: with -w, a file that would be restored; with
 // --list, one journal.
 inline constexpr char kUndoWouldRestore[] = "%s: would be restored\n";
-inline constexpr char kJournalListLine[] = "%s  %s  %zu files  %llu bytes  %s\n";
-inline constexpr char kJournalListTime[] = "%Y-%m-%d %H:%M:%S";
+inline constexpr char kJournalListLine[] = "%s  %s  %s  %llu bytes  %s\n";
+inline constexpr char kJournalListTime[] = "%Y-%m-%d %H:%M:%S UTC";
 inline constexpr char kJournalOfUndo[] = " (undo)";
+inline constexpr char kJournalTakenNext[] = "  <- --undo";
+inline constexpr char kOneFile[] = "%zu file";
+inline constexpr char kFiles[] = "%zu files";
+// Where the state folder is refused or cannot be read.
+inline constexpr char kCannotReadJournalFolder[] = "Cannot read the journals in %s: %s.";
 // With --json, when a journal's run began: ISO 8601, in UTC.
 inline constexpr char kJsonJournalTime[] = "%Y-%m-%dT%H:%M:%SZ";
 

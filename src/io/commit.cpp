@@ -143,8 +143,10 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
     if (original.failed())
         return {false, CommitPath::SameLength, kReadError};
     if (runs.empty())
-        return written({true, CommitPath::Unchanged, {}}, original.fd(), options);
+        return {true, CommitPath::Unchanged, {}};
     std::string why;
+    if (options.beforeWrite && !options.beforeWrite(original, edits, why))
+        return {false, CommitPath::Unchanged, why};
     if (!original.takeWriteAccess(why) || !original.unchangedSinceRead(why))
         return {false, CommitPath::SameLength, why};
     OldBytes undo(original, {});
@@ -399,11 +401,13 @@ CommitResult commitEdits(OriginalFile& original, EditStream& edits, const Commit
         return {false, CommitPath::Unchanged, kReadError};
     if (edits.unchanged())
         return {true, CommitPath::Unchanged, {}};
+    // Same length: only once runs of changed bytes are found, so that a
+    // journal holds only files whose bytes change.
+    if (edits.contentLength() == original.size())
+        return writeChangedRuns(original, edits, options);
     std::string refusal;
     if (options.beforeWrite && !options.beforeWrite(original, edits, refusal))
         return {false, CommitPath::Unchanged, refusal};
-    if (edits.contentLength() == original.size())
-        return writeChangedRuns(original, edits, options);
     if (renameObstacle(original).empty()) {
         std::string why;
         if (!original.takeWriteAccess(why))

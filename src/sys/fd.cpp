@@ -1,5 +1,6 @@
 #include "sys/fd.h"
 
+#include <sys/file.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -48,6 +49,33 @@ uint64_t writeAt(int fd, const char* data, uint64_t size, int64_t offset)
         done += static_cast<uint64_t>(wrote);
     }
     return done;
+}
+
+namespace {
+template <typename Call>
+int retried(Call call)
+{
+    int result;
+    do
+        result = call();
+    while (result != 0 && errno == EINTR);
+    return result;
+}
+}  // namespace
+
+bool syncFile(int fd)
+{
+    return retried([fd] { return fsync(fd); }) == 0;
+}
+
+bool syncData(int fd)
+{
+    return retried([fd] { return fdatasync(fd); }) == 0;
+}
+
+bool lockFile(int fd, bool wait)
+{
+    return retried([fd, wait] { return flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)); }) == 0;
 }
 
 int descriptorsExhausted()

@@ -46,6 +46,12 @@ int64_t preadInto(int fd, uint64_t offset, uint64_t length, char* buffer);
 // is negative); the bytes written before an error, with errno, when short.
 uint64_t writeAt(int fd, const char* data, uint64_t size, int64_t offset);
 
+// fsync and fdatasync, retried on EINTR.
+bool syncFile(int fd);
+bool syncData(int fd);
+// An exclusive flock on `fd`: waits for it, or (`wait` false) fails at once
+// with EWOULDBLOCK when another holds it.
+bool lockFile(int fd, bool wait);
 // EMFILE or ENFILE when no descriptor can be opened now, else 0: tells a
 // library call that failed for want of one from one refused for its input.
 int descriptorsExhausted();

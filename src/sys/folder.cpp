@@ -2,6 +2,7 @@
 
 #include "sys/folder_path.h"
 #include "sys/folder_tree.h"
+#include "sys/seam.h"
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace tagshifter::sys {
 
@@ -20,6 +22,18 @@ SplitName splitName(const std::string& name)
     std::string base = name.substr(slash + 1);
     // "album/" names the folder itself, which is then refused as no regular file.
     return {slash == 0 ? "/" : name.substr(0, slash), base.empty() ? "." : base};
+}
+
+std::string workingFolder()
+{
+    std::string folder(4096, '\0');
+    while (getcwd(folder.data(), folder.size()) == nullptr) {
+        if (errno != ERANGE)
+            return ".";
+        folder.resize(folder.size() * 2);
+    }
+    folder.resize(std::strlen(folder.c_str()));
+    return folder;
 }
 
 std::shared_ptr<const Folder> Folder::open(const std::string& path, int& error)
@@ -80,6 +94,23 @@ bool Folder::sync() const
         result = fsync(fd());
     while (result != 0 && errno == EINTR);
     return result == 0;
+}
+
+std::shared_ptr<const Folder> Folder::child(const std::string& name, bool create) const
+{
+    if (create && (!stepAllowed(Step::MakeFolder) || mkdirat(fd(), name.c_str(), 0700) != 0) && errno != EEXIST)
+        return nullptr;
+    if (!stepAllowed(Step::OpenFolder))
+        return nullptr;
+    const int child = openAt(name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+    if (child < 0)
+        return nullptr;
+    return adopt(Fd(child));
+}
+
+bool Folder::status(struct stat& out) const
+{
+    return fstat(fd(), &out) == 0;
 }
 
 FolderCache::FolderCache(std::shared_ptr<FolderTree> walked) : walked_(std::move(walked)) {}

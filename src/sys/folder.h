@@ -20,6 +20,9 @@ struct SplitName {
 };
 SplitName splitName(const std::string& name);
 
+// The working folder's absolute name ("." when it has none).
+std::string workingFolder();
+
 class Folder {
 public:
     // Opened for reading where allowed (fsync and the folder's flags need
@@ -45,6 +48,11 @@ public:
     // and leave its temporary name behind.
     bool forbidsReplacing() const;
     bool sync() const;
+
+    // The folder `name` within this one, never through a link; with
+    // `create`, made first (mode 0700) where missing. nullptr with errno.
+    std::shared_ptr<const Folder> child(const std::string& name, bool create) const;
+    bool status(struct stat& out) const;
 
 private:
     explicit Folder(Fd fd) : fd_(std::move(fd)) {}

@@ -18,6 +18,7 @@ enum class Step {
     Link,             // giving the new file a name
     Rename,
     SyncFolder,
+    MakeFolder,       // the journal folder and those above it
     OpenFolder,       // each folder opened on the way to a file or by the walk
     ReadFolder,       // listing a folder the walk entered
 };

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 namespace tagshifter::undo {
 
@@ -83,41 +84,115 @@ private:
     std::vector<Segment>& out_;
 };
 
-// Old bytes that no piece keeps in the new content: the parts found among
-// the new bytes are kept by reference, the rest stored.
-void addOldBytes(const std::string& old, const std::vector<Written>& written, SegmentList& segments)
-{
-    uint64_t done = 0;  // old bytes before this are placed
-    uint64_t probe = 0;
-    while (probe + kChunk <= old.size()) {
-        const Written* where = nullptr;
-        const char* found = nullptr;
-        for (const Written& w : written) {
-            found = static_cast<const char*>(
-                memmem(w.bytes.data(), w.bytes.size(), old.data() + probe, kChunk));
-            if (found) {
-                where = &w;
-                break;
+// Finds old bytes among the new bytes the save wrote, in time linear in
+// both: every aligned chunk of the new bytes is indexed by a rolling hash,
+// and the old bytes are rolled through once. Any stretch of at least two
+// chunks that the new bytes hold contains an indexed chunk, and is found.
+class NewBytesIndex {
+public:
+    explicit NewBytesIndex(const std::vector<Written>& written) : written_(written)
+    {
+        power_ = 1;
+        for (uint64_t i = 1; i < kChunk; ++i)
+            power_ *= kBase;
+        uint64_t chunks = 0;
+        for (const Written& w : written)
+            chunks += w.bytes.size() / kChunk;
+        if (chunks == 0)
+            return;
+        while (filterBits_ < chunks * 16)
+            filterBits_ *= 2;
+        seen_.assign(filterBits_ / 64, 0);
+        for (size_t w = 0; w < written.size(); ++w) {
+            const std::string& bytes = written[w].bytes;
+            for (uint64_t at = 0; at + kChunk <= bytes.size(); at += kChunk) {
+                const uint64_t hash = hashOf(bytes.data() + at);
+                if (chunks_.emplace(hash, Place{w, at}).second)
+                    seen_[hash % filterBits_ / 64] |= 1ull << (hash % 64);
             }
         }
-        if (!where) {
-            probe += kChunk;
-            continue;
+    }
+
+    bool empty() const { return chunks_.empty(); }
+
+    static uint64_t hashOf(const char* data)
+    {
+        uint64_t hash = 0;
+        for (uint64_t i = 0; i < kChunk; ++i)
+            hash = hash * kBase + static_cast<unsigned char>(data[i]);
+        return hash;
+    }
+    uint64_t roll(uint64_t hash, char out, char in) const
+    {
+        return (hash - static_cast<unsigned char>(out) * power_) * kBase + static_cast<unsigned char>(in);
+    }
+
+    // The written stretch and offset in it whose chunk equals `data`, if any.
+    bool find(uint64_t hash, const char* data, size_t& w, uint64_t& at) const
+    {
+        if ((seen_[hash % filterBits_ / 64] & (1ull << (hash % 64))) == 0)
+            return false;
+        const auto found = chunks_.find(hash);
+        if (found == chunks_.end()
+            || std::memcmp(written_[found->second.w].bytes.data() + found->second.at, data, kChunk) != 0)
+            return false;
+        w = found->second.w;
+        at = found->second.at;
+        return true;
+    }
+
+private:
+    static constexpr uint64_t kBase = 0x100000001b3ull;
+    struct Place {
+        size_t w;
+        uint64_t at;
+    };
+    const std::vector<Written>& written_;
+    uint64_t power_;
+    std::unordered_map<uint64_t, Place> chunks_;
+    // A bit per hash (modulo its size) seen among the chunks: most rolled
+    // hashes are turned away here, without a look into the map.
+    uint64_t filterBits_ = 64;
+    std::vector<uint64_t> seen_;
+};
+
+// Old bytes that no piece keeps in the new content: the parts found among
+// the new bytes are kept by reference, the rest stored.
+void addOldBytes(const std::string& old, const std::vector<Written>& written, const NewBytesIndex& index,
+                 SegmentList& segments)
+{
+    uint64_t done = 0;  // old bytes before this are placed
+    if (!index.empty() && old.size() >= kChunk) {
+        uint64_t probe = 0;
+        uint64_t hash = NewBytesIndex::hashOf(old.data());
+        while (true) {
+            size_t w = 0;
+            uint64_t inNew = 0;
+            if (index.find(hash, old.data() + probe, w, inNew)) {
+                const std::string& bytes = written[w].bytes;
+                uint64_t begin = probe;
+                while (begin > done && inNew > 0 && old[begin - 1] == bytes[inNew - 1]) {
+                    --begin;
+                    --inNew;
+                }
+                uint64_t length = probe + kChunk - begin;
+                while (begin + length < old.size() && inNew + length < bytes.size()
+                       && old[begin + length] == bytes[inNew + length])
+                    ++length;
+                segments.bytes(old.data() + done, begin - done);
+                segments.kept(written[w].at + inNew, length);
+                done = begin + length;
+                probe = done;
+                if (probe + kChunk > old.size())
+                    break;
+                hash = NewBytesIndex::hashOf(old.data() + probe);
+                continue;
+            }
+            if (probe + kChunk >= old.size())
+                break;
+            hash = index.roll(hash, old[probe], old[probe + kChunk]);
+            ++probe;
         }
-        uint64_t inNew = static_cast<uint64_t>(found - where->bytes.data());
-        uint64_t begin = probe;
-        while (begin > done && inNew > 0 && old[begin - 1] == where->bytes[inNew - 1]) {
-            --begin;
-            --inNew;
-        }
-        uint64_t length = probe + kChunk - begin;
-        while (begin + length < old.size() && inNew + length < where->bytes.size()
-               && old[begin + length] == where->bytes[inNew + length])
-            ++length;
-        segments.bytes(old.data() + done, begin - done);
-        segments.kept(where->at + inNew, length);
-        done = begin + length;
-        probe = done;
     }
     segments.bytes(old.data() + done, old.size() - done);
 }
@@ -130,6 +205,8 @@ FileEntry buildEntry(const std::string& path, io::OriginalFile& original, io::Ed
     entry.path = path;
     entry.oldSize = original.size();
     entry.newSize = edits.contentLength();
+    entry.device = static_cast<uint64_t>(original.status().st_dev);
+    entry.inode = static_cast<uint64_t>(original.status().st_ino);
 
     // Where each old byte kept by a piece lies in the new content.
     struct Place {
@@ -152,6 +229,10 @@ FileEntry buildEntry(const std::string& path, io::OriginalFile& original, io::Ed
         at += piece.length;
     }
     entry.writtenHash = hash;
+    entry.keptHash = entry.keptHashOf([&edits](uint64_t offset, uint64_t length, std::string& out) {
+        out = edits.contentAt(offset, length);
+    });
+    const NewBytesIndex index(written);
     std::sort(places.begin(), places.end(), [](const Place& a, const Place& b) { return a.from < b.from; });
 
     SegmentList segments(entry.old);
@@ -161,7 +242,7 @@ FileEntry buildEntry(const std::string& path, io::OriginalFile& original, io::Ed
             return;
         std::string bytes;
         original.read(old, end - old, bytes);
-        addOldBytes(bytes, written, segments);
+        addOldBytes(bytes, written, index, segments);
         old = end;
     };
     for (const Place& place : places) {

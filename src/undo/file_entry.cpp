@@ -1,6 +1,9 @@
 #include "undo/file_entry.h"
 
 #include "undo/codec.h"
+#include "undo/hash.h"
+
+#include <algorithm>
 
 namespace tagshifter::undo {
 
@@ -16,6 +19,9 @@ std::string FileEntry::encode() const
         out.u64(range.length);
     }
     out.u64(writtenHash);
+    out.u64(keptHash);
+    out.u64(device);
+    out.u64(inode);
     out.u64(old.size());
     for (const Segment& segment : old) {
         out.u8(segment.kind);
@@ -42,6 +48,9 @@ bool FileEntry::decode(const std::string& bytes)
         written.push_back(range);
     }
     writtenHash = in.u64();
+    keptHash = in.u64();
+    device = in.u64();
+    inode = in.u64();
     old.clear();
     uint64_t total = 0;
     for (uint64_t i = 0, n = in.u64(); i < n && in.ok(); ++i) {
@@ -65,6 +74,55 @@ bool FileEntry::decode(const std::string& bytes)
         old.push_back(std::move(segment));
     }
     return in.ok() && in.atEnd() && total == oldSize && !path.empty();
+}
+
+bool FileEntry::keptInPlace() const
+{
+    uint64_t at = 0;
+    for (const Segment& segment : old) {
+        if (segment.kind == Segment::Kept) {
+            if (segment.newOffset != at)
+                return false;
+            // Old bytes found among those written are only there once written.
+            for (const Range& range : written)
+                if (range.offset < segment.newOffset + segment.length
+                    && segment.newOffset < range.offset + range.length)
+                    return false;
+        }
+        at += segment.length;
+    }
+    return true;
+}
+
+std::vector<Range> FileEntry::keptRanges() const
+{
+    std::vector<Range> sorted = written;
+    std::sort(sorted.begin(), sorted.end(), [](const Range& a, const Range& b) { return a.offset < b.offset; });
+    std::vector<Range> kept;
+    uint64_t at = 0;
+    for (const Range& range : sorted) {
+        if (range.offset > at)
+            kept.push_back({at, range.offset - at});
+        at = std::max(at, range.offset + range.length);
+    }
+    if (newSize > at)
+        kept.push_back({at, newSize - at});
+    return kept;
+}
+
+uint64_t FileEntry::keptHashOf(const std::function<void(uint64_t, uint64_t, std::string&)>& read) const
+{
+    uint64_t hash = kHashSeed;
+    for (const Range& range : keptRanges()) {
+        for (uint64_t done = 0; done < range.length;) {
+            const uint64_t take = std::min(kHashChunk, range.length - done);
+            std::string bytes;
+            read(range.offset + done, take, bytes);
+            hash = hashBytes(bytes, hash);
+            done += take;
+        }
+    }
+    return hash;
 }
 
 uint64_t FileEntry::keptBytes() const

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ struct Segment {
     std::string bytes;       // Bytes: the old bytes themselves
 };
 
+// Kept bytes are hashed in chunks of this size, on writing and on checking.
+inline constexpr uint64_t kHashChunk = 1 << 20;
+
 struct Range {
     uint64_t offset = 0;
     uint64_t length = 0;
@@ -26,19 +30,36 @@ struct FileEntry {
     std::string path;  // absolute
     uint64_t oldSize = 0;
     uint64_t newSize = 0;
-    // The ranges of the new file that the save wrote, and their hash: what
-    // tells the file as written from a file changed since.
+    // The ranges of the new file that the save wrote, and their hash; the
+    // hash of the rest of it (the old bytes it kept: keptHashOf). Together:
+    // the whole file as the save left it.
     std::vector<Range> written;
     uint64_t writtenHash = 0;
+    uint64_t keptHash = 0;
+    // The file the run opened: a save cut short leaves its bytes in it.
+    uint64_t device = 0;
+    uint64_t inode = 0;
     std::vector<Segment> old;  // the old file, front to back
-    // Known once the save is on disk: the new file's modification time.
+    // Known once the save is on disk, from a record after it: only then is
+    // the file the run's to restore.
     bool committed = false;
+    bool mtimeKnown = false;  // the new file's modification time
     int64_t mtimeSeconds = 0;
     int64_t mtimeNanoseconds = 0;
+
+    // Every old byte the entry takes from the new file lies where it lay in
+    // the old file, outside the written ranges: a save cut short wrote
+    // nothing but those ranges (and the end of the file), so the rest holds.
+    bool keptInPlace() const;
 
     std::string encode() const;
     // False when `bytes` is not a whole entry.
     bool decode(const std::string& bytes);
+    // The ranges of the new file outside those written, front to back.
+    std::vector<Range> keptRanges() const;
+    // The hash of the kept ranges' bytes, as `read` gives them, in chunks of
+    // kHashChunk from each range's start: the same on writing and checking.
+    uint64_t keptHashOf(const std::function<void(uint64_t, uint64_t, std::string&)>& read) const;
     // The bytes the entry keeps of the old file (for the figures).
     uint64_t keptBytes() const;
 };

@@ -15,12 +15,19 @@ namespace tagshifter::undo {
 
 namespace {
 
-constexpr char kMagic[] = "tagshifter journal 1\n";
+constexpr char kMagic[] = "tagshifter journal 2\n";
 constexpr char kHeader = 'H';
 constexpr char kFile = 'F';
 constexpr char kCommitted = 'C';
 // A record: its length, the hash of its body, the body (type and payload).
 constexpr size_t kRecordHead = 16;
+// Payloads up to this size go out with their head in one write.
+constexpr size_t kJoinedRecord = 1 << 20;
+
+uint64_t bodyHash(char type, const char* payload, size_t size)
+{
+    return hashBytes(payload, size, hashBytes(&type, 1));
+}
 
 bool writeAll(int fd, const std::string& bytes)
 {
@@ -40,34 +47,32 @@ JournalWriter::JournalWriter(sys::Fd fd, const std::string& name, const JournalH
                              bool sync, int folder)
     : fd_(std::move(fd)), name_(name), folder_(header.folder), sync_(sync)
 {
+    // Held while the run lives: pruning by another run leaves it alone.
+    sys::lockFile(fd_.get(), true);
     RecordWriter out;
     out.text(kMagic);
     out.u64(static_cast<uint64_t>(header.startSeconds));
     out.u64(static_cast<uint64_t>(header.startMicroseconds));
     out.text(header.folder);
     out.u8(header.undo ? 1 : 0);
-    if (!write(record(kHeader, out.bytes())) || (sync_ && folder >= 0 && fsync(folder) != 0))
+    if (!write(kHeader, out.bytes()) || (sync_ && folder >= 0 && !sys::syncFile(folder)))
         error_ = std::strerror(errno);
 }
 
-JournalWriter::~JournalWriter()
+bool JournalWriter::write(char type, const std::string& payload)
 {
-    if (!heldBack_.empty() && !lost_)
-        write(heldBack_);
-}
-
-std::string JournalWriter::record(char type, const std::string& payload)
-{
-    const std::string body = type + payload;
     RecordWriter head;
-    head.u64(body.size());
-    head.u64(hashBytes(body));
-    return head.bytes() + body;
-}
-
-bool JournalWriter::write(const std::string& records)
-{
-    return writeAll(fd_.get(), records) && (!sync_ || fdatasync(fd_.get()) == 0);
+    head.u64(payload.size() + 1);
+    head.u64(bodyHash(type, payload.data(), payload.size()));
+    std::string record = head.bytes() + type;
+    bool written;
+    if (payload.size() <= kJoinedRecord) {
+        record += payload;
+        written = writeAll(fd_.get(), record);
+    } else {
+        written = writeAll(fd_.get(), record) && writeAll(fd_.get(), payload);
+    }
+    return written && (!sync_ || sys::syncData(fd_.get()));
 }
 
 std::string JournalWriter::takeLoss()
@@ -77,8 +82,11 @@ std::string JournalWriter::takeLoss()
 
 bool JournalWriter::recordSave(io::OriginalFile& original, io::EditStream& edits, std::string& why)
 {
-    if (lost_)
-        return true;
+    if (lost_) {
+        if (!optional_)
+            why = std::string(messages::kCannotWriteJournal) + ": " + loss_;
+        return optional_;
+    }
     const FileEntry entry = buildEntry(absoluteName(folder_, original.name()), original, edits);
     uint64_t total = 0;
     for (const Segment& segment : entry.old)
@@ -87,17 +95,13 @@ bool JournalWriter::recordSave(io::OriginalFile& original, io::EditStream& edits
         why = messages::kReadError;
         return false;
     }
-    std::string records = std::move(heldBack_);
-    heldBack_.clear();
-    records += record(kFile, entry.encode());
-    if (!write(records)) {
+    if (!write(kFile, entry.encode())) {
         const char* error = std::strerror(errno);
         why = std::string(messages::kCannotWriteJournal) + ": " + error;
-        if (!optional_)
-            return false;
+        // Its tail may be torn: nothing more is written after it.
         lost_ = true;
         loss_ = error;
-        return true;
+        return optional_;
     }
     ++files_;
     pending_ = true;
@@ -109,13 +113,19 @@ void JournalWriter::recordCommitted(bool known, const struct timespec& modified)
     if (!pending_)
         return;
     pending_ = false;
-    if (!known)
-        return;  // the entry stands without the time
+    if (lost_)
+        return;
     RecordWriter out;
     out.u64(files_ - 1);
+    out.u8(known ? 1 : 0);
     out.u64(static_cast<uint64_t>(modified.tv_sec));
     out.u64(static_cast<uint64_t>(modified.tv_nsec));
-    heldBack_ += record(kCommitted, out.bytes());
+    if (!write(kCommitted, out.bytes())) {
+        // The file is saved, but the undo will not take it as the run's:
+        // said as a lost journal is, and nothing more is written.
+        lost_ = true;
+        loss_ = std::strerror(errno);
+    }
 }
 
 bool readJournal(int fd, JournalContents& contents, std::string& why)
@@ -140,32 +150,34 @@ bool readJournal(int fd, JournalContents& contents, std::string& why)
         const uint64_t hash = headReader.u64();
         if (length == 0 || length > all.size() - at - kRecordHead)
             break;
-        const std::string body = all.substr(at + kRecordHead, length);
-        if (hashBytes(body) != hash)
+        const char type = all[at + kRecordHead];
+        if (bodyHash(type, all.data() + at + kRecordHead + 1, length - 1) != hash)
             break;
+        const std::string payload = all.substr(at + kRecordHead + 1, length - 1);
         at += kRecordHead + length;
-        const std::string payload = body.substr(1);
         RecordReader in(payload);
         if (!headerSeen) {
-            if (body[0] != kHeader || in.text() != kMagic)
+            if (type != kHeader || in.text() != kMagic)
                 break;
             contents.header.startSeconds = static_cast<int64_t>(in.u64());
             contents.header.startMicroseconds = static_cast<int64_t>(in.u64());
             contents.header.folder = in.text();
             contents.header.undo = in.u8() != 0;
             headerSeen = in.ok();
-        } else if (body[0] == kFile) {
+        } else if (type == kFile) {
             FileEntry entry;
             if (!entry.decode(payload))
                 break;
             contents.files.push_back(std::move(entry));
-        } else if (body[0] == kCommitted) {
+        } else if (type == kCommitted) {
             const uint64_t index = in.u64();
+            const bool known = in.u8() != 0;
             const int64_t seconds = static_cast<int64_t>(in.u64());
             const int64_t nanoseconds = static_cast<int64_t>(in.u64());
             if (in.ok() && index < contents.files.size()) {
                 FileEntry& entry = contents.files[index];
                 entry.committed = true;
+                entry.mtimeKnown = known;
                 entry.mtimeSeconds = seconds;
                 entry.mtimeNanoseconds = nanoseconds;
             }

@@ -25,14 +25,14 @@ struct JournalHeader {
 
 // A journal is a series of records, each whole or ignored: a kill while one
 // is appended leaves a tail that reading stops at. Each entry is appended
-// (and with `sync` flushed to disk) before its file changes.
+// (and with `sync` flushed to disk) before its file changes, and a record
+// that its save committed right after: the undo takes only those files (and
+// a file an in-place save left torn, which it can repair).
 class JournalWriter {
 public:
     // `fd`: a new, empty file; `folder`: its folder, synced with `sync`.
     JournalWriter(sys::Fd fd, const std::string& name, const JournalHeader& header, bool sync,
                   int folder);
-    // Writes what is still held back.
-    ~JournalWriter();
     JournalWriter(const JournalWriter&) = delete;
     JournalWriter& operator=(const JournalWriter&) = delete;
 
@@ -52,15 +52,14 @@ public:
     bool recordSave(io::OriginalFile& original, io::EditStream& edits, std::string& why);
     // After a commit: the file now holds what the last entry recorded, with
     // the modification time the commit read from the descriptor it wrote
-    // (`known` false: the entry stands without it). The time is written with
-    // the next entry, or at the end: one write a file. A run killed first
-    // leaves the last file without its time, and the undo checks that file
-    // by its bytes alone.
+    // (`known` false: checked by its bytes alone).
     void recordCommitted(bool known, const struct timespec& modified);
+    // After a commit that wrote nothing: its entry, if any, stays without
+    // the record (the undo finds the file as before, or leaves it).
+    void recordNotCommitted() { pending_ = false; }
 
 private:
-    static std::string record(char type, const std::string& payload);
-    bool write(const std::string& records);
+    bool write(char type, const std::string& payload);
 
     sys::Fd fd_;
     std::string name_;
@@ -72,7 +71,6 @@ private:
     bool lost_ = false;     // nothing more is written: its tail may be torn
     std::string loss_;      // why it was lost, until taken
     bool pending_ = false;  // an entry was appended whose commit is not yet known
-    std::string heldBack_;  // records written with the next entry
 };
 
 struct JournalContents {

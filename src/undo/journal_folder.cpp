@@ -3,8 +3,10 @@
 #include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
+#include "sys/folder_list.h"
+#include "sys/folder_path.h"
+#include "sys/seam.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,16 +44,23 @@ bool endsWith(const std::string& text, const char* suffix)
     return text.size() >= length && text.compare(text.size() - length, length, suffix) == 0;
 }
 
-std::string currentFolder()
+constexpr mode_t kWritableByOthers = S_IWGRP | S_IWOTH;
+
+// A folder on the way to the journals: the user's own, written by no one else.
+bool folderIsOurs(const sys::Folder& folder, std::string& why)
 {
-    std::string folder(4096, '\0');
-    while (getcwd(folder.data(), folder.size()) == nullptr) {
-        if (errno != ERANGE)
-            return ".";
-        folder.resize(folder.size() * 2);
+    struct stat status {};
+    if (!folder.status(status)) {
+        why = std::strerror(errno);
+        return false;
     }
-    folder.resize(std::strlen(folder.c_str()));
-    return folder;
+    if (status.st_uid != geteuid())
+        why = messages::kFolderOfAnotherUser;
+    else if ((status.st_mode & kWritableByOthers) != 0)
+        why = messages::kFolderWritableByOthers;
+    else
+        return true;
+    return false;
 }
 
 }  // namespace
@@ -65,55 +74,74 @@ std::string defaultFolderName()
     return (base == "/" ? "" : base) + "/" + below;
 }
 
-sys::Fd openDefaultFolder(bool create, std::string& name, std::string& why)
+std::shared_ptr<const sys::Folder> openDefaultFolder(bool create, std::string& name, std::string& why,
+                                                     bool* missing)
 {
     std::string base;
     std::string below;
     name = defaultFolderName();
+    if (missing)
+        *missing = false;
     if (!defaultBase(base, below)) {
         why = messages::kNoHome;
-        return sys::Fd();
+        return nullptr;
     }
     // Nothing is made in a folder of another user: a run as root with that
     // user's HOME must not leave root's folders and files there. A missing
-    // base is made when the folder it goes in is ours.
-    // It is made through the parent held open, so that the parent checked
-    // is the one it is made in.
-    struct stat status {};
-    sys::Fd folder(open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folder && create && errno == ENOENT) {
-        const size_t slash = base.rfind('/');
-        const std::string parent = slash == 0 ? "/" : base.substr(0, slash);
-        const std::string leaf = base.substr(slash + 1);
-        const sys::Fd parentFd(open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (parentFd && fstat(parentFd.get(), &status) == 0 && status.st_uid == geteuid()
-            && (mkdirat(parentFd.get(), leaf.c_str(), 0700) == 0 || errno == EEXIST))
-            folder = sys::Fd(openat(parentFd.get(), leaf.c_str(),
-                                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        else
-            errno = ENOENT;
+    // base is made when the folder it goes in is ours, through that folder
+    // held open, so that the folder checked is the one it is made in.
+    int error = 0;
+    std::shared_ptr<const sys::Folder> folder = sys::Folder::open(base, error);
+    if (!folder && create && error == ENOENT) {
+        const sys::SplitName split = sys::splitName(base);
+        const std::shared_ptr<const sys::Folder> parent = sys::Folder::open(split.folder, error);
+        struct stat status {};
+        if (parent && parent->status(status) && status.st_uid == geteuid()) {
+            folder = parent->child(split.base, true);
+            error = folder ? 0 : errno;
+        } else {
+            error = ENOENT;
+        }
+    }
+    if (!folder) {
+        if (missing)
+            *missing = error == ENOENT;
+        why = sys::folderError(error, messages::kFolderLinkNotFollowed, messages::kChangedMeanwhile);
+        return nullptr;
     }
     size_t start = 0;
     while (folder) {
-        if (fstat(folder.get(), &status) != 0)
-            break;
-        if (status.st_uid != geteuid()) {
-            why = messages::kFolderOfAnotherUser;
-            return sys::Fd();
-        }
+        if (!folderIsOurs(*folder, why))
+            return nullptr;
         if (start > below.size())
             return folder;
         const size_t end = std::min(below.find('/', start), below.size());
         const std::string part = below.substr(start, end - start);
         start = end + 1;
-        if (create && mkdirat(folder.get(), part.c_str(), 0700) != 0 && errno != EEXIST) {
-            why = std::strerror(errno);
-            return sys::Fd();
-        }
-        folder = sys::Fd(openat(folder.get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        folder = folder->child(part, create);
     }
+    if (missing)
+        *missing = errno == ENOENT;
     why = std::strerror(errno);
-    return sys::Fd();
+    return nullptr;
+}
+
+bool journalMayBeRead(int fd, std::string& why)
+{
+    struct stat status {};
+    if (fstat(fd, &status) != 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    // A journal says which files to write and with what: one that another
+    // user wrote, or could have, must not steer a run as root.
+    if (!S_ISREG(status.st_mode))
+        why = messages::kNotRegularFile;
+    else if (status.st_uid != geteuid() || (status.st_mode & kWritableByOthers) != 0)
+        why = messages::kJournalOfAnotherUser;
+    else
+        return true;
+    return false;
 }
 
 std::string journalName(const timespec& start)
@@ -125,33 +153,27 @@ std::string journalName(const timespec& start)
     return formatted("%s.%06ldZ%s", text, static_cast<long>(start.tv_nsec / 1000), kJournalSuffix);
 }
 
-std::vector<JournalFile> journalsIn(int folder)
+std::vector<JournalFile> journalsIn(const sys::Folder& held)
 {
     std::vector<JournalFile> journals;
-    const int listed = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* entries = listed < 0 ? nullptr : fdopendir(listed);
-    if (entries == nullptr) {
-        if (listed >= 0)
-            close(listed);
-        return journals;
-    }
-    while (const dirent* entry = readdir(entries)) {
-        const std::string name = entry->d_name;
+    std::vector<sys::FolderEntry> entries;
+    sys::listFolder(held, entries);
+    for (const sys::FolderEntry& entry : entries) {
+        const std::string& name = entry.name;
         struct stat status {};
-        if (name[0] == '.' || !endsWith(name, kJournalSuffix)
-            || fstatat(folder, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(status.st_mode))
+        if (entry.folder || name[0] == '.' || !endsWith(name, kJournalSuffix) || !held.statAt(name, status, false)
+            || !S_ISREG(status.st_mode))
             continue;
         journals.push_back({name, static_cast<uint64_t>(status.st_size)});
     }
-    closedir(entries);
     std::sort(journals.begin(), journals.end(),
               [](const JournalFile& a, const JournalFile& b) { return a.name < b.name; });
     return journals;
 }
 
-void pruneJournals(int folder, const std::string& keep, size_t maxCount, uint64_t maxBytes)
+void pruneJournals(const sys::Folder& held, const std::string& keep, size_t maxCount, uint64_t maxBytes)
 {
-    std::vector<JournalFile> journals = journalsIn(folder);
+    std::vector<JournalFile> journals = journalsIn(held);
     uint64_t total = 0;
     for (const JournalFile& journal : journals)
         total += journal.size;
@@ -161,7 +183,11 @@ void pruneJournals(int folder, const std::string& keep, size_t maxCount, uint64_
             break;
         if (journal.name == keep)
             continue;
-        if (unlinkat(folder, journal.name.c_str(), 0) == 0) {
+        // A run still writing its journal holds it locked.
+        const sys::Fd fd(held.openAt(journal.name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+        if (!fd || !sys::lockFile(fd.get(), false))
+            continue;
+        if (held.unlinkAt(journal.name)) {
             --count;
             total -= journal.size;
         }
@@ -171,41 +197,46 @@ void pruneJournals(int folder, const std::string& keep, size_t maxCount, uint64_
 sys::Fd openJournalToUndo(const std::string& given, std::string& name, std::string& why)
 {
     name = given;
-    if (given.find('/') != std::string::npos || (!given.empty() && access(given.c_str(), F_OK) == 0)) {
-        sys::Fd fd(open(given.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-        struct stat status {};
-        if (!fd || fstat(fd.get(), &status) != 0) {
+    sys::Fd fd;
+    if (given.find('/') != std::string::npos) {
+        const sys::SplitName split = sys::splitName(given);
+        int error = 0;
+        const std::shared_ptr<const sys::Folder> folder = sys::Folder::open(split.folder, error);
+        if (folder) {
+            fd = sys::Fd(folder->openAt(split.base, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+            error = errno;
+        }
+        if (!fd) {
+            why = error == ELOOP ? messages::kLinkNotFollowed
+                                 : sys::folderError(error, messages::kFolderLinkNotFollowed, messages::kChangedMeanwhile);
+            return sys::Fd();
+        }
+    } else {
+        std::string folderName;
+        const std::shared_ptr<const sys::Folder> folder = openDefaultFolder(false, folderName, why);
+        if (!folder) {
+            name = folderName;
+            return sys::Fd();
+        }
+        std::string chosen = given;
+        if (chosen.empty()) {
+            const std::vector<JournalFile> journals = journalsIn(*folder);
+            if (journals.empty()) {
+                name = folderName;
+                why = messages::kNoJournalYet;
+                return sys::Fd();
+            }
+            chosen = journals.back().name;
+        }
+        name = folderName + "/" + chosen;
+        fd = sys::Fd(folder->openAt(chosen, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+        if (!fd) {
             why = std::strerror(errno);
             return sys::Fd();
         }
-        // A journal says which files to write and with what: one that another
-        // user wrote, or could have, must not steer a run as root.
-        if (status.st_uid != geteuid() || (status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-            why = messages::kJournalOfAnotherUser;
-            return sys::Fd();
-        }
-        return fd;
     }
-    std::string folderName;
-    sys::Fd folder = openDefaultFolder(false, folderName, why);
-    if (!folder) {
-        name = folderName;
+    if (!journalMayBeRead(fd.get(), why))
         return sys::Fd();
-    }
-    std::string chosen = given;
-    if (chosen.empty()) {
-        const std::vector<JournalFile> journals = journalsIn(folder.get());
-        if (journals.empty()) {
-            name = folderName;
-            why = messages::kNoJournalYet;
-            return sys::Fd();
-        }
-        chosen = journals.back().name;
-    }
-    name = folderName + "/" + chosen;
-    sys::Fd fd(openat(folder.get(), chosen.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY));
-    if (!fd)
-        why = std::strerror(errno);
     return fd;
 }
 
@@ -218,22 +249,23 @@ RunJournal::RunJournal(const JournalChoice& choice)
     JournalHeader header;
     header.startSeconds = start.tv_sec;
     header.startMicroseconds = start.tv_nsec / 1000;
-    header.folder = currentFolder();
+    header.folder = sys::workingFolder();
     header.undo = choice.undo;
 
-    if (!choice.named.empty()) {
+    // An undo's journal goes where the next --undo looks: the default folder.
+    if (!choice.named.empty() && !choice.undo) {
         // Made through its folder held open, which is then the one synced.
-        const size_t slash = choice.named.rfind('/');
-        const std::string parent = slash == std::string::npos ? "." : choice.named.substr(0, slash + 1);
-        const std::string leaf = slash == std::string::npos ? choice.named : choice.named.substr(slash + 1);
-        sys::Fd parentFd(open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        const sys::SplitName split = sys::splitName(choice.named);
+        int error = 0;
+        const std::shared_ptr<const sys::Folder> parent = sys::Folder::open(split.folder, error);
         sys::Fd fd;
-        if (parentFd)
-            fd = sys::Fd(openat(parentFd.get(), leaf.c_str(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (parent)
+            fd = sys::Fd(parent->openAt(split.base, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600));
+        else
+            errno = error > 0 ? error : EPERM;
         if (fd)
             writer_ = std::make_unique<JournalWriter>(std::move(fd), choice.named, header, choice.sync,
-                                                      parentFd.get());
+                                                      parent->fd());
         if (!writer_ || !writer_->error().empty()) {
             const std::string why = writer_ ? writer_->error() : std::strerror(errno);
             writer_.reset();
@@ -249,20 +281,19 @@ RunJournal::RunJournal(const JournalChoice& choice)
         std::string name = journalName(start);
         sys::Fd fd;
         for (int attempt = 2; attempt < 100; ++attempt) {
-            fd = sys::Fd(openat(folder_.get(), name.c_str(),
-                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+            fd = sys::Fd(folder_->openAt(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600));
             if (fd || errno != EEXIST)
                 break;
             name = journalName(start);
             name.insert(name.size() - std::strlen(kJournalSuffix), "-" + std::to_string(attempt));
         }
         if (fd) {
-            writer_ = std::make_unique<JournalWriter>(std::move(fd), name, header, choice.sync, folder_.get());
+            writer_ = std::make_unique<JournalWriter>(std::move(fd), name, header, choice.sync, folder_->fd());
             writer_->makeOptional();
             if (!writer_->error().empty()) {
                 why = writer_->error();
                 writer_.reset();
-                unlinkat(folder_.get(), name.c_str(), 0);
+                folder_->unlinkAt(name);
             }
         } else {
             why = std::strerror(errno);
@@ -271,9 +302,32 @@ RunJournal::RunJournal(const JournalChoice& choice)
         why = std::strerror(errno);
     }
     if (!writer_) {
-        folder_ = sys::Fd();
+        folder_.reset();
         note_ = formatted(messages::kNoteNoJournal, folderName.c_str(), why.c_str());
     }
+}
+
+io::CommitOptions RunJournal::commitOptions(bool sync) const
+{
+    io::CommitOptions options;
+    options.sync = sync;
+    if (JournalWriter* writer = writer_.get()) {
+        options.reportModified = true;
+        options.beforeWrite = [writer](io::OriginalFile& original, io::EditStream& edits, std::string& why) {
+            return writer->recordSave(original, edits, why);
+        };
+    }
+    return options;
+}
+
+void RunJournal::afterCommit(const io::CommitResult& commit) const
+{
+    if (!writer_)
+        return;
+    if (commit.written && commit.path != io::CommitPath::Unchanged)
+        writer_->recordCommitted(commit.modifiedKnown, commit.modified);
+    else
+        writer_->recordNotCommitted();
 }
 
 RunJournal::~RunJournal()
@@ -283,8 +337,8 @@ RunJournal::~RunJournal()
     // A run that changed nothing leaves no journal: --undo then means the
     // last run that did.
     if (writer_->files() == 0)
-        unlinkat(folder_.get(), writer_->name().c_str(), 0);
-    pruneJournals(folder_.get(), writer_->name());
+        folder_->unlinkAt(writer_->name());
+    pruneJournals(*folder_, writer_->name());
 }
 
 }  // namespace tagshifter::undo

@@ -3,8 +3,10 @@
 // the bound on the folder, and opening the journal of a run.
 #pragma once
 
+#include "io/commit.h"
 #include "undo/journal.h"
 #include "sys/fd.h"
+#include "sys/folder.h"
 
 #include <ctime>
 #include <memory>
@@ -25,10 +27,16 @@ std::string defaultFolderName();
 
 // Opens the default folder, making what is missing of it below the base
 // ($XDG_STATE_HOME or $HOME) without following links there. Every folder on
-// the way from the base must belong to the user who runs the tool: a run as
-// root with someone else's HOME neither writes there nor makes anything.
-// Fails with the reason in `why`.
-sys::Fd openDefaultFolder(bool create, std::string& name, std::string& why);
+// the way from the base must belong to the user who runs the tool, and no
+// one else may write it: a run as root with someone else's HOME neither
+// writes there nor makes anything, and takes no journal from there.
+// Fails with the reason in `why`; `missing` says that it does not exist.
+std::shared_ptr<const sys::Folder> openDefaultFolder(bool create, std::string& name, std::string& why,
+                                                     bool* missing = nullptr);
+
+// Whether the journal open as `fd` may steer a run: a regular file of the
+// user who runs the tool that no one else may write; false with the reason.
+bool journalMayBeRead(int fd, std::string& why);
 
 // The name of the journal of a run that began at `start`.
 std::string journalName(const timespec& start);
@@ -39,16 +47,18 @@ struct JournalFile {
 };
 
 // The journals in the folder, oldest first.
-std::vector<JournalFile> journalsIn(int folder);
+std::vector<JournalFile> journalsIn(const sys::Folder& folder);
 
-// Removes the oldest journals, never `keep`, until at most `maxCount` are
-// left and they hold at most `maxBytes` in all.
-void pruneJournals(int folder, const std::string& keep, size_t maxCount = kMaxJournals,
+// Removes the oldest journals, never `keep` nor one that a running run
+// holds locked, until at most `maxCount` are left and they hold at most
+// `maxBytes` in all.
+void pruneJournals(const sys::Folder& folder, const std::string& keep, size_t maxCount = kMaxJournals,
                    uint64_t maxBytes = kMaxJournalBytes);
 
-// Opens the journal an undo reads: `given` (a path, or the name of a journal
-// in the default folder), or the newest in the default folder when empty.
-// `name` is set to the journal's name as shown; fails with the reason.
+// Opens the journal an undo reads: `given` (a path with a slash, or else the
+// name of a journal in the default folder), or the newest in the default
+// folder when empty, and checks it may be read. `name` is set to the
+// journal's name as shown; fails with the reason.
 sys::Fd openJournalToUndo(const std::string& given, std::string& name, std::string& why);
 
 // How a run is journaled.
@@ -72,12 +82,18 @@ public:
     RunJournal& operator=(const RunJournal&) = delete;
 
     JournalWriter* writer() const { return writer_.get(); }
+    // The options of every commit of the run: with the journal's hook,
+    // which records each save before its file changes.
+    io::CommitOptions commitOptions(bool sync) const;
+    // After each commit, written or not: a save that went through is
+    // recorded as done.
+    void afterCommit(const io::CommitResult& commit) const;
     // For standard error, once: why this run has no journal.
     const std::string& note() const { return note_; }
 
 private:
     std::unique_ptr<JournalWriter> writer_;
-    sys::Fd folder_;  // the default folder, when the journal is in it
+    std::shared_ptr<const sys::Folder> folder_;  // the default folder, when the journal is in it
     std::string note_;
 };
 

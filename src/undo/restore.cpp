@@ -5,6 +5,8 @@
 
 #include <taglib/tbytevector.h>
 
+#include <algorithm>
+
 #include <cerrno>
 #include <cstring>
 
@@ -38,31 +40,59 @@ bool holdsOldBytes(io::OriginalFile& current, const FileEntry& entry)
 
 }  // namespace
 
+namespace {
+
+// The hash of the bytes of `current` where the save kept old bytes.
+uint64_t keptHashOf(io::OriginalFile& current, const FileEntry& entry)
+{
+    return entry.keptHashOf(
+        [&current](uint64_t offset, uint64_t length, std::string& out) { current.read(offset, length, out); });
+}
+
+uint64_t writtenHashOf(io::OriginalFile& current, const FileEntry& entry)
+{
+    uint64_t hash = kHashSeed;
+    for (const Range& range : entry.written) {
+        std::string bytes;
+        current.read(range.offset, range.length, bytes);
+        hash = hashBytes(bytes, hash);
+    }
+    return hash;
+}
+
+}  // namespace
+
 FileCheck checkFile(io::OriginalFile& current, const FileEntry& entry)
 {
-    const char* why = nullptr;
-    if (current.size() != entry.newSize) {
-        why = messages::kUndoSizeChanged;
-    } else {
-        uint64_t hash = kHashSeed;
-        for (const Range& range : entry.written) {
-            std::string bytes;
-            current.read(range.offset, range.length, bytes);
-            hash = hashBytes(bytes, hash);
-        }
-        if (current.failed())
-            why = messages::kReadError;
-        else if (hash != entry.writtenHash)
-            why = messages::kUndoTagsChanged;
-        else if (entry.committed && (current.status().st_mtim.tv_sec != entry.mtimeSeconds
-                                     || current.status().st_mtim.tv_nsec != entry.mtimeNanoseconds))
-            why = messages::kUndoModifiedSince;
-        else
-            return {FileState::AsWritten, nullptr};
-    }
     if (holdsOldBytes(current, entry))
         return {FileState::AsBefore, nullptr};
-    return {FileState::Changed, why};
+    if (current.failed())
+        return {FileState::Changed, messages::kReadError};
+    const bool sameFile = current.status().st_dev == static_cast<dev_t>(entry.device)
+                          && current.status().st_ino == static_cast<ino_t>(entry.inode);
+    if (!entry.committed) {
+        // Only the file the run opened, cut short while written in place,
+        // is the run's: repaired when every byte the save kept is still
+        // where it was and as it was.
+        if (!sameFile)
+            return {FileState::Changed, messages::kUndoSaveNotFinished};
+        if (!entry.keptInPlace())
+            return {FileState::Changed, messages::kUndoAudioTorn};
+        if (keptHashOf(current, entry) != entry.keptHash || current.failed())
+            return {FileState::Changed, messages::kUndoAudioChanged};
+        return {FileState::Torn, nullptr};
+    }
+    if (current.size() != entry.newSize)
+        return {FileState::Changed, messages::kUndoSizeChanged};
+    if (writtenHashOf(current, entry) != entry.writtenHash)
+        return {FileState::Changed, current.failed() ? messages::kReadError : messages::kUndoTagsChanged};
+    if (keptHashOf(current, entry) != entry.keptHash)
+        return {FileState::Changed, current.failed() ? messages::kReadError : messages::kUndoAudioChanged};
+    if (entry.mtimeKnown
+        && (current.status().st_mtim.tv_sec != entry.mtimeSeconds
+            || current.status().st_mtim.tv_nsec != entry.mtimeNanoseconds))
+        return {FileState::Changed, messages::kUndoModifiedSince};
+    return {FileState::AsWritten, nullptr};
 }
 
 bool applyEntry(io::OriginalFile& current, io::EditStream& edits, const FileEntry& entry)
@@ -99,9 +129,12 @@ bool applyEntry(io::OriginalFile& current, io::EditStream& edits, const FileEntr
 
 RestoreResult restoreFile(const FileEntry& entry, bool preview, const io::CommitOptions& options)
 {
+    // The path is read from the journal, and whatever now lies on it was not
+    // looked at by the run: opened as operands are, no link another user
+    // planted followed on the way.
     io::OriginalFile current(entry.path);
     if (!current.isOpen())
-        return {RestoreOutcome::Refused, std::string(messages::kCannotOpen) + ": " + std::strerror(errno)};
+        return {RestoreOutcome::Refused, std::string(messages::kCannotOpen) + ": " + current.whyNotOpen()};
     const FileCheck check = checkFile(current, entry);
     if (check.state == FileState::AsBefore)
         return {RestoreOutcome::AlreadyBefore, {}};
@@ -113,11 +146,13 @@ RestoreResult restoreFile(const FileEntry& entry, bool preview, const io::Commit
     if (!applyEntry(current, edits, entry))
         return {RestoreOutcome::NotWritten, messages::kReadError};
     const io::CommitResult commit = io::commitEdits(current, edits, options);
-    if (!commit.written)
-        return {RestoreOutcome::NotWritten, commit.error};
+    if (!commit.written) {
+        RestoreResult failed{RestoreOutcome::NotWritten, commit.error};
+        failed.commit = commit;
+        return failed;
+    }
     RestoreResult restored{RestoreOutcome::Restored, {}};
-    restored.modifiedKnown = commit.modifiedKnown;
-    restored.modified = commit.modified;
+    restored.commit = commit;
     return restored;
 }
 

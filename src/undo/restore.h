@@ -14,6 +14,7 @@ namespace tagshifter::undo {
 
 enum class FileState {
     AsWritten,  // the save's bytes: it can be restored
+    Torn,       // an in-place save cut short, every kept byte in place: it can be repaired
     AsBefore,   // already the old bytes (the save never reached the disk)
     Changed,    // something else: left alone
 };
@@ -40,9 +41,8 @@ enum class RestoreOutcome {
 struct RestoreResult {
     RestoreOutcome outcome = RestoreOutcome::Refused;
     std::string why;
-    // Restored: the file's modification time, as the commit reported it.
-    bool modifiedKnown = false;
-    struct timespec modified {};
+    // Restored: what the commit reported (for the undo's own journal).
+    io::CommitResult commit{false, io::CommitPath::Unchanged};
 };
 
 // Restores the file of `entry` through the commit, with `options` (the

@@ -16,7 +16,7 @@ using json = nlohmann::ordered_json;
 
 const char* outcomeName(Outcome outcome)
 {
-    static_assert(std::size(messages::kJsonOutcomes) == static_cast<size_t>(Outcome::Refused) + 1);
+    static_assert(std::size(messages::kJsonOutcomes) == static_cast<size_t>(Outcome::Restored) + 1);
     return messages::kJsonOutcomes[static_cast<size_t>(outcome)];
 }
 
@@ -145,19 +145,25 @@ void JsonOutput::journal(const JournalListing& listing)
     object["files"] = listing.files;
     object["bytes"] = listing.bytes;
     object["undo"] = listing.undo;
+    object["next"] = listing.next;
     print(line(object));
 }
 
 void JsonOutput::close(const Counts& counts, const Error* fatal)
 {
-    json object{{"summary",
-                 {{"files", counts.files},
-                  {"converted", counts.converted},
-                  {"unchanged", counts.unchanged},
-                  {"previewed", counts.previewed},
-                  {"skipped", counts.skipped},
-                  {"failed", counts.failed},
-                  {"refused", counts.refused}}}};
+    json summary = counts.undo ? json{{"files", counts.files},
+                                      {"restored", counts.restored},
+                                      {"unchanged", counts.unchanged},
+                                      {"previewed", counts.previewed},
+                                      {"failed", counts.failed}}
+                               : json{{"files", counts.files},
+                                      {"converted", counts.converted},
+                                      {"unchanged", counts.unchanged},
+                                      {"previewed", counts.previewed},
+                                      {"skipped", counts.skipped},
+                                      {"failed", counts.failed},
+                                      {"refused", counts.refused}};
+    json object{{"summary", std::move(summary)}};
     if (fatal)
         object["error"] = errorObject(*fatal);
     print(line(object));

@@ -100,11 +100,16 @@ void Output::file(const FileResult& result)
 {
     switch (result.outcome) {
     case Outcome::Converted: ++counts_.converted; break;
-    case Outcome::Unchanged: ++counts_.converted, ++counts_.unchanged; break;
+    case Outcome::Unchanged:
+        // A run's unchanged files are among those converted; an undo's are not restored.
+        counts_.converted += counts_.undo ? 0 : 1;
+        ++counts_.unchanged;
+        break;
     case Outcome::Previewed: ++counts_.previewed; break;
     case Outcome::Skipped: ++counts_.skipped; break;
     case Outcome::Failed: ++counts_.failed; break;
     case Outcome::Refused: ++counts_.refused; break;
+    case Outcome::Restored: ++counts_.restored; break;
     }
     if (result.error)
         noteError(*result.error);
@@ -120,7 +125,10 @@ void Output::unreadableFolder(const std::string& folder, const std::string& why)
 
 void Output::finish(const Error* fatal)
 {
-    if (counts_.files > 1)
+    if (counts_.files > 1 && counts_.undo)
+        note(formatted(messages::kNoteUndoCount, counts_.files, counts_.restored, counts_.unchanged,
+                       counts_.previewed, counts_.failed));
+    else if (counts_.files > 1)
         note(formatted(messages::kNoteCount, counts_.files, counts_.converted, counts_.unchanged,
                        counts_.previewed, counts_.skipped, counts_.failed, counts_.refused));
     close(counts_, fatal);

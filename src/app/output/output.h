@@ -14,7 +14,8 @@
 
 namespace tagshifter {
 
-enum class Outcome { Converted, Unchanged, Previewed, Skipped, Failed, Refused };
+// Restored: by an undo (whose files are otherwise unchanged, previewed or failed).
+enum class Outcome { Converted, Unchanged, Previewed, Skipped, Failed, Refused, Restored };
 
 // What became of one file, as much as the run got to know.
 struct FileResult {
@@ -38,10 +39,13 @@ struct JournalListing {
     unsigned long long bytes = 0;
     std::string name;
     bool undo = false;      // the run was an undo
+    bool next = false;      // the one a plain --undo takes
 };
 
 struct Counts {
     size_t files = 0, converted = 0, unchanged = 0, previewed = 0, skipped = 0, failed = 0, refused = 0;
+    size_t restored = 0;
+    bool undo = false;  // the count of an undo: restored, unchanged, previewed, failed
 };
 
 class Output {
@@ -65,6 +69,8 @@ public:
     // The count (when the run had more than one file), then the face's
     // last word, with the error that ended the run if one did.
     void finish(const Error* fatal = nullptr);
+    // The files are those of an undo: counted as restored or not.
+    void countAsUndo() { counts_.undo = true; }
     // --undo --list: one journal on standard output.
     virtual void journal(const JournalListing& listing) = 0;
 

@@ -25,6 +25,7 @@ void TextOutput::show(const FileResult& result)
     }
     case Outcome::Converted:
     case Outcome::Unchanged:
+    case Outcome::Restored:
         if (reportDone_)
             print(result.path + messages::kDoneSuffix);
         break;
@@ -41,9 +42,12 @@ void TextOutput::show(const FileResult& result)
 
 void TextOutput::journal(const JournalListing& listing)
 {
-    const std::string time = timeText(listing.started, messages::kJournalListTime, false);
-    const std::string name = listing.undo ? listing.name + messages::kJournalOfUndo : listing.name;
-    print(formatted(messages::kJournalListLine, time.c_str(), listing.folder.c_str(), listing.files, listing.bytes,
+    const std::string time = timeText(listing.started, messages::kJournalListTime, true);
+    std::string name = listing.undo ? listing.name + messages::kJournalOfUndo : listing.name;
+    if (listing.next)
+        name += messages::kJournalTakenNext;
+    const std::string files = formatted(listing.files == 1 ? messages::kOneFile : messages::kFiles, listing.files);
+    print(formatted(messages::kJournalListLine, time.c_str(), listing.folder.c_str(), files.c_str(), listing.bytes,
                     name.c_str()));
 }
 

@@ -1,0 +1,44 @@
+#include "app/journal_notes.h"
+
+#include "common/format.h"
+#include "common/messages.h"
+
+namespace tagshifter {
+
+undo::JournalChoice journalChoiceOf(const Settings& settings, bool undo)
+{
+    undo::JournalChoice choice;
+    choice.off = !settings.journal;
+    choice.named = settings.journalFile;
+    choice.sync = settings.syncWrites;
+    choice.undo = undo;
+    return choice;
+}
+
+void noteJournal(const Settings& settings, const undo::RunJournal* journal, Output& output)
+{
+    if (journal && !journal->note().empty())
+        output.note(journal->note());
+    if (settings.previewOnly || settings.undo || settings.id3v1.isWritten() || settings.id3v2.isWritten())
+        return;
+    if (journal && journal->writer()) {
+        const std::string command = settings.journalFile.empty()
+                                        ? std::string(messages::kUndoCommand)
+                                        : formatted(messages::kUndoCommandNamed, settings.journalFile.c_str());
+        output.note(formatted(messages::kNoteRemovesEverything, command.c_str()));
+    } else {
+        output.note(messages::kNoteRemovesEverythingForGood);
+    }
+}
+
+void noteJournalLoss(const undo::RunJournal* journal, const std::string& file, Output& output)
+{
+    undo::JournalWriter* writer = journal ? journal->writer() : nullptr;
+    if (!writer)
+        return;
+    const std::string loss = writer->takeLoss();
+    if (!loss.empty())
+        output.note(formatted(messages::kNoteJournalLost, writer->name().c_str(), loss.c_str(), file.c_str()));
+}
+
+}  // namespace tagshifter

@@ -1,0 +1,295 @@
+// An undo as root over folders and journals others can touch: it restores
+// only what the run itself wrote, through no link another user planted, from
+// no journal another user could have written; and what a save or an undo cut
+// short leaves behind is still undone.
+#include "support/fixtures.h"
+#include "support/state_home.h"
+#include "sys/seam.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+
+namespace tagshifter::test {
+namespace {
+
+constexpr uid_t kOther = 65534;
+
+std::string legacySong(int seed, size_t padding = 64)
+{
+    return id3v23Tag(textFrame("TIT2", kPrivetCp1251 + std::to_string(seed)) + textFrame("TPE1", kPrivetCp1251),
+                     padding)
+           + mpegFrames(20, static_cast<uint8_t>(seed));
+}
+
+// What `legacySong(seed)` becomes under the conversion the tests run.
+std::string converted(const std::string& bytes)
+{
+    TempDir elsewhere;
+    const std::string copy = elsewhere.put("song.mp3", bytes);
+    EXPECT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", "--no-journal", copy}).status, 0);
+    return readFile(copy);
+}
+
+bool asRoot()
+{
+    return geteuid() == 0;
+}
+
+// Replaces `path` by a new file (a new inode) holding `bytes`.
+void replaceFile(const std::string& path, const std::string& bytes)
+{
+    writeFile(path + ".new", bytes);
+    std::filesystem::rename(path + ".new", path);
+}
+
+// Each row: a journaled run, what happens after it, and what the undo says
+// of the one file; `kept` says the file must stay as the scene left it.
+struct Scene {
+    TempDir dir;
+    std::string song;
+    std::string journal;
+    std::string folder;  // the song's folder
+};
+
+struct HostileCase {
+    const char* name;
+    bool needsRoot;
+    std::function<void(Scene&)> before;                 // the song's folder made ready
+    std::function<sys::StepHook()> duringRun;           // the run's seam
+    std::function<void(Scene&)> after;                  // between the run and the undo
+    const char* why;                                    // nullptr: restored
+};
+
+TEST(HostileJournal, UndoRestoresOnlyWhatTheRunWroteAndTakesNoPlantedLink)
+{
+    const HostileCase cases[] = {
+        // The save was refused after its entry was written; the file at the
+        // path is later exactly what the save would have left, but another.
+        {"entry of a save that never committed", false, nullptr,
+         [] {
+             return sys::StepHook([](sys::Step step) { return step == sys::Step::Check ? EIO : 0; });
+         },
+         [](Scene& s) { replaceFile(s.song, converted(legacySong(1))); }, "the run never finished saving it"},
+        // The attacker's folder swapped for their link to root's album,
+        // whose file holds what the run wrote into the attacker's.
+        {"folder swapped for another user's link", true,
+         [](Scene& s) { ASSERT_EQ(chown(s.folder.c_str(), kOther, kOther), 0); },
+         nullptr,
+         [](Scene& s) {
+             const std::string album = s.dir.file("rootonly");
+             std::filesystem::create_directory(album);
+             std::filesystem::copy_file(s.song, album + "/song.mp3");
+             std::filesystem::rename(s.folder, s.folder + ".old");
+             std::filesystem::create_directory_symlink(album, s.folder);
+             ASSERT_EQ(lchown(s.folder.c_str(), kOther, kOther), 0);
+         },
+         "cannot open: a symbolic link on the way whose owner is neither this user nor the owner of the folder "
+         "holding it"},
+        // The same swap by the user who runs the tool is followed.
+        {"folder moved and linked by the user", false, nullptr, nullptr,
+         [](Scene& s) {
+             std::filesystem::rename(s.folder, s.folder + ".old");
+             std::filesystem::create_directory_symlink(s.folder + ".old", s.folder);
+         },
+         nullptr},
+    };
+    for (const HostileCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.needsRoot && !asRoot())
+            continue;
+        Scene s;
+        ASSERT_EQ(chmod(s.dir.path().c_str(), 0755), 0);
+        s.folder = s.dir.file("shared");
+        std::filesystem::create_directory(s.folder);
+        ASSERT_EQ(chmod(s.folder.c_str(), 0755), 0);
+        s.song = s.folder + "/song.mp3";
+        writeFile(s.song, legacySong(1));
+        s.journal = s.dir.file("j");
+        if (c.before)
+            c.before(s);
+        {
+            const sys::ScopedStepHook hook(c.duringRun ? c.duringRun() : sys::StepHook());
+            runInProcess({"-s", "cp1251", "-2", "unicode", "--journal=" + s.journal, s.song});
+        }
+        c.after(s);
+        const std::string left = readFile(s.song);
+        const RunResult undo = runInProcess({"--undo=" + s.journal, "--no-journal"});
+        if (c.why == nullptr) {
+            EXPECT_EQ(undo.status, 0) << undo.err;
+            EXPECT_EQ(readFile(s.song), legacySong(1));
+            continue;
+        }
+        EXPECT_EQ(undo.status, 1);
+        EXPECT_EQ(undo.out, s.song + "failed!\n");
+        EXPECT_EQ(undo.err, "tagshifter: " + s.song + ": not written: " + c.why + "\n");
+        EXPECT_EQ(readFile(s.song), left);
+    }
+}
+
+// A journal of the state folder steers the undo only when no one but the
+// user could have written it or its folder; a name without a slash is looked
+// for there alone; nothing waits on a FIFO.
+TEST(HostileJournal, JournalOthersCouldWriteIsRefused)
+{
+    struct Case {
+        const char* name;
+        bool needsRoot;
+        std::function<void(const std::string& folder, const std::string& journal)> spoil;
+        std::vector<std::string> args;  // the undo's
+        std::string out;                // "%F": the state folder, "%J": the journal
+    };
+    const Case cases[] = {
+        {"journal of another user", true,
+         [](const std::string&, const std::string& j) { ASSERT_EQ(chown(j.c_str(), kOther, kOther), 0); },
+         {"--undo"}, "Error: Cannot read the journal %J: another user owns it or can write it.\n"},
+        {"journal others may write", false,
+         [](const std::string&, const std::string& j) { ASSERT_EQ(chmod(j.c_str(), 0622), 0); }, {"--undo"},
+         "Error: Cannot read the journal %J: another user owns it or can write it.\n"},
+        {"state folder others may write", false,
+         [](const std::string& f, const std::string&) { ASSERT_EQ(chmod(f.c_str(), 01777), 0); }, {"--undo"},
+         "Error: Cannot read the journal %F: others may write it.\n"},
+        {"listing a state folder others may write", false,
+         [](const std::string& f, const std::string&) { ASSERT_EQ(chmod(f.c_str(), 0777), 0); },
+         {"--undo", "--list"}, "Error: Cannot read the journals in %F: others may write it.\n"},
+        {"name found only in the working folder", false,
+         [](const std::string&, const std::string&) { writeFile("planted.journal", "x"); },
+         {"--undo=planted.journal"}, "Error: Cannot read the journal %F/planted.journal: No such file or directory.\n"},
+        {"a FIFO", false,
+         [](const std::string& f, const std::string&) { ASSERT_EQ(mkfifo((f + "/fifo").c_str(), 0600), 0); },
+         {"--undo=%F/fifo"}, "Error: Cannot read the journal %F/fifo: not a regular file.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.needsRoot && !asRoot())
+            continue;
+        TempDir dir;
+        const StateHomeOverride override(dir.path());
+        const std::string folder = dir.file("tagshifter");
+        const std::string song = dir.put("song.mp3", legacySong(2));
+        ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", song}).status, 0);
+        const std::string converted = readFile(song);
+        std::string journal;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            journal = entry.path().string();
+        const std::string cwd = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());
+        c.spoil(folder, journal);
+        auto fill = [&](std::string text) {
+            for (size_t at; (at = text.find("%F")) != std::string::npos;)
+                text.replace(at, 2, folder);
+            for (size_t at; (at = text.find("%J")) != std::string::npos;)
+                text.replace(at, 2, journal);
+            return text;
+        };
+        std::vector<std::string> args;
+        for (const std::string& arg : c.args)
+            args.push_back(fill(arg));
+        const RunResult undo = runInProcess(args);
+        std::filesystem::current_path(cwd);
+        EXPECT_EQ(undo.status, 1);
+        EXPECT_EQ(undo.out, fill(c.out));
+        EXPECT_EQ(readFile(song), converted);
+        chmod(folder.c_str(), 0700);
+    }
+}
+
+// A run still writing its journal holds it locked: another run's pruning
+// passes it by.
+TEST(HostileJournal, PruningLeavesARunningRunsJournal)
+{
+    TempDir dir;
+    const StateHomeOverride override(dir.path());
+    const std::string folder = dir.file("tagshifter");
+    std::filesystem::create_directory(folder);
+    ASSERT_EQ(chmod(folder.c_str(), 0700), 0);
+    for (int i = 0; i < 60; ++i)
+        writeFile(folder + "/2000-01-01_00-00-" + (i < 10 ? "0" : "") + std::to_string(i) + ".000000Z.journal", "x");
+    const std::string running = folder + "/2000-01-01_00-00-00.000000Z.journal";
+    const int held = open(running.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    const std::string song = dir.put("song.mp3", legacySong(3));
+    ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", song}).status, 0);
+    close(held);
+    EXPECT_TRUE(std::filesystem::exists(running));
+    EXPECT_FALSE(std::filesystem::exists(folder + "/2000-01-01_00-00-01.000000Z.journal"));
+    EXPECT_TRUE(std::filesystem::exists(folder + "/2000-01-01_00-00-12.000000Z.journal"));
+}
+
+// Killed between two writes of an in-place save: the file holds the first
+// run of new bytes, not the second, and the journal the entry without the
+// record of its commit. Every byte the save kept is in place, so the undo
+// puts the old bytes back.
+TEST(HostileJournal, SaveKilledBetweenTwoWritesInPlaceIsUndone)
+{
+    TempDir dir;
+    // ID3v1 and ID3v2 both rewritten at the same length: two runs of bytes
+    // far apart, each its own write.
+    const std::string old = legacySong(4, 256) + id3v1Block(kPrivetCp1251, kPrivetCp1251, "");
+    const std::string song = dir.put("song.mp3", old);
+    const std::string journal = dir.file("j");
+    std::string tornFile;
+    std::string tornJournal;
+    {
+        int writes = 0;
+        const sys::ScopedStepHook hook([&](sys::Step step) {
+            if (step == sys::Step::WriteInPlace && ++writes == 2) {
+                tornFile = readFile(song);
+                tornJournal = readFile(journal);
+            }
+            return 0;
+        });
+        ASSERT_EQ(runInProcess({"-s", "cp1251", "-1", "cp1251", "-2", "unicode", "--journal=" + journal, song}).status,
+                  0);
+    }
+    ASSERT_FALSE(tornFile.empty());
+    ASSERT_NE(tornFile, old);
+    ASSERT_EQ(tornFile.size(), old.size());
+    writeFile(song, tornFile);  // the same inode, as the kill left it
+    writeFile(journal, tornJournal);
+    const RunResult undo = runInProcess({"--undo=" + journal, "--no-journal"});
+    EXPECT_EQ(undo.status, 0) << undo.err;
+    EXPECT_EQ(readFile(song), old);
+}
+
+// A run that changes no byte keeps no journal, so a plain --undo still
+// undoes the run before it; the list marks the journal it takes, in UTC, and
+// counts its files in good English; the undo counts files restored.
+TEST(HostileJournal, RunThatChangedNothingKeepsNoJournal)
+{
+    TempDir dir;
+    const StateHomeOverride override(dir.path());
+    const std::string one = dir.put("one.mp3", legacySong(5));
+    const std::string two = dir.put("two.mp3", legacySong(6));
+    ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", one}).status, 0);
+    ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", one}).status, 0);  // nothing left to change
+    size_t journals = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.file("tagshifter")))
+        journals += entry.path().extension() == ".journal";
+    EXPECT_EQ(journals, 1u);
+    const RunResult list = runInProcess({"--undo", "--list"});
+    EXPECT_EQ(list.status, 0);
+    EXPECT_NE(list.out.find(" UTC  "), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find("  1 file  "), std::string::npos) << list.out;
+    EXPECT_NE(list.out.find(".journal  <- --undo\n"), std::string::npos) << list.out;
+
+    const std::string three = dir.put("three.mp3", legacySong(7));
+    ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", two, three}).status, 0);
+    const RunResult undo = runInProcess({"--undo"});
+    EXPECT_EQ(undo.status, 0);
+    EXPECT_NE(undo.err.find("tagshifter: 2 files: 2 restored, 0 unchanged, 0 previewed, 0 failed\n"),
+              std::string::npos)
+        << undo.err;
+    EXPECT_EQ(readFile(two), legacySong(6));
+    EXPECT_EQ(readFile(three), legacySong(7));
+    EXPECT_NE(readFile(one), legacySong(5));  // the run before stays
+}
+
+}  // namespace
+}  // namespace tagshifter::test
