@@ -1,11 +1,13 @@
 #include "app/file_loop.h"
 
 #include "app/album_pass.h"
+#include "app/stop_note.h"
 #include "app/stop_signals.h"
 #include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
 #include "convert/frame_factory.h"
+#include "convert/id3v1_bytes.h"
 #include "convert/tag_converter.h"
 #include "io/staged_file.h"
 #include "sys/folder.h"
@@ -104,14 +106,13 @@ std::vector<std::string> id3v1Pages(const Settings& settings)
 // Fills `result` as far as the file gets; an error that is the file's own
 // (it does not open, a text does not convert) is thrown. `warning`: what did
 // not hold of a save that went through (a flush to disk asked for).
+// `held`: made before the file so that it ends after it, by the caller: the
+// signals stay held until the commit is over, the file closed and shown.
 void processFile(const Settings& settings, const FileSource& source, FrameFactory& factory,
                  const SaveFile& save, undo::JournalWriter* journal, FileResult& result,
-                 sys::FolderCache& folders, std::string& warning)
+                 sys::FolderCache& folders, std::string& warning, std::optional<StopSignalsHeld>& held)
 {
     const std::string& name = result.path;
-    // Made before the file so that it ends after it: the signals stay held
-    // until the commit is over and the file closed.
-    std::optional<StopSignalsHeld> held;
     io::StagedFile staged(name, &factory, io::kWholeReadLimit, &folders);
     if (!staged.isOpen())
         throw openError(name, staged.whyNotOpen());
@@ -123,6 +124,9 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
         return;
     }
 
+    // Looked at before the tags are made for writing: whether each had content.
+    const bool hadId3v1 = file.hasID3v1Tag() && !file.ID3v1Tag()->isEmpty();
+    const bool hadId3v2 = file.hasID3v2Tag() && !file.ID3v2Tag()->frameList().isEmpty();
     TagLib::ID3v1::Tag* id3v1 = file.ID3v1Tag(true);
     TagLib::ID3v2::Tag* id3v2 = file.ID3v2Tag(true);
     std::string sourceEncoding = settings.sourceEncoding;
@@ -147,6 +151,10 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
         result.id3v1Target = settings.id3v1Encoding;
     if (converter.isId3v2Enabled())
         result.id3v2Target = settings.id3v2Encoding;
+    result.removesId3v1 = hadId3v1 && !converter.isId3v1Enabled();
+    result.removesId3v2 = hadId3v2 && !converter.isId3v2Enabled();
+    if (result.removesId3v2)
+        result.removedPictures = id3v2->frameList("APIC").size();
     if (settings.json)
         converter.recordTextChanges();
     try {
@@ -156,8 +164,10 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
         throw;  // the file is closed unsaved
     }
     result.texts = converter.textChanges();
-    if (converter.isId3v1Enabled())
+    if (converter.isId3v1Enabled()) {
         result.id3v1Target = converter.id3v1Target();  // with -1 auto, the page chosen
+        keepWrittenId3v1Bytes(*id3v1, result.texts);
+    }
 
     if (settings.previewOnly) {
         result.preview = converter.preview(previewName);
@@ -206,14 +216,14 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
 // pass on; without -k every error does.
 bool handleFile(const Settings& settings, const std::string& name, const FileSource& source,
                 FrameFactory& factory, const SaveFile& save, undo::JournalWriter* journal, Output& output,
-                sys::FolderCache& folders)
+                sys::FolderCache& folders, std::optional<StopSignalsHeld>& held)
 {
     FileResult result;
     result.path = name;
     result.id3v2Version = settings.id3v2Version;
     std::string warning;
     try {
-        processFile(settings, source, factory, save, journal, result, folders, warning);
+        processFile(settings, source, factory, save, journal, result, folders, warning, held);
     } catch (Error& error) {
         error.file = name;
         nameTheOption(error, settings);
@@ -244,6 +254,14 @@ undo::JournalChoice journalChoiceOf(const Settings& settings, bool undo)
     return choice;
 }
 
+std::string undoCommandOf(const Settings& settings, const undo::RunJournal* journal)
+{
+    if (!journal || !journal->writer())
+        return "";
+    return settings.journalFile.empty() ? std::string(messages::kUndoCommand)
+                                        : formatted(messages::kUndoCommandNamed, settings.journalFile.c_str());
+}
+
 void noteJournal(const Settings& settings, const undo::RunJournal* journal, Output& output)
 {
     if (journal && !journal->note().empty())
@@ -252,9 +270,7 @@ void noteJournal(const Settings& settings, const undo::RunJournal* journal, Outp
         || settings.id3v2Encoding != "none")
         return;
     if (journal && journal->writer()) {
-        const std::string command = settings.journalFile.empty()
-                                        ? std::string(messages::kUndoCommand)
-                                        : formatted(messages::kUndoCommandNamed, settings.journalFile.c_str());
+        const std::string command = undoCommandOf(settings, journal);
         output.note(formatted(messages::kNoteRemovesEverything, command.c_str()));
     } else {
         output.note(messages::kNoteRemovesEverythingForGood);
@@ -308,15 +324,25 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
     noteJournal(settings, journal ? &*journal : nullptr, output);
     undo::JournalWriter* writer = journal ? journal->writer() : nullptr;
 
+    const std::string undoCommand = undoCommandOf(settings, journal ? &*journal : nullptr);
+    output.setRemovalWords(undoCommand, settings.previewOnly);
+    // A stop signal from here on says how far the run got.
+    stop_signals::catchOnce();
+    const StopNote stopNote(output, undoCommand, fileNames.size());
+
     sys::FolderCache folders;
     int status = 0;
     for (size_t i = 0; i < fileNames.size(); ++i) {
         output.starting(i);
         const FileSource source{albums ? &*albums : nullptr, i,
                                 pagesForId3v1.empty() ? nullptr : &pagesForId3v1};
-        if (!handleFile(settings, fileNames[i], source, factory, save, writer, output, folders))
+        // Emplaced for the save; a signal held through it ends the run once
+        // the file is shown and the note counts it.
+        std::optional<StopSignalsHeld> held;
+        if (!handleFile(settings, fileNames[i], source, factory, save, writer, output, folders, held))
             status = 1;
         noteJournalLoss(writer, fileNames[i], output);
+        stopNote.update();
     }
     return status;
 }

@@ -59,6 +59,7 @@ json textChange(const TextChange& change)
         object["part"] = "description";
     putText(object, "before", change.before);
     putText(object, "after", change.after);
+    object["changed"] = change.before != change.after;
     return object;
 }
 

@@ -26,6 +26,10 @@ struct FileResult {
     std::vector<std::string> preview;    // -w: the listing's lines
     std::optional<Error> error;          // why it failed or was refused
     bool stops = false;                  // the error ends the run
+    // Tags with content that a target left at none removes, and the
+    // pictures among the removed ID3v2 tag's frames.
+    bool removesId3v1 = false, removesId3v2 = false;
+    size_t removedPictures = 0;
 };
 
 // One journal of the state folder, as --undo --list shows it.
@@ -40,6 +44,10 @@ struct JournalListing {
 
 struct Counts {
     size_t files = 0, converted = 0, unchanged = 0, previewed = 0, skipped = 0, failed = 0, refused = 0;
+    // Files converted or previewed whose ID3v1 or ID3v2 tag goes, and the
+    // pictures that go with the ID3v2 tags.
+    size_t id3v1Removed = 0, id3v2Removed = 0, picturesRemoved = 0;
+    size_t shown() const { return converted + previewed + skipped + failed + refused; }
 };
 
 class Output {
@@ -57,9 +65,18 @@ public:
     // Counts the file, says on standard error where it went wrong, then
     // shows it on standard output.
     void file(const FileResult& result);
-    // The count (when the run had more than one file), then the face's
-    // last word, with the error that ended the run if one did.
+    // Which tags the run removed, the count (when the run had more than one
+    // file), then the face's last word, with the error that ended the run if
+    // one did.
     void finish(const Error* fatal = nullptr);
+    // How the tags a run removes are put back: `undoCommand`, or "" when
+    // they cannot be; a preview only says what would go.
+    void setRemovalWords(const std::string& undoCommand, bool preview);
+    // -q: the count is left out when every file went well.
+    void setQuiet(bool quiet) { quiet_ = quiet; }
+    const Counts& counts() const { return counts_; }
+    // Whether a progress line is drawn on standard error.
+    bool drawsProgress() const { return showProgress_; }
     // --undo --list: one journal on standard output.
     virtual void journal(const JournalListing& listing) = 0;
 
@@ -74,8 +91,12 @@ protected:
 private:
     void clearProgress();
     void noteError(const Error& error);
+    void noteRemovals();
 
     Counts counts_;
+    std::string undoCommand_;
+    bool preview_ = false;
+    bool quiet_ = false;
     bool showProgress_;
     bool progressShown_ = false;
 };

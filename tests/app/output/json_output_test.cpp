@@ -111,6 +111,47 @@ TEST(JsonOutput, EachOutcomeIsOneParsableObjectAndTheSummaryCountsThem)
     EXPECT_EQ(fatal[1]["error"]["message"], "Cannot open source encoding.");
 }
 
+// Each text says whether the run changes it, and id3v1_hex holds what the
+// ID3v1 block gets: a text cut to its room, the genre as its number.
+TEST(JsonOutput, TextsSayWhetherTheyChangedAndId3v1HexHoldsTheBytesWritten)
+{
+    TempDir dir;
+    const std::string longTitle = kPrivetCp1251 + " " + kPrivetCp1251 + " " + kPrivetCp1251 + " "
+                                  + kPrivetCp1251 + " " + "abc";  // 34 bytes
+    const std::string song = dir.put(
+        "song.mp3", id3v23Tag(textFrame("TIT2", longTitle) + textFrame("TPE1", "Kino")
+                              + commentFrame(longTitle) + textFrame("TCON", "Rock"))
+                        + mpegFrames(8));
+    const std::vector<json> lines =
+        linesOf(runInProcess({"--json", "-w", "-s", "cp1251", "-1", "cp1251", "-2", "unicode", song}).out);
+    ASSERT_EQ(lines.size(), 2u);
+    std::string hexTitle;
+    for (unsigned char c : longTitle.substr(0, 30)) {
+        static const char digits[] = "0123456789abcdef";
+        hexTitle += digits[c >> 4];
+        hexTitle += digits[c & 15];
+    }
+    const struct {
+        const char* field;
+        bool changed;
+        std::string id3v1Hex;
+    } cases[] = {
+        {"title", true, hexTitle},
+        {"artist", false, "4b696e6f"},
+        {"comment", true, hexTitle.substr(0, 56)},
+        {"genre", false, "11"},  // Rock is genre 17
+    };
+    const json& texts = lines[0]["texts"];
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        const auto text = std::find_if(texts.begin(), texts.end(),
+                                       [&](const json& t) { return t.value("field", "") == c.field; });
+        ASSERT_NE(text, texts.end()) << texts.dump();
+        EXPECT_EQ((*text)["changed"], c.changed);
+        EXPECT_EQ((*text)["id3v1_hex"], c.id3v1Hex);
+    }
+}
+
 // --undo --list: a journal a line, as JSON too.
 TEST(JsonOutput, JournalListIsOneObjectAJournal)
 {
