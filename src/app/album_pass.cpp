@@ -43,7 +43,7 @@ guess::Reading AlbumPass::readingOf(size_t index)
     if (readings_[index])
         return *readings_[index];
     if (!judge_)
-        judge_ = std::make_unique<guess::AlbumJudge>(guess::CandidateList::parse(settings_.sourceEncoding));
+        judge_ = std::make_unique<guess::AlbumJudge>(guess::CandidateList::parse(*settings_.source));
 
     const auto folder = waiting_.find(folderOf(fileNames_[index]));
     const std::vector<size_t> members = std::move(folder->second);
@@ -62,7 +62,7 @@ guess::FileTexts AlbumPass::readTexts(const std::string& name) const
 {
     // Every file is opened as the conversion opens it: nothing but a regular
     // file, and no link another user planted followed.
-    const bool walkFrames = settings_.allFrames && settings_.id3v2Encoding != "none";
+    const bool walkFrames = settings_.allFrames && settings_.id3v2.isWritten();
     // The common layouts are read without TagLib: a tenth of the cost.
     if (!walkFrames) {
         const io::OriginalFile original(name, io::kWholeReadLimit, &folders_);

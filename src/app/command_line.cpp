@@ -1,11 +1,13 @@
 #include "app/command_line.h"
 
+#include "common/format.h"
 #include "common/messages.h"
 
 #include <getopt.h>
 
 #include <cctype>
 #include <cstdio>
+#include <string>
 
 namespace tagshifter {
 
@@ -49,10 +51,11 @@ const option kLongOptions[] = {
     {nullptr, 0, nullptr, 0},
 };
 
-void setEncoding(std::string& field, const char* argument)
+std::string lowercased(const char* argument)
 {
-    field = argument;
-    lowercaseInPlace(field);
+    std::string name = argument;
+    lowercaseInPlace(name);
+    return name;
 }
 
 }  // namespace
@@ -68,15 +71,40 @@ void lowercaseInPlace(std::string& text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
-std::optional<int> readCommandLine(int argc, char* argv[], Settings& settings)
+// The options that say how to convert, which an undo has no use for: it
+// puts back the bytes its journal holds. "" for any other.
+const char* conversionOption(int letter)
 {
+    switch (letter) {
+    case 's': return "-s";
+    case '1': return "-1";
+    case '2': return "-2";
+    case 'p': return "-p";
+    case 'a': return "-a";
+    case 'k': return "-k";
+    case 'r': return "-r";
+    case kId3v23Option: return "--id3v2.3";
+    default: return "";
+    }
+}
+
+std::optional<int> readCommandLine(int argc, char* argv[], CommandLine& line)
+{
+    Settings& settings = line.settings;
     bool optionsValid = true;
+    std::string notForUndo;  // "-s, -2" as given
+    optind = 0;  // getopt's own state, fresh for each command line
     int letter;
     while ((letter = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr)) != -1) {
+        const std::string option = conversionOption(letter);
+        if (!option.empty() && (", " + notForUndo + ", ").find(", " + option + ", ") == std::string::npos)
+            notForUndo += (notForUndo.empty() ? "" : ", ") + option;
         switch (letter) {
-        case 's': setEncoding(settings.sourceEncoding, optarg); break;
-        case '1': setEncoding(settings.id3v1Encoding, optarg); break;
-        case '2': setEncoding(settings.id3v2Encoding, optarg); break;
+        case 's':
+            settings.source = *optarg ? std::optional(SourceEncoding::parse(lowercased(optarg))) : std::nullopt;
+            break;
+        case '1': settings.id3v1 = TargetEncoding::parse(lowercased(optarg), true); break;
+        case '2': settings.id3v2 = TargetEncoding::parse(lowercased(optarg), false); break;
         case 'p': settings.preserveUnicode = true; break;
         case 'w': settings.previewOnly = true; break;
         case 'q': settings.reportProgress = false; break;
@@ -112,23 +140,24 @@ std::optional<int> readCommandLine(int argc, char* argv[], Settings& settings)
         }
     }
 
+    line.operands.assign(argv + optind, argv + argc);
     if (settings.undo || settings.listJournals) {
         // An undo takes its files and their encodings from the journal.
-        const char* wrong = !settings.undo ? messages::kListNeedsUndo
-                            : optind != argc ? messages::kUndoTakesNoFiles
-                                             : nullptr;
-        if (optionsValid && wrong == nullptr)
+        const std::string wrong = !settings.undo ? messages::kListNeedsUndo
+                                  : !line.operands.empty() ? messages::kUndoTakesNoFiles
+                                  : !notForUndo.empty() ? formatted(messages::kUndoTakesNoOption, notForUndo.c_str())
+                                                        : "";
+        if (optionsValid && wrong.empty())
             return std::nullopt;
-        if (wrong != nullptr)
-            std::printf("%s", wrong);
+        std::printf("%s", wrong.c_str());
         std::printf("%s", messages::kHelpHint);
         return 1;
     }
-    if (optionsValid && settings.sourceEncoding.empty()) {
+    if (optionsValid && !settings.source) {
         std::printf("%s", messages::kNoSourceEncoding);
         optionsValid = false;
     }
-    if (optind == argc) {
+    if (line.operands.empty()) {
         std::printf("%s", messages::kNoFiles);
         std::printf("%s", messages::kHelpHint);
         return 1;

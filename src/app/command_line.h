@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tagshifter {
 
@@ -15,10 +16,15 @@ void lowercaseInPlace(std::string& text);
 // utf16le, ucs-2...): given to -2, it is still taken as a code page.
 bool namesUnicodeEncoding(const std::string& name);
 
+// What a run is asked to do, and to which files.
+struct CommandLine {
+    Settings settings;
+    std::vector<std::string> operands;
+};
+
 // Reads the options with getopt_long and validates them, printing the usage
 // text, the version or the reasons for rejection. Returns the exit status when
-// the command line itself ends the run; otherwise the file operands start at
-// optind.
-std::optional<int> readCommandLine(int argc, char* argv[], Settings& settings);
+// the command line itself ends the run.
+std::optional<int> readCommandLine(int argc, char* argv[], CommandLine& line);
 
 }  // namespace tagshifter

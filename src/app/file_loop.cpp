@@ -11,6 +11,7 @@
 #include "convert/tag_converter.h"
 #include "io/staged_file.h"
 #include "sys/folder.h"
+#include "text/fields.h"
 #include "undo/journal_folder.h"
 
 #include <taglib/id3v1tag.h>
@@ -23,6 +24,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -41,33 +43,32 @@ Error openError(const std::string& name, const std::string& reason)
     return error;
 }
 
-// An encoding name is wrong whatever the file: the error names the option.
+// An encoding name is wrong whatever the file: the error names the option,
+// and the name (the one at fault in an auto: list, when it says which).
 void nameTheOption(Error& error, const Settings& settings)
 {
+    std::string name;
     switch (error.kind) {
-    case Error::Kind::SourceEncoding: error.where = "-s", error.reason = settings.sourceEncoding; break;
-    case Error::Kind::Id3v1Encoding: error.where = "-1", error.reason = settings.id3v1Encoding; break;
-    case Error::Kind::Id3v2Encoding: error.where = "-2", error.reason = settings.id3v2Encoding; break;
-    default: break;
+    case Error::Kind::SourceEncoding: error.where = "-s", name = settings.source->name(); break;
+    case Error::Kind::Id3v1Encoding: error.where = "-1", name = settings.id3v1.name(); break;
+    case Error::Kind::Id3v2Encoding: error.where = "-2", name = settings.id3v2.name(); break;
+    default: return;
     }
+    if (error.reason.empty())
+        error.reason = name;
 }
 
 // The five fields are read before any frame changes, so that under -a none
 // is recoded twice; without -a this is the same as reading each in turn.
 void convertTags(TagConverter& converter, const TagLib::Tag& combined, const Settings& settings)
 {
-    const TagLib::String title = combined.title();
-    const TagLib::String artist = combined.artist();
-    const TagLib::String album = combined.album();
-    const TagLib::String comment = combined.comment();
-    const TagLib::String genre = combined.genre();
+    std::array<TagLib::String, kTagFields.size()> values;
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = (combined.*kTagFields[i].get)();
     if (settings.allFrames)
         converter.convertOtherFrames(id3v2TextEncoding(converter.isId3v2Unicode(), settings.id3v2Version));
-    converter.convertField(title, &TagLib::Tag::setTitle);
-    converter.convertField(artist, &TagLib::Tag::setArtist);
-    converter.convertField(album, &TagLib::Tag::setAlbum);
-    converter.convertField(comment, &TagLib::Tag::setComment);
-    converter.convertField(genre, &TagLib::Tag::setGenre);
+    for (size_t i = 0; i < values.size(); ++i)
+        converter.convertField(values[i], kTagFields[i].set);
     converter.finishId3v1();
 }
 
@@ -87,12 +88,12 @@ struct FileSource {
 std::vector<std::string> id3v1Pages(const Settings& settings)
 {
     std::vector<std::string> pages;
-    if (!guess::CandidateList::isAuto(settings.sourceEncoding)) {
-        if (settings.sourceEncoding != "unicode")
-            return {settings.sourceEncoding};
-    } else {
+    const SourceEncoding& source = *settings.source;
+    if (source.kind == SourceEncoding::Kind::CodePage) {
+        return {source.codePage};
+    } else if (source.isAuto()) {
         try {
-            pages = guess::CandidateList::parse(settings.sourceEncoding).codePages();
+            pages = guess::CandidateList::parse(source).codePages();
         } catch (const Error&) {
             // The guess reports an unusable list on the first file.
         }
@@ -129,28 +130,28 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
     const bool hadId3v2 = file.hasID3v2Tag() && !file.ID3v2Tag()->frameList().isEmpty();
     TagLib::ID3v1::Tag* id3v1 = file.ID3v1Tag(true);
     TagLib::ID3v2::Tag* id3v2 = file.ID3v2Tag(true);
-    std::string sourceEncoding = settings.sourceEncoding;
+    SourceEncoding sourceEncoding = *settings.source;
     std::string previewName = name;
     TagConverter::SourcePlan plan;
     std::optional<std::string> readPage;  // the page the guess read the file in
     if (source.albums) {
         const guess::Reading reading = source.albums->readingOf(source.index);
-        sourceEncoding = sourceEncodingOf(reading);
+        sourceEncoding = SourceEncoding::ofCodePage(sourceEncodingOf(reading));
         if (reading.kind == guess::Reading::Kind::CodePage)
             readPage = reading.codePage;
         plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.throughMacRoman};
         result.reading = reading.label();
         previewName = formatted(messages::kPreviewNameWithReading, name.c_str(), result.reading.c_str());
     }
-    TagConverter converter(sourceEncoding, settings.id3v1Encoding,
-                           settings.id3v2Encoding, id3v1, id3v2, settings.preserveUnicode);
+    TagConverter converter(sourceEncoding, settings.id3v1, settings.id3v2, id3v1, id3v2,
+                           settings.preserveUnicode);
     converter.setSourcePlan(plan);
     if (source.id3v1Pages)
         converter.setId3v1Pages(readPage ? std::vector<std::string>{*readPage} : *source.id3v1Pages);
     if (converter.isId3v1Enabled())
-        result.id3v1Target = settings.id3v1Encoding;
+        result.id3v1Target = settings.id3v1;
     if (converter.isId3v2Enabled())
-        result.id3v2Target = settings.id3v2Encoding;
+        result.id3v2Target = settings.id3v2;
     result.removesId3v1 = hadId3v1 && !converter.isId3v1Enabled();
     result.removesId3v2 = hadId3v2 && !converter.isId3v2Enabled();
     if (result.removesId3v2)
@@ -227,9 +228,12 @@ bool handleFile(const Settings& settings, const std::string& name, const FileSou
     } catch (Error& error) {
         error.file = name;
         nameTheOption(error, settings);
+        // An option at fault is the run's error, not this file's.
+        if (error.isEncodingName())
+            throw;
         result.outcome = Outcome::Failed;
         result.error = error;
-        result.stops = error.isEncodingName() || !settings.keepGoing;
+        result.stops = !settings.keepGoing;
         output.file(result);
         if (result.stops)
             throw;
@@ -266,8 +270,7 @@ void noteJournal(const Settings& settings, const undo::RunJournal* journal, Outp
 {
     if (journal && !journal->note().empty())
         output.note(journal->note());
-    if (settings.previewOnly || settings.undo || settings.id3v1Encoding != "none"
-        || settings.id3v2Encoding != "none")
+    if (settings.previewOnly || settings.undo || settings.id3v1.isWritten() || settings.id3v2.isWritten())
         return;
     if (journal && journal->writer()) {
         const std::string command = undoCommandOf(settings, journal);
@@ -298,22 +301,22 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
                  const SaveFile& save)
 {
     // Text frames, new and parsed alike, take the target's encoding: UTF-8 for
-    // "unicode" (UTF-16 in ID3v2.3), and Latin-1 for a code page, so that the
+    // Unicode (UTF-16 in ID3v2.3), and Latin-1 for a code page, so that the
     // code page's bytes (carried one per Latin-1 character) reach the disk
     // unchanged. TagLib still widens a frame whose text is not Latin-1, so
     // nothing is lost.
     const TagLib::String::Type textEncoding =
-        id3v2TextEncoding(settings.id3v2Encoding == "unicode", settings.id3v2Version);
+        id3v2TextEncoding(settings.id3v2.kind == TargetEncoding::Kind::Unicode, settings.id3v2Version);
     FrameFactory factory(textEncoding);
     // A file without an ID3v2 tag gets one that TagLib 1 makes with its
     // shared factory, whatever the file was opened with.
     TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(textEncoding);
 
     std::optional<AlbumPass> albums;
-    if (guess::CandidateList::isAuto(settings.sourceEncoding))
+    if (settings.source->isAuto())
         albums.emplace(settings, fileNames);
     std::vector<std::string> pagesForId3v1;
-    if (settings.id3v1Encoding == "auto")
+    if (settings.id3v1.kind == TargetEncoding::Kind::PerFile)
         pagesForId3v1 = id3v1Pages(settings);
 
     // Opened before any file changes: a named journal that cannot be

@@ -9,7 +9,6 @@
 #include "common/messages.h"
 #include "sys/terminal.h"
 
-#include <getopt.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -48,8 +47,9 @@ int runFiles(const Settings& settings, const std::vector<std::string>& operands,
 {
     const std::vector<std::string> files = settings.recursive ? expandFolders(operands) : operands;
     output = makeOutput(settings, files.size());
-    if (namesUnicodeEncoding(settings.id3v2Encoding))
-        output->note(formatted(messages::kNoteId3v2UnicodeAsCodePage, settings.id3v2Encoding.c_str()));
+    const TargetEncoding& id3v2 = settings.id3v2;
+    if (id3v2.kind == TargetEncoding::Kind::CodePage && namesUnicodeEncoding(id3v2.codePage))
+        output->note(formatted(messages::kNoteId3v2UnicodeAsCodePage, id3v2.codePage.c_str()));
     const int status = processFiles(settings, files, *output, save);
     output->finish();
     return status;
@@ -74,18 +74,19 @@ int runUndo(const Settings& settings, std::unique_ptr<Output>& output)
 
 int runTool(int argc, char* argv[], const SaveFile& save)
 {
-    Settings settings;
     if (argc == 1) {
         std::printf("%s", messages::kUsage);
         return 1;
     }
-    if (auto status = readCommandLine(argc, argv, settings))
+    CommandLine line;
+    if (auto status = readCommandLine(argc, argv, line))
         return *status;
+    const Settings& settings = line.settings;
     std::unique_ptr<Output> output;
     try {
         if (settings.undo)
             return runUndo(settings, output);
-        return runFiles(settings, std::vector<std::string>(argv + optind, argv + argc), save, output);
+        return runFiles(settings, line.operands, save, output);
     } catch (const Error& error) {
         return stop(output, settings, error);
     } catch (const std::exception& error) {

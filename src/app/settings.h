@@ -1,14 +1,16 @@
 // What the command line asks for; read-only once the options are read.
 #pragma once
 
+#include "text/encoding_choice.h"
+
+#include <optional>
 #include <string>
 
 namespace tagshifter {
 
 struct Settings {
-    std::string sourceEncoding;          // empty until -s is given
-    std::string id3v1Encoding = "none";  // "none" removes the tag
-    std::string id3v2Encoding = "none";
+    std::optional<SourceEncoding> source;  // none until -s names one
+    TargetEncoding id3v1, id3v2;           // None removes the tag
     bool preserveUnicode = false;
     bool previewOnly = false;
     bool reportProgress = true;

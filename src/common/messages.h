@@ -29,7 +29,7 @@ inline constexpr char kUsage[] =
     "  -r, --recursive              Also convert the .mp3 files in the folders given, and below.\n"
     "      --json                   Print one JSON object per file and a summary instead.\n"
     "  -1 auto                      Write each file's ID3v1 in its own code page.\n"
-    "  -s auto[:LIST]               Guess each album's code page among LIST (e.g. cp1251,koi8-r), or common ones.\n"
+    "  -s auto[:LIST]               Guess each album's code page among LIST, or common ones.\n"
     "  -1 none, -2 none             Remove that tag, pictures and all (the default); --undo puts it back.\n"
     "      --journal=FILE           Keep what undoes this run in FILE, not in the state folder.\n"
     "      --no-journal             Keep nothing to undo this run with.\n"
@@ -187,6 +187,9 @@ inline constexpr char kCannotWriteNamedJournal[] = "Cannot write the journal %s:
 inline constexpr char kCannotReadJournal[] = "Cannot read the journal %s: %s.";
 inline constexpr char kUndoTakesNoFiles[] = "--undo takes no files: it restores those of the journal.\n";
 inline constexpr char kListNeedsUndo[] = "--list goes with --undo.\n";
+// "-s, -2": the options given that say how to convert.
+inline constexpr char kUndoTakesNoOption[] =
+    "--undo does not take %s: it puts back the bytes the journal holds, as they were.\n";
 // Reasons.
 inline constexpr char kNoHome[] = "neither XDG_STATE_HOME nor HOME is set";
 inline constexpr char kFolderOfAnotherUser[] = "it belongs to another user";

@@ -5,6 +5,7 @@
 #include "common/messages.h"
 #include "convert/frame_text.h"
 #include "convert/source_texts.h"
+#include "text/fields.h"
 
 #include <taglib/tag.h>
 #include <taglib/tstring.h>
@@ -16,26 +17,12 @@ namespace tagshifter {
 
 namespace {
 
-struct Field {
-    TagConverter::Setter setter;
-    TagLib::String (TagLib::Tag::*getter)() const;
-    const char* name;
-    const char* id;  // the frame's id, the field's label in the guess's plan
-};
-
-const Field& fieldOf(TagConverter::Setter setter)
+const TagField& fieldOf(TagConverter::Setter setter)
 {
-    static const Field fields[] = {
-        {&TagLib::Tag::setTitle, &TagLib::Tag::title, messages::kFieldTitle, kFiveFieldIds[0]},
-        {&TagLib::Tag::setArtist, &TagLib::Tag::artist, messages::kFieldArtist, kFiveFieldIds[1]},
-        {&TagLib::Tag::setAlbum, &TagLib::Tag::album, messages::kFieldAlbum, kFiveFieldIds[2]},
-        {&TagLib::Tag::setComment, &TagLib::Tag::comment, messages::kFieldComment, kFiveFieldIds[3]},
-        {&TagLib::Tag::setGenre, &TagLib::Tag::genre, messages::kFieldGenre, kFiveFieldIds[4]},
-    };
-    for (const Field& field : fields)
-        if (field.setter == setter)
+    for (const TagField& field : kTagFields)
+        if (field.set == setter)
             return field;
-    return fields[4];
+    return kTagFields.back();
 }
 
 }  // namespace
@@ -90,10 +77,10 @@ TagLib::String TagConverter::id3v2Text(TextChange& change)
 
 void TagConverter::convertField(const TagLib::String& value, Setter setter)
 {
-    const Field& field = fieldOf(setter);
+    const TagField& field = fieldOf(setter);
     failedWhere = field.name;
     TextChange change;
-    change.after = utf8Text(value, field.id);
+    change.after = utf8Text(value, field.frameId);
     if (id3v1Auto_) {
         pendingId3v1_.push_back({setter, change.after, recording ? changes.size() : SIZE_MAX});
     } else if (id3v1Enabled) {
@@ -105,7 +92,7 @@ void TagConverter::convertField(const TagLib::String& value, Setter setter)
         // other things among them (a COMM with only a description, a TCON of
         // "()"): a field that is empty and stays empty is left as it is.
         const TagLib::String text = id3v2Text(change);
-        if (!text.isEmpty() || !(id3v2Tag->*field.getter)().isEmpty())
+        if (!text.isEmpty() || !(id3v2Tag->*field.get)().isEmpty())
             (id3v2Tag->*setter)(text);
     }
     if (recording) {

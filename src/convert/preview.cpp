@@ -2,6 +2,7 @@
 
 #include "common/format.h"
 #include "common/messages.h"
+#include "text/fields.h"
 
 #include <taglib/tag.h>
 #include <taglib/tstring.h>
@@ -14,11 +15,8 @@ namespace {
 // UTF-8 for a Unicode one. Nothing is converted for the terminal.
 void addFields(std::vector<std::string>& lines, const TagLib::Tag& tag, bool unicode)
 {
-    lines.push_back(formatted(messages::kPreviewTitle, tag.title().to8Bit(unicode).c_str()));
-    lines.push_back(formatted(messages::kPreviewArtist, tag.artist().to8Bit(unicode).c_str()));
-    lines.push_back(formatted(messages::kPreviewAlbum, tag.album().to8Bit(unicode).c_str()));
-    lines.push_back(formatted(messages::kPreviewComment, tag.comment().to8Bit(unicode).c_str()));
-    lines.push_back(formatted(messages::kPreviewGenre, tag.genre().to8Bit(unicode).c_str()));
+    for (const TagField& field : kTagFields)
+        lines.push_back(formatted(field.previewLine, (tag.*field.get)().to8Bit(unicode).c_str()));
 }
 
 std::string line(const char* text)

@@ -1,13 +1,12 @@
 #include "convert/source_texts.h"
 
 #include "convert/frame_text.h"
+#include "text/fields.h"
 
 #include <taglib/id3v2tag.h>
 #include <taglib/tag.h>
 
 namespace tagshifter {
-
-const std::array<const char*, 5> kFiveFieldIds = {"TIT2", "TPE1", "TALB", "COMM", "TCON"};
 
 namespace {
 
@@ -91,18 +90,18 @@ std::optional<std::string> sourceBytes(const TagLib::String& value, bool preserv
 
 bool isFiveFieldFrame(const std::string& id, const TagLib::String& description)
 {
-    return id == "TIT2" || id == "TPE1" || id == "TALB" || id == "TCON"
-           || (id == "COMM" && description.isEmpty());
+    for (const TagField& field : kTagFields)
+        if (id == field.frameId)
+            return id != "COMM" || description.isEmpty();
+    return false;
 }
 
 std::vector<LabelledText> sourceTexts(const TagLib::Tag& combined, const TagLib::ID3v2::Tag* id3v2,
                                       bool otherFrames, bool preserveUnicode, bool forGuess)
 {
     std::vector<LabelledText> texts;
-    const TagLib::String fields[] = {combined.title(), combined.artist(), combined.album(),
-                                     combined.comment(), combined.genre()};
-    for (size_t i = 0; i < kFiveFieldIds.size(); ++i)
-        addIfRecoded(texts, kFiveFieldIds[i], fields[i], inUnicodeFrame(id3v2, kFiveFieldIds[i]),
+    for (const TagField& field : kTagFields)
+        addIfRecoded(texts, field.frameId, (combined.*field.get)(), inUnicodeFrame(id3v2, field.frameId),
                      preserveUnicode, forGuess);
     if (!otherFrames || !id3v2)
         return texts;
@@ -126,7 +125,7 @@ std::vector<LabelledText> sourceTexts(const std::array<std::string, 5>& fields, 
     std::vector<LabelledText> texts;
     for (size_t i = 0; i < fields.size(); ++i)
         if (!fields[i].empty() && (!preserveUnicode || mostlyHigh(fields[i])))
-            texts.emplace_back(kFiveFieldIds[i], fields[i], Reader::Latin1, false);
+            texts.emplace_back(kTagFields[i].frameId, fields[i], Reader::Latin1, false);
     return texts;
 }
 

@@ -40,9 +40,6 @@ struct FrameText;
 // ("TXXX:note"), so that two frames of one id are told apart.
 std::string labelOf(const FrameText& text);
 
-// The frame ids of title, artist, album, comment and genre: the labels of the five fields.
-extern const std::array<const char*, 5> kFiveFieldIds;
-
 // The texts of one file that a conversion would recode from the source, as
 // the bytes behind them (empty ones left out), each labelled with its frame:
 // the five fields of `combined` (`id3v2` tells which were saved in a Unicode

@@ -4,6 +4,7 @@
 
 #include "convert/conversion.h"
 #include "convert/text_change.h"
+#include "text/encoding_choice.h"
 
 #include <taglib/tstring.h>
 
@@ -25,11 +26,11 @@ public:
     using Setter = void (TagLib::Tag::*)(const TagLib::String&);
 
     // Opens source -> UTF-8, UTF-8 -> ID3v1 target and UTF-8 -> ID3v2 target,
-    // in that order. "unicode" means UTF-8 (refused for ID3v1); a target named
-    // "none" is not written. Throws a constant message for the first unusable
-    // name (an Error of its kind); conversions opened before it are closed again.
-    TagConverter(const std::string& sourceEncoding, const std::string& id3v1Encoding,
-                 const std::string& id3v2Encoding, TagLib::Tag* id3v1Tag,
+    // in that order. Unicode means UTF-8 (refused for ID3v1); a target of None
+    // is not written. Throws a constant message for the first unusable name
+    // (an Error of its kind); conversions opened before it are closed again.
+    TagConverter(const SourceEncoding& source, const TargetEncoding& id3v1,
+                 const TargetEncoding& id3v2, TagLib::Tag* id3v1Tag,
                  TagLib::Tag* id3v2Tag, bool preserveUnicode);
     ~TagConverter();
     TagConverter(const TagConverter&) = delete;
@@ -76,8 +77,8 @@ public:
     const std::vector<TextChange>& textChanges() const { return changes; }
 
     bool isId3v1Enabled() const { return id3v1Enabled; }
-    // The ID3v1 target as given, or with -1 auto the page chosen once set.
-    const std::string& id3v1Target() const { return id3v1Name; }
+    // The page of the ID3v1 target; with -1 auto the one chosen, once set.
+    TargetEncoding id3v1Target() const { return {TargetEncoding::Kind::CodePage, id3v1Name}; }
     bool isId3v2Enabled() const { return id3v2Enabled; }
     bool isSourceUnicode() const { return sourceIsUnicode; }
     bool isId3v2Unicode() const { return id3v2IsUnicode; }

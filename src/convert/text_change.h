@@ -8,7 +8,7 @@
 namespace tagshifter {
 
 struct TextChange {
-    std::string field;           // "title", "artist", "album", "comment", "genre", or a frame id
+    std::string field;           // the name of one of the five fields (text/fields.h), or a frame id
     bool isFrame = false;        // field is a frame id (-a)
     std::string description;     // a described frame's (TXXX, COMM, USLT) description as read
     bool isDescription = false;  // the text is that description itself

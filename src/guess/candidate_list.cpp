@@ -11,9 +11,6 @@
 namespace tagshifter::guess {
 namespace {
 
-constexpr char kAuto[] = "auto";
-constexpr char kAutoListPrefix[] = "auto:";
-
 bool iconvKnows(const std::string& name)
 {
     const iconv_t conversion = iconv_open("UTF-8", name.c_str());
@@ -24,11 +21,6 @@ bool iconvKnows(const std::string& name)
 }
 
 }  // namespace
-
-bool CandidateList::isAuto(const std::string& sourceSetting)
-{
-    return sourceSetting == kAuto || sourceSetting.rfind(kAutoListPrefix, 0) == 0;
-}
 
 const std::vector<std::string>& CandidateList::builtIn()
 {
@@ -56,27 +48,20 @@ const std::vector<std::string>& CandidateList::builtIn()
     return pages;
 }
 
-CandidateList CandidateList::parse(const std::string& sourceSetting)
+CandidateList CandidateList::parse(const SourceEncoding& source)
 {
-    if (sourceSetting == kAuto)
+    if (source.isAuto() && source.builtInList)
         return CandidateList(builtIn());
-    if (!isAuto(sourceSetting))
-        throw Error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
-
     std::vector<std::string> pages;
-    const std::string list = sourceSetting.substr(sizeof kAutoListPrefix - 1);
-    size_t start = 0;
-    while (start <= list.size()) {
-        size_t end = list.find(',', start);
-        if (end == std::string::npos)
-            end = list.size();
-        const std::string name = list.substr(start, end - start);
+    for (const std::string& name : source.names) {
         if (!name.empty() && std::find(pages.begin(), pages.end(), name) == pages.end()) {
-            if (!iconvKnows(name))
-                throw Error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
+            if (!iconvKnows(name)) {
+                Error error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
+                error.reason = name;  // the name at fault, not the whole list
+                throw error;
+            }
             pages.push_back(name);
         }
-        start = end + 1;
     }
     if (pages.empty())
         throw Error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);

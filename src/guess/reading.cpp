@@ -2,6 +2,7 @@
 
 #include "common/format.h"
 #include "common/messages.h"
+#include "text/fields.h"
 
 namespace tagshifter::guess {
 namespace {
@@ -9,12 +10,9 @@ namespace {
 // A field's name in the survey: the five by name, any other frame by its id.
 std::string fieldWord(const std::string& label)
 {
-    const std::pair<const char*, const char*> names[] = {
-        {"TIT2", messages::kFieldTitle}, {"TPE1", messages::kFieldArtist}, {"TALB", messages::kFieldAlbum},
-        {"COMM", messages::kFieldComment}, {"TCON", messages::kFieldGenre}};
-    for (const auto& [id, name] : names)
-        if (label == id)
-            return name;
+    for (const TagField& field : kTagFields)
+        if (label == field.frameId)
+            return field.name;
     return label;
 }
 

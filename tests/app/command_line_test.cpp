@@ -43,6 +43,8 @@ const std::string kLaterOptions =
     "  -r, --recursive              Also convert the .mp3 files in the folders given, and below.\n"
     "      --json                   Print one JSON object per file and a summary instead.\n"
     "  -1 auto                      Write each file's ID3v1 in its own code page.\n"
+    "  -s auto[:LIST]               Guess each album's code page among LIST, or common ones.\n"
+    "  -1 none, -2 none             Remove that tag, pictures and all (the default); --undo puts it back.\n"
     "      --journal=FILE           Keep what undoes this run in FILE, not in the state folder.\n"
     "      --no-journal             Keep nothing to undo this run with.\n"
     "      --undo[=JOURNAL]         Put back the files of the last run, or of JOURNAL.\n"
@@ -98,6 +100,11 @@ TEST(CommandLine, EveryRejectionPrintsItsMessagesAndEndsWithStatus1)
         // An undo takes its files from the journal.
         {{"--undo", "a.mp3"}, "--undo takes no files: it restores those of the journal.\n" + kHint},
         {{"--list"}, "--list goes with --undo.\n" + kHint},
+        // ... and the journal says how they were: an option that says how to convert is refused.
+        {{"--undo", "-s", "cp1251", "-2", "unicode", "-k", "--source-encoding=koi8-r"},
+         "--undo does not take -s, -2, -k: it puts back the bytes the journal holds, as they were.\n" + kHint},
+        {{"--undo", "--list", "--id3v2.3"},
+         "--undo does not take --id3v2.3: it puts back the bytes the journal holds, as they were.\n" + kHint},
     };
     for (const RejectedCase& c : cases) {
         std::ostringstream trace;
@@ -156,49 +163,47 @@ Settings readSettings(std::vector<std::string> args)
     for (std::string& arg : args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
-    optind = 0;
-    Settings settings;
+    CommandLine line;
     testing::internal::CaptureStdout();
-    const std::optional<int> status = readCommandLine(static_cast<int>(args.size()), argv.data(), settings);
+    const std::optional<int> status = readCommandLine(static_cast<int>(args.size()), argv.data(), line);
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_FALSE(status.has_value()) << out;
     EXPECT_EQ(out, "");
-    EXPECT_EQ(std::vector<std::string>(argv.begin() + optind, argv.end() - 1),
-              std::vector<std::string>{"a.mp3"});
-    return settings;
+    EXPECT_EQ(line.operands, std::vector<std::string>{"a.mp3"});
+    return line.settings;
 }
 
 TEST(CommandLine, SettingsTakeTheLastValueInLowerCase)
 {
     const Settings defaults = readSettings({"-s", "x", "a.mp3"});
-    EXPECT_EQ(defaults.id3v1Encoding, "none");
-    EXPECT_EQ(defaults.id3v2Encoding, "none");
+    EXPECT_EQ(defaults.id3v1.name(), "none");
+    EXPECT_EQ(defaults.id3v2.name(), "none");
     EXPECT_FALSE(defaults.preserveUnicode);
     EXPECT_FALSE(defaults.previewOnly);
     EXPECT_TRUE(defaults.reportProgress);
 
     const Settings upper = readSettings({"-s", "CP1251", "-1", "None", "-2", "UNICODE", "-p", "-w", "-q", "a.mp3"});
-    EXPECT_EQ(upper.sourceEncoding, "cp1251");
-    EXPECT_EQ(upper.id3v1Encoding, "none");
-    EXPECT_EQ(upper.id3v2Encoding, "unicode");
+    EXPECT_EQ(upper.source->name(), "cp1251");
+    EXPECT_EQ(upper.id3v1.name(), "none");
+    EXPECT_EQ(upper.id3v2.name(), "unicode");
     EXPECT_TRUE(upper.preserveUnicode);
     EXPECT_TRUE(upper.previewOnly);
     EXPECT_FALSE(upper.reportProgress);
 
     const Settings repeated = readSettings({"-s", "koi8-r", "--source-encoding=CP1251", "-2", "unicode",
                                             "--id3v2-encoding", "KOI8-U", "-1", "cp1251", "-1", "", "a.mp3"});
-    EXPECT_EQ(repeated.sourceEncoding, "cp1251");
-    EXPECT_EQ(repeated.id3v2Encoding, "koi8-u");
-    EXPECT_EQ(repeated.id3v1Encoding, "");  // empty, which is not "none"
+    EXPECT_EQ(repeated.source->name(), "cp1251");
+    EXPECT_EQ(repeated.id3v2.name(), "koi8-u");
+    EXPECT_EQ(repeated.id3v1.name(), "");  // empty, which is not "none"
 
     // The abbreviation scripts may use stays unambiguous beside --id3v2.3.
     const Settings abbreviated = readSettings({"-s", "x", "--id3v2=UNICODE", "--id3v2.3", "a.mp3"});
-    EXPECT_EQ(abbreviated.id3v2Encoding, "unicode");
+    EXPECT_EQ(abbreviated.id3v2.name(), "unicode");
     EXPECT_EQ(abbreviated.id3v2Version, 3);
 
     // Only A-Z change: no trimming, and bytes from 0x80 up stay.
     const Settings raw = readSettings({"-s", " ISO_8859-5\xC0\xDE ", "a.mp3"});
-    EXPECT_EQ(raw.sourceEncoding, " iso_8859-5\xC0\xDE ");
+    EXPECT_EQ(raw.source->name(), " iso_8859-5\xC0\xDE ");
 }
 
 }  // namespace

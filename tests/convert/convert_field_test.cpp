@@ -60,7 +60,8 @@ protected:
     std::unique_ptr<TagConverter> converter(const std::string& source, const std::string& id3v1,
                                             const std::string& id3v2, bool preserve = false)
     {
-        return std::make_unique<TagConverter>(source, id3v1, id3v2, &v1, &v2, preserve);
+        return std::make_unique<TagConverter>(SourceEncoding::parse(source), TargetEncoding::parse(id3v1, true),
+                                          TargetEncoding::parse(id3v2, false), &v1, &v2, preserve);
     }
 
     void fillWithOld()
@@ -146,7 +147,8 @@ TEST_F(ConvertFieldTest, Id3v1IsSetFirstAndBothStartFromTheUtf8Text)
     std::vector<std::string> log;
     RecordingTag<TagLib::ID3v1::Tag> recV1("id3v1", log);
     RecordingTag<TagLib::ID3v2::Tag> recV2("id3v2", log);
-    TagConverter convert("cp1251", "cp1251", "unicode", &recV1, &recV2, false);
+    TagConverter convert(SourceEncoding::parse("cp1251"), TargetEncoding::parse("cp1251", true),
+                     TargetEncoding::parse("unicode", false), &recV1, &recV2, false);
     convert.convertField(latin1(kPrivetCp1251), &TagLib::Tag::setTitle);
     convert.convertField(TagLib::String(), &TagLib::Tag::setTitle);  // empty values are set too
     EXPECT_EQ(log, (std::vector<std::string>{"id3v1:\xC3\x8F\xC3\xB0\xC3\xA8\xC3\xA2\xC3\xA5\xC3\xB2",

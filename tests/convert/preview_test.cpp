@@ -35,7 +35,8 @@ protected:
                                const std::string& fileName, const std::string& title = "",
                                const std::string& artist = "", const std::string& genre = "")
     {
-        TagConverter converter(source, id3v1, id3v2, &v1, &v2, false);
+        TagConverter converter(SourceEncoding::parse(source), TargetEncoding::parse(id3v1, true),
+                         TargetEncoding::parse(id3v2, false), &v1, &v2, false);
         converter.convertField(latin1(title), &TagLib::Tag::setTitle);
         converter.convertField(latin1(artist), &TagLib::Tag::setArtist);
         converter.convertField(TagLib::String(), &TagLib::Tag::setAlbum);

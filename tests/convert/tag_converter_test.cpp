@@ -26,7 +26,8 @@ std::ostream& operator<<(std::ostream& out, const Names& n)
 
 std::unique_ptr<TagConverter> build(const Names& n)
 {
-    return std::make_unique<TagConverter>(n.source, n.id3v1, n.id3v2, nullptr, nullptr, false);
+    return std::make_unique<TagConverter>(SourceEncoding::parse(n.source), TargetEncoding::parse(n.id3v1, true),
+                                          TargetEncoding::parse(n.id3v2, false), nullptr, nullptr, false);
 }
 
 TEST(TagConverter, NamesGiveTheirMeaningPerRole)
@@ -69,13 +70,15 @@ TEST(TagConverter, ConversionsRunThroughUtf8)
     auto through = [](const Conversion& conversion, const std::string& input) {
         return recodeThrough(conversion.descriptor(), input, ::iconv);
     };
-    const TagConverter codePages("cp1251", "koi8-r", "unicode", nullptr, nullptr, false);
+    const TagConverter codePages(SourceEncoding::parse("cp1251"), TargetEncoding::parse("koi8-r", true),
+                     TargetEncoding::parse("unicode", false), nullptr, nullptr, false);
     EXPECT_EQ(through(codePages.sourceConversion(), kPrivetCp1251), kPrivetUtf8);
     EXPECT_EQ(through(codePages.id3v1Conversion(), kPrivetUtf8), kPrivetKoi8r);
     EXPECT_EQ(through(codePages.id3v2Conversion(), kPrivetUtf8), kPrivetUtf8);
 
     // "unicode" as source reads UTF-8, and rejects what is not UTF-8.
-    const TagConverter unicode("unicode", "none", "cp1251", nullptr, nullptr, false);
+    const TagConverter unicode(SourceEncoding::parse("unicode"), TargetEncoding::parse("none", true),
+                     TargetEncoding::parse("cp1251", false), nullptr, nullptr, false);
     EXPECT_EQ(through(unicode.sourceConversion(), kPrivetUtf8), kPrivetUtf8);
     EXPECT_THROW(through(unicode.sourceConversion(), kPrivetCp1251), Error);
     EXPECT_EQ(through(unicode.id3v2Conversion(), kPrivetUtf8), kPrivetCp1251);

@@ -42,13 +42,17 @@ awk '/^    build\/tagshifter.*\|$/ { line = substr($0, 5); next }
      line != "" { sub(/^ +/, ""); print line " " $0; line = "" }' "$src/README.md" >"$work/readme"
 grep -q 'jq ' "$work/readme" || fail "no jq example in the README"
 
-# A library of two albums: cp1251 tags, and a second folder of them.
+# A library of an album in cp1251 tags, with a folder of its own below.
 . "$src/scripts/example-mp3.sh"
 home=$work/home
-mkdir -p "$home/Music/Kino" "$home/Music/Kino/Live" "$work/bin"
-example_mp3 "$home/Music/Kino/01.mp3" $'\xcf\xf0\xe8\xe2\xe5\xf2' $'\xca\xe8\xed\xee' $'\xc3\xf0\xf3\xef\xef\xe0'
-example_mp3 "$home/Music/Kino/02.mp3" $'\xca\xee\xed\xe5\xf6' $'\xca\xe8\xed\xee' $'\xc3\xf0\xf3\xef\xef\xe0'
-example_mp3 "$home/Music/Kino/Live/01.mp3" $'\xcb\xe5\xf2\xee' $'\xca\xe8\xed\xee' $'\xc6\xe8\xe2\xee\xe9'
+mkdir -p "$work/bin"
+fresh_library() {
+    rm -rf "$home"
+    mkdir -p "$home/Music/Kino/Live"
+    example_mp3 "$home/Music/Kino/01.mp3" $'\xcf\xf0\xe8\xe2\xe5\xf2' $'\xca\xe8\xed\xee' $'\xc3\xf0\xf3\xef\xef\xe0'
+    example_mp3 "$home/Music/Kino/02.mp3" $'\xca\xee\xed\xe5\xf6' $'\xca\xe8\xed\xee' $'\xc3\xf0\xf3\xef\xef\xe0'
+    example_mp3 "$home/Music/Kino/Live/01.mp3" $'\xcb\xe5\xf2\xee' $'\xca\xe8\xed\xee' $'\xc6\xe8\xe2\xee\xe9'
+}
 ln -s "$(cd "$(dirname "$program")" && pwd)/$(basename "$program")" "$work/bin/tagshifter"
 ln -s "$(cd "$(dirname "$program")" && pwd)" "$work/build"
 
@@ -68,13 +72,16 @@ run() {
     fi
 }
 
+fresh_library
 while IFS= read -r example; do
     case $example in
         *NAME*) echo "as a pattern only: $example" ;;
         *) run "$home/Music/Kino" "$example" ;;
     esac
 done <"$work/examples"
+# Each of the README's on the library as it was before any run.
 while IFS= read -r example; do
+    fresh_library
     run "$work" "$example"
 done <"$work/readme"
 

@@ -16,10 +16,10 @@ using guess::mapProposal;
 
 TEST(CandidateList, ParsesAutoAndNamedLists)
 {
-    EXPECT_TRUE(CandidateList::isAuto("auto"));
-    EXPECT_TRUE(CandidateList::isAuto("auto:cp1251"));
-    EXPECT_FALSE(CandidateList::isAuto("cp1251"));
-    EXPECT_FALSE(CandidateList::isAuto("automatic"));
+    EXPECT_TRUE(SourceEncoding::parse("auto").isAuto());
+    EXPECT_TRUE(SourceEncoding::parse("auto:cp1251").isAuto());
+    EXPECT_FALSE(SourceEncoding::parse("cp1251").isAuto());
+    EXPECT_FALSE(SourceEncoding::parse("automatic").isAuto());
 
     EXPECT_EQ(CandidateList::parse("auto").codePages(), CandidateList::builtIn());
     EXPECT_EQ(CandidateList::parse("auto:cp1251,,koi8-r,cp1251").codePages(),

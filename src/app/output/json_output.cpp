@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <iterator>
 
 namespace tagshifter {
@@ -97,10 +98,10 @@ void JsonOutput::show(const FileResult& result)
         object["reading"] = result.reading;
     if (!result.texts.empty()) {
         json tags = json::object();
-        if (!result.id3v1Target.empty())
-            tags["id3v1"] = result.id3v1Target;
-        if (!result.id3v2Target.empty()) {
-            tags["id3v2"] = result.id3v2Target;
+        if (result.id3v1Target.isWritten())
+            tags["id3v1"] = result.id3v1Target.name();
+        if (result.id3v2Target.isWritten()) {
+            tags["id3v2"] = result.id3v2Target.name();
             tags["id3v2_version"] = result.id3v2Version;
         }
         object["tags"] = tags;
@@ -112,7 +113,7 @@ void JsonOutput::show(const FileResult& result)
             // The bytes a code page target holds are not UTF-8 text.
             if (change.id3v1)
                 text["id3v1_hex"] = hex(*change.id3v1);
-            if (change.id3v2 && result.id3v2Target != "unicode")
+            if (change.id3v2 && result.id3v2Target.kind != TargetEncoding::Kind::Unicode)
                 text["id3v2_hex"] = hex(*change.id3v2);
             texts.push_back(text);
         }
@@ -144,7 +145,8 @@ void JsonOutput::close(const Counts& counts, const Error* fatal)
                   {"previewed", counts.previewed},
                   {"skipped", counts.skipped},
                   {"failed", counts.failed},
-                  {"refused", counts.refused}}}};
+                  {"refused", counts.refused},
+                  {"not_reached", counts.files - std::min(counts.files, counts.shown())}}}};
     if (fatal)
         object["error"] = errorObject(*fatal);
     print(line(object));

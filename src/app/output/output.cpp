@@ -141,6 +141,9 @@ void Output::noteRemovals()
 
 void Output::finish(const Error* fatal)
 {
+    // An option at fault names itself on standard error, as a file's error does.
+    if (fatal && fatal->isEncodingName())
+        noteError(*fatal);
     noteRemovals();
     const size_t notReached = counts_.files > counts_.shown() ? counts_.files - counts_.shown() : 0;
     // -q: a run in which every file went well ends without a word.

@@ -5,6 +5,7 @@
 
 #include "common/error.h"
 #include "convert/text_change.h"
+#include "text/encoding_choice.h"
 
 #include <cstddef>
 #include <optional>
@@ -20,7 +21,7 @@ struct FileResult {
     std::string path;
     Outcome outcome = Outcome::Failed;
     std::string reading;                 // with -s auto: the reading chosen
-    std::string id3v1Target, id3v2Target;  // the encodings written; empty: that tag removed
+    TargetEncoding id3v1Target, id3v2Target;  // the encodings written; None: that tag removed
     int id3v2Version = 4;
     std::vector<TextChange> texts;       // each field and frame text, before and after
     std::vector<std::string> preview;    // -w: the listing's lines

@@ -103,12 +103,25 @@ TEST(JsonOutput, EachOutcomeIsOneParsableObjectAndTheSummaryCountsThem)
     EXPECT_EQ(summary["refused"], guardOutcome == "refused" ? 1 : 0);
     EXPECT_EQ(run.status, 1);
 
-    // An error that ends the run lands in the summary.
-    const std::vector<json> fatal = linesOf(runInProcess({"--json", "-s", "no-such", song}).out);
-    ASSERT_EQ(fatal.size(), 2u);
-    EXPECT_EQ(fatal[1]["error"]["kind"], "source-encoding");
-    EXPECT_EQ(fatal[1]["error"]["where"], "-s");
-    EXPECT_EQ(fatal[1]["error"]["message"], "Cannot open source encoding.");
+    // An option at fault ends the run: its error is in the summary, no file
+    // is counted as failed; an auto: list names the name it does not know.
+    const struct {
+        const char* source;
+        const char* reason;
+    } options[] = {{"no-such", "no-such"}, {"auto:cp1251,koi9", "koi9"}};
+    for (const auto& o : options) {
+        const RunResult run = runInProcess({"--json", "-s", o.source, "-2", "unicode", song});
+        const std::vector<json> fatal = linesOf(run.out);
+        ASSERT_EQ(fatal.size(), 1u) << run.out;
+        EXPECT_EQ(fatal[0]["summary"]["failed"], 0);
+        EXPECT_EQ(fatal[0]["summary"]["not_reached"], 1);
+        EXPECT_EQ(fatal[0]["error"]["kind"], "source-encoding");
+        EXPECT_EQ(fatal[0]["error"]["where"], "-s");
+        EXPECT_EQ(fatal[0]["error"]["reason"], o.reason);
+        EXPECT_EQ(fatal[0]["error"]["message"], "Cannot open source encoding.");
+        EXPECT_EQ(run.err, std::string("tagshifter: cannot open the encoding '") + o.reason
+                               + "' given to -s; 'iconv --list' shows the names known here\n");
+    }
 }
 
 // Each text says whether the run changes it, and id3v1_hex holds what the
