@@ -77,6 +77,7 @@ void convertTags(TagConverter& converter, const TagLib::Tag& combined, const Set
 struct FileSource {
     AlbumPass* albums = nullptr;  // auto mode only
     size_t index = 0;             // the operand's place on the command line
+    int64_t folder = sys::FolderCache::kByName;  // with -r, where the walk found it
     const std::vector<std::string>* id3v1Pages = nullptr;  // -1 auto: see id3v1Pages
 };
 
@@ -114,7 +115,7 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
                  sys::FolderCache& folders, std::string& warning, std::optional<StopSignalsHeld>& held)
 {
     const std::string& name = result.path;
-    io::StagedFile staged(name, &factory, io::kWholeReadLimit, &folders);
+    io::StagedFile staged(name, &factory, io::kWholeReadLimit, &folders, source.folder);
     if (!staged.isOpen())
         throw openError(name, staged.whyNotOpen());
     TagLib::MPEG::File& file = staged.file();
@@ -297,7 +298,7 @@ bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version)
                      TagLib::File::Duplicate);
 }
 
-int processFiles(const Settings& settings, const std::vector<std::string>& fileNames, Output& output,
+int processFiles(const Settings& settings, const FileList& files, Output& output,
                  const SaveFile& save)
 {
     // Text frames, new and parsed alike, take the target's encoding: UTF-8 for
@@ -314,7 +315,7 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
 
     std::optional<AlbumPass> albums;
     if (settings.source->isAuto())
-        albums.emplace(settings, fileNames);
+        albums.emplace(settings, files);
     std::vector<std::string> pagesForId3v1;
     if (settings.id3v1.kind == TargetEncoding::Kind::PerFile)
         pagesForId3v1 = id3v1Pages(settings);
@@ -327,17 +328,18 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
     noteJournal(settings, journal ? &*journal : nullptr, output);
     undo::JournalWriter* writer = journal ? journal->writer() : nullptr;
 
+    sys::FolderCache folders(files.walked);
+    const std::vector<std::string>& fileNames = files.names;
     const std::string undoCommand = undoCommandOf(settings, journal ? &*journal : nullptr);
     output.setRemovalWords(undoCommand, settings.previewOnly);
     // A stop signal from here on says how far the run got.
     stop_signals::catchOnce();
     const StopNote stopNote(output, undoCommand, fileNames.size());
 
-    sys::FolderCache folders;
     int status = 0;
     for (size_t i = 0; i < fileNames.size(); ++i) {
         output.starting(i);
-        const FileSource source{albums ? &*albums : nullptr, i,
+        const FileSource source{albums ? &*albums : nullptr, i, files.folderOf(i),
                                 pagesForId3v1.empty() ? nullptr : &pagesForId3v1};
         // Emplaced for the save; a signal held through it ends the run once
         // the file is shown and the note counts it.

@@ -139,6 +139,13 @@ void Output::noteRemovals()
     }
 }
 
+void Output::unreadableFolder(const std::string& folder, const std::string& why)
+{
+    ++counts_.failed;
+    note(formatted(messages::kNoteCannotReadFolder, folder.c_str(), why.c_str()));
+    showUnreadable(folder, why);
+}
+
 void Output::finish(const Error* fatal)
 {
     // An option at fault names itself on standard error, as a file's error does.
