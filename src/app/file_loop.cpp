@@ -6,6 +6,7 @@
 #include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
+#include "convert/fill_fields.h"
 #include "convert/frame_factory.h"
 #include "convert/id3v1_bytes.h"
 #include "convert/tag_converter.h"
@@ -27,6 +28,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <optional>
 
 namespace tagshifter {
@@ -116,6 +118,13 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
 {
     const std::string& name = result.path;
     io::StagedFile staged(name, &factory, io::kWholeReadLimit, &folders, source.folder);
+    if (!staged.tooLarge().empty()) {
+        result.outcome = Outcome::Failed;
+        result.error = Error(Error::Kind::NotWritten, staged.tooLarge());
+        result.error->file = name;
+        result.error->reason = staged.tooLarge();
+        return;
+    }
     if (!staged.isOpen())
         throw openError(name, staged.whyNotOpen());
     TagLib::MPEG::File& file = staged.file();
@@ -124,6 +133,18 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
     if (combined->isEmpty()) {
         result.outcome = Outcome::Skipped;
         return;
+    }
+
+    // A field TagLib took for empty would be written empty, or lost with the
+    // ID3v2 tag when that goes: such a file is left as it is.
+    if (!settings.previewOnly) {
+        if (const auto misread = staged.misreadFrame()) {
+            result.outcome = Outcome::Refused;
+            result.error = Error(Error::Kind::Refused, *misread);
+            result.error->file = name;
+            result.error->reason = *misread;
+            return;
+        }
     }
 
     // Looked at before the tags are made for writing: whether each had content.
@@ -225,7 +246,15 @@ bool handleFile(const Settings& settings, const std::string& name, const FileSou
     result.id3v2Version = settings.id3v2Version;
     std::string warning;
     try {
-        processFile(settings, source, factory, save, journal, result, folders, warning, held);
+        try {
+            processFile(settings, source, factory, save, journal, result, folders, warning, held);
+        } catch (const std::bad_alloc&) {
+            // A huge tag: this file fails, its memory is given back, the run goes on.
+            result.outcome = Outcome::Failed;
+            result.error = Error(Error::Kind::NotWritten, messages::kOutOfMemory);
+            result.error->file = name;
+            result.error->reason = messages::kOutOfMemory;
+        }
     } catch (Error& error) {
         error.file = name;
         nameTheOption(error, settings);
@@ -293,9 +322,18 @@ void noteJournalLoss(undo::JournalWriter* writer, const std::string& file, Outpu
 bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version)
 {
     file.strip(~tagMask, true);
+    // Both tags written: each takes the fields it lacks from the other, in
+    // TagLib's order, but without TagLib's own duplication, which deletes
+    // the frames of a field it finds empty in both (a COMM of only a
+    // description among them).
+    const int both = TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2;
+    if ((tagMask & both) == both && file.ID3v1Tag() && file.ID3v2Tag()) {
+        fillMissingFields(*file.ID3v1Tag(), *file.ID3v2Tag());
+        fillMissingFields(*file.ID3v2Tag(), *file.ID3v1Tag());
+    }
     return file.save(tagMask, TagLib::File::StripOthers,
                      id3v2Version == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4,
-                     TagLib::File::Duplicate);
+                     TagLib::File::DoNotDuplicate);
 }
 
 int processFiles(const Settings& settings, const FileList& files, Output& output,

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <new>
 #include <cerrno>
 
 namespace tagshifter::io {
@@ -64,6 +65,15 @@ bool syncFile(int fd)
         result = fsync(fd);
     while (result != 0 && errno == EINTR);
     return result == 0;
+}
+
+// After the last write: the file has the length written. Another writer
+// that cut it short (or grew it) while it was being written left a file
+// that is not the one converted.
+bool lengthAsWritten(int fd, uint64_t length)
+{
+    struct stat status {};
+    return fstat(fd, &status) == 0 && static_cast<uint64_t>(status.st_size) == length;
 }
 
 // The pieces with where each starts in the new content.
@@ -138,18 +148,25 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
     if (!original.takeWriteAccess(why) || !original.unchangedSinceRead(why))
         return {false, CommitPath::SameLength, why};
     OldBytes undo(original, {});
-    for (const Run& run : runs) {
-        std::string old;
-        original.read(run.begin, run.end - run.begin, old);
-        undo.aboutToWrite(run.begin, std::move(old));
-        const std::string bytes = edits.contentAt(run.begin, run.end - run.begin);
-        if (writeStep(sys::Step::WriteInPlace, original.fd(), bytes, static_cast<int64_t>(run.begin))
-            != bytes.size()) {
-            const std::string error = systemError(kCannotWrite);
-            return {false, CommitPath::SameLength, afterFailedWrite(error, undo.putBack(original.size()))};
+    try {
+        for (const Run& run : runs) {
+            std::string old;
+            original.read(run.begin, run.end - run.begin, old);
+            undo.aboutToWrite(run.begin, std::move(old));
+            const std::string bytes = edits.contentAt(run.begin, run.end - run.begin);
+            if (writeStep(sys::Step::WriteInPlace, original.fd(), bytes, static_cast<int64_t>(run.begin))
+                != bytes.size()) {
+                const std::string error = systemError(kCannotWrite);
+                return {false, CommitPath::SameLength, afterFailedWrite(error, undo.putBack(original.size()))};
+            }
+            undo.written();
         }
-        undo.written();
+    } catch (const std::bad_alloc&) {
+        // Memory ran out between two writes: what was written goes back.
+        return {false, CommitPath::SameLength, afterFailedWrite(kOutOfMemory, undo.putBack(original.size()))};
     }
+    if (!lengthAsWritten(original.fd(), original.size()))
+        return {false, CommitPath::SameLength, kChangedMeanwhile};
     if (options.sync && !syncFile(original.fd()))
         return written(converted(CommitPath::SameLength, systemError(kCannotSync)), original.fd(), options);
     return written({true, CommitPath::SameLength, {}}, original.fd(), options);
@@ -333,25 +350,29 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
     }
     const uint64_t blockSize = allAtOnce ? newLength - firstChange : kBlockSize;
     const uint64_t blocks = (newLength - firstChange + blockSize - 1) / blockSize;
-    for (uint64_t i = 0; i < blocks; ++i) {
-        const uint64_t index = movesForward && !allAtOnce ? blocks - 1 - i : i;
-        const uint64_t begin = firstChange + index * blockSize;
-        const uint64_t end = std::min(newLength, begin + blockSize);
-        std::string block;
-        std::string old;
-        if (!assemble(begin, end, block)
-            || (begin < oldLength && !original.readFresh(begin, std::min(end, oldLength) - begin, old)))
-        {
-            const std::string error = whyFailed(original, kCannotRead);
-            return fail(afterFailedWrite(error, undo.putBack(oldLength)));
+    try {
+        for (uint64_t i = 0; i < blocks; ++i) {
+            const uint64_t index = movesForward && !allAtOnce ? blocks - 1 - i : i;
+            const uint64_t begin = firstChange + index * blockSize;
+            const uint64_t end = std::min(newLength, begin + blockSize);
+            std::string block;
+            std::string old;
+            if (!assemble(begin, end, block)
+                || (begin < oldLength && !original.readFresh(begin, std::min(end, oldLength) - begin, old)))
+            {
+                const std::string error = whyFailed(original, kCannotRead);
+                return fail(afterFailedWrite(error, undo.putBack(oldLength)));
+            }
+            undo.aboutToWrite(begin, std::move(old));
+            if (writeStep(sys::Step::WriteInPlace, original.fd(), block, static_cast<int64_t>(begin))
+                != block.size()) {
+                const std::string error = systemError(kCannotWrite);
+                return fail(afterFailedWrite(error, undo.putBack(oldLength)));
+            }
+            undo.written();
         }
-        undo.aboutToWrite(begin, std::move(old));
-        if (writeStep(sys::Step::WriteInPlace, original.fd(), block, static_cast<int64_t>(begin))
-            != block.size()) {
-            const std::string error = systemError(kCannotWrite);
-            return fail(afterFailedWrite(error, undo.putBack(oldLength)));
-        }
-        undo.written();
+    } catch (const std::bad_alloc&) {
+        return fail(afterFailedWrite(kOutOfMemory, undo.putBack(oldLength)));
     }
     if (newLength < oldLength) {
         int result;
@@ -363,6 +384,8 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
             return fail(afterFailedWrite(error, undo.putBack(oldLength)));
         }
     }
+    if (!lengthAsWritten(original.fd(), newLength))
+        return fail(kChangedMeanwhile);
     if (options.sync && !syncFile(original.fd()))
         return written(converted(CommitPath::InPlace, systemError(kCannotSync)), original.fd(), options);
     return written({true, CommitPath::InPlace, {}}, original.fd(), options);

@@ -3,20 +3,30 @@
 // and writes the result to disk.
 #pragma once
 
+#include "id3/id3v2.h"
 #include "io/commit.h"
 #include "io/edit_stream.h"
+#include "io/frame_guard.h"
 #include "io/original_file.h"
 
 #include <taglib/mpegfile.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace TagLib::ID3v2 {
 class FrameFactory;
 }
 
 namespace tagshifter::io {
+
+// TagLib holds a text as 4 bytes a character, several times over: a text
+// frame past this is refused rather than read.
+inline constexpr uint64_t kLargestTextFrame = 16 << 20;
+// And a whole ID3v2 tag (pictures and all) past this.
+inline constexpr uint64_t kLargestTag = 128 << 20;
 
 struct CommitRequest {
     bool id3v2Written = true;  // false: the ID3v2 tag goes on purpose
@@ -36,20 +46,34 @@ public:
     StagedFile& operator=(const StagedFile&) = delete;
 
     bool isOpen() const { return file_ && file_->isOpen(); }
+    // Why the file was not handed to TagLib although it opened: a tag past
+    // the limits below, whose reading would take many times its size in
+    // memory. Empty otherwise.
+    const std::string& tooLarge() const { return tooLarge_; }
     // Why not, where the file itself refused to open.
     const std::string& whyNotOpen() const { return original_.whyNotOpen(); }
     TagLib::MPEG::File& file() { return *file_; }
 
-    // Refuses when the new ID3v2 tag would lose a frame of the old one,
-    // and otherwise writes what the save changed.
+    // Why the text TagLib read cannot be trusted: a field's frame that
+    // holds text reads as empty. Nothing when it can.
+    std::optional<std::string> misreadFrame();
+
+    // Refuses when the new ID3v2 tag would lose a frame of the old one or
+    // the save would drop audio, and otherwise writes what the save changed.
     CommitResult commit(const CommitRequest& request);
 
     const OriginalFile& original() const { return original_; }
 
 private:
+    id3::ReadBytes readOriginal();
+    // The ID3v2 tags at the start of the file as it was, read once.
+    const std::vector<RawTag>& tagsBefore();
+
     OriginalFile original_;
     EditStream stream_;
     std::unique_ptr<TagLib::MPEG::File> file_;
+    std::optional<std::vector<RawTag>> tagsBefore_;
+    std::string tooLarge_;
 };
 
 }  // namespace tagshifter::io
