@@ -3,12 +3,22 @@
 #include "common/error.h"
 #include "common/messages.h"
 #include "convert/recode.h"
+#include "sys/fd.h"
 
 namespace tagshifter {
 
 namespace {
 const char kUtf8[] = "UTF-8";
 const char kTranslit[] = "//TRANSLIT";
+
+// A conversion that did not open: the encoding's name is to blame unless
+// the process ran out of descriptors, which is said as such.
+[[noreturn]] void cannotOpen(Error::Kind kind, const char* message)
+{
+    if (const int exhausted = sys::descriptorsExhausted())
+        throw Error(Error::Kind::Other, sys::describe(messages::kCannotOpenConversion, exhausted));
+    throw Error(kind, message);
+}
 }  // namespace
 
 TagConverter::TagConverter(const SourceEncoding& source, const TargetEncoding& id3v1,
@@ -19,7 +29,7 @@ TagConverter::TagConverter(const SourceEncoding& source, const TargetEncoding& i
 {
     sourceIsUnicode = source.kind == SourceEncoding::Kind::Unicode;
     if (!sourceToUtf8.open(kUtf8, sourceIsUnicode ? kUtf8 : sourceName.c_str()))
-        throw Error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
+        cannotOpen(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
 
     switch (id3v1.kind) {
     case TargetEncoding::Kind::None: break;
@@ -27,7 +37,7 @@ TagConverter::TagConverter(const SourceEncoding& source, const TargetEncoding& i
     case TargetEncoding::Kind::PerFile: id3v1Auto_ = id3v1Enabled = true; break;
     case TargetEncoding::Kind::CodePage:
         if (!utf8ToId3v1.open(id3v1Name.c_str(), kUtf8))
-            throw Error(Error::Kind::Id3v1Encoding, messages::kCannotOpenId3v1Encoding);
+            cannotOpen(Error::Kind::Id3v1Encoding, messages::kCannotOpenId3v1Encoding);
         id3v1Enabled = true;
         break;
     }
@@ -36,7 +46,7 @@ TagConverter::TagConverter(const SourceEncoding& source, const TargetEncoding& i
         return;
     id3v2IsUnicode = id3v2.kind == TargetEncoding::Kind::Unicode;
     if (!utf8ToId3v2.open(id3v2IsUnicode ? kUtf8 : id3v2Name.c_str(), kUtf8))
-        throw Error(Error::Kind::Id3v2Encoding, messages::kCannotOpenId3v2Encoding);
+        cannotOpen(Error::Kind::Id3v2Encoding, messages::kCannotOpenId3v2Encoding);
     id3v2Enabled = true;
 }
 
@@ -68,7 +78,7 @@ void TagConverter::finishId3v1()
     if (recoded.size() != pendingId3v1_.size()) {
         id3v1Name = id3v1Pages_.front() + kTranslit;
         if (!utf8ToId3v1.open(id3v1Name.c_str(), kUtf8))
-            throw Error(Error::Kind::Id3v1Encoding, messages::kCannotOpenId3v1Encoding);
+            cannotOpen(Error::Kind::Id3v1Encoding, messages::kCannotOpenId3v1Encoding);
         recoded.clear();
         for (const auto& field : pendingId3v1_)
             recoded.push_back(recodeStep(Step::Id3v1, field.utf8));

@@ -99,6 +99,8 @@ private:
     void noteRemovals();
 
     Counts counts_;
+    // The stream is a terminal: control characters are shown escaped.
+    bool escapeOut_, escapeErr_;
     std::string undoCommand_;
     bool preview_ = false;
     bool quiet_ = false;
