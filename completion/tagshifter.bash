@@ -2,10 +2,12 @@
 #
 # Completes the options, the encoding names after -s, -1 and -2 (the names
 # that "iconv --list" knows, with "unicode" and "none" where the tool takes
-# them, "auto" after -1, and "auto" and the names of an "auto:" list after -s), and file
+# them, "auto" after -1, and "auto" and the names of an "auto:" list after -s;
+# no Unicode encoding after -1), and file
 # names everywhere else (journal files after --journal= and --undo=, and
-# the journals of the state folder after --undo=). Works with or without the
-# bash-completion package; values after "--long-option=" are completed too.
+# the journals of the state folder after --undo=). Values after
+# "--long-option=" are completed too. Installed, it is loaded by the
+# bash-completion package; without that package, source it from ~/.bashrc.
 
 # Prints the names "iconv --list" knows, lowercased, one a line, less
 # "unicode" and "none", which mean something else to the tool. The list is
@@ -28,7 +30,12 @@ _tagshifter_values()
 {
     case $1 in
         -s | --source-encoding) printf '%s\n' unicode auto auto: ;;
-        -1 | --id3v1-encoding) printf '%s\n' none auto ;;
+        -1 | --id3v1-encoding)
+            # ID3v1 holds one byte a character: no Unicode encoding fits.
+            printf '%s\n' none auto
+            _tagshifter_iconv_names | grep -vE '^(uni|utf|ucs|iso-10646|10646|wchar_t$|internal$)'
+            return
+            ;;
         -2 | --id3v2-encoding) printf '%s\n' none unicode ;;
     esac
     _tagshifter_iconv_names
@@ -107,6 +114,8 @@ _tagshifter()
             values=$(_tagshifter_values "$option")
         fi
         _tagshifter_match "$value" "$values"
+        # The tool's own words ("unicode", "none", "auto") before iconv's names.
+        compopt -o nosort 2>/dev/null
         if [[ -n $list ]] || [[ ${#COMPREPLY[@]} -eq 1 && ${COMPREPLY[0]} == *: ]]; then
             compopt -o nospace 2>/dev/null
         fi

@@ -4,8 +4,12 @@
 # the fix, applies it, shows what the file holds afterwards, and undoes it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh tagshifter >/dev/null
 tool="$PWD/${BUILD_DIR:-build}/tagshifter"
+echo "== Building $tool (a minute or two the first time; what is missing is installed first)"
+bash scripts/setup.sh tagshifter |
+    sed -u -n -e 's/^Installing: /   installing: /p' \
+        -e 's|^\[ *\([0-9]*%\)\] Building CXX object .*/\([^/]*\)\.o$|   \1 compiling \2|p'
+echo
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -13,37 +17,12 @@ song="$work/example.mp3"
 # The run's journal (what --undo reads) goes with the example, not to ~/.local/state.
 export XDG_STATE_HOME="$work/state"
 
-# A 32-bit big-endian integer.
-be32() { printf "\\x$(printf %02x $(($1 >> 24 & 255)))\\x$(printf %02x $(($1 >> 16 & 255)))"
-         printf "\\x$(printf %02x $(($1 >> 8 & 255)))\\x$(printf %02x $(($1 & 255)))"; }
-# An ID3v2.3 text frame: id, big-endian size, two flag bytes, encoding 0, text.
-frame() {
-    local id=$1 text=$2
-    printf '%s' "$id"
-    be32 $(( ${#text} + 1 ))
-    printf '\x00\x00\x00%s' "$text"
-}
-pad() { head -c "$1" /dev/zero; }
-
+. scripts/example-mp3.sh
 export LC_ALL=C
 title=$'\xcf\xf0\xe8\xe2\xe5\xf2'                                  # Привет in cp1251
 artist=$'\xca\xe8\xed\xee'                                         # Кино
 album=$'\xc3\xf0\xf3\xef\xef\xe0 \xea\xf0\xee\xe2\xe8'             # Группа крови
-{ frame TIT2 "$title"; frame TPE1 "$artist"; frame TALB "$album"; frame TCON Rock; } > "$work/frames"
-{
-    # ID3v2.3 header: the tag size (frames plus 256 bytes of padding) as a syncsafe integer.
-    size=$(( $(stat -c %s "$work/frames") + 256 ))
-    printf 'ID3\x03\x00\x00'
-    be32 $(( (size >> 21 & 127) << 24 | (size >> 14 & 127) << 16 | (size >> 7 & 127) << 8 | (size & 127) ))
-    cat "$work/frames"
-    pad 256
-    # Twenty silent MPEG-1 Layer III frames, 128 kbit/s, 44.1 kHz, mono.
-    for _ in $(seq 20); do printf '\xff\xfb\x90\xc0'; pad 413; done
-    # An ID3v1 tag with the same cp1251 bytes; genre 17 is Rock.
-    printf 'TAG'
-    for field in "$title" "$artist" "$album"; do printf '%s' "$field"; pad $(( 30 - ${#field} )); done
-    pad 34; printf '\x00\x00\x11'
-} > "$song"
+example_mp3 "$song" "$title" "$artist" "$album"
 
 echo "== What a player shows today (the tags read as Latin-1):"
 "$tool" -w -s latin1 -2 unicode "$song" | sed -n '5,9p'

@@ -20,6 +20,7 @@ packages=(
 )
 if [ -z "$target" ]; then
     packages+=(libgtest-dev)    # the test suite
+    packages+=(groff-base jq)   # the test that runs the manual page's examples
 fi
 
 missing=()

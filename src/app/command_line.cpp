@@ -1,11 +1,13 @@
 #include "app/command_line.h"
 
+#include "common/format.h"
 #include "common/messages.h"
 
 #include <getopt.h>
 
 #include <cctype>
 #include <cstdio>
+#include <string>
 
 namespace tagshifter {
 
@@ -69,13 +71,34 @@ void lowercaseInPlace(std::string& text)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
+// The options that say how to convert, which an undo has no use for: it
+// puts back the bytes its journal holds. "" for any other.
+const char* conversionOption(int letter)
+{
+    switch (letter) {
+    case 's': return "-s";
+    case '1': return "-1";
+    case '2': return "-2";
+    case 'p': return "-p";
+    case 'a': return "-a";
+    case 'k': return "-k";
+    case 'r': return "-r";
+    case kId3v23Option: return "--id3v2.3";
+    default: return "";
+    }
+}
+
 std::optional<int> readCommandLine(int argc, char* argv[], CommandLine& line)
 {
     Settings& settings = line.settings;
     bool optionsValid = true;
+    std::string notForUndo;  // "-s, -2" as given
     optind = 0;  // getopt's own state, fresh for each command line
     int letter;
     while ((letter = getopt_long(argc, argv, kShortOptions, kLongOptions, nullptr)) != -1) {
+        const std::string option = conversionOption(letter);
+        if (!option.empty() && (", " + notForUndo + ", ").find(", " + option + ", ") == std::string::npos)
+            notForUndo += (notForUndo.empty() ? "" : ", ") + option;
         switch (letter) {
         case 's':
             settings.source = *optarg ? std::optional(SourceEncoding::parse(lowercased(optarg))) : std::nullopt;
@@ -120,13 +143,13 @@ std::optional<int> readCommandLine(int argc, char* argv[], CommandLine& line)
     line.operands.assign(argv + optind, argv + argc);
     if (settings.undo || settings.listJournals) {
         // An undo takes its files and their encodings from the journal.
-        const char* wrong = !settings.undo ? messages::kListNeedsUndo
-                            : !line.operands.empty() ? messages::kUndoTakesNoFiles
-                                             : nullptr;
-        if (optionsValid && wrong == nullptr)
+        const std::string wrong = !settings.undo ? messages::kListNeedsUndo
+                                  : !line.operands.empty() ? messages::kUndoTakesNoFiles
+                                  : !notForUndo.empty() ? formatted(messages::kUndoTakesNoOption, notForUndo.c_str())
+                                                        : "";
+        if (optionsValid && wrong.empty())
             return std::nullopt;
-        if (wrong != nullptr)
-            std::printf("%s", wrong);
+        std::printf("%s", wrong.c_str());
         std::printf("%s", messages::kHelpHint);
         return 1;
     }

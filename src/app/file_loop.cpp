@@ -1,12 +1,14 @@
 #include "app/file_loop.h"
 
 #include "app/album_pass.h"
+#include "app/stop_note.h"
 #include "app/stop_signals.h"
 #include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
 #include "convert/fill_fields.h"
 #include "convert/frame_factory.h"
+#include "convert/id3v1_bytes.h"
 #include "convert/tag_converter.h"
 #include "io/staged_file.h"
 #include "sys/folder.h"
@@ -44,15 +46,19 @@ Error openError(const std::string& name, const std::string& reason)
     return error;
 }
 
-// An encoding name is wrong whatever the file: the error names the option.
+// An encoding name is wrong whatever the file: the error names the option,
+// and the name (the one at fault in an auto: list, when it says which).
 void nameTheOption(Error& error, const Settings& settings)
 {
+    std::string name;
     switch (error.kind) {
-    case Error::Kind::SourceEncoding: error.where = "-s", error.reason = settings.source->name(); break;
-    case Error::Kind::Id3v1Encoding: error.where = "-1", error.reason = settings.id3v1.name(); break;
-    case Error::Kind::Id3v2Encoding: error.where = "-2", error.reason = settings.id3v2.name(); break;
-    default: break;
+    case Error::Kind::SourceEncoding: error.where = "-s", name = settings.source->name(); break;
+    case Error::Kind::Id3v1Encoding: error.where = "-1", name = settings.id3v1.name(); break;
+    case Error::Kind::Id3v2Encoding: error.where = "-2", name = settings.id3v2.name(); break;
+    default: return;
     }
+    if (error.reason.empty())
+        error.reason = name;
 }
 
 // The five fields are read before any frame changes, so that under -a none
@@ -105,14 +111,13 @@ std::vector<std::string> id3v1Pages(const Settings& settings)
 // Fills `result` as far as the file gets; an error that is the file's own
 // (it does not open, a text does not convert) is thrown. `warning`: what did
 // not hold of a save that went through (a flush to disk asked for).
+// `held`: made before the file so that it ends after it, by the caller: the
+// signals stay held until the commit is over, the file closed and shown.
 void processFile(const Settings& settings, const FileSource& source, FrameFactory& factory,
                  const SaveFile& save, const undo::RunJournal* journal, FileResult& result,
-                 sys::FolderCache& folders, std::string& warning)
+                 sys::FolderCache& folders, std::string& warning, std::optional<StopSignalsHeld>& held)
 {
     const std::string& name = result.path;
-    // Made before the file so that it ends after it: the signals stay held
-    // until the commit is over and the file closed.
-    std::optional<StopSignalsHeld> held;
     io::StagedFile staged(name, &factory, io::kWholeReadLimit, &folders, source.folder);
     if (!staged.tooLarge().empty()) {
         result.outcome = Outcome::Failed;
@@ -143,6 +148,9 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
         }
     }
 
+    // Looked at before the tags are made for writing: whether each had content.
+    const bool hadId3v1 = file.hasID3v1Tag() && !file.ID3v1Tag()->isEmpty();
+    const bool hadId3v2 = file.hasID3v2Tag() && !file.ID3v2Tag()->frameList().isEmpty();
     TagLib::ID3v1::Tag* id3v1 = file.ID3v1Tag(true);
     TagLib::ID3v2::Tag* id3v2 = file.ID3v2Tag(true);
     SourceEncoding sourceEncoding = *settings.source;
@@ -170,6 +178,10 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
         result.id3v1Target = settings.id3v1;
     if (converter.isId3v2Enabled())
         result.id3v2Target = settings.id3v2;
+    result.removesId3v1 = hadId3v1 && !converter.isId3v1Enabled();
+    result.removesId3v2 = hadId3v2 && !converter.isId3v2Enabled();
+    if (result.removesId3v2)
+        result.removedPictures = id3v2->frameList("APIC").size();
     if (settings.json)
         converter.recordTextChanges();
     try {
@@ -179,8 +191,10 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
         throw;  // the file is closed unsaved
     }
     result.texts = converter.textChanges();
-    if (converter.isId3v1Enabled())
+    if (converter.isId3v1Enabled()) {
         result.id3v1Target = converter.id3v1Target();  // with -1 auto, the page chosen
+        keepWrittenId3v1Bytes(*id3v1, result.texts);
+    }
 
     if (settings.previewOnly) {
         result.preview = converter.preview(previewName);
@@ -224,7 +238,7 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
 // pass on; without -k every error does.
 bool handleFile(const Settings& settings, const std::string& name, const FileSource& source,
                 FrameFactory& factory, const SaveFile& save, const undo::RunJournal* journal, Output& output,
-                sys::FolderCache& folders)
+                sys::FolderCache& folders, std::optional<StopSignalsHeld>& held)
 {
     FileResult result;
     result.path = name;
@@ -232,7 +246,7 @@ bool handleFile(const Settings& settings, const std::string& name, const FileSou
     std::string warning;
     try {
         try {
-            processFile(settings, source, factory, save, journal, result, folders, warning);
+            processFile(settings, source, factory, save, journal, result, folders, warning, held);
         } catch (const std::bad_alloc&) {
             // A huge tag: this file fails, its memory is given back, the run goes on.
             result.outcome = Outcome::Failed;
@@ -243,9 +257,12 @@ bool handleFile(const Settings& settings, const std::string& name, const FileSou
     } catch (Error& error) {
         error.file = name;
         nameTheOption(error, settings);
+        // An option at fault is the run's error, not this file's.
+        if (error.isEncodingName())
+            throw;
         result.outcome = Outcome::Failed;
         result.error = error;
-        result.stops = error.isEncodingName() || !settings.keepGoing;
+        result.stops = !settings.keepGoing;
         output.file(result);
         if (result.stops)
             throw;
@@ -309,14 +326,24 @@ int processFiles(const Settings& settings, const FileList& files, Output& output
 
     sys::FolderCache folders(files.walked);
     const std::vector<std::string>& fileNames = files.names;
+    const std::string undoCommand = undoCommandOf(settings, run);
+    output.setRemovalWords(undoCommand, settings.previewOnly);
+    // A stop signal from here on says how far the run got.
+    stop_signals::catchOnce();
+    const StopNote stopNote(output, undoCommand, fileNames.size());
+
     int status = 0;
     for (size_t i = 0; i < fileNames.size(); ++i) {
         output.starting(i);
         const FileSource source{albums ? &*albums : nullptr, i, files.folderOf(i),
                                 pagesForId3v1.empty() ? nullptr : &pagesForId3v1};
-        if (!handleFile(settings, fileNames[i], source, factory, save, run, output, folders))
+        // Emplaced for the save; a signal held through it ends the run once
+        // the file is shown and the note counts it.
+        std::optional<StopSignalsHeld> held;
+        if (!handleFile(settings, fileNames[i], source, factory, save, run, output, folders, held))
             status = 1;
         noteJournalLoss(run, fileNames[i], output);
+        stopNote.update();
     }
     return status;
 }

@@ -15,6 +15,14 @@ undo::JournalChoice journalChoiceOf(const Settings& settings, bool undo)
     return choice;
 }
 
+std::string undoCommandOf(const Settings& settings, const undo::RunJournal* journal)
+{
+    if (!journal || !journal->writer())
+        return "";
+    return settings.journalFile.empty() ? std::string(messages::kUndoCommand)
+                                        : formatted(messages::kUndoCommandNamed, settings.journalFile.c_str());
+}
+
 void noteJournal(const Settings& settings, const undo::RunJournal* journal, Output& output)
 {
     if (journal && !journal->note().empty())
@@ -22,9 +30,7 @@ void noteJournal(const Settings& settings, const undo::RunJournal* journal, Outp
     if (settings.previewOnly || settings.undo || settings.id3v1.isWritten() || settings.id3v2.isWritten())
         return;
     if (journal && journal->writer()) {
-        const std::string command = settings.journalFile.empty()
-                                        ? std::string(messages::kUndoCommand)
-                                        : formatted(messages::kUndoCommandNamed, settings.journalFile.c_str());
+        const std::string command = undoCommandOf(settings, journal);
         output.note(formatted(messages::kNoteRemovesEverything, command.c_str()));
     } else {
         output.note(messages::kNoteRemovesEverythingForGood);

@@ -13,6 +13,9 @@ namespace tagshifter {
 // How a run (or an undo, `undo`) is journaled under `settings`.
 undo::JournalChoice journalChoiceOf(const Settings& settings, bool undo = false);
 
+// The command that undoes a run kept in `journal`; "" when it has none.
+std::string undoCommandOf(const Settings& settings, const undo::RunJournal* journal);
+
 // Says once on standard error why the run has no journal, and that a run
 // with neither -1 nor -2 removes every tag (and how to undo it).
 void noteJournal(const Settings& settings, const undo::RunJournal* journal, Output& output);

@@ -7,6 +7,7 @@
 #include "app/undo_command.h"
 #include "common/format.h"
 #include "common/messages.h"
+#include "sys/terminal.h"
 
 #include <unistd.h>
 
@@ -20,10 +21,14 @@ namespace {
 
 std::unique_ptr<Output> makeOutput(const Settings& settings, size_t fileCount)
 {
-    const bool terminal = isatty(STDERR_FILENO) == 1;
+    const bool terminal = sys::progressLineFits();
+    std::unique_ptr<Output> output;
     if (settings.json)
-        return std::make_unique<JsonOutput>(fileCount, terminal);
-    return std::make_unique<TextOutput>(fileCount, terminal, settings.reportProgress);
+        output = std::make_unique<JsonOutput>(fileCount, terminal);
+    else
+        output = std::make_unique<TextOutput>(fileCount, terminal, settings.reportProgress);
+    output->setQuiet(!settings.reportProgress);
+    return output;
 }
 
 // The error that ends a run is shown last, after the count.

@@ -1,7 +1,12 @@
 // Holding off the signals that ask the tool to stop while a file is saved.
 #pragma once
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <csignal>
+#include <cstring>
+#include <string>
 
 namespace tagshifter {
 
@@ -15,14 +20,49 @@ namespace stop_signals {
 inline volatile sig_atomic_t holding = 0;
 inline volatile sig_atomic_t held = 0;
 
+// What a run stopped by a signal says on standard error: how far it got and
+// how to undo it. Two buffers, the one to say named by `noteIndex` (-1:
+// none), so that a signal never reads one half-written.
+inline char notes[2][512];
+inline volatile sig_atomic_t noteIndex = -1;
+
+inline void setNote(const std::string& text)
+{
+    const int next = noteIndex == 0 ? 1 : 0;
+    const size_t length = std::min(text.size(), sizeof notes[next] - 1);
+    std::memcpy(notes[next], text.data(), length);
+    notes[next][length] = '\0';
+    noteIndex = next;
+}
+
+inline void clearNote()
+{
+    noteIndex = -1;
+}
+
+// Says the note, then ends the process by `signal` as if it were not caught.
+inline void stop(int signal)
+{
+    if (noteIndex >= 0) {
+        const char* note = notes[noteIndex];
+        for (size_t left = std::strlen(note); left > 0;) {
+            const ssize_t written = ::write(STDERR_FILENO, note, left);
+            if (written <= 0)
+                break;
+            note += written, left -= static_cast<size_t>(written);
+        }
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);  // taken as soon as a handler returns
+}
+
 inline void onSignal(int signal)
 {
     if (holding) {
         held = signal;
         return;
     }
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);  // taken as soon as this handler returns
+    stop(signal);
 }
 
 inline void catchOnce()
@@ -55,10 +95,8 @@ public:
     ~StopSignalsHeld()
     {
         stop_signals::holding = 0;
-        if (const int signal = stop_signals::held) {
-            std::signal(signal, SIG_DFL);
-            std::raise(signal);
-        }
+        if (const int signal = stop_signals::held)
+            stop_signals::stop(signal);
     }
     StopSignalsHeld(const StopSignalsHeld&) = delete;
     StopSignalsHeld& operator=(const StopSignalsHeld&) = delete;

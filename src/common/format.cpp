@@ -27,4 +27,9 @@ std::string formatted(const char* format, ...)
     return text;
 }
 
+std::string countOf(size_t count, const char* singular, const char* plural)
+{
+    return std::to_string(count) + " " + (count == 1 ? singular : plural);
+}
+
 }  // namespace tagshifter

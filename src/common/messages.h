@@ -29,6 +29,8 @@ inline constexpr char kUsage[] =
     "  -r, --recursive              Also convert the .mp3 files in the folders given, and below.\n"
     "      --json                   Print one JSON object per file and a summary instead.\n"
     "  -1 auto                      Write each file's ID3v1 in its own code page.\n"
+    "  -s auto[:LIST]               Guess each album's code page among LIST, or common ones.\n"
+    "  -1 none, -2 none             Remove that tag, pictures and all (the default); --undo puts it back.\n"
     "      --journal=FILE           Keep what undoes this run in FILE, not in the state folder.\n"
     "      --no-journal             Keep nothing to undo this run with.\n"
     "      --undo[=JOURNAL]         Put back the files of the last run, or of JOURNAL.\n"
@@ -93,10 +95,14 @@ inline constexpr char kNoteProgress[] = "\rtagshifter: file %zu of %zu\033[K";
 inline constexpr char kNoteClearProgress[] = "\r\033[K";
 // Converted files include those whose bytes stayed the same (unchanged);
 // refused ones were kept because the new tag would lose a frame.
+// Files a run stopped by an error never reached close the count:
+// ", 1 not reached".
+inline constexpr char kNoteCount[] =
+    "tagshifter: %zu files: %zu converted (%zu unchanged), %zu previewed, %zu skipped, %zu failed, %zu refused%s\n";
+inline constexpr char kNotReached[] = ", %zu not reached";
+// An undo's count: restored files are put back, unchanged ones already were.
 inline constexpr char kNoteUndoCount[] =
     "tagshifter: %zu files: %zu restored, %zu unchanged, %zu previewed, %zu failed\n";
-inline constexpr char kNoteCount[] =
-    "tagshifter: %zu files: %zu converted (%zu unchanged), %zu previewed, %zu skipped, %zu failed, %zu refused\n";
 
 // What a failed conversion went through, for kNoteCannotConvert.
 inline constexpr char kFromSource[] = "from '%s' (-s) to UTF-8";
@@ -176,6 +182,24 @@ inline constexpr char kNoteRemovesEverythingForGood[] =
 inline constexpr char kNoteJournalSkipped[] = "tagshifter: journal %s left out: %s\n";
 inline constexpr char kNoteJournalLost[] =
     "tagshifter: the journal %s could not be written (%s): %s and the files after it cannot be undone\n";
+// Once a run, at its end, for each tag a target left at none removed
+// where it had content: "-2", "ID3v2", "3 files (with 2 pictures)".
+inline constexpr char kNoteTagRemoved[] = "tagshifter: %s none removed the %s tag of %s; '%s' puts them back\n";
+inline constexpr char kNoteTagRemovedForGood[] =
+    "tagshifter: %s none removed the %s tag of %s, for good (no journal)\n";
+inline constexpr char kNoteTagWouldBeRemoved[] = "tagshifter: %s none would remove the %s tag of %s\n";
+inline constexpr char kRemovedPictures[] = " (with %s)";
+// Counted words: "1 file", "2 files".
+inline constexpr char kWordFile[] = "file";
+inline constexpr char kWordFiles[] = "files";
+inline constexpr char kWordPicture[] = "picture";
+inline constexpr char kWordPictures[] = "pictures";
+// Said when a stop signal ends a run: "after 446 of 1680 files".
+inline constexpr char kNoteStopped[] =
+    "tagshifter: stopped after %zu of %s; %zu changed, '%s' puts them back\n";
+inline constexpr char kNoteStoppedForGood[] =
+    "tagshifter: stopped after %zu of %s; %zu changed, for good (no journal)\n";
+inline constexpr char kNoteStoppedNothingChanged[] = "tagshifter: stopped after %zu of %s; none changed\n";
 inline constexpr char kUndoCommand[] = "tagshifter --undo";
 inline constexpr char kUndoCommandNamed[] = "tagshifter --undo=%s";
 // Built errors (after "Error: ").
@@ -183,6 +207,9 @@ inline constexpr char kCannotWriteNamedJournal[] = "Cannot write the journal %s:
 inline constexpr char kCannotReadJournal[] = "Cannot read the journal %s: %s.";
 inline constexpr char kUndoTakesNoFiles[] = "--undo takes no files: it restores those of the journal.\n";
 inline constexpr char kListNeedsUndo[] = "--list goes with --undo.\n";
+// "-s, -2": the options given that say how to convert.
+inline constexpr char kUndoTakesNoOption[] =
+    "--undo does not take %s: it puts back the bytes the journal holds, as they were.\n";
 // Reasons.
 inline constexpr char kNoHome[] = "neither XDG_STATE_HOME nor HOME is set";
 inline constexpr char kFolderOfAnotherUser[] = "it belongs to another user";

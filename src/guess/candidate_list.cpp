@@ -55,8 +55,11 @@ CandidateList CandidateList::parse(const SourceEncoding& source)
     std::vector<std::string> pages;
     for (const std::string& name : source.names) {
         if (!name.empty() && std::find(pages.begin(), pages.end(), name) == pages.end()) {
-            if (!iconvKnows(name))
-                throw Error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
+            if (!iconvKnows(name)) {
+                Error error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
+                error.reason = name;  // the name at fault, not the whole list
+                throw error;
+            }
             pages.push_back(name);
         }
     }

@@ -43,6 +43,8 @@ const std::string kLaterOptions =
     "  -r, --recursive              Also convert the .mp3 files in the folders given, and below.\n"
     "      --json                   Print one JSON object per file and a summary instead.\n"
     "  -1 auto                      Write each file's ID3v1 in its own code page.\n"
+    "  -s auto[:LIST]               Guess each album's code page among LIST, or common ones.\n"
+    "  -1 none, -2 none             Remove that tag, pictures and all (the default); --undo puts it back.\n"
     "      --journal=FILE           Keep what undoes this run in FILE, not in the state folder.\n"
     "      --no-journal             Keep nothing to undo this run with.\n"
     "      --undo[=JOURNAL]         Put back the files of the last run, or of JOURNAL.\n"
@@ -98,6 +100,11 @@ TEST(CommandLine, EveryRejectionPrintsItsMessagesAndEndsWithStatus1)
         // An undo takes its files from the journal.
         {{"--undo", "a.mp3"}, "--undo takes no files: it restores those of the journal.\n" + kHint},
         {{"--list"}, "--list goes with --undo.\n" + kHint},
+        // ... and the journal says how they were: an option that says how to convert is refused.
+        {{"--undo", "-s", "cp1251", "-2", "unicode", "-k", "--source-encoding=koi8-r"},
+         "--undo does not take -s, -2, -k: it puts back the bytes the journal holds, as they were.\n" + kHint},
+        {{"--undo", "--list", "--id3v2.3"},
+         "--undo does not take --id3v2.3: it puts back the bytes the journal holds, as they were.\n" + kHint},
     };
     for (const RejectedCase& c : cases) {
         std::ostringstream trace;

@@ -102,6 +102,10 @@ expect unicode tagshifter -s uni
 refuse none tagshifter -s no
 expect none tagshifter -1 no
 refuse unicode tagshifter -1 uni
+# -1 takes code pages only; -2 offers its own word first.
+refuse "unicodebig utf-8 utf-16 ucs-2" tagshifter -1 u
+complete_words tagshifter -2 u
+[[ ${COMPREPLY[0]-} == unicode ]] || fail "-2 u offers '${COMPREPLY[0]-}' first, not 'unicode'"
 expect none tagshifter -2 no
 expect unicode tagshifter -2 uni
 expect "none unicode" tagshifter --id3v2-encoding ""

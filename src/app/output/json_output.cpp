@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cmath>
+#include <algorithm>
 #include <iterator>
 
 namespace tagshifter {
@@ -60,6 +61,7 @@ json textChange(const TextChange& change)
         object["part"] = "description";
     putText(object, "before", change.before);
     putText(object, "after", change.after);
+    object["changed"] = change.before != change.after;
     return object;
 }
 
@@ -162,7 +164,8 @@ void JsonOutput::close(const Counts& counts, const Error* fatal)
                                       {"previewed", counts.previewed},
                                       {"skipped", counts.skipped},
                                       {"failed", counts.failed},
-                                      {"refused", counts.refused}};
+                                      {"refused", counts.refused},
+                                      {"not_reached", counts.files - std::min(counts.files, counts.shown())}};
     json object{{"summary", std::move(summary)}};
     if (fatal)
         object["error"] = errorObject(*fatal);

@@ -111,9 +111,47 @@ void Output::file(const FileResult& result)
     case Outcome::Refused: ++counts_.refused; break;
     case Outcome::Restored: ++counts_.restored; break;
     }
+    if (result.outcome == Outcome::Converted || result.outcome == Outcome::Previewed) {
+        counts_.id3v1Removed += result.removesId3v1;
+        counts_.id3v2Removed += result.removesId3v2;
+        if (result.removesId3v2)
+            counts_.picturesRemoved += result.removedPictures;
+    }
     if (result.error)
         noteError(*result.error);
     show(result);
+}
+
+void Output::setRemovalWords(const std::string& undoCommand, bool preview)
+{
+    undoCommand_ = undoCommand;
+    preview_ = preview;
+}
+
+void Output::noteRemovals()
+{
+    const struct {
+        size_t files;
+        const char* option;
+        const char* tag;
+        bool pictures;  // ID3v1 holds none
+    } removals[] = {{counts_.id3v1Removed, "-1", "ID3v1", false},
+                    {counts_.id3v2Removed, "-2", "ID3v2", true}};
+    for (const auto& removal : removals) {
+        if (removal.files == 0)
+            continue;
+        std::string what = countOf(removal.files, messages::kWordFile, messages::kWordFiles);
+        if (removal.pictures && counts_.picturesRemoved > 0)
+            what += formatted(messages::kRemovedPictures,
+                              countOf(counts_.picturesRemoved, messages::kWordPicture, messages::kWordPictures).c_str());
+        if (preview_)
+            note(formatted(messages::kNoteTagWouldBeRemoved, removal.option, removal.tag, what.c_str()));
+        else if (undoCommand_.empty())
+            note(formatted(messages::kNoteTagRemovedForGood, removal.option, removal.tag, what.c_str()));
+        else
+            note(formatted(messages::kNoteTagRemoved, removal.option, removal.tag, what.c_str(),
+                           undoCommand_.c_str()));
+    }
 }
 
 void Output::unreadableFolder(const std::string& folder, const std::string& why)
@@ -125,12 +163,20 @@ void Output::unreadableFolder(const std::string& folder, const std::string& why)
 
 void Output::finish(const Error* fatal)
 {
-    if (counts_.files > 1 && counts_.undo)
+    // An option at fault names itself on standard error, as a file's error does.
+    if (fatal && fatal->isEncodingName())
+        noteError(*fatal);
+    noteRemovals();
+    const size_t notReached = counts_.files > counts_.shown() ? counts_.files - counts_.shown() : 0;
+    // -q: a run in which every file went well ends without a word.
+    const bool allWell = !fatal && notReached == 0 && counts_.failed == 0 && counts_.refused == 0;
+    if (counts_.files > 1 && counts_.undo && !(quiet_ && allWell))
         note(formatted(messages::kNoteUndoCount, counts_.files, counts_.restored, counts_.unchanged,
                        counts_.previewed, counts_.failed));
-    else if (counts_.files > 1)
+    else if (counts_.files > 1 && !(quiet_ && allWell))
         note(formatted(messages::kNoteCount, counts_.files, counts_.converted, counts_.unchanged,
-                       counts_.previewed, counts_.skipped, counts_.failed, counts_.refused));
+                       counts_.previewed, counts_.skipped, counts_.failed, counts_.refused,
+                       notReached ? formatted(messages::kNotReached, notReached).c_str() : ""));
     close(counts_, fatal);
 }
 

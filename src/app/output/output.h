@@ -29,6 +29,10 @@ struct FileResult {
     std::vector<std::string> preview;    // -w: the listing's lines
     std::optional<Error> error;          // why it failed or was refused
     bool stops = false;                  // the error ends the run
+    // Tags with content that a target left at none removes, and the
+    // pictures among the removed ID3v2 tag's frames.
+    bool removesId3v1 = false, removesId3v2 = false;
+    size_t removedPictures = 0;
 };
 
 // One journal of the state folder, as --undo --list shows it.
@@ -46,6 +50,10 @@ struct Counts {
     size_t files = 0, converted = 0, unchanged = 0, previewed = 0, skipped = 0, failed = 0, refused = 0;
     size_t restored = 0;
     bool undo = false;  // the count of an undo: restored, unchanged, previewed, failed
+    // Files converted or previewed whose ID3v1 or ID3v2 tag goes, and the
+    // pictures that go with the ID3v2 tags.
+    size_t id3v1Removed = 0, id3v2Removed = 0, picturesRemoved = 0;
+    size_t shown() const { return converted + (undo ? unchanged + restored : 0) + previewed + skipped + failed + refused; }
 };
 
 class Output {
@@ -66,11 +74,20 @@ public:
     // -r: a folder that could not be opened or read, counted as failed and
     // said on standard error.
     void unreadableFolder(const std::string& folder, const std::string& why);
-    // The count (when the run had more than one file), then the face's
-    // last word, with the error that ended the run if one did.
+    // Which tags the run removed, the count (when the run had more than one
+    // file), then the face's last word, with the error that ended the run if
+    // one did.
     void finish(const Error* fatal = nullptr);
     // The files are those of an undo: counted as restored or not.
     void countAsUndo() { counts_.undo = true; }
+    // How the tags a run removes are put back: `undoCommand`, or "" when
+    // they cannot be; a preview only says what would go.
+    void setRemovalWords(const std::string& undoCommand, bool preview);
+    // -q: the count is left out when every file went well.
+    void setQuiet(bool quiet) { quiet_ = quiet; }
+    const Counts& counts() const { return counts_; }
+    // Whether a progress line is drawn on standard error.
+    bool drawsProgress() const { return showProgress_; }
     // --undo --list: one journal on standard output.
     virtual void journal(const JournalListing& listing) = 0;
 
@@ -86,10 +103,14 @@ protected:
 private:
     void clearProgress();
     void noteError(const Error& error);
+    void noteRemovals();
 
     Counts counts_;
     // The stream is a terminal: control characters are shown escaped.
     bool escapeOut_, escapeErr_;
+    std::string undoCommand_;
+    bool preview_ = false;
+    bool quiet_ = false;
     bool showProgress_;
     bool progressShown_ = false;
 };

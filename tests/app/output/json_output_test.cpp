@@ -112,12 +112,66 @@ TEST(JsonOutput, EachOutcomeIsOneParsableObjectAndTheSummaryCountsThem)
     EXPECT_EQ(summary["refused"], guardOutcome == "refused" ? 1 : 0);
     EXPECT_EQ(run.status, 1);
 
-    // An error that ends the run lands in the summary.
-    const std::vector<json> fatal = linesOf(runInProcess({"--json", "-s", "no-such", song}).out);
-    ASSERT_EQ(fatal.size(), 2u);
-    EXPECT_EQ(fatal[1]["error"]["kind"], "source-encoding");
-    EXPECT_EQ(fatal[1]["error"]["where"], "-s");
-    EXPECT_EQ(fatal[1]["error"]["message"], "Cannot open source encoding.");
+    // An option at fault ends the run: its error is in the summary, no file
+    // is counted as failed; an auto: list names the name it does not know.
+    const struct {
+        const char* source;
+        const char* reason;
+    } options[] = {{"no-such", "no-such"}, {"auto:cp1251,koi9", "koi9"}};
+    for (const auto& o : options) {
+        const RunResult run = runInProcess({"--json", "-s", o.source, "-2", "unicode", song});
+        const std::vector<json> fatal = linesOf(run.out);
+        ASSERT_EQ(fatal.size(), 1u) << run.out;
+        EXPECT_EQ(fatal[0]["summary"]["failed"], 0);
+        EXPECT_EQ(fatal[0]["summary"]["not_reached"], 1);
+        EXPECT_EQ(fatal[0]["error"]["kind"], "source-encoding");
+        EXPECT_EQ(fatal[0]["error"]["where"], "-s");
+        EXPECT_EQ(fatal[0]["error"]["reason"], o.reason);
+        EXPECT_EQ(fatal[0]["error"]["message"], "Cannot open source encoding.");
+        EXPECT_EQ(run.err, std::string("tagshifter: cannot open the encoding '") + o.reason
+                               + "' given to -s; 'iconv --list' shows the names known here\n");
+    }
+}
+
+// Each text says whether the run changes it, and id3v1_hex holds what the
+// ID3v1 block gets: a text cut to its room, the genre as its number.
+TEST(JsonOutput, TextsSayWhetherTheyChangedAndId3v1HexHoldsTheBytesWritten)
+{
+    TempDir dir;
+    const std::string longTitle = kPrivetCp1251 + " " + kPrivetCp1251 + " " + kPrivetCp1251 + " "
+                                  + kPrivetCp1251 + " " + "abc";  // 34 bytes
+    const std::string song = dir.put(
+        "song.mp3", id3v23Tag(textFrame("TIT2", longTitle) + textFrame("TPE1", "Kino")
+                              + commentFrame(longTitle) + textFrame("TCON", "Rock"))
+                        + mpegFrames(8));
+    const std::vector<json> lines =
+        linesOf(runInProcess({"--json", "-w", "-s", "cp1251", "-1", "cp1251", "-2", "unicode", song}).out);
+    ASSERT_EQ(lines.size(), 2u);
+    std::string hexTitle;
+    for (unsigned char c : longTitle.substr(0, 30)) {
+        static const char digits[] = "0123456789abcdef";
+        hexTitle += digits[c >> 4];
+        hexTitle += digits[c & 15];
+    }
+    const struct {
+        const char* field;
+        bool changed;
+        std::string id3v1Hex;
+    } cases[] = {
+        {"title", true, hexTitle},
+        {"artist", false, "4b696e6f"},
+        {"comment", true, hexTitle.substr(0, 56)},
+        {"genre", false, "11"},  // Rock is genre 17
+    };
+    const json& texts = lines[0]["texts"];
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        const auto text = std::find_if(texts.begin(), texts.end(),
+                                       [&](const json& t) { return t.value("field", "") == c.field; });
+        ASSERT_NE(text, texts.end()) << texts.dump();
+        EXPECT_EQ((*text)["changed"], c.changed);
+        EXPECT_EQ((*text)["id3v1_hex"], c.id3v1Hex);
+    }
 }
 
 // --undo --list: a journal a line, as JSON too.

@@ -11,10 +11,14 @@
 namespace tagshifter::test {
 namespace {
 
-// Runs the program with standard output and error on one pseudo-terminal;
+// Runs the program with standard output and error on one pseudo-terminal
+// (or standard output into a pipe, as into a pager, when `pipe` is given);
 // returns what the terminal received.
-std::string onTerminal(const std::vector<std::string>& args)
+std::string onTerminal(const std::vector<std::string>& args, std::string* piped = nullptr)
 {
+    int pipeFds[2] = {-1, -1};
+    if (piped && pipe(pipeFds) != 0)
+        return "";
     std::vector<char*> argv{const_cast<char*>(TAGSHIFTER_BINARY)};
     for (const std::string& arg : args)
         argv.push_back(const_cast<char*>(arg.c_str()));
@@ -22,10 +26,19 @@ std::string onTerminal(const std::vector<std::string>& args)
     int master = -1;
     const pid_t child = forkpty(&master, nullptr, nullptr, nullptr);
     if (child == 0) {
+        if (piped)
+            dup2(pipeFds[1], STDOUT_FILENO);
         execv(argv[0], argv.data());
         _exit(127);
     }
     EXPECT_GT(child, 0);
+    if (piped) {
+        close(pipeFds[1]);
+        char buffer[4096];
+        for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+            piped->append(buffer, static_cast<size_t>(got));
+        close(pipeFds[0]);
+    }
     std::string seen;
     char buffer[4096];
     ssize_t got;
@@ -50,6 +63,21 @@ TEST(Terminal, ProgressIsWipedBeforeThePreview)
         EXPECT_EQ(seen.substr(at - 4, 4), "\r\033[K") << seen;
     }
     EXPECT_NE(seen.find("file 2 of 2\033[K\r\033[K" + second), std::string::npos) << seen;
+}
+
+// Standard output into a pipe (a pager) shares the screen: no progress line
+// is drawn into it, while the lines of standard error still come.
+TEST(Terminal, NoProgressWhileStandardOutputGoesIntoAPipe)
+{
+    TempDir dir;
+    const std::string song = id3v23Tag(textFrame("TIT2", kPrivetCp1251)) + mpegFrames(2);
+    const std::string first = dir.put("1.mp3", song);
+    const std::string second = dir.put("2.mp3", song);
+    std::string piped;
+    const std::string seen = onTerminal({"-w", "-s", "cp1251", "-2", "unicode", first, second}, &piped);
+    EXPECT_EQ(seen.find("file 1 of 2"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("tagshifter: 2 files:"), std::string::npos) << seen;
+    EXPECT_NE(piped.find(second + "\n\tid3v1:"), std::string::npos) << piped;
 }
 
 // A planted name and a tag's text cannot retitle the terminal or move its
