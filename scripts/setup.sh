@@ -21,6 +21,7 @@ packages=(
 if [ -z "$target" ]; then
     packages+=(libgtest-dev)    # the test suite
     packages+=(groff-base jq)   # the test that runs the manual page's examples
+    packages+=(python3)         # the test that runs the text model's generator
 fi
 
 missing=()
