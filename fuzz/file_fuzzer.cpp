@@ -5,6 +5,7 @@
 // does not open, an unusable encoding and text that cannot be converted end
 // in the tool's Error, which is expected; the preview (shown through the
 // JSON face) and every such error must leave the file byte-identical.
+#include "app/file_list.h"
 #include "app/file_loop.h"
 #include "app/output/json_output.h"
 #include "app/output/text_output.h"
@@ -47,8 +48,10 @@ bool process(const tagshifter::Settings& settings)
 {
     tagshifter::JsonOutput json(1, false);
     tagshifter::TextOutput text(1, false, true);
+    tagshifter::FileList files;
+    files.names = {scratchFile};
     try {
-        tagshifter::processFiles(settings, {scratchFile},
+        tagshifter::processFiles(settings, files,
                                  settings.previewOnly ? static_cast<tagshifter::Output&>(json) : text);
     } catch (const tagshifter::Error&) {
         return true;
@@ -81,9 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const char* const id3v2Targets[] = {"none", "unicode", "cp1251", "koi8-r"};
     tagshifter::Settings settings;
     settings.journal = false;  // a journal file per input would only slow the search
-    settings.sourceEncoding = (mode & 0x20) != 0 ? "unicode" : "cp1251";
-    settings.id3v1Encoding = id3v1Targets[mode & 3];
-    settings.id3v2Encoding = id3v2Targets[(mode >> 2) & 3];
+    settings.source = tagshifter::SourceEncoding::parse((mode & 0x20) != 0 ? "unicode" : "cp1251");
+    settings.id3v1 = tagshifter::TargetEncoding::parse(id3v1Targets[mode & 3], false);
+    settings.id3v2 = tagshifter::TargetEncoding::parse(id3v2Targets[(mode >> 2) & 3], false);
     settings.preserveUnicode = (mode & 0x10) != 0;
     settings.allFrames = (mode & 0x40) != 0;
     settings.id3v2Version = (mode & 0x80) != 0 ? 3 : 4;

@@ -25,7 +25,9 @@ namespace {
 
 using tagshifter::Conversion;
 using tagshifter::Error;
+using tagshifter::SourceEncoding;
 using tagshifter::TagConverter;
+using tagshifter::TargetEncoding;
 
 const char* const kNames[] = {
     "cp1251", "koi8-r", "unicode", "none", "utf-8", "iso-8859-1", "utf-16", "utf-16be",
@@ -124,7 +126,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TagLib::ID3v1::Tag id3v1Tag;
     TagLib::ID3v2::Tag id3v2Tag;
     try {
-        TagConverter converter(source, id3v1, id3v2, &id3v1Tag, &id3v2Tag, preserve);
+        // A run hands the converter a page, never a guess: "auto" stays a name here.
+        SourceEncoding sourceEncoding = SourceEncoding::parse(source);
+        if (sourceEncoding.isAuto())
+            sourceEncoding = SourceEncoding::ofCodePage(source);
+        TagConverter converter(sourceEncoding, TargetEncoding::parse(id3v1, false),
+                               TargetEncoding::parse(id3v2, false), &id3v1Tag, &id3v2Tag, preserve);
         const TagLib::String value(text, textIsUtf8 ? TagLib::String::UTF8 : TagLib::String::Latin1);
         converter.convertField(value, &TagLib::Tag::setTitle);
         converter.convertField(value, &TagLib::Tag::setComment);
