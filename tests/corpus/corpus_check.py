@@ -100,7 +100,12 @@ def id3v2_span(data, at):
     size = sync_safe(data, at + 6)
     if size is None:
         return 10
-    return 10 + size + (10 if data[at + 5] & 0x10 else 0)
+    # A footer stands only in ID3v2.4, and only where "3DI" is written behind
+    # the body; otherwise the flag is a stray bit and the bytes are audio.
+    footer = at + 10 + size
+    has_footer = (data[at + 3] == 4 and data[at + 5] & 0x10
+                  and data[footer:footer + 3] == b"3DI")
+    return 10 + size + (10 if has_footer else 0)
 
 
 def locate_parts(data):
