@@ -255,6 +255,8 @@ RenameOutcome writeAndRename(OriginalFile& original, EditStream& edits, const Co
     }
     if (!original.unchangedSinceRead(result.error))
         return RenameOutcome::Failed;
+    if (options.beforeReplace && !options.beforeReplace(temporary.fd(), result.error))
+        return RenameOutcome::Failed;
     if (!temporary.replaceTarget()) {
         result.error = systemError(kCannotRename);
         return RenameOutcome::Failed;

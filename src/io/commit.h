@@ -24,6 +24,10 @@ struct CommitOptions {
     // file does (the journal records the save here); false refuses the
     // save, with the reason in the string.
     std::function<bool(OriginalFile&, EditStream&, std::string&)> beforeWrite;
+    // Called when the new content was written to a new file, once it is
+    // whole and before it takes the old one's name (the journal records
+    // which file it is); false refuses the save, with the reason.
+    std::function<bool(int fd, std::string&)> beforeReplace;
     // Report the written file's modification time (the journal's check),
     // taken from the descriptor written, never from the name.
     bool reportModified = false;

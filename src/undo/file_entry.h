@@ -40,6 +40,11 @@ struct FileEntry {
     uint64_t device = 0;
     uint64_t inode = 0;
     std::vector<Segment> old;  // the old file, front to back
+    // The new file a save wrote beside the old one, recorded before it took
+    // the old one's name: found at the path, it is the run's, committed or not.
+    bool stagedKnown = false;
+    uint64_t stagedDevice = 0;
+    uint64_t stagedInode = 0;
     // Known once the save is on disk, from a record after it: only then is
     // the file the run's to restore.
     bool committed = false;

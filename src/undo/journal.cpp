@@ -19,6 +19,7 @@ constexpr char kMagic[] = "tagshifter journal 2\n";
 constexpr char kHeader = 'H';
 constexpr char kFile = 'F';
 constexpr char kCommitted = 'C';
+constexpr char kStaged = 'S';
 // A record: its length, the hash of its body, the body (type and payload).
 constexpr size_t kRecordHead = 16;
 // Payloads up to this size go out with their head in one write.
@@ -108,6 +109,25 @@ bool JournalWriter::recordSave(io::OriginalFile& original, io::EditStream& edits
     return true;
 }
 
+bool JournalWriter::recordStaged(int fd, std::string& why)
+{
+    if (!pending_ || lost_)
+        return optional_ || !lost_;
+    struct stat status {};
+    RecordWriter out;
+    out.u64(files_ - 1);
+    const bool known = fstat(fd, &status) == 0;
+    out.u64(static_cast<uint64_t>(status.st_dev));
+    out.u64(static_cast<uint64_t>(status.st_ino));
+    if (known && write(kStaged, out.bytes()))
+        return true;
+    const char* error = std::strerror(errno);
+    why = std::string(messages::kCannotWriteJournal) + ": " + error;
+    lost_ = true;
+    loss_ = error;
+    return optional_;
+}
+
 void JournalWriter::recordCommitted(bool known, const struct timespec& modified)
 {
     if (!pending_)
@@ -169,6 +189,16 @@ bool readJournal(int fd, JournalContents& contents, std::string& why)
             if (!entry.decode(payload))
                 break;
             contents.files.push_back(std::move(entry));
+        } else if (type == kStaged) {
+            const uint64_t index = in.u64();
+            const uint64_t device = in.u64();
+            const uint64_t inode = in.u64();
+            if (in.ok() && index < contents.files.size()) {
+                FileEntry& entry = contents.files[index];
+                entry.stagedKnown = true;
+                entry.stagedDevice = device;
+                entry.stagedInode = inode;
+            }
         } else if (type == kCommitted) {
             const uint64_t index = in.u64();
             const bool known = in.u8() != 0;

@@ -50,6 +50,10 @@ public:
     // The commit's hook: appends the entry of the save about to be written;
     // false, with the reason, when it cannot.
     bool recordSave(io::OriginalFile& original, io::EditStream& edits, std::string& why);
+    // The commit's hook before a new file takes the old one's name: appends
+    // which file it is, so that a kill before recordCommitted still leaves
+    // it the run's; false, with the reason, when it cannot.
+    bool recordStaged(int fd, std::string& why);
     // After a commit: the file now holds what the last entry recorded, with
     // the modification time the commit read from the descriptor it wrote
     // (`known` false: checked by its bytes alone).

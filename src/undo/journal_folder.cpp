@@ -316,6 +316,7 @@ io::CommitOptions RunJournal::commitOptions(bool sync) const
         options.beforeWrite = [writer](io::OriginalFile& original, io::EditStream& edits, std::string& why) {
             return writer->recordSave(original, edits, why);
         };
+        options.beforeReplace = [writer](int fd, std::string& why) { return writer->recordStaged(fd, why); };
     }
     return options;
 }

@@ -70,7 +70,10 @@ FileCheck checkFile(io::OriginalFile& current, const FileEntry& entry)
         return {FileState::Changed, messages::kReadError};
     const bool sameFile = current.status().st_dev == static_cast<dev_t>(entry.device)
                           && current.status().st_ino == static_cast<ino_t>(entry.inode);
-    if (!entry.committed) {
+    const bool stagedFile = entry.stagedKnown
+                            && current.status().st_dev == static_cast<dev_t>(entry.stagedDevice)
+                            && current.status().st_ino == static_cast<ino_t>(entry.stagedInode);
+    if (!entry.committed && !stagedFile) {
         // Only the file the run opened, cut short while written in place,
         // is the run's: repaired when every byte the save kept is still
         // where it was and as it was.

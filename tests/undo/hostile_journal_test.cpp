@@ -258,6 +258,41 @@ TEST(HostileJournal, SaveKilledBetweenTwoWritesInPlaceIsUndone)
     EXPECT_EQ(readFile(song), old);
 }
 
+// Killed after the new file took the old one's name but before the journal
+// said the save was done: the file at the path is the one the run wrote, so
+// the undo takes it; a file put there by anyone else is left alone.
+TEST(HostileJournal, SaveKilledRightAfterTheRenameIsUndone)
+{
+    TempDir dir;
+    const std::string old = legacySong(4, 0);
+    const std::string song = dir.put("song.mp3", old);
+    const std::string journal = dir.file("j");
+    std::string beforeRename;
+    {
+        const sys::ScopedStepHook hook([&](sys::Step step) {
+            if (step == sys::Step::Rename)
+                beforeRename = readFile(journal);
+            return 0;
+        });
+        ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", "--journal=" + journal, song}).status, 0);
+    }
+    ASSERT_FALSE(beforeRename.empty());
+    const std::string converted = readFile(song);
+    ASSERT_NE(converted, old);
+    writeFile(journal, beforeRename);  // as the kill left it
+    // The same bytes in another file: not the run's.
+    const std::string runs = dir.file("run.mp3");
+    ASSERT_EQ(::rename(song.c_str(), runs.c_str()), 0);
+    dir.put("song.mp3", converted);
+    EXPECT_NE(runInProcess({"--undo=" + journal, "--no-journal"}).status, 0);
+    EXPECT_EQ(readFile(song), converted);
+    // The file the run wrote: restored.
+    ASSERT_EQ(::rename(runs.c_str(), song.c_str()), 0);
+    const RunResult undo = runInProcess({"--undo=" + journal, "--no-journal"});
+    EXPECT_EQ(undo.status, 0) << undo.err;
+    EXPECT_EQ(readFile(song), old);
+}
+
 // A run that changes no byte keeps no journal, so a plain --undo still
 // undoes the run before it; the list marks the journal it takes, in UTC, and
 // counts its files in good English; the undo counts files restored.
