@@ -9,7 +9,7 @@
 #include "app/file_loop.h"
 #include "app/output/json_output.h"
 #include "app/output/text_output.h"
-#include "convert/conversion.h"
+#include "text/conversion.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -162,7 +162,7 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
         sourceEncoding = SourceEncoding::ofCodePage(sourceEncodingOf(reading));
         if (reading.kind == guess::Reading::Kind::CodePage)
             readPage = reading.codePage;
-        plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.throughMacRoman};
+        plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.readers};
         result.reading = reading.label();
         result.readingMargin = reading.margin;
         previewName = formatted(messages::kPreviewNameWithReading, name.c_str(), result.reading.c_str());
