@@ -29,11 +29,12 @@ std::string sourceEncodingOf(const guess::Reading& reading)
     return "ISO-8859-1";
 }
 
-AlbumPass::AlbumPass(const Settings& settings, const std::vector<std::string>& fileNames)
-    : settings_(settings), fileNames_(fileNames), readings_(fileNames.size())
+AlbumPass::AlbumPass(const Settings& settings, const FileList& files)
+    : settings_(settings), files_(files), fileNames_(files.names), folders_(files.walked),
+      readings_(files.size())
 {
-    for (size_t i = 0; i < fileNames.size(); ++i)
-        waiting_[folderOf(fileNames[i])].push_back(i);
+    for (size_t i = 0; i < fileNames_.size(); ++i)
+        waiting_[folderOf(fileNames_[i])].push_back(i);
 }
 
 AlbumPass::~AlbumPass() = default;
@@ -51,21 +52,23 @@ guess::Reading AlbumPass::readingOf(size_t index)
     std::vector<guess::FileTexts> texts;
     texts.reserve(members.size());
     for (size_t member : members)
-        texts.push_back(readTexts(fileNames_[member]));
+        texts.push_back(readTexts(member));
     const std::vector<guess::Reading> judged = judge_->judge(texts);
     for (size_t m = 0; m < members.size(); ++m)
         readings_[members[m]] = judged[m];
     return *readings_[index];
 }
 
-guess::FileTexts AlbumPass::readTexts(const std::string& name) const
+guess::FileTexts AlbumPass::readTexts(size_t index) const
 {
+    const std::string& name = fileNames_[index];
+    const int64_t folder = files_.folderOf(index);
     // Every file is opened as the conversion opens it: nothing but a regular
     // file, and no link another user planted followed.
     const bool walkFrames = settings_.allFrames && settings_.id3v2.isWritten();
     // The common layouts are read without TagLib: a tenth of the cost.
     if (!walkFrames) {
-        const io::OriginalFile original(name, io::kWholeReadLimit, &folders_);
+        const io::OriginalFile original(name, io::kWholeReadLimit, &folders_, folder);
         if (!original.isOpen())
             return {};
         if (const auto fields = guess::readQuickFiveFields(original.fd(), original.size()))
@@ -74,7 +77,7 @@ guess::FileTexts AlbumPass::readTexts(const std::string& name) const
     // Read by TagLib so that both see the same texts, but with frames
     // keeping the encoding they were saved in, which tells Unicode frames
     // from legacy ones.
-    io::StagedFile staged(name, &asSaved_, io::kWholeReadLimit, &folders_);
+    io::StagedFile staged(name, &asSaved_, io::kWholeReadLimit, &folders_, folder);
     if (!staged.isOpen())
         return {};
     TagLib::MPEG::File& file = staged.file();

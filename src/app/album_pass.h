@@ -2,6 +2,7 @@
 // together, and each file gets the reading it is then converted from.
 #pragma once
 
+#include "app/file_list.h"
 #include "app/settings.h"
 #include "convert/frame_factory.h"
 #include "guess/album_judge.h"
@@ -23,7 +24,7 @@ std::string folderOf(const std::string& name);
 class AlbumPass {
 public:
     // Nothing is read and no judge is opened until the first reading is asked for.
-    AlbumPass(const Settings& settings, const std::vector<std::string>& fileNames);
+    AlbumPass(const Settings& settings, const FileList& files);
     ~AlbumPass();
     AlbumPass(const AlbumPass&) = delete;
     AlbumPass& operator=(const AlbumPass&) = delete;
@@ -36,9 +37,10 @@ public:
     guess::Reading readingOf(size_t index);
 
 private:
-    guess::FileTexts readTexts(const std::string& name) const;
+    guess::FileTexts readTexts(size_t index) const;
 
     const Settings& settings_;
+    const FileList& files_;
     const std::vector<std::string>& fileNames_;
     mutable FrameFactory asSaved_;  // TagLib reads through a non-const factory
     mutable sys::FolderCache folders_;  // the folder being read, held open

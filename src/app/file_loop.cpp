@@ -71,6 +71,7 @@ void convertTags(TagConverter& converter, const TagLib::Tag& combined, const Set
 struct FileSource {
     AlbumPass* albums = nullptr;  // auto mode only
     size_t index = 0;             // the operand's place on the command line
+    int64_t folder = sys::FolderCache::kByName;  // with -r, where the walk found it
     const std::vector<std::string>* id3v1Pages = nullptr;  // -1 auto: see id3v1Pages
 };
 
@@ -109,7 +110,7 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
     // Made before the file so that it ends after it: the signals stay held
     // until the commit is over and the file closed.
     std::optional<StopSignalsHeld> held;
-    io::StagedFile staged(name, &factory, io::kWholeReadLimit, &folders);
+    io::StagedFile staged(name, &factory, io::kWholeReadLimit, &folders, source.folder);
     if (!staged.isOpen())
         throw openError(name, staged.whyNotOpen());
     TagLib::MPEG::File& file = staged.file();
@@ -274,7 +275,7 @@ bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version)
                      TagLib::File::Duplicate);
 }
 
-int processFiles(const Settings& settings, const std::vector<std::string>& fileNames, Output& output,
+int processFiles(const Settings& settings, const FileList& files, Output& output,
                  const SaveFile& save)
 {
     // Text frames, new and parsed alike, take the target's encoding: UTF-8 for
@@ -291,7 +292,7 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
 
     std::optional<AlbumPass> albums;
     if (settings.source->isAuto())
-        albums.emplace(settings, fileNames);
+        albums.emplace(settings, files);
     std::vector<std::string> pagesForId3v1;
     if (settings.id3v1.kind == TargetEncoding::Kind::PerFile)
         pagesForId3v1 = id3v1Pages(settings);
@@ -304,11 +305,12 @@ int processFiles(const Settings& settings, const std::vector<std::string>& fileN
     noteJournal(settings, journal ? &*journal : nullptr, output);
     undo::JournalWriter* writer = journal ? journal->writer() : nullptr;
 
-    sys::FolderCache folders;
+    sys::FolderCache folders(files.walked);
+    const std::vector<std::string>& fileNames = files.names;
     int status = 0;
     for (size_t i = 0; i < fileNames.size(); ++i) {
         output.starting(i);
-        const FileSource source{albums ? &*albums : nullptr, i,
+        const FileSource source{albums ? &*albums : nullptr, i, files.folderOf(i),
                                 pagesForId3v1.empty() ? nullptr : &pagesForId3v1};
         if (!handleFile(settings, fileNames[i], source, factory, save, writer, output, folders))
             status = 1;

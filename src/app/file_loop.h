@@ -1,6 +1,7 @@
 // The loop over the file operands: open, convert, preview or save, report.
 #pragma once
 
+#include "app/file_list.h"
 #include "app/output/output.h"
 #include "app/settings.h"
 #include "undo/journal_folder.h"
@@ -43,7 +44,7 @@ void noteJournalLoss(undo::JournalWriter* writer, const std::string& file, Outpu
 // it was and make the status 1. An interrupt, terminate or
 // hang-up signal that arrives while a file is being saved takes effect once
 // that file is written and closed.
-int processFiles(const Settings& settings, const std::vector<std::string>& fileNames, Output& output,
+int processFiles(const Settings& settings, const FileList& files, Output& output,
                  const SaveFile& save = stripAndSave);
 
 }  // namespace tagshifter

@@ -40,12 +40,23 @@ int stop(std::unique_ptr<Output>& output, const Settings& settings, const Error&
 int runFiles(const Settings& settings, const std::vector<std::string>& operands, const SaveFile& save,
              std::unique_ptr<Output>& output)
 {
-    const std::vector<std::string> files = settings.recursive ? expandFolders(operands) : operands;
-    output = makeOutput(settings, files.size());
+    FileList files;
+    if (settings.recursive)
+        files = expandFolders(operands);
+    else
+        files.names = operands;
+    output = makeOutput(settings, files.size() + files.unreadable.size());
     const TargetEncoding& id3v2 = settings.id3v2;
     if (id3v2.kind == TargetEncoding::Kind::CodePage && namesUnicodeEncoding(id3v2.codePage))
         output->note(formatted(messages::kNoteId3v2UnicodeAsCodePage, id3v2.codePage.c_str()));
-    const int status = processFiles(settings, files, *output, save);
+    for (const std::string& folder : files.withoutFiles)
+        output->note(formatted(messages::kNoteNoMp3Files, folder.c_str()));
+    // Said first, so that a run that a file's error ends has said them.
+    for (const FileList::Unreadable& folder : files.unreadable)
+        output->unreadableFolder(folder.folder, folder.why);
+    int status = processFiles(settings, files, *output, save);
+    if (!files.unreadable.empty())
+        status = 1;
     output->finish();
     return status;
 }

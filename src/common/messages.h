@@ -70,6 +70,13 @@ inline constexpr char kDoneSuffix[] = "...done\n";
 // field or frame, the conversion.
 inline constexpr char kNoteCannotOpenFile[] = "tagshifter: %s: cannot open the file: %s\n";
 inline constexpr char kNotRegularFile[] = "not a regular file";
+inline constexpr char kNoteCannotReadFolder[] = "tagshifter: %s: cannot read the folder: %s\n";
+inline constexpr char kCannotReadFolder[] = "cannot read the folder";
+inline constexpr char kFolderReplaced[] = "replaced by something else since it was listed";
+inline constexpr char kNoteNoMp3Files[] = "tagshifter: %s: no .mp3 file in this folder or below\n";
+inline constexpr char kFolderNeedsRecursive[] = "a folder (-r converts the .mp3 files in it and below)";
+inline constexpr char kFolderLinkNotFollowed[] =
+    "a symbolic link on the way whose owner is neither this user nor the owner of the folder holding it";
 inline constexpr char kNotMpegFile[] = "TagLib cannot read it as an MPEG file";
 inline constexpr char kLinkNotFollowed[] =
     "a symbolic link whose owner is neither this user nor the owner of the file it leads to";

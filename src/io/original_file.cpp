@@ -1,6 +1,7 @@
 #include "io/original_file.h"
 
 #include "common/messages.h"
+#include "sys/folder_path.h"
 #include "sys/seam.h"
 
 #include <fcntl.h>
@@ -28,20 +29,26 @@ bool preadFully(int fd, uint64_t offset, uint64_t length, std::string& out)
     return done >= 0;
 }
 
-OriginalFile::OriginalFile(const std::string& name, uint64_t wholeReadLimit, sys::FolderCache* folders)
+OriginalFile::OriginalFile(const std::string& name, uint64_t wholeReadLimit, sys::FolderCache* folders,
+                           int64_t walked)
     : name_(name), wholeReadLimit_(wholeReadLimit)
 {
     const sys::SplitName split = sys::splitName(name);
     base_ = split.base;
-    if (!open(split.folder, folders))
+    if (!open(split.folder, folders, walked))
         fd_.reset();
 }
 
-bool OriginalFile::open(const std::string& folderName, sys::FolderCache* folders)
+bool OriginalFile::open(const std::string& folderName, sys::FolderCache* folders, int64_t walked)
 {
-    folder_ = folders ? folders->open(folderName) : sys::Folder::open(folderName);
+    int error = 0;
+    folder_ = folders ? folders->open(folderName, walked, error) : sys::Folder::open(folderName, error);
+    if (!folder_) {
+        whyNotOpen_ = sys::folderError(error, messages::kFolderLinkNotFollowed, messages::kChangedMeanwhile);
+        return false;
+    }
     struct stat named {};
-    if (!folder_ || !folder_->statAt(base_, named, false)) {
+    if (!folder_->statAt(base_, named, false)) {
         whyNotOpen_ = std::strerror(errno);
         return false;
     }
@@ -61,7 +68,7 @@ bool OriginalFile::open(const std::string& folderName, sys::FolderCache* folders
             return false;
         }
         if (!S_ISREG(led.st_mode)) {
-            whyNotOpen_ = messages::kNotRegularFile;
+            whyNotOpen_ = S_ISDIR(led.st_mode) ? messages::kFolderNeedsRecursive : messages::kNotRegularFile;
             return false;
         }
         named = led;
@@ -75,7 +82,7 @@ bool OriginalFile::open(const std::string& folderName, sys::FolderCache* folders
         // A FIFO or a device would block or never end in the reader, so
         // anything but a regular file is a file that does not open.
         if (!S_ISREG(named.st_mode)) {
-            whyNotOpen_ = messages::kNotRegularFile;
+            whyNotOpen_ = S_ISDIR(named.st_mode) ? messages::kFolderNeedsRecursive : messages::kNotRegularFile;
             return false;
         }
         if (!sys::stepAllowed(sys::Step::Open)) {

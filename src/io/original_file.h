@@ -23,9 +23,11 @@ public:
     // `folders` when given), without following anything planted in its
     // place: a symbolic link only where its owner is the user running the
     // tool or the owner of the file it leads to, and nothing but a regular
-    // file. isOpen() is false, with whyNotOpen(), otherwise.
+    // file. isOpen() is false, with whyNotOpen(), otherwise. `walked`: the
+    // node of its folder in the walk `folders` holds, which it is opened
+    // from instead of by the name's folder part.
     OriginalFile(const std::string& name, uint64_t wholeReadLimit = kWholeReadLimit,
-                 sys::FolderCache* folders = nullptr);
+                 sys::FolderCache* folders = nullptr, int64_t walked = sys::FolderCache::kByName);
     OriginalFile(const OriginalFile&) = delete;
     OriginalFile& operator=(const OriginalFile&) = delete;
 
@@ -69,7 +71,7 @@ private:
     };
     const Window& windowAt(uint64_t offset);
 
-    bool open(const std::string& folderName, sys::FolderCache* folders);
+    bool open(const std::string& folderName, sys::FolderCache* folders, int64_t walked);
 
     std::string name_;
     std::shared_ptr<const sys::Folder> folder_;

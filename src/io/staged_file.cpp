@@ -33,8 +33,8 @@ std::vector<RawTag> leadingTags(Read read)
 }  // namespace
 
 StagedFile::StagedFile(const std::string& name, TagLib::ID3v2::FrameFactory* factory,
-                       uint64_t wholeReadLimit, sys::FolderCache* folders)
-    : original_(name, wholeReadLimit, folders), stream_(original_)
+                       uint64_t wholeReadLimit, sys::FolderCache* folders, int64_t walked)
+    : original_(name, wholeReadLimit, folders, walked), stream_(original_)
 {
     if (!original_.isOpen())
         return;

@@ -27,9 +27,11 @@ struct CommitRequest {
 class StagedFile {
 public:
     // Opens `name` without reading the audio properties, which the tool
-    // never uses. isOpen() is false when the file cannot be read.
+    // never uses. isOpen() is false when the file cannot be read. `walked`:
+    // as OriginalFile takes it.
     StagedFile(const std::string& name, TagLib::ID3v2::FrameFactory* factory,
-               uint64_t wholeReadLimit = kWholeReadLimit, sys::FolderCache* folders = nullptr);
+               uint64_t wholeReadLimit = kWholeReadLimit, sys::FolderCache* folders = nullptr,
+               int64_t walked = sys::FolderCache::kByName);
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
 

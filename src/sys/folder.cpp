@@ -1,5 +1,8 @@
 #include "sys/folder.h"
 
+#include "sys/folder_path.h"
+#include "sys/folder_tree.h"
+
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -19,14 +22,16 @@ SplitName splitName(const std::string& name)
     return {slash == 0 ? "/" : name.substr(0, slash), base.empty() ? "." : base};
 }
 
-std::shared_ptr<const Folder> Folder::open(const std::string& path)
+std::shared_ptr<const Folder> Folder::open(const std::string& path, int& error)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0 && errno == EACCES)
-        fd = ::open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    return std::shared_ptr<const Folder>(new Folder(Fd(fd)));
+    FolderOpening opening = openFolderPath(path);
+    error = opening.error;
+    return opening.fd.valid() ? adopt(std::move(opening.fd)) : nullptr;
+}
+
+std::shared_ptr<const Folder> Folder::adopt(Fd fd)
+{
+    return std::shared_ptr<const Folder>(new Folder(std::move(fd)));
 }
 
 bool Folder::statAt(const std::string& name, struct stat& out, bool follow) const
@@ -77,12 +82,20 @@ bool Folder::sync() const
     return result == 0;
 }
 
-std::shared_ptr<const Folder> FolderCache::open(const std::string& path)
+FolderCache::FolderCache(std::shared_ptr<FolderTree> walked) : walked_(std::move(walked)) {}
+
+FolderCache::~FolderCache() = default;
+
+std::shared_ptr<const Folder> FolderCache::open(const std::string& path, int64_t node, int& error)
 {
-    if (!folder_ || path != path_) {
-        folder_ = Folder::open(path);
-        path_ = folder_ ? path : std::string();
-    }
+    if (folder_ && node == node_ && (node != kByName || path == path_))
+        return folder_;
+    if (node != kByName && walked_)
+        folder_ = walked_->open(static_cast<FolderTree::Node>(node), error);
+    else
+        folder_ = Folder::open(path, error);
+    node_ = folder_ ? node : kByName;
+    path_ = folder_ && node == kByName ? path : std::string();
     return folder_;
 }
 

@@ -7,6 +7,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -23,7 +24,11 @@ class Folder {
 public:
     // Opened for reading where allowed (fsync and the folder's flags need
     // it), else only as a place to work in; nullptr with errno when neither.
-    static std::shared_ptr<const Folder> open(const std::string& path);
+    // No link another user planted is followed on the way (see folder_path.h);
+    // `error` says why not (an errno value, kLinkRefused or kFolderSwapped).
+    static std::shared_ptr<const Folder> open(const std::string& path, int& error);
+    // Holds `fd`, a folder already open.
+    static std::shared_ptr<const Folder> adopt(Fd fd);
 
     int fd() const { return fd_.get(); }
 
@@ -46,14 +51,25 @@ private:
     Fd fd_;
 };
 
+class FolderTree;
+
 // The last folder opened, kept while operands follow from the same one, so
 // that a run over one album opens its folder once.
 class FolderCache {
 public:
-    std::shared_ptr<const Folder> open(const std::string& path);
+    // `walked`: the folders -r went through, that files name by their node.
+    explicit FolderCache(std::shared_ptr<FolderTree> walked = nullptr);
+    ~FolderCache();
+
+    // The folder `path`, or with `node` (not kByName) the walked folder
+    // of that node; nullptr with `error` as Folder::open gives it.
+    static constexpr int64_t kByName = -1;
+    std::shared_ptr<const Folder> open(const std::string& path, int64_t node, int& error);
 
 private:
+    std::shared_ptr<FolderTree> walked_;
     std::string path_;
+    int64_t node_ = kByName;
     std::shared_ptr<const Folder> folder_;
 };
 

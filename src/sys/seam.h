@@ -18,6 +18,8 @@ enum class Step {
     Link,             // giving the new file a name
     Rename,
     SyncFolder,
+    OpenFolder,       // each folder opened on the way to a file or by the walk
+    ReadFolder,       // listing a folder the walk entered
 };
 
 // Called before each step: 0 lets it run, an errno value makes it fail with it.

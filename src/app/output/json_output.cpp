@@ -122,6 +122,17 @@ void JsonOutput::show(const FileResult& result)
     print(line(object));
 }
 
+void JsonOutput::showUnreadable(const std::string& folder, const std::string& why)
+{
+    json object;
+    putText(object, "folder", folder);
+    object["outcome"] = outcomeName(Outcome::Failed);
+    json error{{"kind", kindName(Error::Kind::Other)}, {"message", messages::kCannotReadFolder}};
+    putText(error, "reason", why);
+    object["error"] = error;
+    print(line(object));
+}
+
 void JsonOutput::journal(const JournalListing& listing)
 {
     json object;

@@ -14,6 +14,7 @@ public:
 
 private:
     void show(const FileResult& result) override;
+    void showUnreadable(const std::string& folder, const std::string& why) override;
     void close(const Counts& counts, const Error* fatal) override;
 };
 

@@ -101,6 +101,13 @@ void Output::file(const FileResult& result)
     show(result);
 }
 
+void Output::unreadableFolder(const std::string& folder, const std::string& why)
+{
+    ++counts_.failed;
+    note(formatted(messages::kNoteCannotReadFolder, folder.c_str(), why.c_str()));
+    showUnreadable(folder, why);
+}
+
 void Output::finish(const Error* fatal)
 {
     if (counts_.files > 1)

@@ -58,6 +58,9 @@ public:
     // Counts the file, says on standard error where it went wrong, then
     // shows it on standard output.
     void file(const FileResult& result);
+    // -r: a folder that could not be opened or read, counted as failed and
+    // said on standard error.
+    void unreadableFolder(const std::string& folder, const std::string& why);
     // The count (when the run had more than one file), then the face's
     // last word, with the error that ended the run if one did.
     void finish(const Error* fatal = nullptr);
@@ -68,6 +71,7 @@ protected:
     // Standard output, after the progress line is wiped.
     void print(const std::string& text);
     virtual void show(const FileResult& result) = 0;
+    virtual void showUnreadable(const std::string& /*folder*/, const std::string& /*why*/) {}
     // `seconds` since the epoch through strftime's `format`, in UTC or local time.
     static std::string timeText(long long seconds, const char* format, bool utc);
     virtual void close(const Counts& counts, const Error* fatal) = 0;

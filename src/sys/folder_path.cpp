@@ -1,0 +1,152 @@
+#include "sys/folder_path.h"
+
+#include "sys/seam.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace tagshifter::sys {
+
+namespace {
+
+constexpr int kMostLinks = 40;  // as the kernel allows in one name
+
+int openFolderStep(int at, const char* name, int mode)
+{
+    if (!stepAllowed(Step::OpenFolder))
+        return -1;
+    int fd;
+    do
+        fd = openat(at, name, mode | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// Where the resolution stands: the current folder until a part is opened.
+class Cursor {
+public:
+    int fd() const { return held_.valid() ? held_.get() : AT_FDCWD; }
+    void moveTo(int fd) { held_.reset(fd); }
+    Fd take() { return std::move(held_); }
+
+    // Moves along `path`; the last part is opened for reading when
+    // `forReading`. False with `error` set.
+    bool walk(const std::string& path, bool forReading, int& error);
+
+private:
+    bool step(const std::string& name, bool last, int& error);
+    bool followLink(const std::string& name, const struct stat& link, bool last, int& error);
+
+    Fd held_;
+    int links_ = 0;
+};
+
+bool Cursor::walk(const std::string& path, bool forReading, int& error)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    if (!path.empty() && path[0] == '/') {
+        const int root = openFolderStep(AT_FDCWD, "/", O_PATH);
+        if (root < 0) {
+            error = errno;
+            return false;
+        }
+        moveTo(root);
+    }
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string::npos)
+            end = path.size();
+        if (end > start)
+            parts.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    if (parts.empty())
+        parts.emplace_back(".");
+    for (size_t i = 0; i < parts.size(); ++i)
+        if (!step(parts[i], forReading && i + 1 == parts.size(), error))
+            return false;
+    return true;
+}
+
+bool Cursor::step(const std::string& name, bool last, int& error)
+{
+    int fd = openFolderStep(this->fd(), name.c_str(), last ? O_RDONLY : O_PATH);
+    if (fd < 0 && (errno == ELOOP || errno == ENOTDIR)) {
+        const int why = errno;
+        struct stat link {};
+        if (fstatat(this->fd(), name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode))
+            return followLink(name, link, last, error);
+        errno = why;
+    }
+    if (fd < 0 && errno == EACCES && last)  // a folder one may search but not list
+        fd = openFolderStep(this->fd(), name.c_str(), O_PATH);
+    if (fd < 0) {
+        error = errno;
+        return false;
+    }
+    moveTo(fd);
+    return true;
+}
+
+bool Cursor::followLink(const std::string& name, const struct stat& link, bool last, int& error)
+{
+    struct stat holder {};
+    if (fstatat(fd(), ".", &holder, 0) != 0) {
+        error = errno;
+        return false;
+    }
+    if (link.st_uid != geteuid() && link.st_uid != holder.st_uid) {
+        error = kLinkRefused;
+        return false;
+    }
+    if (++links_ > kMostLinks) {
+        error = ELOOP;
+        return false;
+    }
+    std::string target(static_cast<size_t>(link.st_size) + 1, '\0');
+    const ssize_t length = readlinkat(fd(), name.c_str(), target.data(), target.size());
+    if (length < 0 || static_cast<size_t>(length) >= target.size()) {
+        error = length < 0 ? errno : kFolderSwapped;  // grew since the look: replaced
+        return false;
+    }
+    target.resize(static_cast<size_t>(length));
+    return walk(target, last, error);
+}
+
+}  // namespace
+
+FolderOpening openFolderPath(const std::string& path)
+{
+    FolderOpening opening;
+    if (path.size() >= PATH_MAX) {  // as the system would refuse it
+        opening.error = ENAMETOOLONG;
+        return opening;
+    }
+    Cursor cursor;
+    if (cursor.walk(path, true, opening.error))
+        opening.fd = cursor.take();
+    return opening;
+}
+
+int openSubfolder(int at, const std::string& name)
+{
+    return openFolderStep(at, name.c_str(), O_RDONLY);
+}
+
+std::string folderError(int error, const char* linkRefused, const char* swapped)
+{
+    if (error == kLinkRefused)
+        return linkRefused;
+    if (error == kFolderSwapped)
+        return swapped;
+    return std::strerror(error);
+}
+
+}  // namespace tagshifter::sys

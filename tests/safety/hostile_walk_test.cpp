@@ -1,0 +1,233 @@
+// -r over folders others can write: every folder is entered from its parent
+// without following a link, found again only if it is still the one walked,
+// and every folder that cannot be read is named; a link another user planted
+// is never followed on the way to an operand. Races replayed through the
+// step hook.
+#include "support/fixtures.h"
+#include "sys/folder_tree.h"
+#include "sys/seam.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <functional>
+#include <memory>
+
+namespace tagshifter::test {
+namespace {
+
+using sys::Step;
+
+std::string songBytes()
+{
+    return id3v23Tag(textFrame("TIT2", kPrivetCp1251)) + mpegFrames(4);
+}
+
+// `shared` with songs in subfolders, and a protected folder beside it
+// holding the victim, which no row may convert.
+struct WalkScene {
+    TempDir root;
+    std::string shared = root.file("shared");
+    std::string shelter = root.file("protected");
+    std::string victim = shelter + "/victim.mp3";
+
+    WalkScene()
+    {
+        EXPECT_EQ(mkdir(shared.c_str(), 01777), 0);
+        EXPECT_EQ(chmod(shared.c_str(), 01777), 0);
+        EXPECT_EQ(mkdir(shelter.c_str(), 0700), 0);
+        writeFile(victim, songBytes());
+    }
+    std::string song(const std::string& folder) const
+    {
+        const std::string path = shared + "/" + folder;
+        mkdir(path.c_str(), 0755);
+        return root.put("shared/" + folder + "/song.mp3", songBytes());
+    }
+    // `name` in `shared` made a link to the protected folder, owned by `owner`.
+    std::string plant(const std::string& name, uid_t owner) const
+    {
+        const std::string link = shared + "/" + name;
+        EXPECT_EQ(symlink(shelter.c_str(), link.c_str()), 0);
+        EXPECT_EQ(lchown(link.c_str(), owner, owner), 0);
+        return link;
+    }
+    // The folder `name` moved aside and a link to the protected folder put in its place.
+    void swap(const std::string& name) const
+    {
+        const std::string path = shared + "/" + name;
+        EXPECT_EQ(rename(path.c_str(), (path + ".aside").c_str()), 0);
+        EXPECT_EQ(symlink(shelter.c_str(), path.c_str()), 0);
+    }
+    bool converted(const std::string& file) const { return readFile(file).find(kPrivetUtf8) != std::string::npos; }
+};
+
+// Calls `act` once, at the first `at` step after `after` steps of `counted`.
+sys::StepHook onceAfter(Step counted, int after, Step at, std::function<void()> act)
+{
+    auto seen = std::make_shared<int>(0);
+    auto done = std::make_shared<bool>(false);
+    return [=](Step step) {
+        if (step == counted)
+            ++*seen;
+        if (step == at && *seen >= after && !*done) {
+            *done = true;
+            act();
+        }
+        return 0;
+    };
+}
+
+struct WalkCase {
+    const char* name;
+    bool needsRoot;  // chown to another user
+    // Lays the scene out; returns the operands and the files that must end converted.
+    std::function<std::vector<std::string>(WalkScene&, std::vector<std::string>& converted)> prepare;
+    std::function<sys::StepHook(WalkScene&)> hook;
+    int status;
+    const char* error;  // a part of standard error
+};
+
+TEST(HostileWalk, NoFolderIsEnteredThroughALinkAndNoneIsSkippedSilently)
+{
+    const std::vector<WalkCase> cases = {
+        {"subfolder swapped for a link between the listing and its opening", false,
+         [](WalkScene& s, std::vector<std::string>& converted) {
+             converted = {s.song("a")};
+             s.song("zsub");
+             return std::vector<std::string>{s.shared};
+         },
+         [](WalkScene& s) {
+             // The listings of shared and a, then the opening of zsub.
+             return onceAfter(Step::ReadFolder, 2, Step::OpenFolder, [&s] { s.swap("zsub"); });
+         },
+         1, "shared/zsub: cannot read the folder: replaced"},
+        {"folder swapped for a link after the walk, before its file is opened", false,
+         [](WalkScene& s, std::vector<std::string>& converted) {
+             // More folders than are held open, so that the first is opened again.
+             for (size_t i = 1; i <= sys::FolderTree::kHeld + 2; ++i)
+                 converted.push_back(s.song("f" + std::to_string(100 + i)));
+             s.song("a");
+             return std::vector<std::string>{"-k", s.shared};
+         },
+         [](WalkScene& s) {
+             return onceAfter(Step::ReadFolder, sys::FolderTree::kHeld + 4, Step::OpenFolder,
+                              [&s] { s.swap("a"); });
+         },
+         1, "shared/a/song.mp3: cannot open the file: changed while being converted"},
+        {"folder that cannot be read is named, its neighbours converted", false,
+         [](WalkScene& s, std::vector<std::string>& converted) {
+             converted = {s.song("b")};
+             s.song("a");
+             return std::vector<std::string>{s.shared};
+         },
+         [](WalkScene&) {
+             auto calls = std::make_shared<int>(0);
+             return sys::StepHook([calls](Step step) { return step == Step::ReadFolder && ++*calls == 2 ? EACCES : 0; });
+         },
+         1, "shared/a: cannot read the folder: Permission denied"},
+        {"folder operand through a link another user planted", true,
+         [](WalkScene& s, std::vector<std::string>& converted) {
+             converted = {s.song("a")};
+             return std::vector<std::string>{"-k", s.shared + "/a", s.plant("evil", 65534)};
+         },
+         nullptr, 1, "evil: cannot open the file: a symbolic link"},
+        {"file operand whose folder part is a link another user planted", true,
+         [](WalkScene& s, std::vector<std::string>&) {
+             s.plant("evil", 65534);
+             return std::vector<std::string>{s.shared + "/evil/victim.mp3"};
+         },
+         nullptr, 1, "evil/victim.mp3: cannot open the file: a symbolic link on the way"},
+        {"a link of the folder's owner is followed", true,
+         [](WalkScene& s, std::vector<std::string>& converted) {
+             const std::string album = s.root.file("album");
+             EXPECT_EQ(mkdir(album.c_str(), 0755), 0);
+             converted = {s.root.put("album/song.mp3", songBytes())};
+             const std::string home = s.root.file("home");
+             EXPECT_EQ(mkdir(home.c_str(), 0755), 0);
+             EXPECT_EQ(chown(home.c_str(), 65534, 65534), 0);
+             EXPECT_EQ(symlink(album.c_str(), (home + "/music").c_str()), 0);
+             EXPECT_EQ(lchown((home + "/music").c_str(), 65534, 65534), 0);
+             return std::vector<std::string>{home + "/music"};
+         },
+         nullptr, 0, ""},
+    };
+    for (const WalkCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.needsRoot && geteuid() != 0)
+            continue;
+        WalkScene s;
+        std::vector<std::string> converted;
+        std::vector<std::string> args = {"-r", "-s", "cp1251", "-2", "unicode"};
+        for (const std::string& operand : c.prepare(s, converted))
+            args.push_back(operand);
+        RunResult run;
+        {
+            sys::ScopedStepHook hook(c.hook ? c.hook(s) : sys::StepHook());
+            run = runInProcess(args);
+        }
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_NE(run.err.find(c.error), std::string::npos) << run.err;
+        for (const std::string& file : converted)
+            EXPECT_TRUE(s.converted(file)) << file << "\n" << run.err;
+        EXPECT_EQ(readFile(s.victim), songBytes()) << "the protected file was reached";
+        EXPECT_EQ(run.out.find("victim.mp3...done"), std::string::npos) << run.out;
+    }
+}
+
+// 400 levels under a limit of 24 more descriptors than the run starts with:
+// the deep file is converted; a failing folder on the way would be named.
+TEST(HostileWalk, DeepFoldersNeedFewDescriptors)
+{
+    TempDir dir;
+    std::string folder = dir.path();
+    for (int level = 0; level < 400; ++level) {
+        folder += "/d";
+        ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    }
+    const std::string deep = folder + "/song.mp3";
+    writeFile(deep, songBytes());
+    const std::string shallow = dir.put("d/song.mp3", songBytes());
+
+    rlimit before {};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &before), 0);
+    int open = 0;
+    for (int fd = 0; fd < 1024; ++fd)
+        open += fcntl(fd, F_GETFD) != -1;
+    rlimit tight = before;
+    tight.rlim_cur = static_cast<rlim_t>(open + 24);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+    const RunResult run = runInProcess({"-r", "-s", "cp1251", "-2", "unicode", dir.path()});
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &before), 0);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(readFile(deep).find(kPrivetUtf8), std::string::npos) << run.err;
+    EXPECT_NE(readFile(shallow).find(kPrivetUtf8), std::string::npos);
+}
+
+// A folder without -r names -r; -r over a folder without an .mp3 says so.
+// What standard output and the status say is as before.
+TEST(HostileWalk, FoldersThatGiveNoFileAreExplained)
+{
+    TempDir dir;
+    const std::string empty = dir.file("empty");
+    ASSERT_EQ(mkdir(empty.c_str(), 0755), 0);
+    dir.put("empty/notes.txt", "x");
+
+    const RunResult plain = runInProcess({"-s", "cp1251", "-2", "unicode", empty});
+    EXPECT_EQ(plain.status, 1);
+    EXPECT_EQ(plain.out, "Error: Cannot open file: " + empty + ".\n");
+    EXPECT_NE(plain.err.find("-r converts"), std::string::npos) << plain.err;
+
+    const RunResult walked = runInProcess({"-r", "-s", "cp1251", "-2", "unicode", empty});
+    EXPECT_EQ(walked.status, 0);
+    EXPECT_EQ(walked.out, "");
+    EXPECT_EQ(walked.err, "tagshifter: " + empty + ": no .mp3 file in this folder or below\n");
+}
+
+}  // namespace
+}  // namespace tagshifter::test
