@@ -99,56 +99,41 @@ std::vector<std::string> id3v1Pages(const Settings& settings)
     return pages;
 }
 
-// Fills `result` as far as the file gets; an error that is the file's own
-// (it does not open, a text does not convert) is thrown. `warning`: what did
-// not hold of a save that went through (a flush to disk asked for).
-void processFile(const Settings& settings, const FileSource& source, FrameFactory& factory,
-                 const SaveFile& save, undo::JournalWriter* journal, FileResult& result,
-                 sys::FolderCache& folders, std::string& warning)
+// The converter of one file, set to read it as the -s encoding says, or with
+// -s auto as its album was judged to need (then named in the report).
+void prepare(std::optional<TagConverter>& converter, TagLib::MPEG::File& file, const Settings& settings,
+             const FileSource& source, FileResult& result)
 {
-    const std::string& name = result.path;
-    // Made before the file so that it ends after it: the signals stay held
-    // until the commit is over and the file closed.
-    std::optional<StopSignalsHeld> held;
-    io::StagedFile staged(name, &factory, io::kWholeReadLimit, &folders, source.folder);
-    if (!staged.isOpen())
-        throw openError(name, staged.whyNotOpen());
-    TagLib::MPEG::File& file = staged.file();
-
-    TagLib::Tag* combined = file.tag();
-    if (combined->isEmpty()) {
-        result.outcome = Outcome::Skipped;
-        return;
-    }
-
-    TagLib::ID3v1::Tag* id3v1 = file.ID3v1Tag(true);
-    TagLib::ID3v2::Tag* id3v2 = file.ID3v2Tag(true);
-    SourceEncoding sourceEncoding = *settings.source;
-    std::string previewName = name;
+    SourceEncoding encoding = *settings.source;
     TagConverter::SourcePlan plan;
     std::optional<std::string> readPage;  // the page the guess read the file in
     if (source.albums) {
         const guess::Reading reading = source.albums->readingOf(source.index);
-        sourceEncoding = SourceEncoding::ofCodePage(sourceEncodingOf(reading));
+        encoding = SourceEncoding::ofCodePage(sourceEncodingOf(reading));
         if (reading.kind == guess::Reading::Kind::CodePage)
             readPage = reading.codePage;
         plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.throughMacRoman};
         result.reading = reading.label();
-        previewName = formatted(messages::kPreviewNameWithReading, name.c_str(), result.reading.c_str());
     }
-    TagConverter converter(sourceEncoding, settings.id3v1, settings.id3v2, id3v1, id3v2,
-                           settings.preserveUnicode);
-    converter.setSourcePlan(plan);
+    converter.emplace(encoding, settings.id3v1, settings.id3v2, file.ID3v1Tag(true), file.ID3v2Tag(true),
+                      settings.preserveUnicode);
+    converter->setSourcePlan(plan);
     if (source.id3v1Pages)
-        converter.setId3v1Pages(readPage ? std::vector<std::string>{*readPage} : *source.id3v1Pages);
+        converter->setId3v1Pages(readPage ? std::vector<std::string>{*readPage} : *source.id3v1Pages);
+    if (settings.json)
+        converter->recordTextChanges();
+}
+
+// Converts the texts of `combined` and notes in `result` what they became
+// and which tags are written, as far as it got when a text fails.
+void convert(TagConverter& converter, const TagLib::Tag& combined, const Settings& settings, FileResult& result)
+{
     if (converter.isId3v1Enabled())
         result.id3v1Target = settings.id3v1;
     if (converter.isId3v2Enabled())
         result.id3v2Target = settings.id3v2;
-    if (settings.json)
-        converter.recordTextChanges();
     try {
-        convertTags(converter, *combined, settings);
+        convertTags(converter, combined, settings);
     } catch (const Error&) {
         result.texts = converter.textChanges();
         throw;  // the file is closed unsaved
@@ -156,22 +141,22 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
     result.texts = converter.textChanges();
     if (converter.isId3v1Enabled())
         result.id3v1Target = converter.id3v1Target();  // with -1 auto, the page chosen
+}
 
-    if (settings.previewOnly) {
-        result.preview = converter.preview(previewName);
-        result.outcome = Outcome::Previewed;
-        return;
-    }
-
+// Saves the converted tags into the staged copy and commits it to disk, the
+// journal told before and after. `warning`: what did not hold of a save
+// that went through (a flush to disk asked for).
+void saveAndCommit(io::StagedFile& staged, const TagConverter& converter, const Settings& settings, const SaveFile& save,
+          undo::JournalWriter* journal, FileResult& result, std::string& warning)
+{
     int tagMask = TagLib::MPEG::File::NoTags;
     if (converter.isId3v1Enabled())
         tagMask |= TagLib::MPEG::File::ID3v1;
     if (converter.isId3v2Enabled())
         tagMask |= TagLib::MPEG::File::ID3v2;
-    held.emplace();  // through the strip, the save and the commit
-    if (!save(file, tagMask, settings.id3v2Version)) {
+    if (!save(staged.file(), tagMask, settings.id3v2Version)) {
         result.error = Error(Error::Kind::SaveFailed, messages::kSaveFailed);
-        result.error->file = name;
+        result.error->file = result.path;
         return;
     }
     io::CommitRequest request;
@@ -189,7 +174,7 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
     if (!commit.written) {
         result.outcome = commit.refused ? Outcome::Refused : Outcome::Failed;
         result.error = Error(commit.refused ? Error::Kind::Refused : Error::Kind::NotWritten, commit.error);
-        result.error->file = name;
+        result.error->file = result.path;
         result.error->reason = commit.error;
         return;
     }
@@ -197,6 +182,39 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
         journal->recordCommitted(commit.modifiedKnown, commit.modified);
     result.outcome = commit.path == io::CommitPath::Unchanged ? Outcome::Unchanged : Outcome::Converted;
     warning = commit.warning;
+}
+
+// One file's way: open, convert, then preview or save. Fills `result` as
+// far as the file gets; an error that is the file's own (it does not open,
+// a text does not convert) is thrown.
+void processFile(const Settings& settings, const FileSource& source, FrameFactory& factory,
+                 const SaveFile& save, undo::JournalWriter* journal, FileResult& result,
+                 sys::FolderCache& folders, std::string& warning)
+{
+    const std::string& name = result.path;
+    // Made before the file so that it ends after it: the signals stay held
+    // until the commit is over and the file closed.
+    std::optional<StopSignalsHeld> held;
+    io::StagedFile staged(name, &factory, io::kWholeReadLimit, &folders, source.folder);
+    if (!staged.isOpen())
+        throw openError(name, staged.whyNotOpen());
+    const TagLib::Tag& combined = *staged.file().tag();
+    if (combined.isEmpty()) {
+        result.outcome = Outcome::Skipped;
+        return;
+    }
+
+    std::optional<TagConverter> converter;
+    prepare(converter, staged.file(), settings, source, result);
+    convert(*converter, combined, settings, result);
+    if (settings.previewOnly) {
+        result.preview = converter->preview(
+            source.albums ? formatted(messages::kPreviewNameWithReading, name.c_str(), result.reading.c_str()) : name);
+        result.outcome = Outcome::Previewed;
+        return;
+    }
+    held.emplace();  // through the strip, the save and the commit
+    saveAndCommit(staged, *converter, settings, save, journal, result, warning);
 }
 
 // One operand, shown when done. Returns false when the file failed or was
