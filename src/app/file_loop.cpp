@@ -5,6 +5,7 @@
 #include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
+#include "convert/fill_fields.h"
 #include "convert/frame_factory.h"
 #include "convert/tag_converter.h"
 #include "io/staged_file.h"
@@ -203,6 +204,17 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
         result.outcome = Outcome::Skipped;
         return;
     }
+    // A field TagLib took for empty would be written empty, or lost with the
+    // ID3v2 tag when that goes: such a file is left as it is.
+    if (!settings.previewOnly) {
+        if (const auto misread = staged.misreadFrame()) {
+            result.outcome = Outcome::Refused;
+            result.error = Error(Error::Kind::Refused, *misread);
+            result.error->file = name;
+            result.error->reason = *misread;
+            return;
+        }
+    }
 
     std::optional<TagConverter> converter;
     prepare(converter, staged.file(), settings, source, result);
@@ -288,9 +300,18 @@ void noteJournalLoss(undo::JournalWriter* writer, const std::string& file, Outpu
 bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version)
 {
     file.strip(~tagMask, true);
+    // Both tags written: each takes the fields it lacks from the other, in
+    // TagLib's order, but without TagLib's own duplication, which deletes
+    // the frames of a field it finds empty in both (a COMM of only a
+    // description among them).
+    const int both = TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2;
+    if ((tagMask & both) == both && file.ID3v1Tag() && file.ID3v2Tag()) {
+        fillMissingFields(*file.ID3v1Tag(), *file.ID3v2Tag());
+        fillMissingFields(*file.ID3v2Tag(), *file.ID3v1Tag());
+    }
     return file.save(tagMask, TagLib::File::StripOthers,
                      id3v2Version == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4,
-                     TagLib::File::Duplicate);
+                     TagLib::File::DoNotDuplicate);
 }
 
 int processFiles(const Settings& settings, const FileList& files, Output& output,

@@ -114,9 +114,13 @@ inline constexpr char kNoteNotWritten[] = "tagshifter: %s: not written: %s\n";
 inline constexpr char kFramePrefix[] = "frame ";
 inline constexpr char kFrameLostSuffix[] = " would be lost";
 inline constexpr char kFrameEmptiedSuffix[] = " would be emptied";
+// ... a frame holding text that TagLib reads as empty ...
+inline constexpr char kFrameReadEmptySuffix[] = " holds text that TagLib reads as empty";
 // ... a tag whose frames cannot all be read (what lies behind would go) ...
 inline constexpr char kUnreadPastFrame[] = "the tag cannot be read past frame ";
 inline constexpr char kUnreadFrames[] = "the tag's frames cannot be read";
+// ... bytes the save would drop that are audio, not tags ...
+inline constexpr char kAudioWouldBeLost[] = "audio bytes %llu to %llu would be lost";
 // ... or a step of the write that failed (followed by ": " and the system's
 // reason where there is one).
 inline constexpr char kChangedMeanwhile[] = "changed while being converted";

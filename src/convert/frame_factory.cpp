@@ -1,6 +1,11 @@
 #include "convert/frame_factory.h"
 
+#include "id3/id3v2.h"
+
 #include <taglib/id3v2frame.h>
+
+#include <string>
+#include <string_view>
 
 namespace tagshifter {
 
@@ -29,6 +34,40 @@ bool FrameFactory::updateFrame(FrameHeader* header) const
         return true;
     return TagLib::ID3v2::FrameFactory::updateFrame(header);
 }
+
+#if TAGLIB_MAJOR_VERSION >= 2
+TagLib::ID3v2::Frame* FrameFactory::createFrame(const TagLib::ByteVector& data,
+                                                const TagLib::ID3v2::Header* tagHeader) const
+{
+    using Base = TagLib::ID3v2::FrameFactory;
+    if (tagHeader == nullptr || tagHeader->majorVersion() != 4)
+        return Base::createFrame(data, tagHeader);
+    const std::string_view area(data.data(), data.size());
+    const auto frame = id3::frameAt(area, 0, 4);
+    // Only the unsynchronisation and the data length it undoes are taken
+    // off; frames with other format flags are left to TagLib.
+    if (!frame || (frame->format & ~0x03) != 0
+        || !(tagHeader->unsynchronisation() || (frame->format & 0x02)))
+        return Base::createFrame(data, tagHeader);
+    std::string content = id3::resynchronise(area.substr(frame->at, frame->size));
+    if (frame->format & 0x01)
+        content.erase(0, 4);  // the data length, now the content's own
+    const uint32_t size = static_cast<uint32_t>(content.size());
+    std::string plain = frame->id;
+    for (int shift = 21; shift >= 0; shift -= 7)
+        plain += static_cast<char>((size >> shift) & 0x7F);
+    plain += static_cast<char>(frame->status);
+    plain += '\0';
+    plain += content;
+    static const TagLib::ID3v2::Header plainTag(TagLib::ByteVector("ID3\x04\0\0\0\0\0\0", 10));
+    TagLib::ID3v2::Frame* made =
+        Base::createFrame(TagLib::ByteVector(plain.data(), static_cast<unsigned int>(plain.size())), &plainTag);
+    // The tag is read on by the size as stored.
+    if (made != nullptr)
+        made->header()->setFrameSize(frame->size);
+    return made;
+}
+#endif
 
 TagLib::String::Type id3v2TextEncoding(bool unicodeTarget, int id3v2Version)
 {

@@ -4,6 +4,7 @@
 
 #include <taglib/id3v2frame.h>
 #include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2header.h>
 #include <taglib/taglib.h>
 #include <taglib/tstring.h>
 
@@ -34,6 +35,15 @@ public:
     // and TEXT; TagLib's own table turns them into TOAL (original album) and
     // TOLY (original lyricist). Everything else is left to TagLib.
     static bool renameId3v22Frame(FrameHeader* header);
+
+#if TAGLIB_MAJOR_VERSION >= 2
+    // An unsynchronised ID3v2.4 frame is undone here, as the tool's own
+    // reader undoes it, and handed on as a plain frame: TagLib 2.2 and
+    // later compare the size it declares with the smaller one undone and
+    // read the frame as empty.
+    TagLib::ID3v2::Frame* createFrame(const TagLib::ByteVector& data,
+                                      const TagLib::ID3v2::Header* tagHeader) const override;
+#endif
 
 protected:
     bool updateFrame(FrameHeader* header) const override;

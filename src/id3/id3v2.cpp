@@ -32,19 +32,6 @@ std::optional<uint32_t> syncSafe(std::string_view bytes, size_t at)
     return value;
 }
 
-// Takes out the zero that unsynchronisation puts behind every 0xFF.
-std::string resynchronise(std::string_view bytes)
-{
-    std::string out;
-    out.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        out += bytes[i];
-        if (byteAt(bytes, i) == 0xFF && i + 1 < bytes.size() && bytes[i + 1] == '\0')
-            ++i;
-    }
-    return out;
-}
-
 bool validId(std::string_view id)
 {
     return std::all_of(id.begin(), id.end(),
@@ -71,6 +58,18 @@ uint32_t v24FrameSize(std::string_view area, size_t at)
 
 }  // namespace
 
+std::string resynchronise(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        out += bytes[i];
+        if (byteAt(bytes, i) == 0xFF && i + 1 < bytes.size() && bytes[i + 1] == '\0')
+            ++i;
+    }
+    return out;
+}
+
 std::optional<TagHeader> readTagHeader(std::string_view head)
 {
     if (head.size() < 10 || head.compare(0, 3, "ID3") != 0)
@@ -82,7 +81,39 @@ std::optional<TagHeader> readTagHeader(std::string_view head)
     if (header.version < 2 || header.version > 4 || byteAt(head, 4) == 0xFF || !size)
         return std::nullopt;
     header.bodySize = *size;
+    if (head.size() >= 10 + uint64_t{header.bodySize})
+        header.footer = footerStands(header, head.substr(10 + uint64_t{header.bodySize}));
     return header;
+}
+
+bool footerStands(const TagHeader& header, std::string_view behind)
+{
+    return header.version == 4 && header.claimsFooter() && behind.size() >= 10
+           && behind.compare(0, 3, "3DI") == 0;
+}
+
+std::vector<PlacedTag> tagChain(const ReadBytes& read, uint64_t offset, size_t most)
+{
+    std::vector<PlacedTag> chain;
+    while (chain.size() < most) {
+        const std::string head = read(offset, 10);
+        if (head.size() < 10 || head.compare(0, 3, "ID3") != 0)
+            break;
+        // As TagLib spans them: any version but 0xFF; a size that is not
+        // sync-safe makes a tag of the header alone, its flags unread.
+        TagHeader header;
+        const auto size = syncSafe(head, 6);
+        if (size && byteAt(head, 3) != 0xFF && byteAt(head, 4) != 0xFF) {
+            header.version = byteAt(head, 3);
+            header.flags = byteAt(head, 5);
+            header.bodySize = *size;
+        }
+        if (header.claimsFooter())
+            header.footer = footerStands(header, read(offset + 10 + header.bodySize, 10));
+        chain.push_back({offset, header});
+        offset = chain.back().end();
+    }
+    return chain;
 }
 
 std::string frameArea(const TagHeader& header, std::string_view body)
@@ -99,34 +130,45 @@ std::string frameArea(const TagHeader& header, std::string_view body)
     return area.substr(std::min<uint64_t>(skip, area.size()));
 }
 
-FrameWalk walkFrames(std::string_view area, int version)
+std::optional<Frame> frameAt(std::string_view area, size_t at, int version)
 {
     const size_t idSize = version == 2 ? 3 : 4;
     const size_t headerSize = version == 2 ? 6 : 10;
+    // As TagLib: a frame header must leave a byte; a zero byte starts padding.
+    if (at >= area.size() || area.size() - at <= headerSize || area[at] == '\0')
+        return std::nullopt;
+    Frame frame;
+    frame.id = std::string(area.substr(at, idSize));
+    if (version == 3 && frame.id[3] == '\0')
+        frame.id.pop_back();
+    if (!validId(frame.id))
+        return std::nullopt;
+    if (version == 2) {
+        frame.size = bigEndian(area, at + 3, 3);
+    } else {
+        frame.size = version == 3 ? bigEndian(area, at + 4, 4) : v24FrameSize(area, at);
+        frame.status = byteAt(area, at + 8);
+        frame.format = byteAt(area, at + 9);
+    }
+    const uint32_t least = version == 4 && (frame.format & 0x01) ? 4 : 0;  // data length
+    if (frame.size <= least || frame.size > area.size() - at - headerSize)
+        return std::nullopt;
+    frame.at = at + headerSize;
+    return frame;
+}
+
+FrameWalk walkFrames(std::string_view area, int version)
+{
     FrameWalk walk;
     walk.frames.reserve(16);
     size_t at = 0;
-    // As TagLib: a frame header must leave a byte; a zero byte starts padding.
+    const size_t headerSize = version == 2 ? 6 : 10;
     while (at + headerSize < area.size() && area[at] != '\0') {
-        Frame frame;
-        frame.id = std::string(area.substr(at, idSize));
-        if (version == 3 && frame.id[3] == '\0')
-            frame.id.pop_back();
-        if (!validId(frame.id))
+        auto frame = frameAt(area, at, version);
+        if (!frame)
             return walk;
-        if (version == 2) {
-            frame.size = bigEndian(area, at + 3, 3);
-        } else {
-            frame.size = version == 3 ? bigEndian(area, at + 4, 4) : v24FrameSize(area, at);
-            frame.status = byteAt(area, at + 8);
-            frame.format = byteAt(area, at + 9);
-        }
-        const uint32_t least = version == 4 && (frame.format & 0x01) ? 4 : 0;  // data length
-        if (frame.size <= least || frame.size > area.size() - at - headerSize)
-            return walk;
-        frame.at = at + headerSize;
-        at = frame.at + frame.size;
-        walk.frames.push_back(std::move(frame));
+        at = frame->at + frame->size;
+        walk.frames.push_back(std::move(*frame));
     }
     walk.complete = true;
     return walk;

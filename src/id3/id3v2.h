@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,15 +20,40 @@ struct TagHeader {
     int version = 0;  // 2, 3 or 4
     uint8_t flags = 0;
     uint32_t bodySize = 0;  // what lies between the header and the footer
+    // A footer stands behind the body (see footerStands); the flag alone
+    // does not make one.
+    bool footer = false;
     bool unsynchronised() const { return flags & 0x80; }
     bool hasExtendedHeader() const { return flags & 0x40; }
-    bool hasFooter() const { return version == 4 && (flags & 0x10); }
-    uint64_t totalSize() const { return 10 + uint64_t{bodySize} + (hasFooter() ? 10 : 0); }
+    // TagLib takes this bit of any version for a footer, and 10 bytes
+    // behind the body with it, whatever stands there.
+    bool claimsFooter() const { return flags & 0x10; }
+    uint64_t totalSize() const { return 10 + uint64_t{bodySize} + (footer ? 10 : 0); }
 };
 
 // The header at the start of `head`; nothing when no tag starts there (as
-// for TagLib, a size that is not sync-safe makes no tag).
+// for TagLib, a size that is not sync-safe makes no tag). Its footer is
+// settled when `head` reaches past the body (else see footerStands).
 std::optional<TagHeader> readTagHeader(std::string_view head);
+
+// Whether the footer the flags announce stands in `behind`, the bytes right
+// behind the body: only ID3v2.4 has one, and only where "3DI" stands.
+bool footerStands(const TagHeader& header, std::string_view behind);
+
+// Reads [offset, offset + length) of a file, or as much of it as there is.
+using ReadBytes = std::function<std::string(uint64_t offset, uint64_t length)>;
+
+struct PlacedTag {
+    uint64_t at = 0;
+    TagHeader header;
+    uint64_t end() const { return at + header.totalSize(); }
+};
+
+// The ID3v2 tag at `offset` and those right behind it, which TagLib reads
+// as part of the first (at most `most`), each with its footer settled: the
+// bytes TagLib takes for tags there, footers aside. Unlike readTagHeader, a
+// header of any version counts (version 0 where its size is unusable).
+std::vector<PlacedTag> tagChain(const ReadBytes& read, uint64_t offset = 0, size_t most = 16);
 
 // The frames (and padding) of a tag whose body is `body`: the whole-tag
 // unsynchronisation of ID3v2.2 and 2.3 undone, the extended header skipped.
@@ -49,6 +75,14 @@ struct FrameWalk {
     // it was left unread.
     bool complete = false;
 };
+
+// The frame whose header starts at `at` in `area`, read as the walk reads
+// it; nothing where the walk would stop there (padding, no frame id, a frame
+// of no content or longer than what is left).
+std::optional<Frame> frameAt(std::string_view area, size_t at, int version);
+
+// Takes out the zero that unsynchronisation puts behind every 0xFF.
+std::string resynchronise(std::string_view bytes);
 
 // The frames of `area` in the order TagLib reads them. Like TagLib it stops
 // at a zero byte (padding), at an id that is not one, and at a frame of no

@@ -66,6 +66,15 @@ bool syncFile(int fd)
     return result == 0;
 }
 
+// After the last write: the file has the length written. Another writer
+// that cut it short (or grew it) while it was being written left a file
+// that is not the one converted.
+bool lengthAsWritten(int fd, uint64_t length)
+{
+    struct stat status {};
+    return fstat(fd, &status) == 0 && static_cast<uint64_t>(status.st_size) == length;
+}
+
 // The pieces with where each starts in the new content.
 struct PlacedPiece {
     Piece piece;
@@ -150,6 +159,8 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
         }
         undo.written();
     }
+    if (!lengthAsWritten(original.fd(), original.size()))
+        return {false, CommitPath::SameLength, kChangedMeanwhile};
     if (options.sync && !syncFile(original.fd()))
         return written(converted(CommitPath::SameLength, systemError(kCannotSync)), original.fd(), options);
     return written({true, CommitPath::SameLength, {}}, original.fd(), options);
@@ -363,6 +374,8 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
             return fail(afterFailedWrite(error, undo.putBack(oldLength)));
         }
     }
+    if (!lengthAsWritten(original.fd(), newLength))
+        return fail(kChangedMeanwhile);
     if (options.sync && !syncFile(original.fd()))
         return written(converted(CommitPath::InPlace, systemError(kCannotSync)), original.fd(), options);
     return written({true, CommitPath::InPlace, {}}, original.fd(), options);

@@ -40,6 +40,30 @@ bool contentEmpty(const std::string& id, std::string_view body)
     return true;
 }
 
+// Whether a COMM frame's text (behind its encoding, language and
+// description) holds no character.
+bool commentTextEmpty(std::string_view body)
+{
+    if (body.size() < 4)
+        return true;
+    const uint8_t encoding = id3::byteAt(body, 0);
+    const bool wide = encoding == 1 || encoding == 2;
+    size_t at = 4;
+    if (wide) {
+        while (at + 1 < body.size() && (body[at] != '\0' || body[at + 1] != '\0'))
+            at += 2;
+        at += 2;
+    } else {
+        while (at < body.size() && body[at] != '\0')
+            ++at;
+        at += 1;
+    }
+    if (at >= body.size())
+        return true;
+    // The text with an encoding byte in front, checked as a text frame's.
+    return contentEmpty("T", std::string(1, static_cast<char>(encoding)) + std::string(body.substr(at)));
+}
+
 using Ids = std::vector<std::string>;
 
 // ID3v2.2 ids and what they become in ID3v2.4. Where TagLib versions and
@@ -117,7 +141,7 @@ Ids successors(const std::string& id, int oldVersion, int writtenVersion)
 std::optional<RawTag> readRawTag(const std::string& bytes, uint64_t offset)
 {
     const std::string_view all(bytes);
-    const auto header = offset <= all.size() ? id3::readTagHeader(all.substr(offset, 10)) : std::nullopt;
+    const auto header = offset <= all.size() ? id3::readTagHeader(all.substr(offset)) : std::nullopt;
     if (!header || offset + header->totalSize() > all.size())
         return std::nullopt;
     RawTag tag;
@@ -131,6 +155,10 @@ std::optional<RawTag> readRawTag(const std::string& bytes, uint64_t offset)
         RawFrame raw{frame.id};
         const auto content = id3::frameContent(frame, area, tag.version);
         raw.empty = content && contentEmpty(frame.id, *content);
+        if (frame.id[0] == 'T')
+            raw.holdsText = content && !raw.empty;
+        else if (frame.id == "COMM" || frame.id == "COM")
+            raw.holdsText = content && !commentTextEmpty(*content);
         raw.discardOnAlter = frame.status & (tag.version == 3 ? 0x80 : 0x40);
         tag.frames.push_back(std::move(raw));
     }

@@ -12,6 +12,7 @@ namespace tagshifter::io {
 struct RawFrame {
     std::string id;
     bool empty = false;           // no text (text frames) or only zero bytes
+    bool holdsText = false;       // a text frame or COMM with a character of text
     bool discardOnAlter = false;  // the writer asked for it to go on any change
 };
 

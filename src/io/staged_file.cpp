@@ -1,31 +1,28 @@
 #include "io/staged_file.h"
 
 #include "id3/id3v2.h"
+#include "io/audio_guard.h"
 #include "io/frame_guard.h"
+#include "io/read_guard.h"
 
 #include <taglib/id3v2framefactory.h>
+#include <taglib/id3v2tag.h>
 #include <taglib/taglib.h>
 
 namespace tagshifter::io {
 
 namespace {
 
-// The ID3v2 tags at the start of the content read by `read(offset, length)`:
-// the first and any that follow right behind it.
-template <typename Read>
-std::vector<RawTag> leadingTags(Read read)
+// The ID3v2 tags at the start of the content read by `read`: the first and
+// any that follow right behind it.
+std::vector<RawTag> leadingTags(const id3::ReadBytes& read)
 {
     std::vector<RawTag> tags;
-    uint64_t offset = 0;
-    while (tags.size() < 16) {
-        const auto header = id3::readTagHeader(read(offset, 10));
-        if (!header)
-            break;
-        const auto tag = readRawTag(read(offset, header->totalSize()));
+    for (const id3::PlacedTag& placed : id3::tagChain(read)) {
+        auto tag = readRawTag(read(placed.at, placed.header.totalSize()));
         if (!tag)
             break;
-        tags.push_back(*tag);
-        offset += tag->end;
+        tags.push_back(std::move(*tag));
     }
     return tags;
 }
@@ -38,6 +35,18 @@ StagedFile::StagedFile(const std::string& name, TagLib::ID3v2::FrameFactory* fac
 {
     if (!original_.isOpen())
         return;
+    // TagLib takes the footer flag of any tag for a footer and would drop
+    // the 10 bytes behind the tag with it: where no footer stands, it reads
+    // the flag cleared. The tag is rewritten or removed on save, so the
+    // cleared flag never reaches the disk by itself.
+    const std::vector<id3::PlacedTag> chain = id3::tagChain(readOriginal());
+    for (const id3::PlacedTag& placed : chain) {
+        if (!placed.header.claimsFooter() || placed.header.footer)
+            continue;
+        stream_.seek(static_cast<StreamOffset>(placed.at + 5));
+        stream_.writeBlock(TagLib::ByteVector(1, static_cast<char>(placed.header.flags & ~0x10)));
+    }
+    stream_.seek(0);
 #if TAGLIB_MAJOR_VERSION >= 2
     file_ = std::make_unique<TagLib::MPEG::File>(&stream_, false, TagLib::AudioProperties::Average,
                                                  factory);
@@ -46,14 +55,34 @@ StagedFile::StagedFile(const std::string& name, TagLib::ID3v2::FrameFactory* fac
 #endif
 }
 
+id3::ReadBytes StagedFile::readOriginal()
+{
+    return [this](uint64_t offset, uint64_t length) {
+        std::string bytes;
+        original_.read(offset, length, bytes);
+        return bytes;
+    };
+}
+
+const std::vector<RawTag>& StagedFile::tagsBefore()
+{
+    if (!tagsBefore_)
+        tagsBefore_ = leadingTags(readOriginal());
+    return *tagsBefore_;
+}
+
+std::optional<std::string> StagedFile::misreadFrame()
+{
+    const TagLib::ID3v2::Tag* tag = file_->ID3v2Tag();
+    if (tag == nullptr || tagsBefore().empty())
+        return std::nullopt;
+    return findMisreadFrame(tagsBefore().front(), *tag);
+}
+
 CommitResult StagedFile::commit(const CommitRequest& request)
 {
     if (request.id3v2Written) {
-        const std::vector<RawTag> before = leadingTags([this](uint64_t offset, uint64_t length) {
-            std::string bytes;
-            original_.read(offset, length, bytes);
-            return bytes;
-        });
+        const std::vector<RawTag>& before = tagsBefore();
         const std::vector<RawTag> after = leadingTags(
             [this](uint64_t offset, uint64_t length) { return stream_.contentAt(offset, length); });
         std::optional<RawTag> written;
@@ -62,6 +91,8 @@ CommitResult StagedFile::commit(const CommitRequest& request)
         if (auto loss = findFrameLoss(before, written, request.id3v2Version))
             return {false, CommitPath::Unchanged, *loss, true};
     }
+    if (auto loss = findAudioLoss(stream_.pieces(), original_))
+        return {false, CommitPath::Unchanged, *loss, true};
     return commitEdits(original_, stream_, request.options);
 }
 

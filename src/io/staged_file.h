@@ -3,14 +3,18 @@
 // and writes the result to disk.
 #pragma once
 
+#include "id3/id3v2.h"
 #include "io/commit.h"
 #include "io/edit_stream.h"
+#include "io/frame_guard.h"
 #include "io/original_file.h"
 
 #include <taglib/mpegfile.h>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace TagLib::ID3v2 {
 class FrameFactory;
@@ -40,16 +44,25 @@ public:
     const std::string& whyNotOpen() const { return original_.whyNotOpen(); }
     TagLib::MPEG::File& file() { return *file_; }
 
-    // Refuses when the new ID3v2 tag would lose a frame of the old one,
-    // and otherwise writes what the save changed.
+    // Why the text TagLib read cannot be trusted: a field's frame that
+    // holds text reads as empty. Nothing when it can.
+    std::optional<std::string> misreadFrame();
+
+    // Refuses when the new ID3v2 tag would lose a frame of the old one or
+    // the save would drop audio, and otherwise writes what the save changed.
     CommitResult commit(const CommitRequest& request);
 
     const OriginalFile& original() const { return original_; }
 
 private:
+    id3::ReadBytes readOriginal();
+    // The ID3v2 tags at the start of the file as it was, read once.
+    const std::vector<RawTag>& tagsBefore();
+
     OriginalFile original_;
     EditStream stream_;
     std::unique_ptr<TagLib::MPEG::File> file_;
+    std::optional<std::vector<RawTag>> tagsBefore_;
 };
 
 }  // namespace tagshifter::io

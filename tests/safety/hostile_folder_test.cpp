@@ -180,6 +180,17 @@ TEST(HostileFolder, EveryRaceAndFaultLeavesTheFileWholeAndNothingBehind)
          },
          nullptr,
          [](Scene& s) { EXPECT_EQ(truncate(s.song.c_str(), static_cast<off_t>(readFile(s.song).size() - 4)), 0); }},
+        // Nothing to put back into: the other writer's file stands, reported.
+        {"file cut short while its first write is in flight", 512, 50, 20, Expect::Damaged,
+         "changed while being converted",
+         [](Scene& s) {
+             return [&s, calls = std::make_shared<int>(0)](Step step) {
+                 if (step == Step::WriteInPlace && ++*calls == 1) {
+                     EXPECT_EQ(truncate(s.song.c_str(), 100), 0);
+                 }
+                 return 0;
+             };
+         }},
         {"no space for the new file: no fallback in place", 0, 50, 300, Expect::Untouched, "No space",
          [](Scene&) { return nth(Step::CreateTemporary, 1, ENOSPC); }},
         {"I/O error giving the new file its name", 0, 50, 300, Expect::Untouched, "Input/output",

@@ -51,6 +51,15 @@ std::string resynchronise(const std::string& bytes)
     return out;
 }
 
+// A footer stands only in ID3v2.4, and only where "3DI" is written behind
+// the body: the flag alone makes none.
+bool footerAt(const std::string& file, size_t at, int version, uint8_t flags, uint32_t bodySize)
+{
+    const size_t footer = at + 10 + bodySize;
+    return version == 4 && (flags & 0x10) != 0 && footer + 10 <= file.size()
+           && file.compare(footer, 3, "3DI") == 0;
+}
+
 struct Id3v2Header {
     int majorVersion = 0;
     uint8_t flags = 0;
@@ -67,7 +76,7 @@ std::optional<Id3v2Header> id3v2Header(const std::string& file)
     if (version < 2 || version > 4 || byteAt(file, 4) == 0xFF || !size)
         return std::nullopt;
     Id3v2Header header{version, byteAt(file, 5), *size, 10 + static_cast<size_t>(*size)};
-    if (version == 4 && (header.flags & 0x10) != 0)
+    if (footerAt(file, 0, version, header.flags, *size))
         header.totalSize += 10;
     return header;
 }
@@ -81,7 +90,8 @@ size_t id3v2TagSpan(const std::string& file, size_t at)
     const auto size = syncSafeAt(file, at + 6);
     if (!size)
         return 10;
-    return 10 + static_cast<size_t>(*size) + ((byteAt(file, at + 5) & 0x10) != 0 ? 10 : 0);
+    const bool footer = footerAt(file, at, byteAt(file, at + 3), byteAt(file, at + 5), *size);
+    return 10 + static_cast<size_t>(*size) + (footer ? 10 : 0);
 }
 
 // The length of the MPEG audio frame whose header starts at `at`, or 0 when

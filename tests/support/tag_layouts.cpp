@@ -160,12 +160,10 @@ std::vector<TagLayout> tagLayouts()
     {
         SourceFields f = cyrillic("v24u");
         f.title = "\xFF\xE0\xFF\xFF v24u";
-        // TagLib 2.2 and later read such a frame as empty.
-        TagLayout layout{"Id3v24UnsynchronisedFrames",
-                         id3v2Tag(4, 0x80, fieldFrames(4, f, true) + std::string(16, '\0')) + audio(),
-                         f};
-        layout.mayBeRefused = true;
-        layouts.push_back(layout);
+        // TagLib 2.2 and later read such a frame as empty; the tool's frame
+        // factory undoes the unsynchronisation before TagLib reads it.
+        layouts.push_back({"Id3v24UnsynchronisedFrames",
+                           id3v2Tag(4, 0x80, fieldFrames(4, f, true) + std::string(16, '\0')) + audio(), f});
     }
     {
         const SourceFields f = cyrillic("v23x");
@@ -215,6 +213,19 @@ std::vector<TagLayout> tagLayouts()
                          f};
         layout.mayBeRefused = true;
         layouts.push_back(layout);
+    }
+    {
+        // The footer flag, undefined in ID3v2.3: no footer follows, the
+        // audio starts right behind the tag (TagLib would take its first 10
+        // bytes for a footer). No padding: a frame ends the tag.
+        const SourceFields f = cyrillic("v23ff");
+        layouts.push_back({"Id3v23FooterFlag", id3v2Tag(3, 0x10, fieldFrames(3, f)) + audio(), f});
+    }
+    {
+        // The footer flag of ID3v2.4 without the footer it announces.
+        const SourceFields f = cyrillic("v24ff");
+        const std::string tag = id3v2Tag(4, 0x10, fieldFrames(4, f) + std::string(8, '\0'));
+        layouts.push_back({"Id3v24FooterFlagWithoutFooter", tag.substr(0, tag.size() - 10) + audio(), f});
     }
     {
         const SourceFields f = cyrillic("pad");

@@ -1,0 +1,91 @@
+#include "io/audio_guard.h"
+
+#include "common/format.h"
+#include "common/messages.h"
+#include "id3/id3v2.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace tagshifter::io {
+
+namespace {
+
+using Range = std::pair<uint64_t, uint64_t>;  // [first, second)
+
+// The runs of the original that the new content does not hold.
+std::vector<Range> droppedRuns(const std::vector<Piece>& pieces, uint64_t size)
+{
+    std::vector<Range> kept;
+    for (const Piece& piece : pieces)
+        if (piece.original && piece.length > 0)
+            kept.push_back({piece.from, piece.from + piece.length});
+    std::sort(kept.begin(), kept.end());
+    std::vector<Range> dropped;
+    uint64_t at = 0;
+    for (const Range& range : kept) {
+        if (range.first > at)
+            dropped.push_back({at, range.first});
+        at = std::max(at, range.second);
+    }
+    if (at < size)
+        dropped.push_back({at, size});
+    return dropped;
+}
+
+uint32_t littleEndian(const std::string& bytes, size_t at)
+{
+    uint32_t value = 0;
+    for (size_t i = 4; i-- > 0;)
+        value = (value << 8) | id3::byteAt(bytes, at + i);
+    return value;
+}
+
+// Whether [from, size) holds nothing but an APE tag, an ID3v1 tag, or an
+// APE tag and then an ID3v1 tag: what TagLib finds at the end of a file.
+bool onlyEndTags(OriginalFile& original, uint64_t from)
+{
+    const uint64_t size = original.size();
+    uint64_t end = size;
+    if (end - from >= 128) {
+        std::string id3v1;
+        original.read(end - 128, 3, id3v1);
+        if (id3v1 == "TAG")
+            end -= 128;
+    }
+    if (end == from)
+        return true;
+    if (end - from < 32)
+        return false;
+    std::string footer;
+    original.read(end - 32, 32, footer);
+    if (footer.size() != 32 || footer.compare(0, 8, "APETAGEX") != 0)
+        return false;
+    // The size counts the items and the footer; a header, where the flags
+    // say there is one, comes before them.
+    const uint64_t tagSize = littleEndian(footer, 12) + ((littleEndian(footer, 20) & 0x80000000u) ? 32 : 0);
+    return tagSize == end - from;
+}
+
+}  // namespace
+
+std::optional<std::string> findAudioLoss(const std::vector<Piece>& pieces, OriginalFile& original)
+{
+    const uint64_t size = original.size();
+    const id3::ReadBytes read = [&original](uint64_t offset, uint64_t length) {
+        std::string bytes;
+        original.read(offset, length, bytes);
+        return bytes;
+    };
+    for (const Range& run : droppedRuns(pieces, size)) {
+        const std::vector<id3::PlacedTag> tags = id3::tagChain(read, run.first);
+        const uint64_t audio = tags.empty() ? run.first : std::min(size, tags.back().end());
+        if (audio >= run.second || (run.second == size && onlyEndTags(original, audio)))
+            continue;
+        return formatted(messages::kAudioWouldBeLost, static_cast<unsigned long long>(audio),
+                         static_cast<unsigned long long>(run.second - 1));
+    }
+    return std::nullopt;
+}
+
+}  // namespace tagshifter::io

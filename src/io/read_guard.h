@@ -1,0 +1,22 @@
+// The guard against text TagLib does not read: the frames of the five
+// fields as the tool's own reader finds them, against TagLib's reading.
+#pragma once
+
+#include "io/frame_guard.h"
+
+#include <optional>
+#include <string>
+
+namespace TagLib::ID3v2 {
+class Tag;
+}
+
+namespace tagshifter::io {
+
+// Checks that where `old` (the file's first ID3v2 tag, read by the tool's
+// own reader) has a title, artist, album, comment or genre frame holding
+// text, TagLib's `tag` reads text from a frame of that field too. Returns
+// why not: the conversion would take the field for empty.
+std::optional<std::string> findMisreadFrame(const RawTag& old, const TagLib::ID3v2::Tag& tag);
+
+}  // namespace tagshifter::io

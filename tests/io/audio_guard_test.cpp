@@ -1,0 +1,56 @@
+// The guard on the bytes a save drops: tags as the tool's own reader sees
+// them may go, audio may not, whatever a header's flags claim.
+#include "io/audio_guard.h"
+#include "support/fixtures.h"
+#include "support/tag_layouts.h"
+
+#include <gtest/gtest.h>
+
+namespace tagshifter::test {
+namespace {
+
+TEST(AudioGuard, OnlyTagsMayBeDropped)
+{
+    const std::string frames = textFrame("TIT2", "Title");
+    const std::string v23 = id3v23Tag(frames);
+    const std::string v24Footer = id3v2Tag(4, 0x10, frames);  // "3DI" written behind
+    const std::string v23Flagged = id3v2Tag(3, 0x10, frames);  // the flag, no footer
+    const std::string v5 = id3v2Tag(5, 0, frames);             // no version the reader knows
+    const std::string audio = mpegFrames(4);
+    const std::string v1 = id3v1Block("t", "a", "b");
+    const std::string ape = apeTag({{"Title", "x"}});
+    const uint64_t fake = v23Flagged.size();
+    const struct {
+        const char* name;
+        std::string file;
+        std::vector<io::Piece> kept;  // the new content's pieces of the original
+        const char* reason;            // nullptr: nothing but tags goes
+    } cases[] = {
+        {"the tag", v23 + audio, {{true, v23.size(), audio.size()}}, nullptr},
+        {"the tag with its footer", v24Footer + audio, {{true, v24Footer.size(), audio.size()}}, nullptr},
+        {"the tag and 10 bytes its flag calls a footer", v23Flagged + audio,
+         {{true, fake + 10, audio.size() - 10}}, "audio bytes 26 to 35 would be lost"},
+        {"a tag and the one right behind it", v23 + v23 + audio, {{true, 2 * v23.size(), audio.size()}}, nullptr},
+        {"a tag of an unknown version", v5 + audio, {{true, v5.size(), audio.size()}}, nullptr},
+        {"ID3v1 and APE at the end", audio + ape + v1, {{true, 0, audio.size()}}, nullptr},
+        {"all but the tags", v23 + audio + v1, {}, "audio bytes 26 to 1821 would be lost"},
+        {"audio in the middle", audio + audio, {{true, 0, 100}, {true, 200, 2 * audio.size() - 200}},
+         "audio bytes 100 to 199 would be lost"},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        io::OriginalFile original(dir.put("song.mp3", c.file));
+        ASSERT_TRUE(original.isOpen());
+        std::vector<io::Piece> pieces = {{false, 0, 40}};  // a new tag
+        pieces.insert(pieces.end(), c.kept.begin(), c.kept.end());
+        const auto loss = io::findAudioLoss(pieces, original);
+        if (c.reason == nullptr)
+            EXPECT_FALSE(loss.has_value()) << *loss;
+        else
+            EXPECT_EQ(loss.value_or(""), c.reason);
+    }
+}
+
+}  // namespace
+}  // namespace tagshifter::test

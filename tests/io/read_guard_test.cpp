@@ -1,0 +1,64 @@
+// The guard on TagLib's reading: a field's frame that holds text for the
+// tool's own reader must hold text as TagLib read it, or the file is kept.
+#include "io/read_guard.h"
+#include "support/fixtures.h"
+#include "support/tag_layouts.h"
+
+#include <taglib/id3v2frame.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+
+#include <gtest/gtest.h>
+
+namespace tagshifter::test {
+namespace {
+
+TEST(ReadGuard, AFieldTagLibReadsAsEmptyIsCaught)
+{
+    const std::string title = textFrame("TIT2", "Title");
+    const std::string v22Title = id3v2Tag(2, 0, id3v22Frame("TT2", std::string("\0Title", 6)));
+    const struct {
+        const char* name;
+        std::string tag;
+        const char* emptied;  // the frame TagLib is made to read as empty, or nullptr
+        const char* reason;   // nullptr: TagLib's reading is trusted
+    } cases[] = {
+        {"title read as TagLib reads it", id3v23Tag(title), nullptr, nullptr},
+        {"title read as empty", id3v23Tag(title), "TIT2",
+         "frame TIT2 holds text that TagLib reads as empty"},
+        {"ID3v2.2 title, renamed by TagLib, read as empty", v22Title, "TIT2",
+         "frame TIT2 holds text that TagLib reads as empty"},
+        {"comment read as empty", id3v23Tag(title + commentFrame("note")), "COMM",
+         "frame COMM holds text that TagLib reads as empty"},
+        {"one of two artists read", id3v23Tag(textFrame("TPE1", "A") + textFrame("TPE1", "B")), "TPE1", nullptr},
+        {"a title of only a byte order mark holds none", id3v23Tag(textFrame("TIT2", "\xFF\xFE", 1)), "TIT2",
+         nullptr},
+        {"a comment of only a description holds none", id3v23Tag(title + describedFrame("COMM", 0, "d", "")),
+         "COMM", nullptr},
+        {"a genre of () holds none", id3v23Tag(textFrame("TCON", "()")), "TCON", nullptr},
+        {"other frames are the frame guard's", id3v23Tag(title + textFrame("TPE2", "x")), "TPE2", nullptr},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = dir.put("song.mp3", c.tag + mpegFrames(4));
+        const auto raw = io::readRawTag(c.tag);
+        ASSERT_TRUE(raw.has_value());
+        TagLib::MPEG::File file(path.c_str(), false);
+        TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
+        ASSERT_NE(tag, nullptr);
+        if (c.emptied) {
+            const TagLib::ID3v2::FrameList& frames = tag->frameList(c.emptied);
+            ASSERT_FALSE(frames.isEmpty());
+            frames.front()->setText(TagLib::String());
+        }
+        const auto reason = io::findMisreadFrame(*raw, *tag);
+        if (c.reason == nullptr)
+            EXPECT_FALSE(reason.has_value()) << *reason;
+        else
+            EXPECT_EQ(reason.value_or(""), c.reason);
+    }
+}
+
+}  // namespace
+}  // namespace tagshifter::test
