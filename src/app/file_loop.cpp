@@ -26,6 +26,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <new>
 #include <optional>
 
 namespace tagshifter {
@@ -197,6 +198,13 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
     // until the commit is over and the file closed.
     std::optional<StopSignalsHeld> held;
     io::StagedFile staged(name, &factory, io::kWholeReadLimit, &folders, source.folder);
+    if (!staged.tooLarge().empty()) {
+        result.outcome = Outcome::Failed;
+        result.error = Error(Error::Kind::NotWritten, staged.tooLarge());
+        result.error->file = name;
+        result.error->reason = staged.tooLarge();
+        return;
+    }
     if (!staged.isOpen())
         throw openError(name, staged.whyNotOpen());
     const TagLib::Tag& combined = *staged.file().tag();
@@ -241,7 +249,15 @@ bool handleFile(const Settings& settings, const std::string& name, const FileSou
     result.id3v2Version = settings.id3v2Version;
     std::string warning;
     try {
-        processFile(settings, source, factory, save, journal, result, folders, warning);
+        try {
+            processFile(settings, source, factory, save, journal, result, folders, warning);
+        } catch (const std::bad_alloc&) {
+            // A huge tag: this file fails, its memory is given back, the run goes on.
+            result.outcome = Outcome::Failed;
+            result.error = Error(Error::Kind::NotWritten, messages::kOutOfMemory);
+            result.error->file = name;
+            result.error->reason = messages::kOutOfMemory;
+        }
     } catch (Error& error) {
         error.file = name;
         nameTheOption(error, settings);

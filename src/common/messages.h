@@ -124,6 +124,10 @@ inline constexpr char kAudioWouldBeLost[] = "audio bytes %llu to %llu would be l
 // ... or a step of the write that failed (followed by ": " and the system's
 // reason where there is one).
 inline constexpr char kChangedMeanwhile[] = "changed while being converted";
+// A tag too large to be read safely, or memory that ran out on it.
+inline constexpr char kTagTooLarge[] = "the ID3v2 tag is larger than %llu MiB";
+inline constexpr char kFrameTooLarge[] = "frame %s is larger than %llu MiB";
+inline constexpr char kOutOfMemory[] = "out of memory";
 inline constexpr char kReadError[] = "read error";
 inline constexpr char kCannotRead[] = "cannot read";
 inline constexpr char kCannotWrite[] = "cannot write";

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <new>
 #include <cerrno>
 
 namespace tagshifter::io {
@@ -147,17 +148,22 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
     if (!original.takeWriteAccess(why) || !original.unchangedSinceRead(why))
         return {false, CommitPath::SameLength, why};
     OldBytes undo(original, {});
-    for (const Run& run : runs) {
-        std::string old;
-        original.read(run.begin, run.end - run.begin, old);
-        undo.aboutToWrite(run.begin, std::move(old));
-        const std::string bytes = edits.contentAt(run.begin, run.end - run.begin);
-        if (writeStep(sys::Step::WriteInPlace, original.fd(), bytes, static_cast<int64_t>(run.begin))
-            != bytes.size()) {
-            const std::string error = systemError(kCannotWrite);
-            return {false, CommitPath::SameLength, afterFailedWrite(error, undo.putBack(original.size()))};
+    try {
+        for (const Run& run : runs) {
+            std::string old;
+            original.read(run.begin, run.end - run.begin, old);
+            undo.aboutToWrite(run.begin, std::move(old));
+            const std::string bytes = edits.contentAt(run.begin, run.end - run.begin);
+            if (writeStep(sys::Step::WriteInPlace, original.fd(), bytes, static_cast<int64_t>(run.begin))
+                != bytes.size()) {
+                const std::string error = systemError(kCannotWrite);
+                return {false, CommitPath::SameLength, afterFailedWrite(error, undo.putBack(original.size()))};
+            }
+            undo.written();
         }
-        undo.written();
+    } catch (const std::bad_alloc&) {
+        // Memory ran out between two writes: what was written goes back.
+        return {false, CommitPath::SameLength, afterFailedWrite(kOutOfMemory, undo.putBack(original.size()))};
     }
     if (!lengthAsWritten(original.fd(), original.size()))
         return {false, CommitPath::SameLength, kChangedMeanwhile};
@@ -344,25 +350,29 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
     }
     const uint64_t blockSize = allAtOnce ? newLength - firstChange : kBlockSize;
     const uint64_t blocks = (newLength - firstChange + blockSize - 1) / blockSize;
-    for (uint64_t i = 0; i < blocks; ++i) {
-        const uint64_t index = movesForward && !allAtOnce ? blocks - 1 - i : i;
-        const uint64_t begin = firstChange + index * blockSize;
-        const uint64_t end = std::min(newLength, begin + blockSize);
-        std::string block;
-        std::string old;
-        if (!assemble(begin, end, block)
-            || (begin < oldLength && !original.readFresh(begin, std::min(end, oldLength) - begin, old)))
-        {
-            const std::string error = whyFailed(original, kCannotRead);
-            return fail(afterFailedWrite(error, undo.putBack(oldLength)));
+    try {
+        for (uint64_t i = 0; i < blocks; ++i) {
+            const uint64_t index = movesForward && !allAtOnce ? blocks - 1 - i : i;
+            const uint64_t begin = firstChange + index * blockSize;
+            const uint64_t end = std::min(newLength, begin + blockSize);
+            std::string block;
+            std::string old;
+            if (!assemble(begin, end, block)
+                || (begin < oldLength && !original.readFresh(begin, std::min(end, oldLength) - begin, old)))
+            {
+                const std::string error = whyFailed(original, kCannotRead);
+                return fail(afterFailedWrite(error, undo.putBack(oldLength)));
+            }
+            undo.aboutToWrite(begin, std::move(old));
+            if (writeStep(sys::Step::WriteInPlace, original.fd(), block, static_cast<int64_t>(begin))
+                != block.size()) {
+                const std::string error = systemError(kCannotWrite);
+                return fail(afterFailedWrite(error, undo.putBack(oldLength)));
+            }
+            undo.written();
         }
-        undo.aboutToWrite(begin, std::move(old));
-        if (writeStep(sys::Step::WriteInPlace, original.fd(), block, static_cast<int64_t>(begin))
-            != block.size()) {
-            const std::string error = systemError(kCannotWrite);
-            return fail(afterFailedWrite(error, undo.putBack(oldLength)));
-        }
-        undo.written();
+    } catch (const std::bad_alloc&) {
+        return fail(afterFailedWrite(kOutOfMemory, undo.putBack(oldLength)));
     }
     if (newLength < oldLength) {
         int result;

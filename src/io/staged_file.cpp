@@ -1,5 +1,7 @@
 #include "io/staged_file.h"
 
+#include "common/format.h"
+#include "common/messages.h"
 #include "id3/id3v2.h"
 #include "io/audio_guard.h"
 #include "io/frame_guard.h"
@@ -27,6 +29,29 @@ std::vector<RawTag> leadingTags(const id3::ReadBytes& read)
     return tags;
 }
 
+// Why the tags of `chain` are too large to be read, or nothing.
+std::string whyTooLarge(const std::vector<id3::PlacedTag>& chain, const id3::ReadBytes& read)
+{
+    const uint64_t size = chain.empty() ? 0 : chain.back().end() - chain.front().at;
+    if (size > kLargestTag)
+        return formatted(messages::kTagTooLarge, static_cast<unsigned long long>(kLargestTag >> 20));
+    if (size <= kLargestTextFrame)
+        return {};
+    const id3::TagHeader& header = chain.front().header;
+    const auto tag = id3::readTagHeader(read(chain.front().at, 10));
+    if (!tag)
+        return {};
+    const std::string area = id3::frameArea(*tag, read(chain.front().at + 10, header.bodySize));
+    for (const id3::Frame& frame : id3::walkFrames(area, tag->version).frames) {
+        const bool text = frame.id[0] == 'T' || frame.id == "COMM" || frame.id == "COM" || frame.id == "USLT"
+                          || frame.id == "ULT";
+        if (text && frame.size > kLargestTextFrame)
+            return formatted(messages::kFrameTooLarge, frame.id.c_str(),
+                             static_cast<unsigned long long>(kLargestTextFrame >> 20));
+    }
+    return {};
+}
+
 }  // namespace
 
 StagedFile::StagedFile(const std::string& name, TagLib::ID3v2::FrameFactory* factory,
@@ -47,6 +72,9 @@ StagedFile::StagedFile(const std::string& name, TagLib::ID3v2::FrameFactory* fac
         stream_.writeBlock(TagLib::ByteVector(1, static_cast<char>(placed.header.flags & ~0x10)));
     }
     stream_.seek(0);
+    tooLarge_ = whyTooLarge(chain, readOriginal());
+    if (!tooLarge_.empty())
+        return;
 #if TAGLIB_MAJOR_VERSION >= 2
     file_ = std::make_unique<TagLib::MPEG::File>(&stream_, false, TagLib::AudioProperties::Average,
                                                  factory);

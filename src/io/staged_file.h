@@ -22,6 +22,12 @@ class FrameFactory;
 
 namespace tagshifter::io {
 
+// TagLib holds a text as 4 bytes a character, several times over: a text
+// frame past this is refused rather than read.
+inline constexpr uint64_t kLargestTextFrame = 16 << 20;
+// And a whole ID3v2 tag (pictures and all) past this.
+inline constexpr uint64_t kLargestTag = 128 << 20;
+
 struct CommitRequest {
     bool id3v2Written = true;  // false: the ID3v2 tag goes on purpose
     int id3v2Version = 4;      // the version the tag is written in
@@ -40,6 +46,10 @@ public:
     StagedFile& operator=(const StagedFile&) = delete;
 
     bool isOpen() const { return file_ && file_->isOpen(); }
+    // Why the file was not handed to TagLib although it opened: a tag past
+    // the limits below, whose reading would take many times its size in
+    // memory. Empty otherwise.
+    const std::string& tooLarge() const { return tooLarge_; }
     // Why not, where the file itself refused to open.
     const std::string& whyNotOpen() const { return original_.whyNotOpen(); }
     TagLib::MPEG::File& file() { return *file_; }
@@ -63,6 +73,7 @@ private:
     EditStream stream_;
     std::unique_ptr<TagLib::MPEG::File> file_;
     std::optional<std::vector<RawTag>> tagsBefore_;
+    std::string tooLarge_;
 };
 
 }  // namespace tagshifter::io

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <sys/stat.h>
 
 #include <new>
@@ -254,11 +256,12 @@ TEST_F(FileLoop, ExceptionFromTheSaveIsReported)
     int saves = 0;
     const RunResult result = runInProcess(
         {"-s", "cp1251", first, second, third}, [&saves](TagLib::MPEG::File& file, int mask, int version) {
+            // (Memory that runs out fails only its file: tests/safety/huge_tag_test.cpp.)
             if (++saves == 2)
-                throw std::bad_alloc();
+                throw std::length_error("basic_string::_M_create");
             return stripAndSave(file, mask, version);
         });
-    EXPECT_EQ(result.out, first + kDone + "Error: std::bad_alloc\n");
+    EXPECT_EQ(result.out, first + kDone + "Error: basic_string::_M_create\n");
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(saves, 2);
     EXPECT_EQ(readFile(first), kAudio);
