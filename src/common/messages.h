@@ -70,6 +70,7 @@ inline constexpr char kDoneSuffix[] = "...done\n";
 // field or frame, the conversion.
 inline constexpr char kNoteCannotOpenFile[] = "tagshifter: %s: cannot open the file: %s\n";
 inline constexpr char kNotRegularFile[] = "not a regular file";
+inline constexpr char kCannotOpenConversion[] = "Cannot open a conversion";
 inline constexpr char kNoteCannotReadFolder[] = "tagshifter: %s: cannot read the folder: %s\n";
 inline constexpr char kCannotReadFolder[] = "cannot read the folder";
 inline constexpr char kFolderReplaced[] = "replaced by something else since it was listed";

@@ -4,12 +4,22 @@
 #include "common/format.h"
 #include "common/messages.h"
 #include "convert/recode.h"
+#include "sys/fd.h"
 
 namespace tagshifter {
 
 namespace {
 const char kUtf8[] = "UTF-8";
 const char kTranslit[] = "//TRANSLIT";
+
+// A conversion that did not open: the encoding's name is to blame unless
+// the process ran out of descriptors, which is said as such.
+[[noreturn]] void cannotOpen(Error::Kind kind, const char* message)
+{
+    if (const int exhausted = sys::descriptorsExhausted())
+        throw Error(Error::Kind::Other, sys::describe(messages::kCannotOpenConversion, exhausted));
+    throw Error(kind, message);
+}
 
 std::string through(Conversion& conversion, const std::string& input)
 {
@@ -22,7 +32,7 @@ Recoding::Recoding(const SourceEncoding& source, const TargetEncoding& id3v1, co
 {
     sourceIsUnicode = source.kind == SourceEncoding::Kind::Unicode;
     if (!sourceToUtf8.open(kUtf8, sourceIsUnicode ? kUtf8 : sourceName.c_str()))
-        throw Error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
+        cannotOpen(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
 
     switch (id3v1.kind) {
     case TargetEncoding::Kind::None: break;
@@ -30,7 +40,7 @@ Recoding::Recoding(const SourceEncoding& source, const TargetEncoding& id3v1, co
     case TargetEncoding::Kind::PerFile: id3v1PerFile = id3v1Enabled = true; break;
     case TargetEncoding::Kind::CodePage:
         if (!utf8ToId3v1.open(id3v1Name.c_str(), kUtf8))
-            throw Error(Error::Kind::Id3v1Encoding, messages::kCannotOpenId3v1Encoding);
+            cannotOpen(Error::Kind::Id3v1Encoding, messages::kCannotOpenId3v1Encoding);
         id3v1Enabled = true;
         break;
     }
@@ -39,7 +49,7 @@ Recoding::Recoding(const SourceEncoding& source, const TargetEncoding& id3v1, co
         return;
     id3v2IsUnicode = id3v2.kind == TargetEncoding::Kind::Unicode;
     if (!utf8ToId3v2.open(id3v2IsUnicode ? kUtf8 : id3v2Name.c_str(), kUtf8))
-        throw Error(Error::Kind::Id3v2Encoding, messages::kCannotOpenId3v2Encoding);
+        cannotOpen(Error::Kind::Id3v2Encoding, messages::kCannotOpenId3v2Encoding);
     id3v2Enabled = true;
 }
 
@@ -80,7 +90,7 @@ std::vector<std::string> Recoding::choosePage(const std::vector<std::string>& pa
     }
     id3v1Name = pages.front() + kTranslit;
     if (!utf8ToId3v1.open(id3v1Name.c_str(), kUtf8))
-        throw Error(Error::Kind::Id3v1Encoding, messages::kCannotOpenId3v1Encoding);
+        cannotOpen(Error::Kind::Id3v1Encoding, messages::kCannotOpenId3v1Encoding);
     recoded.clear();
     for (const std::string& text : texts)
         recoded.push_back(recode(Step::Id3v1, text, where));

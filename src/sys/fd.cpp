@@ -1,5 +1,6 @@
 #include "sys/fd.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -47,6 +48,21 @@ uint64_t writeAt(int fd, const char* data, uint64_t size, int64_t offset)
         done += static_cast<uint64_t>(wrote);
     }
     return done;
+}
+
+int descriptorsExhausted()
+{
+    const int fd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        close(fd);
+        return 0;
+    }
+    return errno == EMFILE || errno == ENFILE ? errno : 0;
+}
+
+bool isTerminal(int fd)
+{
+    return isatty(fd) == 1;
 }
 
 std::string describe(const char* what, int code)

@@ -46,6 +46,13 @@ int64_t preadInto(int fd, uint64_t offset, uint64_t length, char* buffer);
 // is negative); the bytes written before an error, with errno, when short.
 uint64_t writeAt(int fd, const char* data, uint64_t size, int64_t offset);
 
+// EMFILE or ENFILE when no descriptor can be opened now, else 0: tells a
+// library call that failed for want of one from one refused for its input.
+int descriptorsExhausted();
+
+// Whether `fd` is a terminal.
+bool isTerminal(int fd);
+
 // "what: the system's text for `code`".
 std::string describe(const char* what, int code);
 

@@ -1,14 +1,20 @@
 #include "app/output/output.h"
 
+#include "app/output/terminal_text.h"
 #include "common/format.h"
 #include "common/messages.h"
+#include "sys/fd.h"
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <ctime>
 
 namespace tagshifter {
 
-Output::Output(size_t fileCount, bool terminal) : showProgress_(terminal && fileCount > 1)
+Output::Output(size_t fileCount, bool terminal)
+    : escapeOut_(sys::isTerminal(STDOUT_FILENO)), escapeErr_(sys::isTerminal(STDERR_FILENO)),
+      showProgress_(terminal && fileCount > 1)
 {
     counts_.files = fileCount;
 }
@@ -45,7 +51,9 @@ void Output::clearProgress()
 void Output::print(const std::string& text)
 {
     clearProgress();
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    const std::string shown = escapeOut_ ? escapeControls(text) : std::string();
+    const std::string& bytes = escapeOut_ ? shown : text;
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
     std::fflush(stdout);
 }
 
@@ -55,7 +63,9 @@ void Output::note(const std::string& line)
     // go to the same place.
     std::fflush(stdout);
     clearProgress();
-    std::fputs(line.c_str(), stderr);
+    const std::string shown = escapeErr_ ? escapeControls(line) : std::string();
+    const std::string& bytes = escapeErr_ ? shown : line;
+    std::fputs(bytes.c_str(), stderr);
 }
 
 void Output::noteError(const Error& error)

@@ -81,6 +81,8 @@ private:
     void noteError(const Error& error);
 
     Counts counts_;
+    // The stream is a terminal: control characters are shown escaped.
+    bool escapeOut_, escapeErr_;
     bool showProgress_;
     bool progressShown_ = false;
 };

@@ -52,5 +52,26 @@ TEST(Terminal, ProgressIsWipedBeforeThePreview)
     EXPECT_NE(seen.find("file 2 of 2\033[K\r\033[K" + second), std::string::npos) << seen;
 }
 
+// A planted name and a tag's text cannot retitle the terminal or move its
+// cursor: their control characters reach it escaped, on both streams; in a
+// pipe the bytes stay as they are.
+TEST(Terminal, ControlCharactersOfNamesAndTagsAreEscaped)
+{
+    TempDir dir;
+    const std::string title = "\x1b]0;owned\x07T";
+    const std::string song = id3v23Tag(textFrame("TIT2", title)) + mpegFrames(2);
+    const std::string name = dir.put("a\x1b[2Jb\r.mp3", song);
+    const std::string seen = onTerminal({"-w", "-s", "cp1251", "-2", "unicode", name, dir.file("gone\x1b[H.mp3")});
+    EXPECT_EQ(seen.find('\x1b' + std::string("]0;")), std::string::npos) << seen;
+    EXPECT_EQ(seen.find("\x1b[2J"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("a\\x1b[2Jb\\x0d.mp3"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("\\x1b]0;owned\\x07T"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("gone\\x1b[H.mp3: cannot open the file"), std::string::npos) << seen;
+
+    const RunResult piped = runInProcess({"-w", "-s", "cp1251", "-2", "unicode", name});
+    EXPECT_NE(piped.out.find(name), std::string::npos);
+    EXPECT_NE(piped.out.find(title), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tagshifter::test
