@@ -5,7 +5,7 @@
 // conversion left open, a result that differs from a one-shot iconv) is a
 // finding.
 #include "common/error.h"
-#include "convert/conversion.h"
+#include "text/conversion.h"
 #include "convert/recode.h"
 #include "convert/tag_converter.h"
 #include "support/open_conversions.h"

@@ -124,7 +124,7 @@ void prepare(std::optional<TagConverter>& converter, TagLib::MPEG::File& file, c
         encoding = SourceEncoding::ofCodePage(sourceEncodingOf(reading));
         if (reading.kind == guess::Reading::Kind::CodePage)
             readPage = reading.codePage;
-        plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.throughMacRoman};
+        plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.readers};
         result.reading = reading.label();
         result.readingMargin = reading.margin;
     }

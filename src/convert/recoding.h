@@ -2,7 +2,7 @@
 // and from UTF-8 to each target tag's encoding.
 #pragma once
 
-#include "convert/conversion.h"
+#include "text/conversion.h"
 #include "text/encoding_choice.h"
 
 #include <string>

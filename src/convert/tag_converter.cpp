@@ -54,11 +54,12 @@ std::string TagConverter::utf8Text(const TagLib::String& value, const std::strin
     };
     const bool kept = plan_.keepAll || among(plan_.keptAsItIs);
     std::optional<std::string> bytes;
-    if (!kept && among(plan_.throughMacRoman)) {
-        bytes = bytesThrough(value, Reader::MacRoman);
-        if (bytes && preserveUnicode && !mostlyHigh(*bytes))
-            bytes.reset();
-    }
+    for (const auto& [through, reader] : plan_.readers)
+        if (!kept && !bytes && through == label) {
+            bytes = bytesThrough(value, reader);
+            if (bytes && preserveUnicode && !mostlyHigh(*bytes))
+                bytes.reset();
+        }
     if (!kept && !bytes)
         bytes = sourceBytes(value, preserveUnicode);
     if (bytes)

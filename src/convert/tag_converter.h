@@ -4,6 +4,7 @@
 
 #include "convert/recoding.h"
 #include "convert/text_change.h"
+#include "text/misreading.h"
 
 #include <taglib/tstring.h>
 
@@ -35,7 +36,8 @@ public:
     struct SourcePlan {
         bool keepAll = false;                 // every text as it is
         std::vector<std::string> keptAsItIs;  // fields and frames (by label) kept as they are
-        std::vector<std::string> throughMacRoman;  // fields and frames whose bytes it recovers
+        // Fields and frames (by label) with the reader their bytes come through.
+        std::vector<std::pair<std::string, Reader>> readers;
     };
     void setSourcePlan(SourcePlan plan) { plan_ = std::move(plan); }
 

@@ -1,4 +1,4 @@
-#include "convert/conversion.h"
+#include "text/conversion.h"
 
 namespace tagshifter {
 
