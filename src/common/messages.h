@@ -52,7 +52,7 @@ inline constexpr char kNoSourceEncoding[] = "Please specify source encoding.\n";
 inline constexpr char kNoFiles[] = "No files are given.\n";
 inline constexpr char kHelpHint[] = "For help, type tagshifter --help.\n";
 
-// Constant error messages: thrown as pointers, each ends in a newline.
+// The texts of the Errors (common/error.h) that name no file; each ends in a newline.
 inline constexpr char kCannotOpenSourceEncoding[] = "Cannot open source encoding.\n";
 inline constexpr char kCannotOpenId3v1Encoding[] = "Cannot open id3v1 encoding.\n";
 inline constexpr char kCannotOpenId3v2Encoding[] = "Cannot open id3v2 encoding.\n";
