@@ -9,7 +9,7 @@
 #include "app/file_loop.h"
 #include "app/output/json_output.h"
 #include "app/output/text_output.h"
-#include "convert/conversion.h"
+#include "support/open_conversions.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -100,7 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     settings.previewOnly = false;
     if (process(settings) && readBytes() != bytes)
         std::abort();  // a fatal error left a changed file
-    if (tagshifter::Conversion::openCount() != 0)
+    if (tagshifter::test::openConversions() != 0)
         std::abort();
     return 0;
 }

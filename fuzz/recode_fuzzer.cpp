@@ -5,9 +5,10 @@
 // conversion left open, a result that differs from a one-shot iconv) is a
 // finding.
 #include "common/error.h"
-#include "convert/conversion.h"
+#include "text/conversion.h"
 #include "convert/recode.h"
 #include "convert/tag_converter.h"
+#include "support/open_conversions.h"
 
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
@@ -25,6 +26,7 @@ namespace {
 
 using tagshifter::Conversion;
 using tagshifter::Error;
+using tagshifter::recodeThrough;
 using tagshifter::SourceEncoding;
 using tagshifter::TagConverter;
 using tagshifter::TargetEncoding;
@@ -75,7 +77,7 @@ void checkRecode(const std::string& to, const std::string& from, const std::stri
     std::string first;
     bool firstOk = true;
     try {
-        first = TagConverter::recodeString(conversion, text);
+        first = recodeThrough(conversion.descriptor(), text, ::iconv);
     } catch (const Error&) {
         firstOk = false;
     }
@@ -84,7 +86,7 @@ void checkRecode(const std::string& to, const std::string& from, const std::stri
     if (firstOk) {
         std::string second;
         try {
-            second = TagConverter::recodeString(conversion, text);
+            second = recodeThrough(conversion.descriptor(), text, ::iconv);
         } catch (const Error&) {
             std::abort();
         }
@@ -144,7 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const Error&) {
         // An unusable name or text that cannot be converted.
     }
-    if (Conversion::openCount() != 0)
+    if (tagshifter::test::openConversions() != 0)
         std::abort();
     return 0;
 }

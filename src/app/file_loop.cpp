@@ -1,6 +1,7 @@
 #include "app/file_loop.h"
 
 #include "app/album_pass.h"
+#include "app/journal_notes.h"
 #include "app/stop_note.h"
 #include "app/stop_signals.h"
 #include "common/error.h"
@@ -12,7 +13,6 @@
 #include "convert/tag_converter.h"
 #include "io/staged_file.h"
 #include "sys/folder.h"
-#include "app/journal_notes.h"
 #include "text/fields.h"
 #include "undo/journal_folder.h"
 
@@ -108,11 +108,103 @@ std::vector<std::string> id3v1Pages(const Settings& settings)
     return pages;
 }
 
-// Fills `result` as far as the file gets; an error that is the file's own
-// (it does not open, a text does not convert) is thrown. `warning`: what did
-// not hold of a save that went through (a flush to disk asked for).
-// `held`: made before the file so that it ends after it, by the caller: the
-// signals stay held until the commit is over, the file closed and shown.
+// The converter of one file, set to read it as the -s encoding says, or with
+// -s auto as its album was judged to need (then named in the report).
+void prepare(std::optional<TagConverter>& converter, TagLib::MPEG::File& file, const Settings& settings,
+             const FileSource& source, FileResult& result)
+{
+    // Looked at before the tags are made for writing: whether each had content.
+    const bool hadId3v1 = file.hasID3v1Tag() && !file.ID3v1Tag()->isEmpty();
+    const bool hadId3v2 = file.hasID3v2Tag() && !file.ID3v2Tag()->frameList().isEmpty();
+    SourceEncoding encoding = *settings.source;
+    TagConverter::SourcePlan plan;
+    std::optional<std::string> readPage;  // the page the guess read the file in
+    if (source.albums) {
+        const guess::Reading reading = source.albums->readingOf(source.index);
+        encoding = SourceEncoding::ofCodePage(sourceEncodingOf(reading));
+        if (reading.kind == guess::Reading::Kind::CodePage)
+            readPage = reading.codePage;
+        plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.readers};
+        result.reading = reading.label();
+        result.readingMargin = reading.margin;
+    }
+    converter.emplace(encoding, settings.id3v1, settings.id3v2, file.ID3v1Tag(true), file.ID3v2Tag(true),
+                      settings.preserveUnicode);
+    converter->setSourcePlan(plan);
+    if (source.id3v1Pages) {
+        converter->setId3v1Pages(readPage ? std::vector<std::string>{*readPage} : *source.id3v1Pages);
+        converter->setId3v1PagesKept(*source.id3v1Pages);
+    }
+    result.removesId3v1 = hadId3v1 && !converter->isId3v1Enabled();
+    result.removesId3v2 = hadId3v2 && !converter->isId3v2Enabled();
+    if (result.removesId3v2)
+        result.removedPictures = file.ID3v2Tag()->frameList("APIC").size();
+    if (settings.json)
+        converter->recordTextChanges();
+}
+
+// Converts the texts of `file` and notes in `result` what they became and
+// which tags are written, as far as it got when a text fails.
+void convert(TagConverter& converter, TagLib::MPEG::File& file, const Settings& settings, FileResult& result)
+{
+    if (converter.isId3v1Enabled())
+        result.id3v1Target = settings.id3v1;
+    if (converter.isId3v2Enabled())
+        result.id3v2Target = settings.id3v2;
+    try {
+        convertTags(converter, *file.tag(), settings);
+    } catch (const Error&) {
+        result.texts = converter.textChanges();
+        throw;  // the file is closed unsaved
+    }
+    result.texts = converter.textChanges();
+    if (converter.isId3v1Enabled()) {
+        result.id3v1Target = converter.id3v1Target();  // with -1 auto, the page chosen
+        keepWrittenId3v1Bytes(*file.ID3v1Tag(), result.texts);
+    }
+}
+
+// Saves the converted tags into the staged copy and commits it to disk, the
+// journal told before and after. `warning`: what did not hold of a save
+// that went through (a flush to disk asked for).
+void saveAndCommit(io::StagedFile& staged, const TagConverter& converter, const Settings& settings,
+                   const SaveFile& save, const undo::RunJournal* journal, FileResult& result, std::string& warning)
+{
+    int tagMask = TagLib::MPEG::File::NoTags;
+    if (converter.isId3v1Enabled())
+        tagMask |= TagLib::MPEG::File::ID3v1;
+    if (converter.isId3v2Enabled())
+        tagMask |= TagLib::MPEG::File::ID3v2;
+    if (!save(staged.file(), tagMask, settings.id3v2Version)) {
+        result.error = Error(Error::Kind::SaveFailed, messages::kSaveFailed);
+        result.error->file = result.path;
+        return;
+    }
+    io::CommitRequest request;
+    request.id3v2Written = converter.isId3v2Enabled();
+    request.id3v2Version = settings.id3v2Version;
+    request.options.sync = settings.syncWrites;
+    if (journal)
+        request.options = journal->commitOptions(settings.syncWrites);
+    const io::CommitResult commit = staged.commit(request);
+    if (journal)
+        journal->afterCommit(commit);
+    if (!commit.written) {
+        result.outcome = commit.refused ? Outcome::Refused : Outcome::Failed;
+        result.error = Error(commit.refused ? Error::Kind::Refused : Error::Kind::NotWritten, commit.error);
+        result.error->file = result.path;
+        result.error->reason = commit.error;
+        return;
+    }
+    result.outcome = commit.path == io::CommitPath::Unchanged ? Outcome::Unchanged : Outcome::Converted;
+    warning = commit.warning;
+}
+
+// One file's way: open, prepare, convert, then preview or save. Fills
+// `result` as far as the file gets; an error that is the file's own (it
+// does not open, a text does not convert) is thrown. `held`: made before the
+// file so that it ends after it, by the caller: the signals stay held until
+// the commit is over, the file closed and shown.
 void processFile(const Settings& settings, const FileSource& source, FrameFactory& factory,
                  const SaveFile& save, const undo::RunJournal* journal, FileResult& result,
                  sys::FolderCache& folders, std::string& warning, std::optional<StopSignalsHeld>& held)
@@ -129,13 +221,10 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
     if (!staged.isOpen())
         throw openError(name, staged.whyNotOpen());
     TagLib::MPEG::File& file = staged.file();
-
-    TagLib::Tag* combined = file.tag();
-    if (combined->isEmpty()) {
+    if (file.tag()->isEmpty()) {
         result.outcome = Outcome::Skipped;
         return;
     }
-
     // A field TagLib took for empty would be written empty, or lost with the
     // ID3v2 tag when that goes: such a file is left as it is.
     if (!settings.previewOnly) {
@@ -148,89 +237,17 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
         }
     }
 
-    // Looked at before the tags are made for writing: whether each had content.
-    const bool hadId3v1 = file.hasID3v1Tag() && !file.ID3v1Tag()->isEmpty();
-    const bool hadId3v2 = file.hasID3v2Tag() && !file.ID3v2Tag()->frameList().isEmpty();
-    TagLib::ID3v1::Tag* id3v1 = file.ID3v1Tag(true);
-    TagLib::ID3v2::Tag* id3v2 = file.ID3v2Tag(true);
-    SourceEncoding sourceEncoding = *settings.source;
-    std::string previewName = name;
-    TagConverter::SourcePlan plan;
-    std::optional<std::string> readPage;  // the page the guess read the file in
-    if (source.albums) {
-        const guess::Reading reading = source.albums->readingOf(source.index);
-        sourceEncoding = SourceEncoding::ofCodePage(sourceEncodingOf(reading));
-        if (reading.kind == guess::Reading::Kind::CodePage)
-            readPage = reading.codePage;
-        plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.throughMacRoman};
-        result.reading = reading.label();
-        result.readingMargin = reading.margin;
-        previewName = formatted(messages::kPreviewNameWithReading, name.c_str(), result.reading.c_str());
-    }
-    TagConverter converter(sourceEncoding, settings.id3v1, settings.id3v2, id3v1, id3v2,
-                           settings.preserveUnicode);
-    converter.setSourcePlan(plan);
-    if (source.id3v1Pages) {
-        converter.setId3v1Pages(readPage ? std::vector<std::string>{*readPage} : *source.id3v1Pages);
-        converter.setId3v1PagesKept(*source.id3v1Pages);
-    }
-    if (converter.isId3v1Enabled())
-        result.id3v1Target = settings.id3v1;
-    if (converter.isId3v2Enabled())
-        result.id3v2Target = settings.id3v2;
-    result.removesId3v1 = hadId3v1 && !converter.isId3v1Enabled();
-    result.removesId3v2 = hadId3v2 && !converter.isId3v2Enabled();
-    if (result.removesId3v2)
-        result.removedPictures = id3v2->frameList("APIC").size();
-    if (settings.json)
-        converter.recordTextChanges();
-    try {
-        convertTags(converter, *combined, settings);
-    } catch (const Error&) {
-        result.texts = converter.textChanges();
-        throw;  // the file is closed unsaved
-    }
-    result.texts = converter.textChanges();
-    if (converter.isId3v1Enabled()) {
-        result.id3v1Target = converter.id3v1Target();  // with -1 auto, the page chosen
-        keepWrittenId3v1Bytes(*id3v1, result.texts);
-    }
-
+    std::optional<TagConverter> converter;
+    prepare(converter, file, settings, source, result);
+    convert(*converter, file, settings, result);
     if (settings.previewOnly) {
-        result.preview = converter.preview(previewName);
+        result.preview = converter->preview(
+            source.albums ? formatted(messages::kPreviewNameWithReading, name.c_str(), result.reading.c_str()) : name);
         result.outcome = Outcome::Previewed;
         return;
     }
-
-    int tagMask = TagLib::MPEG::File::NoTags;
-    if (converter.isId3v1Enabled())
-        tagMask |= TagLib::MPEG::File::ID3v1;
-    if (converter.isId3v2Enabled())
-        tagMask |= TagLib::MPEG::File::ID3v2;
     held.emplace();  // through the strip, the save and the commit
-    if (!save(file, tagMask, settings.id3v2Version)) {
-        result.error = Error(Error::Kind::SaveFailed, messages::kSaveFailed);
-        result.error->file = name;
-        return;
-    }
-    io::CommitRequest request;
-    request.id3v2Written = converter.isId3v2Enabled();
-    request.id3v2Version = settings.id3v2Version;
-    request.options.sync = settings.syncWrites;
-    if (journal)
-        request.options = journal->commitOptions(settings.syncWrites);
-    const io::CommitResult commit = staged.commit(request);
-    if (journal)
-        journal->afterCommit(commit);
-    if (!commit.written) {
-        result.outcome = commit.refused ? Outcome::Refused : Outcome::Failed;
-        result.error = Error(commit.refused ? Error::Kind::Refused : Error::Kind::NotWritten, commit.error);
-        result.error->file = name;
-        result.error->reason = commit.error;
-        return;
-    }
-    result.outcome = commit.path == io::CommitPath::Unchanged ? Outcome::Unchanged : Outcome::Converted;
-    warning = commit.warning;
+    saveAndCommit(staged, *converter, settings, save, journal, result, warning);
 }
 
 // One operand, shown when done. Returns false when the file failed or was

@@ -28,7 +28,8 @@ void StopNote::update() const
     else if (undoCommand_.empty())
         note += formatted(messages::kNoteStoppedForGood, counts.shown(), total.c_str(), changed);
     else
-        note += formatted(messages::kNoteStopped, counts.shown(), total.c_str(), changed, undoCommand_.c_str());
+        note += formatted(messages::kNoteStopped, counts.shown(), total.c_str(), changed, undoCommand_.c_str(),
+                          changed == 1 ? messages::kWordIt : messages::kWordThem);
     stop_signals::setNote(note);
 }
 

@@ -1,5 +1,6 @@
-// The one error type of the tool: what went wrong, and where, thrown by every
-// layer and told apart by its kind.
+// The one error type of the tool: what went wrong, and where, told apart by
+// its kind. text/, guess/ and convert/ throw it; app/ makes it of what sys/,
+// io/ and undo/ return, and catches it (see HACKING.md, "Errors").
 #pragma once
 
 #include <stdexcept>

@@ -52,7 +52,7 @@ inline constexpr char kNoSourceEncoding[] = "Please specify source encoding.\n";
 inline constexpr char kNoFiles[] = "No files are given.\n";
 inline constexpr char kHelpHint[] = "For help, type tagshifter --help.\n";
 
-// Constant error messages: thrown as pointers, each ends in a newline.
+// The texts of the Errors (common/error.h) that name no file; each ends in a newline.
 inline constexpr char kCannotOpenSourceEncoding[] = "Cannot open source encoding.\n";
 inline constexpr char kCannotOpenId3v1Encoding[] = "Cannot open id3v1 encoding.\n";
 inline constexpr char kCannotOpenId3v2Encoding[] = "Cannot open id3v2 encoding.\n";
@@ -184,7 +184,7 @@ inline constexpr char kNoteJournalLost[] =
     "tagshifter: the journal %s could not be written (%s): %s and the files after it cannot be undone\n";
 // Once a run, at its end, for each tag a target left at none removed
 // where it had content: "-2", "ID3v2", "3 files (with 2 pictures)".
-inline constexpr char kNoteTagRemoved[] = "tagshifter: %s none removed the %s tag of %s; '%s' puts them back\n";
+inline constexpr char kNoteTagRemoved[] = "tagshifter: %s none removed the %s tag of %s; '%s' puts %s back\n";
 inline constexpr char kNoteTagRemovedForGood[] =
     "tagshifter: %s none removed the %s tag of %s, for good (no journal)\n";
 inline constexpr char kNoteTagWouldBeRemoved[] = "tagshifter: %s none would remove the %s tag of %s\n";
@@ -194,9 +194,12 @@ inline constexpr char kWordFile[] = "file";
 inline constexpr char kWordFiles[] = "files";
 inline constexpr char kWordPicture[] = "picture";
 inline constexpr char kWordPictures[] = "pictures";
+// What the undo puts back: one thing, or several.
+inline constexpr char kWordIt[] = "it";
+inline constexpr char kWordThem[] = "them";
 // Said when a stop signal ends a run: "after 446 of 1680 files".
 inline constexpr char kNoteStopped[] =
-    "tagshifter: stopped after %zu of %s; %zu changed, '%s' puts them back\n";
+    "tagshifter: stopped after %zu of %s; %zu changed, '%s' puts %s back\n";
 inline constexpr char kNoteStoppedForGood[] =
     "tagshifter: stopped after %zu of %s; %zu changed, for good (no journal)\n";
 inline constexpr char kNoteStoppedNothingChanged[] = "tagshifter: stopped after %zu of %s; none changed\n";

@@ -1,9 +1,8 @@
 // -1 auto: the page each file's ID3v1 tag is written in, and the tag kept as
 // it is when it already holds what would be written.
 #include "common/error.h"
-#include "common/messages.h"
+#include "convert/recode.h"
 #include "convert/tag_converter.h"
-#include "sys/fd.h"
 
 #include <taglib/tag.h>
 
@@ -43,7 +42,7 @@ bool TagConverter::heldInCurrentPage(std::vector<std::string>& recoded)
     for (const auto& field : pendingId3v1_) {
         std::string bytes;
         try {
-            bytes = recodeString(utf8ToId3v1, field.utf8);
+            bytes = recodeThrough(recoding.utf8ToId3v1.descriptor(), field.utf8, ::iconv);
         } catch (const Error&) {
             return false;
         }
@@ -68,8 +67,8 @@ bool TagConverter::keepHeldId3v1(std::vector<std::string>& recoded)
     pages.push_back(kOwnBytes);
     for (const std::string& page : pages)
         for (const std::string& name : {page, page + kTranslit}) {
-            if (utf8ToId3v1.open(name.c_str(), kUtf8) && heldInCurrentPage(recoded)) {
-                id3v1Name = name;
+            if (recoding.utf8ToId3v1.open(name.c_str(), kUtf8) && heldInCurrentPage(recoded)) {
+                recoding.id3v1Name = name;
                 return true;
             }
         }
@@ -78,36 +77,14 @@ bool TagConverter::keepHeldId3v1(std::vector<std::string>& recoded)
 
 void TagConverter::finishId3v1()
 {
-    if (!id3v1Auto_ || id3v1Pages_.empty())
+    if (!recoding.id3v1PerFile || id3v1Pages_.empty())
         return;
     std::vector<std::string> recoded;
     if (!keepHeldId3v1(recoded)) {
-        recoded.clear();
-        for (const std::string& page : id3v1Pages_) {
-            if (!utf8ToId3v1.open(page.c_str(), kUtf8))
-                continue;
-            recoded.clear();
-            try {
-                for (const auto& field : pendingId3v1_)
-                    recoded.push_back(recodeString(utf8ToId3v1, field.utf8));
-            } catch (const Error&) {
-                continue;
-            }
-            id3v1Name = page;
-            break;
-        }
-    }
-    if (recoded.size() != pendingId3v1_.size()) {
-        id3v1Name = id3v1Pages_.front() + kTranslit;
-        if (!utf8ToId3v1.open(id3v1Name.c_str(), kUtf8)) {
-            // Out of descriptors is said as such, not blamed on the page.
-            if (const int exhausted = sys::descriptorsExhausted())
-                throw Error(Error::Kind::Other, sys::describe(messages::kCannotOpenConversion, exhausted));
-            throw Error(Error::Kind::Id3v1Encoding, messages::kCannotOpenId3v1Encoding);
-        }
-        recoded.clear();
+        std::vector<std::string> texts;
         for (const auto& field : pendingId3v1_)
-            recoded.push_back(recodeStep(Step::Id3v1, field.utf8));
+            texts.push_back(field.utf8);
+        recoded = recoding.choosePage(id3v1Pages_, texts, failedWhere);
     }
     for (size_t i = 0; i < recoded.size(); ++i) {
         const PendingId3v1& field = pendingId3v1_[i];

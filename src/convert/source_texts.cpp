@@ -28,27 +28,35 @@ void addIfRecoded(std::vector<LabelledText>& texts, const std::string& label, co
 {
     if (value.isEmpty())
         return;
-    // Only a tool that saved Unicode can have misread bytes as Mac OS Roman.
-    std::optional<std::string> mac =
-        forGuess && unicodeFrame ? bytesThrough(value, Reader::MacRoman) : std::nullopt;
-    if (mac && preserveUnicode && !mostlyHigh(*mac))
-        mac.reset();
-    const std::optional<std::string> bytes = sourceBytes(value, preserveUnicode);
-    if (!bytes && !mac) {
-        // Unicode text, a little of it, tells the guess the file's language.
-        constexpr unsigned int kEvidenceLength = 64;
-        if (forGuess && value.size() <= kEvidenceLength && !sourceBytes(value, false)) {
-            LabelledText evidence(label, value.to8Bit(true), Reader::Latin1, unicodeFrame);
-            evidence.evidenceOnly = true;
-            texts.push_back(std::move(evidence));
-        }
+    std::optional<LabelledText> text;
+    if (const std::optional<std::string> bytes = sourceBytes(value, preserveUnicode))
+        text.emplace(label, *bytes, bytesThrough(value, Reader::Latin1) ? Reader::Latin1 : Reader::Windows1252,
+                     unicodeFrame);
+    // Only a tool that saved Unicode can have misread bytes through a
+    // reader; the guess weighs each reader that holds the text.
+    for (const Reader reader : readers()) {
+        if (!forGuess || !unicodeFrame)
+            break;
+        std::optional<std::string> bytes = bytesThrough(value, reader);
+        if (!bytes || !worthReading(*bytes, reader) || (preserveUnicode && !mostlyHigh(*bytes))
+            || (text && text->bytesThrough(reader)) || (text && text->bytes == *bytes))
+            continue;
+        if (text)
+            text->otherReaders.emplace_back(reader, std::move(*bytes));
+        else
+            text.emplace(label, std::move(*bytes), reader, unicodeFrame);
+    }
+    if (text) {
+        texts.push_back(std::move(*text));
         return;
     }
-    LabelledText text(label, bytes ? *bytes : *mac, Reader::MacRoman, unicodeFrame);
-    if (bytes)
-        text.reader = bytesThrough(value, Reader::Latin1) ? Reader::Latin1 : Reader::Windows1252;
-    text.macBytes = std::move(mac);
-    texts.push_back(std::move(text));
+    // Unicode text, a little of it, tells the guess the file's language.
+    constexpr unsigned int kEvidenceLength = 64;
+    if (forGuess && value.size() <= kEvidenceLength && !sourceBytes(value, false)) {
+        LabelledText evidence(label, value.to8Bit(true), Reader::Latin1, unicodeFrame);
+        evidence.evidenceOnly = true;
+        texts.push_back(std::move(evidence));
+    }
 }
 
 // Text misread through Windows-1252 shows the letters of the page as "À".."ÿ"

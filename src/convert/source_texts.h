@@ -2,7 +2,7 @@
 // them, labelled, from a file's tags for the code-page guess to judge.
 #pragma once
 
-#include "text/misreading.h"
+#include "text/labelled_text.h"
 
 #include <taglib/tstring.h>
 
@@ -45,8 +45,9 @@ std::string labelOf(const FrameText& text);
 // the five fields of `combined` (`id3v2` tells which were saved in a Unicode
 // frame), and with `otherFrames` (-a with an ID3v2 target) the texts and
 // descriptions of the other text frames, TXXX, COMM and USLT of `id3v2`.
-// `forGuess` (-s auto) adds the bytes of Unicode frames' texts through Mac
-// OS Roman, and short texts that are Unicode already as evidence.
+// `forGuess` (-s auto) adds the bytes of Unicode frames' texts through every
+// further reader that holds them, and short texts that are Unicode already
+// as evidence.
 std::vector<LabelledText> sourceTexts(const TagLib::Tag& combined, const TagLib::ID3v2::Tag* id3v2,
                                       bool otherFrames, bool preserveUnicode, bool forGuess);
 

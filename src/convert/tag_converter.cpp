@@ -1,63 +1,156 @@
 #include "convert/tag_converter.h"
 
 #include "common/error.h"
+#include "common/format.h"
 #include "common/messages.h"
-#include "convert/recode.h"
-#include "sys/fd.h"
+#include "convert/frame_text.h"
+#include "convert/preview.h"
+#include "convert/source_texts.h"
+#include "text/fields.h"
+
+#include <taglib/id3v2tag.h>
+#include <taglib/tag.h>
+#include <taglib/tstring.h>
+
+#include <algorithm>
+#include <cstdint>
 
 namespace tagshifter {
 
 namespace {
-const char kUtf8[] = "UTF-8";
-// A conversion that did not open: the encoding's name is to blame unless
-// the process ran out of descriptors, which is said as such.
-[[noreturn]] void cannotOpen(Error::Kind kind, const char* message)
+
+const TagField& fieldOf(TagConverter::Setter setter)
 {
-    if (const int exhausted = sys::descriptorsExhausted())
-        throw Error(Error::Kind::Other, sys::describe(messages::kCannotOpenConversion, exhausted));
-    throw Error(kind, message);
+    for (const TagField& field : kTagFields)
+        if (field.set == setter)
+            return field;
+    return kTagFields.back();
 }
+
+// What a message calls the frame: its id, and its description if it has one.
+std::string nameOf(const FrameText& text)
+{
+    return text.description.isEmpty()
+               ? formatted(messages::kFrame, text.id.c_str())
+               : formatted(messages::kFrameWithDescription, text.id.c_str(),
+                           text.description.to8Bit(true).c_str());
+}
+
 }  // namespace
 
 TagConverter::TagConverter(const SourceEncoding& source, const TargetEncoding& id3v1,
                            const TargetEncoding& id3v2, TagLib::Tag* id3v1Tag,
                            TagLib::Tag* id3v2Tag, bool preserveUnicode)
-    : id3v1Tag(id3v1Tag), id3v2Tag(id3v2Tag), preserveUnicode(preserveUnicode),
-      sourceName(source.name()), id3v1Name(id3v1.name()), id3v2Name(id3v2.name())
+    : recoding(source, id3v1, id3v2), id3v1Tag(id3v1Tag), id3v2Tag(id3v2Tag), preserveUnicode(preserveUnicode)
 {
-    sourceIsUnicode = source.kind == SourceEncoding::Kind::Unicode;
-    if (!sourceToUtf8.open(kUtf8, sourceIsUnicode ? kUtf8 : sourceName.c_str()))
-        cannotOpen(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
+}
 
-    switch (id3v1.kind) {
-    case TargetEncoding::Kind::None: break;
-    case TargetEncoding::Kind::Unicode: throw Error(Error::Kind::Id3v1NoUnicode, messages::kId3v1NoUnicode);
-    case TargetEncoding::Kind::PerFile: id3v1Auto_ = id3v1Enabled = true; break;
-    case TargetEncoding::Kind::CodePage:
-        if (!utf8ToId3v1.open(id3v1Name.c_str(), kUtf8))
-            cannotOpen(Error::Kind::Id3v1Encoding, messages::kCannotOpenId3v1Encoding);
-        id3v1Enabled = true;
-        break;
+std::string TagConverter::utf8Text(const TagLib::String& value, const std::string& label)
+{
+    if (recoding.sourceIsUnicode)
+        return recodeStep(Step::Source, value.to8Bit(true));
+    auto among = [&label](const std::vector<std::string>& labels) {
+        return std::find(labels.begin(), labels.end(), label) != labels.end();
+    };
+    const bool kept = plan_.keepAll || among(plan_.keptAsItIs);
+    std::optional<std::string> bytes;
+    for (const auto& [through, reader] : plan_.readers)
+        if (!kept && !bytes && through == label) {
+            bytes = bytesThrough(value, reader);
+            if (bytes && preserveUnicode && !mostlyHigh(*bytes))
+                bytes.reset();
+        }
+    if (!kept && !bytes)
+        bytes = sourceBytes(value, preserveUnicode);
+    if (bytes)
+        return recodeStep(Step::Source, *bytes);
+    return value.to8Bit(true);  // recoded for each target as it is
+}
+
+// A code page's bytes travel one per Latin-1 character; only a Unicode
+// ID3v2 target gets its characters decoded.
+TagLib::String TagConverter::id3v2Text(TextChange& change)
+{
+    change.id3v2 = recodeStep(Step::Id3v2, change.after);
+    const auto type = recoding.id3v2IsUnicode ? TagLib::String::UTF8 : TagLib::String::Latin1;
+    return TagLib::String(*change.id3v2, type);
+}
+
+void TagConverter::convertField(const TagLib::String& value, Setter setter)
+{
+    const TagField& field = fieldOf(setter);
+    failedWhere = field.name;
+    TextChange change;
+    change.after = utf8Text(value, field.frameId);
+    if (recoding.id3v1PerFile) {
+        pendingId3v1_.push_back({setter, change.after, recording ? changes.size() : SIZE_MAX,
+                                 (id3v1Tag->*field.get)().to8Bit(false)});
+    } else if (recoding.id3v1Enabled) {
+        change.id3v1 = recodeStep(Step::Id3v1, change.after);
+        (id3v1Tag->*setter)(TagLib::String(*change.id3v1, TagLib::String::Latin1));
     }
+    if (recoding.id3v2Enabled) {
+        // An empty text deletes every frame of the field, frames that hold
+        // other things among them (a COMM with only a description, a TCON of
+        // "()"): a field that is empty and stays empty is left as it is.
+        const TagLib::String text = id3v2Text(change);
+        if (!text.isEmpty() || !(id3v2Tag->*field.get)().isEmpty())
+            (id3v2Tag->*setter)(text);
+    }
+    if (recording) {
+        change.field = failedWhere;
+        change.before = value.to8Bit(true);
+        changes.push_back(std::move(change));
+    }
+}
 
-    if (!id3v2.isWritten())
+TagLib::String TagConverter::convertFrameText(const TagLib::String& value, const std::string& label,
+                                              const FrameText* listedAs, bool isDescription)
+{
+    TextChange change;
+    change.after = utf8Text(value, label);
+    TagLib::String converted = id3v2Text(change);
+    if (recording && listedAs) {
+        change.field = listedAs->id;
+        change.isFrame = true;
+        change.description = listedAs->description.to8Bit(true);
+        change.isDescription = isDescription;
+        change.before = value.to8Bit(true);
+        changes.push_back(std::move(change));
+    }
+    return converted;
+}
+
+void TagConverter::convertOtherFrames(TagLib::String::Type frameEncoding)
+{
+    auto* tag = dynamic_cast<TagLib::ID3v2::Tag*>(id3v2Tag);
+    if (!recoding.id3v2Enabled || !tag)
         return;
-    id3v2IsUnicode = id3v2.kind == TargetEncoding::Kind::Unicode;
-    if (!utf8ToId3v2.open(id3v2IsUnicode ? kUtf8 : id3v2Name.c_str(), kUtf8))
-        cannotOpen(Error::Kind::Id3v2Encoding, messages::kCannotOpenId3v2Encoding);
-    id3v2Enabled = true;
+    otherFramesConverted = true;
+    // Every text of a frame is recoded before any is set, so a failure
+    // leaves the frame in hand as it was (and the caller drops the file).
+    for (TagLib::ID3v2::Frame* frame : tag->frameList()) {
+        const std::optional<FrameText> text = frameText(*frame);
+        if (!text)
+            continue;
+        failedWhere = nameOf(*text);
+        FrameText converted = *text;
+        // The five fields' frames are listed as the fields they are.
+        const FrameText* listedAs = isFiveFieldFrame(text->id, text->description) ? nullptr : &*text;
+        const std::string label = labelOf(*text);
+        if (text->described)
+            converted.description = convertFrameText(text->description, label, listedAs, true);
+        converted.texts.clear();
+        for (const TagLib::String& value : text->texts)
+            converted.texts.append(convertFrameText(value, label, listedAs, false));
+        setFrameText(*frame, converted, frameEncoding);
+    }
 }
 
-TagConverter::~TagConverter()
+std::vector<std::string> TagConverter::preview(const std::string& fileName) const
 {
-    sourceToUtf8.close();
-    utf8ToId3v1.close();
-    utf8ToId3v2.close();
-}
-
-std::string TagConverter::recodeString(Conversion& conversion, const std::string& input)
-{
-    return recodeThrough(conversion.descriptor(), input, ::iconv);
+    return previewLines(fileName, recoding.id3v1Enabled ? id3v1Tag : nullptr,
+                        recoding.id3v2Enabled ? id3v2Tag : nullptr, recoding.id3v2IsUnicode, otherFramesConverted);
 }
 
 }  // namespace tagshifter

@@ -1,10 +1,10 @@
-// The per-file converter: the conversions that one file's text fields go
-// through, the two tags they are written to, and the preview of the result.
+// The per-file converter: one file's texts recoded onto the two tags they
+// are written to, and kept for the report and the preview.
 #pragma once
 
-#include "convert/conversion.h"
+#include "convert/recoding.h"
 #include "convert/text_change.h"
-#include "text/encoding_choice.h"
+#include "text/misreading.h"
 
 #include <taglib/tstring.h>
 
@@ -25,14 +25,10 @@ public:
     // One of the five setters of TagLib::Tag (setTitle, setArtist, ...).
     using Setter = void (TagLib::Tag::*)(const TagLib::String&);
 
-    // Opens source -> UTF-8, UTF-8 -> ID3v1 target and UTF-8 -> ID3v2 target,
-    // in that order. Unicode means UTF-8 (refused for ID3v1); a target of None
-    // is not written. Throws a constant message for the first unusable name
-    // (an Error of its kind); conversions opened before it are closed again.
+    // Opens the conversions (see Recoding), which may throw.
     TagConverter(const SourceEncoding& source, const TargetEncoding& id3v1,
                  const TargetEncoding& id3v2, TagLib::Tag* id3v1Tag,
                  TagLib::Tag* id3v2Tag, bool preserveUnicode);
-    ~TagConverter();
     TagConverter(const TagConverter&) = delete;
     TagConverter& operator=(const TagConverter&) = delete;
 
@@ -40,7 +36,8 @@ public:
     struct SourcePlan {
         bool keepAll = false;                 // every text as it is
         std::vector<std::string> keptAsItIs;  // fields and frames (by label) kept as they are
-        std::vector<std::string> throughMacRoman;  // fields and frames whose bytes it recovers
+        // Fields and frames (by label) with the reader their bytes come through.
+        std::vector<std::pair<std::string, Reader>> readers;
     };
     void setSourcePlan(SourcePlan plan) { plan_ = std::move(plan); }
 
@@ -53,9 +50,6 @@ public:
     void setId3v1PagesKept(std::vector<std::string> pages) { id3v1PagesKept_ = std::move(pages); }
     // With -1 auto, sets the ID3v1 fields once all five were converted.
     void finishId3v1();
-
-    // Recodes `input` through `conversion`; throws a conversion Error.
-    static std::string recodeString(Conversion& conversion, const std::string& input);
 
     // Makes the UTF-8 text of one field and sets it, recoded for each enabled
     // target, on the ID3v1 tag and then on the ID3v2 tag (where an empty
@@ -70,31 +64,28 @@ public:
     // The preview then lists these frames too.
     void convertOtherFrames(TagLib::String::Type frameEncoding);
 
-    // The preview's lines, each ending in a newline: the file name and the
-    // five fields of both target tags (and the other frames, once they were
-    // converted, control characters escaped).
+    // The preview of both target tags (see previewLines).
     std::vector<std::string> preview(const std::string& fileName) const;
 
     // From now on, each text converted is kept for textChanges(), in order.
     void recordTextChanges() { recording = true; }
     const std::vector<TextChange>& textChanges() const { return changes; }
 
-    bool isId3v1Enabled() const { return id3v1Enabled; }
+    bool isId3v1Enabled() const { return recoding.id3v1Enabled; }
     // The page of the ID3v1 target; with -1 auto the one chosen, once set.
-    TargetEncoding id3v1Target() const { return {TargetEncoding::Kind::CodePage, id3v1Name}; }
-    bool isId3v2Enabled() const { return id3v2Enabled; }
-    bool isSourceUnicode() const { return sourceIsUnicode; }
-    bool isId3v2Unicode() const { return id3v2IsUnicode; }
-    const Conversion& sourceConversion() const { return sourceToUtf8; }
-    const Conversion& id3v1Conversion() const { return utf8ToId3v1; }
-    const Conversion& id3v2Conversion() const { return utf8ToId3v2; }
+    TargetEncoding id3v1Target() const { return {TargetEncoding::Kind::CodePage, recoding.id3v1Name}; }
+    bool isId3v2Enabled() const { return recoding.id3v2Enabled; }
+    bool isSourceUnicode() const { return recoding.sourceIsUnicode; }
+    bool isId3v2Unicode() const { return recoding.id3v2IsUnicode; }
+    const Conversion& sourceConversion() const { return recoding.sourceToUtf8; }
+    const Conversion& id3v1Conversion() const { return recoding.utf8ToId3v1; }
+    const Conversion& id3v2Conversion() const { return recoding.utf8ToId3v2; }
 
 private:
-    enum class Step { Source, Id3v1, Id3v2 };
+    using Step = Recoding::Step;
 
     std::string utf8Text(const TagLib::String& value, const std::string& label);
-    // recodeString that notes which step failed before the error passes on.
-    std::string recodeStep(Step step, const std::string& input);
+    std::string recodeStep(Step step, const std::string& input) { return recoding.recode(step, input, failedWhere); }
     // Sets change.id3v2 from change.after; returns the text for the tag.
     TagLib::String id3v2Text(TextChange& change);
     // A text of a frame, or its description; recorded as of `listedAs`
@@ -102,29 +93,20 @@ private:
     // `label` names the frame in the guess's plan.
     TagLib::String convertFrameText(const TagLib::String& value, const std::string& label,
                                     const FrameText* listedAs, bool isDescription);
-    void addOtherFrames(std::vector<std::string>& lines) const;
     // -1 auto: fills `recoded` from the ID3v1 tag as it is when some page
     // holds there what would be written; false when none does.
     bool keepHeldId3v1(std::vector<std::string>& recoded);
     bool heldInCurrentPage(std::vector<std::string>& recoded);
 
-    bool id3v1Enabled = false;
-    bool id3v2Enabled = false;
-    bool sourceIsUnicode = false;
-    bool id3v2IsUnicode = false;
-    Conversion sourceToUtf8;
-    Conversion utf8ToId3v1;
-    Conversion utf8ToId3v2;
+    Recoding recoding;
     TagLib::Tag* id3v1Tag = nullptr;
     TagLib::Tag* id3v2Tag = nullptr;
     bool preserveUnicode = false;
     bool otherFramesConverted = false;
-    std::string sourceName, id3v1Name, id3v2Name;  // as given, for messages
     std::string failedWhere;  // the field or frame being converted, for an error
     bool recording = false;
     std::vector<TextChange> changes;
     SourcePlan plan_;
-    bool id3v1Auto_ = false;
     std::vector<std::string> id3v1Pages_;
     std::vector<std::string> id3v1PagesKept_;
     struct PendingId3v1 {  // -1 auto: a field waiting for the file's page

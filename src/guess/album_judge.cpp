@@ -1,8 +1,8 @@
 // The per-album decision: pooled penalties, uchardet's proposal, files judged alone.
 #include "guess/album_judge.h"
 
-#include "guess/decoder.h"
 #include "guess/plausibility.h"
+#include "text/code_page.h"
 
 #include <algorithm>
 #include <limits>
@@ -118,13 +118,12 @@ struct AlbumJudge::Decoding {
     static std::unique_ptr<Decoding> of(const std::string& page)
     {
         auto decoding = std::make_unique<Decoding>();
-        CodePageDecoder decoder(page);
-        if (auto table = decoder.singleByteTable()) {
+        decoding->way = Way::Iconv;
+        decoding->iconv.emplace(page);
+        if (auto table = decoding->iconv->singleByteTable()) {
             decoding->way = Way::Table;
             decoding->table = *table;
-        } else {
-            decoding->way = Way::Iconv;
-            decoding->iconv.emplace(std::move(decoder));
+            decoding->iconv.reset();
         }
         return decoding;
     }
@@ -197,7 +196,7 @@ bool AlbumJudge::pageOutsideListReadsBetter(const std::vector<FileTexts>& files,
             for (const auto& text : files[judged[j]]) {
                 if (!judgedText(text))
                     continue;
-                if (!outside_[s]->appendTo(text.bytes, joined)) {
+                if (readsUtf8Only(text.reader) || !outside_[s]->appendTo(text.bytes, joined)) {
                     outside[s] = kInvalid;
                     break;
                 }
@@ -247,58 +246,78 @@ bool plausible(double penalty, size_t length, bool strict)
                   : penalty <= kFitFloor + kFitPerPoint * static_cast<double>(length);
 }
 
-// The album's texts with every text that Mac OS Roman's image holds read
-// through it (nothing if there is none); `needed` when some text reads
-// through nothing else.
-std::vector<FileTexts> throughMacRoman(const std::vector<FileTexts>& files, bool& needed)
+// The album's texts with every text that `reader`'s image holds read
+// through it.
+std::vector<FileTexts> through(const std::vector<FileTexts>& files, Reader reader)
 {
-    needed = false;
-    bool any = false;
-    for (const auto& texts : files)
-        for (const auto& text : texts) {
-            needed = needed || text.reader == Reader::MacRoman;
-            any = any || (text.macBytes && hasNonAscii(*text.macBytes));
-        }
-    if (!any)
-        return {};
     std::vector<FileTexts> recovered = files;
     for (auto& texts : recovered)
         for (auto& text : texts)
-            if (text.macBytes)
-                text.bytes = *text.macBytes, text.reader = Reader::MacRoman;
+            if (text.reader != reader)
+                if (const std::string* bytes = text.bytesThrough(reader))
+                    text.bytes = *bytes, text.reader = reader;
     return recovered;
+}
+
+// The first reader of the list that some text of the album reads through
+// and through nothing plainer: it shows how the album was misread.
+std::optional<Reader> readerShown(const std::vector<FileTexts>& files)
+{
+    std::optional<Reader> shown;
+    for (const auto& texts : files)
+        for (const auto& text : texts)
+            if (judgedText(text) && !isPlain(text.reader) && (!shown || text.reader.index < shown->index))
+                shown = text.reader;
+    return shown;
+}
+
+bool anyThrough(const std::vector<FileTexts>& files, Reader reader)
+{
+    for (const auto& texts : files)
+        for (const auto& text : texts)
+            if (text.reader != reader && judgedText(text) && text.bytesThrough(reader))
+                return true;
+    return false;
 }
 
 }  // namespace
 
+bool AlbumJudge::append(const LabelledText& text, size_t reading, std::u32string& out) const
+{
+    if (reading == 0) {
+        appendAsItIs(text, out);
+        return true;
+    }
+    if (readsUtf8Only(text.reader) && readings_[reading].kind != Reading::Kind::Utf8)
+        return false;
+    return decodings_[reading]->appendTo(text.bytes, out);
+}
+
 double AlbumJudge::textPenalty(const LabelledText& text, size_t reading, std::u32string& buffer) const
 {
     buffer.clear();
-    if (reading == 0)
-        appendAsItIs(text, buffer);
-    else if (!decodings_[reading]->appendTo(text.bytes, buffer))
-        return kInvalid;
-    return implausibility(buffer);
+    return append(text, reading, buffer) ? implausibility(buffer) : kInvalid;
 }
 
 std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
 {
-    bool needed = false;
-    const std::vector<FileTexts> recovered = throughMacRoman(input, needed);
-    if (needed)
-        return judgeAs(recovered, true, true).readings;
-    Verdict verdict = judgeAs(input, false, false);
-    // Text of Unicode frames that Mac OS Roman could have misread, though
-    // nothing says so: the album read through it competes, and must win clearly.
-    if (!recovered.empty()) {
-        Verdict mac = judgeAs(recovered, true, false);
-        if (mac.penalty + kMargin <= verdict.penalty)
-            return std::move(mac.readings);
+    // An album that a reader shows misread is read through it wherever it
+    // can be; the other readers that hold some of its Unicode frames'
+    // texts, though nothing says they misread them, compete, and must win
+    // clearly.
+    const std::optional<Reader> shown = readerShown(input);
+    Verdict verdict = shown ? judgeAs(through(input, *shown), true) : judgeAs(input, false);
+    for (const Reader reader : readers()) {
+        if (reader == shown || !anyThrough(input, reader))
+            continue;
+        Verdict other = judgeAs(through(input, reader), shown.has_value());
+        if (other.penalty + kMargin <= verdict.penalty)
+            verdict = std::move(other);
     }
     return std::move(verdict.readings);
 }
 
-AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, bool macRoman, bool misreadShown)
+AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, bool misreadShown)
 {
     Verdict verdict;
     std::vector<Reading>& result = verdict.readings;
@@ -344,9 +363,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             for (const auto& text : files[f]) {
                 if (!judgedText(text))
                     continue;  // reads the same under every reading
-                if (r == 0) {
-                    appendAsItIs(text, joined);
-                } else if (!decodings_[r]->appendTo(text.bytes, joined)) {
+                if (!append(text, r, joined)) {
                     row[r] = kInvalid;
                     break;
                 }
@@ -509,8 +526,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                 ++kept;
             } else {
                 ++recoded;
-                if (macRoman && text.reader == Reader::MacRoman)
-                    reading.throughMacRoman.push_back(text.label);
+                reading.readers.emplace_back(text.label, text.reader);
             }
         }
         if (kept > 0 && recoded == 0)

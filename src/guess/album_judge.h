@@ -4,7 +4,7 @@
 #include "guess/candidate_list.h"
 #include "guess/charset_detector.h"
 #include "guess/reading.h"
-#include "text/misreading.h"
+#include "text/labelled_text.h"
 
 #include <memory>
 #include <string>
@@ -48,9 +48,13 @@ private:
         double penalty = 0;  // of the readings chosen, summed over the files
     };
 
-    // judge() with each text read through Mac OS Roman where it can be, or
-    // not; `misreadShown` when some text reads through nothing but it.
-    Verdict judgeAs(const std::vector<FileTexts>& files, bool macRoman, bool misreadShown);
+    // judge() with the texts as given; `misreadShown` when some text reads
+    // through nothing plainer than a reader that only misreading explains.
+    Verdict judgeAs(const std::vector<FileTexts>& files, bool misreadShown);
+
+    // Appends `text` under reading `reading` (0: as it is) to `out`; false
+    // when the reading cannot decode it.
+    bool append(const LabelledText& text, size_t reading, std::u32string& out) const;
 
     // One text's penalty under reading `reading` (0: as it is).
     double textPenalty(const LabelledText& text, size_t reading, std::u32string& buffer) const;

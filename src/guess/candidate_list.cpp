@@ -4,23 +4,11 @@
 #include "common/error.h"
 #include "common/messages.h"
 
-#include <iconv.h>
+#include "text/code_page.h"
 
 #include <algorithm>
 
 namespace tagshifter::guess {
-namespace {
-
-bool iconvKnows(const std::string& name)
-{
-    const iconv_t conversion = iconv_open("UTF-8", name.c_str());
-    if (conversion == reinterpret_cast<iconv_t>(-1))
-        return false;
-    iconv_close(conversion);
-    return true;
-}
-
-}  // namespace
 
 const std::vector<std::string>& CandidateList::builtIn()
 {
@@ -55,7 +43,7 @@ CandidateList CandidateList::parse(const SourceEncoding& source)
     std::vector<std::string> pages;
     for (const std::string& name : source.names) {
         if (!name.empty() && std::find(pages.begin(), pages.end(), name) == pages.end()) {
-            if (!iconvKnows(name)) {
+            if (!codePageKnown(name)) {
                 Error error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
                 error.reason = name;  // the name at fault, not the whole list
                 throw error;

@@ -1,8 +1,9 @@
 // The common CJK sets, taken once from iconv's own tables rather than kept here.
 #include "guess/common_characters.h"
 
-#include <iconv.h>
+#include "text/code_page.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,29 +25,22 @@ std::string codes(int lead, int lastLead, int trail, int lastTrail)
     return bytes;
 }
 
-// Decodes `bytes` code by code to UTF-32 and marks every point in range in
-// `set`; codes iconv does not know are skipped.
+// Decodes `bytes` code by code and marks every point in range in `set`;
+// codes the page does not know are skipped.
 void mark(const char* codePage, const std::string& bytes, char32_t first, char32_t last,
           std::vector<bool>& set)
 {
-    const iconv_t conversion = iconv_open("UTF-32LE", codePage);
-    if (conversion == reinterpret_cast<iconv_t>(-1))
-        return;
+    std::optional<CodePageDecoder> decoder;
+    try {
+        decoder.emplace(codePage);
+    } catch (...) {
+        return;  // a C library without the page: its characters count as rare
+    }
     for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        char in[2] = {bytes[i], bytes[i + 1]};
-        unsigned char out[8];
-        char* inPtr = in;
-        char* outPtr = reinterpret_cast<char*>(out);
-        size_t inLeft = 2, outLeft = sizeof out;
-        if (iconv(conversion, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)
-            || outLeft != 4)
-            continue;
-        const char32_t point = out[0] | out[1] << 8 | out[2] << 16
-                               | static_cast<char32_t>(out[3]) << 24;
+        const char32_t point = decoder->character(&bytes[i], 2);
         if (point >= first && point <= last)
             set[point - first] = true;
     }
-    iconv_close(conversion);
 }
 
 const std::vector<bool>& commonHan()

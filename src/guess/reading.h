@@ -2,8 +2,11 @@
 // is; and what else was decided for the file's fields.
 #pragma once
 
+#include "text/misreading.h"
+
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tagshifter::guess {
@@ -16,7 +19,8 @@ struct Reading {
 
     // Beyond the reading itself (not compared by ==):
     std::vector<std::string> keptAsItIs;  // labels of fields that read better as they are
-    std::vector<std::string> throughMacRoman;  // labels of fields whose bytes Mac OS Roman recovers
+    // Labels of the fields recoded, each with the reader its bytes came through.
+    std::vector<std::pair<std::string, Reader>> readers;
     bool nothingFits = false;  // as it is because no reading gave plausible text
     // How far, in penalty points, the file's next most plausible reading lies
     // behind this one (negative when this one is not the most plausible, as

@@ -1,74 +1,136 @@
 #include "text/misreading.h"
 
-#include <iconv.h>
+#include "text/code_page.h"
 
+#include <algorithm>
 #include <array>
+#include <utility>
 
 namespace tagshifter {
 namespace {
 
-// Windows-1252 from 0x80 to 0x9F; the holes show as the C1 control of their value.
-constexpr std::array<char32_t, 32> kWindows1252 = {
-    0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+// A byte whose character a reader shows differently from iconv's page, and
+// the character iconv shows for it, which reads back to the byte too.
+struct Mend {
+    unsigned char byte;
+    char32_t point;
+    char32_t iconvPoint;
+};
 
-// Mac OS Roman from 0x80 up, as the C library knows it (zeros if it does not:
-// the reader then holds no text).
-const std::array<char32_t, 128>& macRoman()
+// One line of the list: a reader is the page it reads through, as iconv
+// knows it, mended where the system that used it shows otherwise.
+struct ReaderLine {
+    const char* name;
+    const char* page;
+    Mend mend;  // byte 0: none
+    bool plain;
+    bool utf8Only;
+};
+
+// The order is the guess's: a text's bytes come through the first reader
+// whose image holds it. Reader::Latin1, Windows1252 and MacRoman are the
+// first three.
+constexpr ReaderLine kReaderLines[] = {
+    {"latin-1", "ISO-8859-1", {}, true, false},
+    {"windows-1252", "CP1252", {}, true, false},
+    // Mac OS shows 0xF0 as its logo; iconv gives a private point of its own.
+    {"mac-roman", "MACINTOSH", {0xF0, 0xF8FF, 0xE01E}, false, false},
+    {"cp1251 of UTF-8", "CP1251", {}, false, true},
+    {"cp1250 of UTF-8", "CP1250", {}, false, true},
+    {"cp1253 of UTF-8", "CP1253", {}, false, true},
+    {"cp1254 of UTF-8", "CP1254", {}, false, true},
+    {"cp1257 of UTF-8", "CP1257", {}, false, true},
+    {"koi8-r of UTF-8", "KOI8-R", {}, false, true},
+};
+constexpr size_t kReaderCount = sizeof kReaderLines / sizeof kReaderLines[0];
+
+// A reader's table both ways: what each byte shows, and the byte behind
+// each character beyond ASCII, sorted by character.
+struct ReaderTable {
+    std::array<char32_t, 256> shows{};
+    std::vector<std::pair<char32_t, unsigned char>> bytes;
+};
+
+ReaderTable tableOf(const ReaderLine& line)
 {
-    static const std::array<char32_t, 128> table = [] {
-        std::array<char32_t, 128> points{};
-        const iconv_t conversion = iconv_open("UTF-32LE", "MACINTOSH");
-        if (conversion == reinterpret_cast<iconv_t>(-1))
-            return points;
-        for (int value = 0x80; value < 0x100; ++value) {
-            char byte = static_cast<char>(value);
-            unsigned char out[4];
-            char* in = &byte;
-            char* to = reinterpret_cast<char*>(out);
-            size_t inLeft = 1, outLeft = sizeof out;
-            if (iconv(conversion, &in, &inLeft, &to, &outLeft) != static_cast<size_t>(-1) && outLeft == 0)
-                points[value - 0x80] = char32_t{out[0]} | char32_t{out[1]} << 8 | char32_t{out[2]} << 16;
+    ReaderTable table;
+    std::optional<std::array<char32_t, 256>> page;
+    try {
+        page = CodePageDecoder(line.page).singleByteTable();
+    } catch (...) {
+        // A C library without the page: the reader holds ASCII alone.
+    }
+    for (unsigned value = 0; value < 256; ++value) {
+        // A hole of the page shows as the C1 control of its value, as
+        // Windows shows it; past 0xA0 it shows as nothing.
+        char32_t point = value < 0xA0 ? value : CodePageDecoder::kNoCharacter;
+        if (value < 0x80 || (page && (*page)[value] != CodePageDecoder::kNoCharacter))
+            point = page ? (*page)[value] : value;
+        if (line.mend.byte != 0 && line.mend.byte == value) {
+            point = line.mend.point;
+            table.bytes.emplace_back(line.mend.iconvPoint, static_cast<unsigned char>(value));
         }
-        iconv_close(conversion);
-        return points;
-    }();
+        table.shows[value] = point;
+        if (value >= 0x80 && point != CodePageDecoder::kNoCharacter)
+            table.bytes.emplace_back(point, static_cast<unsigned char>(value));
+    }
+    std::sort(table.bytes.begin(), table.bytes.end());
     return table;
+}
+
+const ReaderTable& table(Reader reader)
+{
+    static const std::array<ReaderTable, kReaderCount> tables = [] {
+        std::array<ReaderTable, kReaderCount> built;
+        for (size_t i = 0; i < kReaderCount; ++i)
+            built[i] = tableOf(kReaderLines[i]);
+        return built;
+    }();
+    return tables[reader.index];
 }
 
 std::optional<char> byteOf(char32_t point, Reader reader)
 {
     if (point < 0x80)
         return static_cast<char>(point);
-    switch (reader) {
-    case Reader::Latin1:
-        if (point < 0x100)
-            return static_cast<char>(point);
-        break;
-    case Reader::Windows1252:
-        if (point >= 0xA0 && point < 0x100)
-            return static_cast<char>(point);
-        for (size_t i = 0; i < kWindows1252.size(); ++i)
-            if (kWindows1252[i] == point)
-                return static_cast<char>(0x80 + i);
-        break;
-    case Reader::MacRoman:
-        for (size_t i = 0; i < macRoman().size(); ++i)
-            if (macRoman()[i] == point && point != 0)
-                return static_cast<char>(0x80 + i);
-        break;
-    }
-    return std::nullopt;
+    const auto& bytes = table(reader).bytes;
+    const auto found = std::lower_bound(bytes.begin(), bytes.end(), std::make_pair(point, static_cast<unsigned char>(0)));
+    if (found == bytes.end() || found->first != point)
+        return std::nullopt;
+    return static_cast<char>(found->second);
 }
 
 }  // namespace
 
+const std::vector<Reader>& readers()
+{
+    static const std::vector<Reader> all = [] {
+        std::vector<Reader> list;
+        for (size_t i = 0; i < kReaderCount; ++i)
+            list.push_back(Reader{static_cast<unsigned char>(i)});
+        return list;
+    }();
+    return all;
+}
+
+const char* readerName(Reader reader)
+{
+    return kReaderLines[reader.index].name;
+}
+
+bool isPlain(Reader reader)
+{
+    return kReaderLines[reader.index].plain;
+}
+
+bool readsUtf8Only(Reader reader)
+{
+    return kReaderLines[reader.index].utf8Only;
+}
+
 char32_t readerPoint(Reader reader, unsigned char byte)
 {
-    if (byte < 0x80 || reader == Reader::Latin1 || (reader == Reader::Windows1252 && byte >= 0xA0))
-        return byte;
-    return reader == Reader::Windows1252 ? kWindows1252[byte - 0x80] : macRoman()[byte - 0x80];
+    return table(reader).shows[byte];
 }
 
 std::optional<std::string> bytesThrough(const TagLib::String& text, Reader reader)
@@ -82,6 +144,12 @@ std::optional<std::string> bytesThrough(const TagLib::String& text, Reader reade
         bytes += *byte;
     }
     return bytes;
+}
+
+bool worthReading(const std::string& bytes, Reader reader)
+{
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return !ascii && (!readsUtf8Only(reader) || decodeUtf8(bytes));
 }
 
 }  // namespace tagshifter

@@ -1,52 +1,57 @@
-// Tag text as the guess and the conversion see it: the readers through which
-// tag writers misread legacy bytes, and the labelled texts of one file.
+// The readers through which tag writers misread legacy bytes and saved what
+// they showed as Unicode: one list, each reader a table of the 256 bytes.
 #pragma once
 
 #include <taglib/tstring.h>
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tagshifter {
 
-// How a writer turned a tag's bytes into the characters it saved: Latin-1
-// (each byte its own code point), Windows-1252 (0x80-0x9F as "€…‰Œ" and the
-// like; its five holes kept as C1 controls, as Windows does) or Mac OS Roman.
-enum class Reader { Latin1, Windows1252, MacRoman };
+// One reader of the list (readers()).
+struct Reader {
+    unsigned char index = 0;
 
-// The character `reader` shows for `byte`.
+    // The readers the code names: the plain ones, through which genuine text
+    // is also read, and the one a test or two name.
+    static const Reader Latin1;
+    static const Reader Windows1252;
+    static const Reader MacRoman;
+
+    bool operator==(Reader other) const { return index == other.index; }
+    bool operator!=(Reader other) const { return index != other.index; }
+};
+inline constexpr Reader Reader::Latin1{0};
+inline constexpr Reader Reader::Windows1252{1};
+inline constexpr Reader Reader::MacRoman{2};
+
+// Every reader, in the order the guess tries them.
+const std::vector<Reader>& readers();
+
+// Its name in a test's message ("windows-1252", "cp1251 of UTF-8").
+const char* readerName(Reader reader);
+
+// A plain reader is how genuine text reaches a legacy frame; any other,
+// when nothing plainer holds a text, shows that the text was misread.
+bool isPlain(Reader reader);
+
+// Whether the bytes behind a text read through `reader` can be text in a
+// code page (Latin-1, Windows-1252, Mac OS Roman), or only in UTF-8 (a
+// legacy page of its own that showed UTF-8: "РџСЂРёРІРµС‚").
+bool readsUtf8Only(Reader reader);
+
+// The character `reader` shows for `byte`; a byte its page leaves undefined
+// shows as the C1 control of its value, as Windows shows it.
 char32_t readerPoint(Reader reader, unsigned char byte);
 
 // The bytes behind `text` through `reader`, or nothing when a character lies
 // outside the reader's image.
 std::optional<std::string> bytesThrough(const TagLib::String& text, Reader reader);
 
-// One text of a file's tag, labelled with the frame it came from (TIT2,
-// TPE1, TALB, COMM, TCON, or another frame's id under -a), as the bytes
-// behind it.
-struct LabelledText {
-    LabelledText() = default;
-    // Latin-1 bytes of a legacy frame with no label (tests, benchmarks).
-    LabelledText(std::string latin1) : bytes(std::move(latin1)) {}  // NOLINT: implicit on purpose
-    LabelledText(const char* latin1) : bytes(latin1) {}            // NOLINT: implicit on purpose
-    LabelledText(std::string label, std::string bytes, Reader reader, bool unicodeFrame)
-        : label(std::move(label)), bytes(std::move(bytes)), reader(reader), unicodeFrame(unicodeFrame)
-    {
-    }
-
-    std::string label;
-    std::string bytes;                  // through `reader`
-    Reader reader = Reader::Latin1;
-    std::optional<std::string> macBytes;  // through Mac OS Roman, when its image holds the text
-    bool unicodeFrame = false;          // saved in a frame of a Unicode encoding
-    bool evidenceOnly = false;  // Unicode already, in UTF-8: never judged, but tells the language
-
-    bool operator==(const LabelledText& other) const
-    {
-        return label == other.label && bytes == other.bytes && reader == other.reader
-               && macBytes == other.macBytes && unicodeFrame == other.unicodeFrame
-               && evidenceOnly == other.evidenceOnly;
-    }
-};
+// Whether bytes that came through `reader` are worth a guess: some are not
+// ASCII and, for a reader of UTF-8 only, they are whole UTF-8.
+bool worthReading(const std::string& bytes, Reader reader);
 
 }  // namespace tagshifter

@@ -3,7 +3,7 @@
 #include "convert/recode.h"
 
 #include "common/error.h"
-#include "convert/conversion.h"
+#include "text/conversion.h"
 #include "support/fixtures.h"
 
 #include <gtest/gtest.h>

@@ -6,6 +6,7 @@
 #include "common/error.h"
 #include "convert/recode.h"
 #include "support/fixtures.h"
+#include "support/open_conversions.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +50,7 @@ TEST(TagConverter, NamesGiveTheirMeaningPerRole)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.names);
-        const int before = Conversion::openCount();
+        const int before = openConversions();
         {
             const auto converter = build(c.names);
             EXPECT_EQ(converter->isId3v1Enabled(), c.id3v1Enabled);
@@ -59,9 +60,9 @@ TEST(TagConverter, NamesGiveTheirMeaningPerRole)
             EXPECT_TRUE(converter->sourceConversion().isOpen());
             EXPECT_EQ(converter->id3v1Conversion().isOpen(), c.id3v1Enabled);
             EXPECT_EQ(converter->id3v2Conversion().isOpen(), c.id3v2Enabled);
-            EXPECT_EQ(Conversion::openCount(), before + 1 + c.id3v1Enabled + c.id3v2Enabled);
+            EXPECT_EQ(openConversions(), before + 1 + c.id3v1Enabled + c.id3v2Enabled);
         }
-        EXPECT_EQ(Conversion::openCount(), before) << "teardown left conversions open";
+        EXPECT_EQ(openConversions(), before) << "teardown left conversions open";
     }
 }
 
@@ -105,21 +106,21 @@ TEST(TagConverter, RefusesFirstUnusableNameAndClosesWhatItOpened)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.names);
-        const int before = Conversion::openCount();
+        const int before = openConversions();
         try {
             build(c.names);
             ADD_FAILURE() << "construction succeeded";
         } catch (const Error& message) {
             EXPECT_STREQ(message.what(), c.message);
         }
-        EXPECT_EQ(Conversion::openCount(), before);
+        EXPECT_EQ(openConversions(), before);
     }
 }
 
 TEST(TagConverter, EachConverterStartsFromTheCallersNames)
 {
     const Names names{"unicode", "none", "unicode"};
-    const int before = Conversion::openCount();
+    const int before = openConversions();
     for (int file = 0; file < 2; ++file) {
         const auto first = build(names);
         const auto second = build(names);
@@ -129,9 +130,9 @@ TEST(TagConverter, EachConverterStartsFromTheCallersNames)
             EXPECT_TRUE(converter->isId3v2Enabled());
         }
         EXPECT_NE(first->sourceConversion().descriptor(), second->sourceConversion().descriptor());
-        EXPECT_EQ(Conversion::openCount(), before + 4);
+        EXPECT_EQ(openConversions(), before + 4);
     }
-    EXPECT_EQ(Conversion::openCount(), before);
+    EXPECT_EQ(openConversions(), before);
 }
 
 }  // namespace

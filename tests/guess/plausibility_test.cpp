@@ -2,16 +2,14 @@
 // beats its code-page readings, and the right Cyrillic page beats the wrong one.
 #include "guess/plausibility.h"
 
-#include "guess/decoder.h"
 #include "guess/guess_support.h"
+#include "text/code_page.h"
 
 #include <gtest/gtest.h>
 
 namespace tagshifter::test {
 namespace {
 
-using guess::CodePageDecoder;
-using guess::decodeLatin1;
 using guess::implausibility;
 
 double underPage(const std::string& bytes, const char* page)
@@ -111,7 +109,7 @@ TEST(Implausibility, SignsOfAWrongReadingCost)
         {"Café del Mar", "Cafй del Mar"},  // two alphabets inside a word
     };
     for (const auto& [good, bad] : pairs)
-        EXPECT_LT(implausibility(*guess::decodeUtf8(good)), implausibility(*guess::decodeUtf8(bad)))
+        EXPECT_LT(implausibility(*decodeUtf8(good)), implausibility(*decodeUtf8(bad)))
             << good << " / " << bad;
 }
 

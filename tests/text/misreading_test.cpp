@@ -10,12 +10,16 @@ namespace {
 
 TEST(Misreading, EveryByteComesBackThroughItsReader)
 {
-    for (Reader reader : {Reader::Latin1, Reader::Windows1252, Reader::MacRoman}) {
+    for (Reader reader : readers()) {
         for (int value = 0; value < 256; ++value) {
+            const char32_t point = readerPoint(reader, static_cast<unsigned char>(value));
+            // Only a reader of UTF-8 may leave a byte past 0xA0 undefined.
+            if (point > 0x10FFFF && readsUtf8Only(reader) && value >= 0xA0)
+                continue;
             TagLib::String shown;
-            shown += static_cast<wchar_t>(readerPoint(reader, static_cast<unsigned char>(value)));
+            shown += static_cast<wchar_t>(point);
             EXPECT_EQ(bytesThrough(shown, reader), std::string(1, static_cast<char>(value)))
-                << static_cast<int>(reader) << " byte " << value;
+                << readerName(reader) << " byte " << value;
         }
     }
 }
@@ -39,9 +43,9 @@ TEST(Misreading, TextComesBackOnlyThroughAReaderThatHoldsIt)
     for (const auto& c : cases) {
         const auto bytes = bytesThrough(TagLib::String(c.text, TagLib::String::UTF8), c.reader);
         if (c.bytes)
-            EXPECT_EQ(bytes, std::string(c.bytes)) << static_cast<int>(c.reader);
+            EXPECT_EQ(bytes, std::string(c.bytes)) << readerName(c.reader);
         else
-            EXPECT_FALSE(bytes.has_value()) << static_cast<int>(c.reader);
+            EXPECT_FALSE(bytes.has_value()) << readerName(c.reader);
     }
 }
 

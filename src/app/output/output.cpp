@@ -150,7 +150,7 @@ void Output::noteRemovals()
             note(formatted(messages::kNoteTagRemovedForGood, removal.option, removal.tag, what.c_str()));
         else
             note(formatted(messages::kNoteTagRemoved, removal.option, removal.tag, what.c_str(),
-                           undoCommand_.c_str()));
+                           undoCommand_.c_str(), removal.files == 1 ? messages::kWordIt : messages::kWordThem));
     }
 }
 

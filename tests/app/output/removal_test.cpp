@@ -50,11 +50,11 @@ TEST(Removal, ATargetLeftAtNoneSaysWhatItRemoved)
         // With -q and every file well, nothing else is said.
         EXPECT_EQ(run.err, c.err);
     }
-    // One file: "1 file", "1 picture".
+    // One file: "1 file", "1 picture", "puts it back".
     const RunResult one = runInProcess({"-q", "-s", "cp1251", "-1", "cp1251", dir.put("d.mp3", withCover)});
     EXPECT_EQ(one.err,
               "tagshifter: -2 none removed the ID3v2 tag of 1 file (with 1 picture); 'tagshifter --undo' puts "
-              "them back\n");
+              "it back\n");
 }
 
 }  // namespace

@@ -1,19 +1,12 @@
-#include "convert/conversion.h"
+#include "text/conversion.h"
 
 namespace tagshifter {
-
-namespace {
-int openConversions = 0;
-}
 
 bool Conversion::open(const char* to, const char* from)
 {
     close();
     descriptor_ = iconv_open(to, from);
-    if (!isOpen())
-        return false;
-    ++openConversions;
-    return true;
+    return isOpen();
 }
 
 void Conversion::close()
@@ -22,12 +15,6 @@ void Conversion::close()
         return;
     iconv_close(descriptor_);  // a failed close has nothing left to undo
     descriptor_ = notOpen();
-    --openConversions;
-}
-
-int Conversion::openCount()
-{
-    return openConversions;
 }
 
 }  // namespace tagshifter

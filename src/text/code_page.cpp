@@ -1,17 +1,11 @@
-// Decoding tag bytes under a code page (through iconv) or as UTF-8.
-#include "guess/decoder.h"
+#include "text/code_page.h"
 
 #include "common/error.h"
 #include "common/messages.h"
 
 #include <cerrno>
 
-namespace tagshifter::guess {
-namespace {
-
-const iconv_t kNoConversion = reinterpret_cast<iconv_t>(-1);
-
-}  // namespace
+namespace tagshifter {
 
 std::optional<std::u32string> decodeUtf8(const std::string& bytes)
 {
@@ -59,23 +53,25 @@ std::u32string decodeLatin1(const std::string& bytes)
     return result;
 }
 
-CodePageDecoder::CodePageDecoder(const std::string& codePage)
-    : conversion_(iconv_open("UTF-8", codePage.c_str()))
+bool codePageKnown(const std::string& name)
 {
-    if (conversion_ == kNoConversion)
+    Conversion conversion;
+    return conversion.open("UTF-8", name.c_str());
+}
+
+CodePageDecoder::CodePageDecoder(const std::string& codePage)
+{
+    if (!conversion_.open("UTF-8", codePage.c_str()))
         throw Error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
 }
 
-CodePageDecoder::~CodePageDecoder()
+bool CodePageDecoder::convert(const char* bytes, size_t length, char* utf8, size_t& room) const
 {
-    if (conversion_ != kNoConversion)
-        iconv_close(conversion_);
-}
-
-CodePageDecoder::CodePageDecoder(CodePageDecoder&& other) noexcept
-    : conversion_(other.conversion_)
-{
-    other.conversion_ = kNoConversion;
+    char* in = const_cast<char*>(bytes);  // iconv only reads through it
+    const iconv_t descriptor = conversion_.descriptor();
+    iconv(descriptor, nullptr, nullptr, nullptr, nullptr);  // initial shift state
+    return iconv(descriptor, &in, &length, &utf8, &room) != static_cast<size_t>(-1)
+           && iconv(descriptor, nullptr, nullptr, &utf8, &room) != static_cast<size_t>(-1);
 }
 
 std::optional<std::u32string> CodePageDecoder::decode(const std::string& bytes) const
@@ -83,38 +79,37 @@ std::optional<std::u32string> CodePageDecoder::decode(const std::string& bytes) 
     // Tag fields are short; one pass through a buffer four times the input
     // (the most UTF-8 bytes a legacy page needs per byte, flush included).
     std::string utf8(bytes.size() * 4 + 16, '\0');
-    char* in = const_cast<char*>(bytes.data());  // iconv only reads through it
-    size_t inLeft = bytes.size();
-    char* out = utf8.data();
-    size_t outLeft = utf8.size();
-    iconv(conversion_, nullptr, nullptr, nullptr, nullptr);  // initial shift state
-    if (iconv(conversion_, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)
-        || iconv(conversion_, nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1))
+    size_t room = utf8.size();
+    if (!convert(bytes.data(), bytes.size(), utf8.data(), room))
         return std::nullopt;
-    utf8.resize(utf8.size() - outLeft);
+    utf8.resize(utf8.size() - room);
     return decodeUtf8(utf8);
+}
+
+char32_t CodePageDecoder::character(const char* bytes, size_t length) const
+{
+    char utf8[16];
+    size_t room = sizeof utf8;
+    if (!convert(bytes, length, utf8, room))
+        return kNoCharacter;
+    const auto points = decodeUtf8(std::string(utf8, sizeof utf8 - room));
+    return points && points->size() == 1 ? (*points)[0] : kNoCharacter;
 }
 
 std::optional<std::array<char32_t, 256>> CodePageDecoder::singleByteTable() const
 {
     std::array<char32_t, 256> table{};
     for (int value = 0; value < 256; ++value) {
-        char byte = static_cast<char>(value);
+        const char byte = static_cast<char>(value);
         char utf8[16];
-        char* in = &byte;
-        size_t inLeft = 1;
-        char* out = utf8;
-        size_t outLeft = sizeof utf8;
-        iconv(conversion_, nullptr, nullptr, nullptr, nullptr);
-        if (iconv(conversion_, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)) {
+        size_t room = sizeof utf8;
+        if (!convert(&byte, 1, utf8, room)) {
             if (errno != EILSEQ)
                 return std::nullopt;  // the byte starts a longer sequence
             table[static_cast<size_t>(value)] = kNoCharacter;
             continue;
         }
-        if (iconv(conversion_, nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1))
-            return std::nullopt;
-        const auto points = decodeUtf8(std::string(utf8, static_cast<size_t>(out - utf8)));
+        const auto points = decodeUtf8(std::string(utf8, sizeof utf8 - room));
         if (!points || points->size() != 1)
             return std::nullopt;
         table[static_cast<size_t>(value)] = (*points)[0];
@@ -122,4 +117,4 @@ std::optional<std::array<char32_t, 256>> CodePageDecoder::singleByteTable() cons
     return table;
 }
 
-}  // namespace tagshifter::guess
+}  // namespace tagshifter

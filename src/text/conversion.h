@@ -21,10 +21,6 @@ public:
     bool isOpen() const { return descriptor_ != notOpen(); }
     iconv_t descriptor() const { return descriptor_; }
 
-    // How many conversions are open in the whole process: lets a caller
-    // check that nothing is left open after an error.
-    static int openCount();
-
     static iconv_t notOpen() { return reinterpret_cast<iconv_t>(-1); }
 
 private:
