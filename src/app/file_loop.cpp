@@ -333,13 +333,8 @@ int processFiles(const Settings& settings, const FileList& files, Output& output
     if (settings.id3v1.kind == TargetEncoding::Kind::PerFile)
         pagesForId3v1 = id3v1Pages(settings);
 
-    // Opened before any file changes: a named journal that cannot be
-    // written ends the run here.
     std::optional<undo::RunJournal> journal;
-    if (!settings.previewOnly)
-        journal.emplace(journalChoiceOf(settings));
-    const undo::RunJournal* run = journal ? &*journal : nullptr;
-    noteJournal(settings, run, output);
+    const undo::RunJournal* run = openJournal(settings, false, journal, output);
 
     sys::FolderCache folders(files.walked);
     const std::vector<std::string>& fileNames = files.names;

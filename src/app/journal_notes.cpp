@@ -1,9 +1,12 @@
 #include "app/journal_notes.h"
 
+#include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
 
 namespace tagshifter {
+
+namespace {
 
 undo::JournalChoice journalChoiceOf(const Settings& settings, bool undo)
 {
@@ -13,14 +16,6 @@ undo::JournalChoice journalChoiceOf(const Settings& settings, bool undo)
     choice.sync = settings.syncWrites;
     choice.undo = undo;
     return choice;
-}
-
-std::string undoCommandOf(const Settings& settings, const undo::RunJournal* journal)
-{
-    if (!journal || !journal->writer())
-        return "";
-    return settings.journalFile.empty() ? std::string(messages::kUndoCommand)
-                                        : formatted(messages::kUndoCommandNamed, settings.journalFile.c_str());
 }
 
 void noteJournal(const Settings& settings, const undo::RunJournal* journal, Output& output)
@@ -35,6 +30,30 @@ void noteJournal(const Settings& settings, const undo::RunJournal* journal, Outp
     } else {
         output.note(messages::kNoteRemovesEverythingForGood);
     }
+}
+
+}  // namespace
+
+std::string undoCommandOf(const Settings& settings, const undo::RunJournal* journal)
+{
+    if (!journal || !journal->writer())
+        return "";
+    return settings.journalFile.empty() ? std::string(messages::kUndoCommand)
+                                        : formatted(messages::kUndoCommandNamed, settings.journalFile.c_str());
+}
+
+const undo::RunJournal* openJournal(const Settings& settings, bool undo, std::optional<undo::RunJournal>& journal,
+                                    Output& output)
+{
+    if (!settings.previewOnly) {
+        journal.emplace(journalChoiceOf(settings, undo));
+        if (!journal->failure().empty())
+            throw Error(Error::Kind::Other, formatted(messages::kCannotWriteNamedJournal, settings.journalFile.c_str(),
+                                                      journal->failure().c_str()));
+    }
+    const undo::RunJournal* run = journal ? &*journal : nullptr;
+    noteJournal(settings, run, output);
+    return run;
 }
 
 void noteJournalLoss(const undo::RunJournal* journal, const std::string& file, Output& output)

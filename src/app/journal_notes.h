@@ -6,19 +6,21 @@
 #include "app/settings.h"
 #include "undo/journal_folder.h"
 
+#include <optional>
 #include <string>
 
 namespace tagshifter {
 
-// How a run (or an undo, `undo`) is journaled under `settings`.
-undo::JournalChoice journalChoiceOf(const Settings& settings, bool undo = false);
+// Opens into `journal` the journal of a run (`undo`: of an undo) as
+// `settings` ask, none under -w, before any file changes, and says on
+// standard error why the run has none, and that a run with neither -1 nor
+// -2 removes every tag (and how to undo it). A named journal that cannot be
+// made ends the run: an Error is thrown. Returns the journal, or null.
+const undo::RunJournal* openJournal(const Settings& settings, bool undo, std::optional<undo::RunJournal>& journal,
+                                    Output& output);
 
 // The command that undoes a run kept in `journal`; "" when it has none.
 std::string undoCommandOf(const Settings& settings, const undo::RunJournal* journal);
-
-// Says once on standard error why the run has no journal, and that a run
-// with neither -1 nor -2 removes every tag (and how to undo it).
-void noteJournal(const Settings& settings, const undo::RunJournal* journal, Output& output);
 
 // After the save of `file`: says once on standard error that the journal
 // gave way there, when it did.

@@ -62,10 +62,7 @@ int undoFiles(const Settings& settings, const undo::JournalContents& journal, Ou
 {
     // The undo is a run like any other: journaled, so that it can be undone.
     std::optional<undo::RunJournal> ownJournal;
-    if (!settings.previewOnly)
-        ownJournal.emplace(journalChoiceOf(settings, true));
-    const undo::RunJournal* run = ownJournal ? &*ownJournal : nullptr;
-    noteJournal(settings, run, output);
+    const undo::RunJournal* run = openJournal(settings, true, ownJournal, output);
     const io::CommitOptions options = run ? run->commitOptions(settings.syncWrites) : io::CommitOptions{};
 
     int status = 0;

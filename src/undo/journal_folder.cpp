@@ -1,6 +1,5 @@
 #include "undo/journal_folder.h"
 
-#include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
 #include "sys/folder_list.h"
@@ -267,9 +266,8 @@ RunJournal::RunJournal(const JournalChoice& choice)
             writer_ = std::make_unique<JournalWriter>(std::move(fd), choice.named, header, choice.sync,
                                                       parent->fd());
         if (!writer_ || !writer_->error().empty()) {
-            const std::string why = writer_ ? writer_->error() : std::strerror(errno);
+            failure_ = writer_ ? writer_->error() : std::strerror(errno);
             writer_.reset();
-            throw Error(Error::Kind::Other, formatted(messages::kCannotWriteNamedJournal, choice.named.c_str(), why.c_str()));
         }
         return;
     }

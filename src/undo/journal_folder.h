@@ -73,9 +73,9 @@ struct JournalChoice {
 // itself when it holds none (from the default folder) and bounds the folder.
 class RunJournal {
 public:
-    // Throws an Error when a named journal cannot be made; where the
-    // default folder cannot be written, the run has no journal and
-    // note() says why.
+    // A named journal that cannot be made leaves failure() saying why (the
+    // run must not go on); where the default folder cannot be written, the
+    // run has no journal and note() says why.
     explicit RunJournal(const JournalChoice& choice);
     ~RunJournal();
     RunJournal(const RunJournal&) = delete;
@@ -90,11 +90,14 @@ public:
     void afterCommit(const io::CommitResult& commit) const;
     // For standard error, once: why this run has no journal.
     const std::string& note() const { return note_; }
+    // Why the named journal could not be made; empty when it was.
+    const std::string& failure() const { return failure_; }
 
 private:
     std::unique_ptr<JournalWriter> writer_;
     std::shared_ptr<const sys::Folder> folder_;  // the default folder, when the journal is in it
     std::string note_;
+    std::string failure_;
 };
 
 }  // namespace tagshifter::undo
