@@ -73,6 +73,55 @@ TEST(AlbumJudge, JudgesAFileAloneWhenItsTextDisagreesWithTheAlbum)
               (std::vector<std::string>{"cp1251", "cp1251", "koi8-r", "left as it is", "utf-8"}));
 }
 
+// A compilation: each file whose own text reads in a page of the list gets
+// it, however few share it; "no page of the list fits" is said of the file
+// no page reads, not of its folder; Latin-1 text among them stays.
+TEST(AlbumJudge, EachFileOfACompilationGetsThePageItsOwnTextReadsIn)
+{
+    struct Case {
+        const char* list;
+        std::vector<std::pair<FileTexts, const char*>> files;  // and the label expected
+    };
+    const Case cases[] = {
+        {"auto:cp1251,cp1253,cp1255",
+         {{file("Сборник", "Всё идёт по плану", "cp1251"), "cp1251"},
+          {file("Сборник", "Звезда по имени Солнце", "cp1251"), "cp1251"},
+          {file("Άννα Βίσση", "Δώδεκα", "cp1253"), "cp1253"},
+          {file("עומר אדם", "שני משוגעים", "cp1255"), "cp1255"},
+          {file("Björk", "Jóga", "ISO-8859-1"), "left as it is"}}},
+        {"auto:cp1251,koi8-r",
+         {{file("Сборник", "Всё идёт по плану", "cp1251"), "cp1251"},
+          {file("Сборник", "Я свободен", "koi8-r"), "koi8-r"},
+          {file("Άννα Βίσση", "Δώδεκα", "cp1253"), "no page of the list fits"},
+          {file("Сборник", "Перемен", "cp1251"), "cp1251"}}},
+        {"auto",
+         {{file("Kayahan", "Aşk", "cp1254"), "cp1254"},
+          {file("Kayahan", "Gönül Sabreyle", "cp1254"), "cp1254"},
+          {file("Sezen Aksu", "Şarkı Söylemek Lazım", "cp1254"), "cp1254"},
+          {file("Lady Pank", "Mniej niż zero", "cp1250"), "cp1250"},
+          {file("Кино", "Группа крови", "cp1251"), "cp1251"}}},
+    };
+    for (const auto& c : cases) {
+        AlbumJudge judge(CandidateList::parse(c.list));
+        std::vector<FileTexts> files;
+        std::vector<std::string> expected;
+        for (const auto& [texts, label] : c.files)
+            files.push_back(texts), expected.push_back(label);
+        EXPECT_EQ(labels(judge.judge(files)), expected) << c.list;
+    }
+}
+
+// A folder whose only legacy text is one word of two letters says too
+// little for any page of one byte per character.
+TEST(AlbumJudge, LeavesATwoLetterWordAloneInItsFolder)
+{
+    AlbumJudge judge(CandidateList::parse("auto:cp1251,koi8-r"));
+    EXPECT_EQ(labels(judge.judge({file("Band", "Да", "cp1251")})),
+              std::vector<std::string>{"left as it is"});
+    EXPECT_EQ(labels(judge.judge({file("Band", "Да", "cp1251"), file("Band", "Родина", "cp1251")})),
+              (std::vector<std::string>{"cp1251", "cp1251"}));
+}
+
 TEST(AlbumJudge, ReadsAShortCjkTitleAloneInItsMultiByteCodePage)
 {
     // Two to four bytes, which single-byte pages also read as letters or
