@@ -112,12 +112,14 @@ bool judgedText(const LabelledText& text)
 // one byte per character (most of them), else through iconv.
 struct AlbumJudge::Decoding {
     enum class Way { Latin1, Utf8, Table, Iconv } way = Way::Latin1;
+    HanReading han = HanReading::Any;
     std::array<char32_t, 256> table{};
     std::optional<CodePageDecoder> iconv;
 
     static std::unique_ptr<Decoding> of(const std::string& page)
     {
         auto decoding = std::make_unique<Decoding>();
+        decoding->han = hanReadingOf(page);
         decoding->way = Way::Iconv;
         decoding->iconv.emplace(page);
         if (auto table = decoding->iconv->singleByteTable()) {
@@ -208,7 +210,7 @@ bool AlbumJudge::pageOutsideListReadsBetter(const std::vector<FileTexts>& files,
                 if (text.evidenceOnly)
                     if (const auto points = decodeUtf8(text.bytes))
                         joined += *points + U' ';
-            outside[s] += implausibility(joined);
+            outside[s] += implausibility(joined, outside_[s]->han);
         }
     }
     for (size_t s = 0; s < outside.size(); ++s)
@@ -296,7 +298,7 @@ bool AlbumJudge::append(const LabelledText& text, size_t reading, std::u32string
 double AlbumJudge::textPenalty(const LabelledText& text, size_t reading, std::u32string& buffer) const
 {
     buffer.clear();
-    return append(text, reading, buffer) ? implausibility(buffer) : kInvalid;
+    return append(text, reading, buffer) ? implausibility(buffer, decodings_[reading]->han) : kInvalid;
 }
 
 std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
@@ -379,9 +381,10 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                         joined += *points + U' ';
             length[r] = joined.size();
             size_t same = 0;
-            while (same < r && (row[same] == kInvalid || decoded[same] != joined))
+            while (same < r && (row[same] == kInvalid || decoded[same] != joined
+                                || decodings_[same]->han != decodings_[r]->han))
                 ++same;
-            row[r] = same < r ? row[same] : implausibility(joined);
+            row[r] = same < r ? row[same] : implausibility(joined, decodings_[r]->han);
             alias[r] = same < r ? alias[same] : r;
         }
         judged.push_back(f);

@@ -4,8 +4,10 @@
 #include "guess/model/text_model.h"
 
 #include <algorithm>
+#include <cctype>
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -283,15 +285,22 @@ WordScore scoreWord(std::u32string_view word, const CharClass* classes)
 struct LanguageSums {
     std::array<std::vector<int>, model::kScripts> sums;  // per script, per language
 
-    void add(const WordScore& word)
+    // `allowed`: a bit per language of the word's script that may count
+    // (the Han languages the reading's page writes), all of them if none.
+    void add(const WordScore& word, uint32_t allowed)
     {
         if (word.costs.empty())
             return;
         auto& sum = sums[static_cast<size_t>(word.script)];
-        sum.resize(word.costs.size(), 0);
-        const int best = *std::min_element(word.costs.begin(), word.costs.end());
+        if (sum.empty())
+            sum.assign(word.costs.size(), kNotWritten);
+        int best = kNotWritten;
         for (size_t l = 0; l < word.costs.size(); ++l)
-            sum[l] += std::min(word.costs[l], best + kWordSwitch);
+            if (allowed >> l & 1)
+                best = std::min(best, word.costs[l]);
+        for (size_t l = 0; l < word.costs.size(); ++l)
+            if (allowed >> l & 1)
+                sum[l] = (sum[l] == kNotWritten ? 0 : sum[l]) + std::min(word.costs[l], best + kWordSwitch);
     }
 
     int halfBits() const
@@ -302,12 +311,49 @@ struct LanguageSums {
                 total += *std::min_element(sum.begin(), sum.end());
         return total;
     }
+
+    static constexpr int kNotWritten = std::numeric_limits<int>::max() / 2;
 };
 
 }  // namespace
 
-double implausibility(const std::u32string& text)
+HanReading hanReadingOf(const std::string& name)
 {
+    std::string lower;
+    for (char c : name)
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    auto has = [&](const char* part) { return lower.find(part) != std::string::npos; };
+    if (has("jp") || has("jis") || has("932") || has("943"))
+        return HanReading::Japanese;
+    if (has("big5") || has("950"))
+        return HanReading::TraditionalChinese;
+    if (has("gb") || has("936") || has("euccn"))
+        return HanReading::Chinese;
+    return HanReading::Any;
+}
+
+double implausibility(const std::u32string& text, HanReading han)
+{
+    // The Han languages of the model the reading may be in, a bit each.
+    static const std::array<uint32_t, 4> hanLanguages = [] {
+        std::array<uint32_t, 4> masks{};
+        masks.fill(~uint32_t{0});
+        const auto& names = model::languagesOf(model::Script::Han);
+        const std::array<const char*, 4> wanted = {nullptr, "ja", "zh_hans", "zh_hant"};
+        for (size_t reading = 1; reading < wanted.size(); ++reading) {
+            masks[reading] = 0;
+            for (size_t l = 0; l < names.size(); ++l) {
+                const std::string language = names[l];
+                if (language == wanted[reading] || (reading == 2 && language == "zh_hant"))
+                    masks[reading] |= uint32_t{1} << l;
+            }
+            if (masks[reading] == 0)  // tables without that language: any judges
+                masks[reading] = ~uint32_t{0};
+        }
+        return masks;
+    }();
+    const uint32_t hanAllowed = hanLanguages[static_cast<size_t>(han)];
     // The buffers outlive the call: the guess scores thousands of texts, and
     // an album's texts, right or wrong, repeat the same words (an artist, an
     // album, the same garbage under a wrong page), so each word is scored once.
@@ -356,7 +402,7 @@ double implausibility(const std::u32string& text)
         const WordScore& word = found->second;
         penalty += word.penalty;
         if (word.modelled)
-            languages.add(word);
+            languages.add(word, word.script == model::Script::Han ? hanAllowed : ~uint32_t{0});
         textScripts |= word.scripts;
         i = end;
     }

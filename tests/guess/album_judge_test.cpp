@@ -111,6 +111,40 @@ TEST(AlbumJudge, EachFileOfACompilationGetsThePageItsOwnTextReadsIn)
     }
 }
 
+// Albums a real library was seen to get wrong, under plain auto and under
+// a list of every page that library held: never another script, and a
+// genuine Western name in a Latin-1 frame stays.
+TEST(AlbumJudge, ReadsTheAlbumsRealLibrariesWereMisreadIn)
+{
+    struct Case {
+        std::vector<FileTexts> files;
+        const char* expected;  // the label of every file
+    };
+    const Case cases[] = {
+        {{file("Maná", "¿Dónde jugarán los niños?", "cp1252"), file("Maná", "Oye mi amor", "cp1252")},
+         "left as it is"},
+        {{file("Khánh Ly", "Diễm xưa", "cp1258")}, "cp1258"},
+        {{file("Khánh Ly", "Ca dao me", "ISO-8859-1")}, "left as it is"},
+        {{file("Björk", "Jóga", "ISO-8859-1"), file("Björk", "Hyperballad", "ISO-8859-1")},
+         "left as it is"},
+        {{file("Édith Piaf", "L'Hymne à l'amour", "cp1252"), file("Édith Piaf", "Padam padam", "cp1252")},
+         "left as it is"},
+        {{file("김건모", "핑계", "cp949"), file("김건모", "잘못된 만남", "cp949")}, "cp949"},
+        {{file("Алла Пугачёва", "Примадонна", "cp1251"), file("Алла Пугачёва", "Арлекино", "cp1251")},
+         "cp1251"},
+        {{file("Wilki", "Baśka", "cp1250"), file("Wilki", "Nie stało się nic", "cp1250")}, "cp1250"},
+        {{file("Tarkan", "Aşk", "cp1254"), file("Tarkan", "Şımarık", "cp1254")}, "cp1254"},
+        {{file("那英", "征服", "gbk"), file("那英", "白天不懂夜的黑", "gbk")}, "gbk"},
+    };
+    for (const char* list : {"auto", "auto:cp1250,cp1251,cp1252,cp1253,cp1254,cp1257,cp1258,koi8-r,"
+                                     "iso-8859-2,iso-8859-7,euc-jp,cp932,gbk,big5,cp949"}) {
+        AlbumJudge judge(CandidateList::parse(list));
+        for (const auto& c : cases)
+            EXPECT_EQ(labels(judge.judge(c.files)), std::vector<std::string>(c.files.size(), c.expected))
+                << list << ": case " << &c - cases;
+    }
+}
+
 // A folder whose only legacy text is one word of two letters says too
 // little for any page of one byte per character.
 TEST(AlbumJudge, LeavesATwoLetterWordAloneInItsFolder)
