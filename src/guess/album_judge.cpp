@@ -20,7 +20,7 @@ constexpr double kMarginProposed = 2;
 constexpr double kProposalBonus = 3;
 // How much more plausible another reading must be for one file alone before
 // that file leaves the album's choice.
-constexpr double kDisagreement = 4;
+constexpr double kDisagreement = 2;
 // An album's pooled penalty for each file a reading cannot decode.
 constexpr double kInvalidFile = 20;
 // uchardet reads at most this much of an album's text, each distinct text
@@ -44,6 +44,10 @@ constexpr double kOverwhelming = 12;
 // the album's page.
 constexpr size_t kOutsideFiles = 8;
 
+// Fewer letters than this in the words of a whole folder that hold bytes
+// beyond ASCII are read only by a page that makes characters of byte pairs.
+constexpr size_t kThinEvidence = 3;
+
 constexpr double kInvalid = std::numeric_limits<double>::infinity();
 
 bool hasNonAscii(const std::string& text)
@@ -55,11 +59,11 @@ bool hasNonAscii(const std::string& text)
 }
 
 // The best reading by `penalties` (index 0 = as it is), or 0 when none
-// beats the text as it is clearly. Of readings scored alike, the one that
+// beats the text as it is clearly (by `unproposedMargin` unless proposed). Of readings scored alike, the one that
 // makes fewer characters of the bytes wins (a valid multi-byte reading is
 // rarely an accident), then the earlier in the list.
 size_t choose(const std::vector<double>& penalties, const std::vector<size_t>& lengths,
-              size_t proposed)
+              size_t proposed, double unproposedMargin = kMargin)
 {
     size_t best = 0;
     double bestScore = kInvalid;
@@ -72,8 +76,27 @@ size_t choose(const std::vector<double>& penalties, const std::vector<size_t>& l
     }
     if (best == 0)
         return 0;
-    const double margin = best == proposed ? kMarginProposed : kMargin;
+    const double margin = best == proposed ? kMarginProposed : unproposedMargin;
     return penalties[best] <= penalties[0] - margin ? best : 0;
+}
+
+// The letters (ASCII letters and bytes beyond ASCII) of the words of
+// `bytes` that hold a byte beyond ASCII.
+size_t lettersAround(const std::string& bytes)
+{
+    size_t total = 0, word = 0;
+    bool beyond = false;
+    for (size_t i = 0; i <= bytes.size(); ++i) {
+        const unsigned char c = i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : ' ';
+        if (c >= 0x80 || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z')) {
+            ++word;
+            beyond = beyond || c >= 0x80;
+            continue;
+        }
+        total += beyond ? word : 0;
+        word = 0, beyond = false;
+    }
+    return total;
 }
 
 // A text the guess decides on: not mere evidence, and not ASCII, which
@@ -89,12 +112,14 @@ bool judgedText(const LabelledText& text)
 // one byte per character (most of them), else through iconv.
 struct AlbumJudge::Decoding {
     enum class Way { Latin1, Utf8, Table, Iconv } way = Way::Latin1;
+    HanReading han = HanReading::Any;
     std::array<char32_t, 256> table{};
     std::optional<CodePageDecoder> iconv;
 
     static std::unique_ptr<Decoding> of(const std::string& page)
     {
         auto decoding = std::make_unique<Decoding>();
+        decoding->han = hanReadingOf(page);
         decoding->way = Way::Iconv;
         decoding->iconv.emplace(page);
         if (auto table = decoding->iconv->singleByteTable()) {
@@ -185,7 +210,7 @@ bool AlbumJudge::pageOutsideListReadsBetter(const std::vector<FileTexts>& files,
                 if (text.evidenceOnly)
                     if (const auto points = decodeUtf8(text.bytes))
                         joined += *points + U' ';
-            outside[s] += implausibility(joined);
+            outside[s] += implausibility(joined, outside_[s]->han);
         }
     }
     for (size_t s = 0; s < outside.size(); ++s)
@@ -273,7 +298,7 @@ bool AlbumJudge::append(const LabelledText& text, size_t reading, std::u32string
 double AlbumJudge::textPenalty(const LabelledText& text, size_t reading, std::u32string& buffer) const
 {
     buffer.clear();
-    return append(text, reading, buffer) ? implausibility(buffer) : kInvalid;
+    return append(text, reading, buffer) ? implausibility(buffer, decodings_[reading]->han) : kInvalid;
 }
 
 std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
@@ -356,9 +381,10 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                         joined += *points + U' ';
             length[r] = joined.size();
             size_t same = 0;
-            while (same < r && (row[same] == kInvalid || decoded[same] != joined))
+            while (same < r && (row[same] == kInvalid || decoded[same] != joined
+                                || decodings_[same]->han != decodings_[r]->han))
                 ++same;
-            row[r] = same < r ? row[same] : implausibility(joined);
+            row[r] = same < r ? row[same] : implausibility(joined, decodings_[r]->han);
             alias[r] = same < r ? alias[same] : r;
         }
         judged.push_back(f);
@@ -368,24 +394,40 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     }
     if (judged.empty())
         return verdict;
-
     lastDetected_ = detector_.detect(pooled);
     size_t proposed = 0;  // none
     if (const auto proposal = mapProposal(lastDetected_, codePages_))
         for (size_t r = 1; r < readings; ++r)
             if (readings_[r] == *proposal)
                 proposed = r;
+    // A folder whose only legacy text is a word of two letters ("Äà") says
+    // too little for a page of one byte per character: any of them reads
+    // two letters as some word. A multi-byte page that makes one character
+    // of them may still read it.
+    size_t evidence = 0;
+    for (size_t f : judged)
+        for (const auto& text : files[f])
+            if (judgedText(text))
+                evidence += lettersAround(text.bytes);
+    if (evidence < kThinEvidence)
+        for (size_t j = 0; j < judged.size(); ++j)
+            for (size_t r = 1; r < readings; ++r)
+                if (lengths[j][r] == lengths[j][0])
+                    penalties[j][r] = kInvalid;
 
     // The album's choice, from its pooled penalties; a reading that cannot
-    // decode half the files or more is out.
+    // decode half the files or more is out. A file counts against a reading
+    // no more than by kDisagreement over its own best one: a compilation's
+    // file of another page takes its own page and must not sway the rest.
     std::vector<double> album(readings, 0);
     for (size_t r = 0; r < readings; ++r) {
         size_t invalid = 0;
         for (const auto& row : penalties) {
+            const double best = *std::min_element(row.begin(), row.end());
             if (row[r] == kInvalid)
                 ++invalid, album[r] += kInvalidFile;
             else
-                album[r] += row[r];
+                album[r] += std::min(row[r], best + kDisagreement);
         }
         if (invalid * 2 >= penalties.size())
             album[r] = kInvalid;
@@ -425,12 +467,36 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             own = 0;
         if (row[albumChoice] == kInvalid || row[albumChoice] - row[own] >= kDisagreement)
             choice = own;
+        // The album's proposal helps the file's own choice above; a file
+        // whose text alone reads clearly better in another page of the list
+        // takes that page, however few files of its folder share it.
+        const size_t alone = choose(row, lengths[j], 0, kMarginProposed);
+        if (choice == albumChoice && alone != 0 && alone != choice && !listMisses
+            && row[albumChoice] - row[alone] >= kDisagreement
+            && plausible(row[alone], lengths[j][alone], otherScript)
+            && !pageOutsideListReadsBetter(files, {judged[j]}, row[alone]))
+            choice = alone;
+        // A file its page reads as less than clearly real text is tried
+        // against the built-in pages outside the list: one reading it
+        // clearly better says the list misses the file's page (a Greek
+        // track in a Russian compilation), whatever the album took.
+        const bool outside = choice != 0 && choice == albumChoice
+                             && readings_[choice].kind == Reading::Kind::CodePage
+                             && !plausible(row[choice], lengths[j][choice], true)
+                             && pageOutsideListReadsBetter(files, {judged[j]}, row[choice]);
+        if (outside)
+            choice = 0;
         choices[j] = choice;
         for (size_t r = 0; r < readings; ++r)
             if (aliases[j][r] != aliases[j][choice] && row[r] != kInvalid && row[choice] != kInvalid
                 && (!margins[j] || row[r] - row[choice] < *margins[j]))
                 margins[j] = row[r] - row[choice];
-        nothingFits[j] = choice == 0 && (!albumFits || own != best);
+        // Said of the file itself: some reading beat its text as it is but
+        // none reads as real text, or it reads as nothing real as it is
+        // while the album's page fits nothing.
+        nothingFits[j] = choice == 0
+                         && (outside || own != best
+                             || (!albumFits && !plausible(row[0], lengths[j][0], otherScript)));
         verdict.penalty += row[choice];
     }
 

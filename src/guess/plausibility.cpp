@@ -1,11 +1,13 @@
 // The penalty of a decoded text: what real names and titles never look like.
 #include "guess/plausibility.h"
 
-#include "guess/common_characters.h"
+#include "guess/model/text_model.h"
 
 #include <algorithm>
+#include <cctype>
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -23,25 +25,23 @@ struct CharClass {
     double cost = 0;     // what the character costs wherever it stands
 };
 
-// The weights. A wrong reading usually shows several signs at once; one sign
-// alone (a single rare symbol, one odd accent) must not outweigh a whole text.
+// The rules that hold in every language, in points. A wrong reading usually
+// shows several signs at once; one sign alone must not outweigh a whole text.
 constexpr double kControl = 10;        // C0/C1 controls, private use, U+FFFD
 constexpr double kBoxDrawing = 5;      // what cp866/koi8 readings of other pages show
-constexpr double kMixedScripts = 6;    // "Йtй": two alphabets in one word
+constexpr double kMixedScripts = 8;    // "Йtй", "ثهيèي": two alphabets in one word
+constexpr double kLatinInCjk = 6;      // "D贸nde": Latin letters run into CJK (real titles do, rarely)
 constexpr double kCaseInside = 4;      // "пРиВЕТ": lower then upper in one word
 constexpr double kSymbolInWord = 4;    // "Ìà¸ðò": a symbol between two letters
 constexpr double kStrayMark = 4;       // a combining mark after no letter
-constexpr double kIncoherentAccents = 4;  // accents of no single language in one word
-constexpr double kAccentRun = 3;       // three accented letters in a row
-constexpr double kMostlyAccents = 2;   // more accented than plain letters
-constexpr double kNoVowel = 3;         // a Cyrillic/Greek word without a vowel
 constexpr double kExtraScript = 3;     // each further alphabet in one text
-constexpr double kIncoherentText = 3;  // accents of no single language in one text
-constexpr double kSignAfterLetter = 2; // "niż" read as "ni¿": a sign stuck to a word
-constexpr double kSigmaInside = 4;     // Greek final sigma inside a word
-constexpr double kNoTonos = 2;         // a Greek lower-case word without a stress mark
-constexpr double kFewVowels = 3;       // per letter of Cyrillic text short of vowels
-constexpr double kSpelling = 2;        // a letter where the alphabet's spelling never puts it
+constexpr double kSignAfterLetter = 3; // "niż" read as "ni¿": a sign stuck to a word
+// What the learnt model says, in points per half bit by which a text is less
+// likely than everyday text of the best-fitting language of its script; a
+// word that fits another language of that script better pays at most
+// kWordSwitch half bits for it.
+constexpr double kPerHalfBit = 0.25;
+constexpr int kWordSwitch = 8;
 
 bool inRange(char32_t c, char32_t first, char32_t last) { return c >= first && c <= last; }
 
@@ -88,14 +88,8 @@ CharClass computeClass(char32_t c)
     }
     if (c == 0xD7 || c == 0xF7)
         return symbol(2);
-    // ð þ ý: Icelandic (ý also Czech), rare in tags, and what cp1254's
-    // ğ ş ı read as in Latin-1. A light weight: Icelandic text must stay.
-    if (c == 0xD0 || c == 0xF0 || c == 0xDE || c == 0xFE || c == 0xDD || c == 0xFD)
-        return letter(Script::Latin, latinCase(c), 0.5);
-    if (c < 0x180)
+    if (c < 0x250 || inRange(c, 0x1E00, 0x1EFF))
         return letter(Script::Latin, latinCase(c));
-    if (c < 0x250)  // Latin Extended-B: Romanian ș ț only are everyday letters
-        return letter(Script::Latin, latinCase(c), inRange(c, 0x218, 0x21B) ? 0 : 1);
     if (inRange(c, 0x300, 0x36F))
         return mark(Script::Latin, 1);
     if (inRange(c, 0x370, 0x3FF)) {
@@ -108,33 +102,20 @@ CharClass computeClass(char32_t c)
         return symbol(2);
     }
     if (inRange(c, 0x400, 0x4FF)) {
-        // The Russian letters that make up less than one in a hundred of real
-        // text: a reading full of them is a reading of the wrong page.
-        static const std::u32string rare = U"ъёщфэюцшжЪЁЩФЭЮЦШЖ";
-        const double cost = rare.find(c) != std::u32string::npos ? 0.5 : 0;
         if (c < 0x430)
-            return letter(Script::Cyrillic, Case::Upper, cost);
+            return letter(Script::Cyrillic, Case::Upper);
         if (c < 0x460)
-            return letter(Script::Cyrillic, Case::Lower, cost);
-        // Beyond the modern alphabets only Ukrainian ґ is everyday.
-        return letter(Script::Cyrillic, c % 2 ? Case::Lower : Case::Upper,
-                      inRange(c, 0x490, 0x491) ? 0 : 1);
+            return letter(Script::Cyrillic, Case::Lower);
+        return letter(Script::Cyrillic, c % 2 ? Case::Lower : Case::Upper);
     }
     if (inRange(c, 0x591, 0x5C7))
         return mark(Script::Hebrew);
     if (inRange(c, 0x5D0, 0x5F2))
         return letter(Script::Hebrew);
-    if (inRange(c, 0x621, 0x64A) && c != 0x640)
-        return letter(Script::Arabic, Case::None, c == 0x621 ? 0.5 : 0);  // lone hamza: rare
-    if (c == 0x640)  // tatweel, a filler for justified text
-        return letter(Script::Arabic, Case::None, 1);
-    if (inRange(c, 0x671, 0x6D3)) {
-        // Persian letters are everyday there; the Urdu ones are rare in tags.
-        static const std::u32string persian = U"پچژگکی";
-        return letter(Script::Arabic, Case::None, persian.find(c) != std::u32string::npos ? 0.5 : 2);
-    }
     if (inRange(c, 0x64B, 0x652))
         return mark(Script::Arabic);
+    if (inRange(c, 0x621, 0x64A) || inRange(c, 0x671, 0x6D3))
+        return letter(Script::Arabic);
     if (inRange(c, 0x600, 0x6FF))
         return symbol(inRange(c, 0x660, 0x669) || c == 0x60C || c == 0x61B || c == 0x61F ? 0 : 2);
     if (inRange(c, 0xE01, 0xE5B)) {
@@ -142,8 +123,6 @@ CharClass computeClass(char32_t c)
             return mark(Script::Thai);
         return inRange(c, 0xE3F, 0xE3F) || inRange(c, 0xE4F, 0xE5B) ? symbol(1) : letter(Script::Thai);
     }
-    if (inRange(c, 0x1E00, 0x1EFF))  // Vietnamese letters with two marks live here
-        return letter(Script::Latin, latinCase(c));
     if (inRange(c, 0x2010, 0x2027) || c == 0x2116)  // dashes, quotes, ellipsis, №
         return symbol(0);
     if (inRange(c, 0x2000, 0x214F) || c == 0x20AC)
@@ -165,9 +144,9 @@ CharClass computeClass(char32_t c)
     if (inRange(c, 0x3400, 0x4DBF))
         return letter(Script::Cjk, Case::None, 3);
     if (inRange(c, 0x4E00, 0x9FFF))
-        return letter(Script::Cjk, Case::None, isCommonHan(c) ? 0 : 1.5);
+        return letter(Script::Cjk);
     if (inRange(c, 0xAC00, 0xD7A3))
-        return letter(Script::Hangul, Case::None, isCommonHangul(c) ? 0 : 2);
+        return letter(Script::Hangul);
     if (inRange(c, 0xE000, 0xF8FF) || c == 0xFFFD || inRange(c, 0xFFF0, 0xFFFF))
         return symbol(kControl);
     if (inRange(c, 0xF900, 0xFAFF))  // compatibility ideographs
@@ -199,122 +178,9 @@ CharClass classify(char32_t c)
     return c < kTabled ? table[c] : computeClass(c);
 }
 
-// Lower case of a Latin letter, enough to look it up below.
-char32_t latinLower(char32_t c)
-{
-    if (latinCase(c) != Case::Upper)
-        return c;
-    if (c < 0x80 || (c >= 0xC0 && c < 0xDF))
-        return c + 0x20;
-    return c + 1;
-}
-
-// The accented letters of the languages written in Latin letters, one string
-// per language (or group that writes alike). Every accented letter of a real
-// word belongs to one of them together; a wrong reading mixes them.
-const std::vector<std::u32string>& accentSets()
-{
-    static const std::vector<std::u32string> sets = {
-        U"àâæçéèêëîïôœùûüÿ",           // French
-        U"äöüßéàè",                      // German
-        U"áéíñóúüàèòçï",                // Spanish, Catalan
-        U"àáâãçéêíóôõú",                // Portuguese
-        U"àèéìíîòóù",                   // Italian
-        U"åäæöøéüá",                     // Danish, Norwegian, Swedish, Finnish
-        U"áðéíóúýþæö",                  // Icelandic
-        U"éëïóöèáàüíú",                 // Dutch, Afrikaans
-        U"ąćęłńóśźż",                   // Polish
-        U"áčďéěíňóřšťúůýž",             // Czech
-        U"áäčďéíĺľňóôŕšťúýž",           // Slovak
-        U"áéíóöőúüű",                   // Hungarian
-        U"ăâîșşțţ",                     // Romanian
-        U"čćđšžäöü",                    // Croatian, Serbian, Slovene, Bosnian
-        U"çğıöşüâîû",                   // Turkish, Azerbaijani
-        U"ąčęėįšųūž",                   // Lithuanian
-        U"āčēģīķļņšūž",                 // Latvian
-        U"äöõüšž",                      // Estonian
-        U"ëç",                          // Albanian
-    };
-    return sets;
-}
-
-// Vietnamese shares many accents with Western languages; it counts only
-// where a letter of its own (ă đ ơ ư, the letters with two marks) shows.
-bool isOnlyVietnamese(char32_t c)
-{
-    return inRange(c, 0x1EA0, 0x1EF9) || c == U'ă' || c == U'đ' || c == U'ĩ' || c == U'ũ'
-           || c == U'ơ' || c == U'ư';
-}
-
-bool isVietnamese(char32_t c)
-{
-    // à á â ã è é ê ì í ò ó ô õ ù ú ý, bit by bit from U+00E0
-    constexpr uint32_t kShared = 0x263C370F;
-    return (inRange(c, 0xE0, 0xFF) && (kShared >> (c - 0xE0) & 1)) || isOnlyVietnamese(c);
-}
-
-// `vietnameseShape`: every word could be a Vietnamese syllable (at most
-// seven letters, đ only at its start), which Icelandic "Með" is not.
-bool coherentAccents(const std::u32string& accents, bool vietnameseShape)
-{
-    if (accents.empty())
-        return true;
-    // For each accented letter, the languages (bits, in the order above)
-    // that write it; a word or text is coherent if some bit survives them all.
-    constexpr char32_t first = 0xC0, last = 0x24F;
-    static const std::vector<uint32_t> languages = [] {
-        std::vector<uint32_t> table(last - first + 1);
-        for (size_t bit = 0; bit < accentSets().size(); ++bit)
-            for (char32_t c : accentSets()[bit])
-                table[c - first] |= uint32_t{1} << bit;
-        return table;
-    }();
-    uint32_t common = ~uint32_t{0};
-    for (char32_t c : accents)
-        common &= inRange(c, first, last) ? languages[c - first] : 0;
-    if (common)
-        return true;
-    return vietnameseShape && std::any_of(accents.begin(), accents.end(), isOnlyVietnamese)
-           && std::all_of(accents.begin(), accents.end(), isVietnamese);
-}
-
-// Vowels of the Cyrillic and Greek alphabets (a table: asked for every letter).
-bool isVowel(char32_t c)
-{
-    constexpr char32_t first = 0x380, last = 0x45F;
-    static const std::vector<bool> vowels = [] {
-        std::vector<bool> table(last - first + 1);
-        for (char32_t v : std::u32string_view(U"аеёиоуыэюяіїєўАЕЁИОУЫЭЮЯІЇЄЎ"
-                                              U"αεηιουωάέήίόύώϊϋΐΰΑΕΗΙΟΥΩΆΈΉΊΌΎΏΪΫ"))
-            if (inRange(v, first, last))
-                table[v - first] = true;
-        return table;
-    }();
-    return inRange(c, first, last) && vowels[c - first];
-}
-
 bool isBicameral(Script s)
 {
     return s == Script::Latin || s == Script::Greek || s == Script::Cyrillic;
-}
-
-// Russian, Ukrainian and Belarusian spelling: no word starts with ы, ь or ъ;
-// ь and ъ follow consonants only, and й follows a vowel (or starts a word).
-double cyrillicSpelling(std::u32string_view word)
-{
-    auto isSign = [](char32_t c) { return c == U'ь' || c == U'ъ' || c == U'Ь' || c == U'Ъ'; };
-    double penalty = 0;
-    if (!word.empty() && (isSign(word[0]) || word[0] == U'ы' || word[0] == U'Ы'))
-        penalty += kSpelling;
-    for (size_t i = 1; i < word.size(); ++i) {
-        const char32_t before = word[i - 1];
-        if (isSign(word[i]) && isVowel(before))
-            penalty += kSpelling;
-        if ((word[i] == U'й' || word[i] == U'Й') && !isVowel(before)
-            && before >= 0x400 && before < 0x500)
-            penalty += kSpelling;
-    }
-    return penalty;
 }
 
 bool isLatinConsonant(char32_t c)
@@ -323,168 +189,187 @@ bool isLatinConsonant(char32_t c)
            || c == U'đ' || c == U'Đ';
 }
 
-// The word-level signs, for one run of letters and marks.
-bool vietnameseSyllable(std::u32string_view word)
+bool isForeignToArabic(Script s) { return s != Script::None && s != Script::Arabic; }
+
+// The script of the learnt model that judges words of `s`.
+bool modelScript(Script s, model::Script& out)
 {
-    return word.size() <= 7 && word.find_first_of(U"đĐ", 1) == std::u32string_view::npos;
+    switch (s) {
+    case Script::Latin: out = model::Script::Latin; return true;
+    case Script::Greek: out = model::Script::Greek; return true;
+    case Script::Cyrillic: out = model::Script::Cyrillic; return true;
+    case Script::Hebrew: out = model::Script::Hebrew; return true;
+    case Script::Arabic: out = model::Script::Arabic; return true;
+    case Script::Thai: out = model::Script::Thai; return true;
+    case Script::Cjk: out = model::Script::Han; return true;
+    case Script::Hangul: out = model::Script::Hangul; return true;
+    default: return false;
+    }
 }
 
-double wordPenalty(std::u32string_view word, const CharClass* classes, std::u32string& wordAccents,
-                   std::u32string& textAccents, bool& textVietnameseShape, int& cyrillicLetters,
-                   int& cyrillicVowels)
+// What one word adds to its text's penalty: the rules that never bend, and
+// its cost in each language of its script.
+struct WordScore {
+    double penalty = 0;
+    uint16_t scripts = 0;  // a bit for each Script of its non-ASCII letters
+    bool modelled = false;
+    model::Script script = model::Script::Latin;
+    std::vector<int> costs;  // per language of `script`, in half bits
+};
+
+WordScore scoreWord(std::u32string_view word, const CharClass* classes)
 {
+    WordScore score;
     std::array<bool, 10> scripts{};
     bool hasAscii = false, hasNonAscii = false;
     bool sawLower = false, caseInside = false;
-    bool hasVowel = false;
-    int letters = 0, accented = 0, run = 0, longestRun = 0;
-    std::u32string& accents = wordAccents;
-    accents.clear();
     Script wordScript = Script::None;
-    double penalty = 0;
-
+    std::u32string letters;
     for (size_t i = 0; i < word.size(); ++i) {
         const char32_t c = word[i];
         const CharClass& k = classes[i];
+        score.penalty += k.cost;
         if (k.mark) {
             if (i == 0 || (classes[i - 1].script != k.script && !classes[i - 1].mark
                            && !(k.script == Script::Latin && isBicameral(classes[i - 1].script))))
-                penalty += kStrayMark;
+                score.penalty += kStrayMark;
             // Vietnamese puts its tone marks on vowels only: "T́nh" is no word.
             else if (k.script == Script::Latin && isLatinConsonant(word[i - 1]))
-                penalty += kStrayMark;
+                score.penalty += kStrayMark;
+            // Thai, Hebrew and Arabic words are learnt with their marks.
+            if (k.script != Script::Latin)
+                letters.push_back(c);
             continue;
         }
-        ++letters;
+        letters.push_back(c);
         if (c < 0x80) {
             hasAscii = true;
-            run = 0;
         } else {
             hasNonAscii = true;
             scripts[static_cast<size_t>(k.script)] = true;
             wordScript = k.script;
-            if (k.script == Script::Latin) {
-                ++accented;
-                longestRun = std::max(longestRun, ++run);
-                accents.push_back(latinLower(c));
-                // Portuguese writes õ only in "-ões"/"-õe": after a letter, before e or s.
-                if ((c == 0xF5 || c == 0xD5)
-                    && (i == 0 || i + 1 >= word.size()
-                        || std::u32string(U"esES").find(word[i + 1]) == std::u32string::npos))
-                    penalty += kSignAfterLetter;
-            }
+            score.scripts |= 1 << static_cast<int>(k.script);
         }
-        if (isVowel(c))
-            hasVowel = true;
         if (k.letterCase == Case::Lower)
             sawLower = true;
         else if (k.letterCase == Case::Upper && sawLower)
             caseInside = true;
     }
     if (!hasNonAscii)
-        return penalty;  // reads the same under every page
-    textAccents += accents;
-    textVietnameseShape = textVietnameseShape && vietnameseSyllable(word);
-    if (wordScript == Script::Cyrillic) {
-        cyrillicLetters += letters;
-        for (char32_t c : word)
-            cyrillicVowels += isVowel(c);
-    }
-
-    // ASCII letters belong with an alphabet, not with the scripts that have
-    // no case (Japanese and Chinese titles run Latin words into their own).
+        return score;  // reads the same under every page
+    // ASCII letters joined to any other script than Latin make a word of
+    // two scripts: "Myl猫ne", "驴D贸nde" are Latin words read through a CJK page.
     const int distinct = static_cast<int>(std::count(scripts.begin(), scripts.end(), true));
-    const bool asciiJoins = hasAscii && !scripts[static_cast<size_t>(Script::Latin)]
-                            && !scripts[static_cast<size_t>(Script::Cjk)]
-                            && !scripts[static_cast<size_t>(Script::Hangul)];
-    if (distinct + (asciiJoins ? 1 : 0) > 1)
-        penalty += kMixedScripts;
+    const bool asciiJoins = hasAscii && !scripts[static_cast<size_t>(Script::Latin)];
+    const bool cjk = wordScript == Script::Cjk || wordScript == Script::Hangul;
+    if (distinct > 1 || (asciiJoins && !cjk))
+        score.penalty += kMixedScripts;
+    else if (asciiJoins)
+        score.penalty += kLatinInCjk;
     if (caseInside)
-        penalty += kCaseInside;
-    if (accented > 0) {
-        if (!coherentAccents(accents, vietnameseSyllable(word)))
-            penalty += kIncoherentAccents;
-        if (longestRun >= 3)
-            penalty += kAccentRun;
-        if (letters >= 3 && accented * 2 > letters)
-            penalty += kMostlyAccents;
+        score.penalty += kCaseInside;
+    // A word of two scripts is wrong whatever its letters: the model only
+    // weighs words of one.
+    if (distinct == 1 && !(asciiJoins && !cjk) && modelScript(wordScript, score.script)) {
+        score.modelled = true;
+        model::wordCosts(letters, score.script, score.costs);
     }
-    if ((wordScript == Script::Cyrillic || wordScript == Script::Greek) && distinct == 1
-        && letters >= 3 && !hasVowel)
-        penalty += kNoVowel;
-    const size_t finalSigma = word.find(U'ς');
-    if (wordScript == Script::Greek && finalSigma != std::u32string::npos
-        && finalSigma + 1 < word.size())
-        penalty += kSigmaInside;
-    // Modern Greek marks the stress of every word of two syllables or more,
-    // except in capitals.
-    static const std::u32string tonos = U"άέήίόύώΐΰ";
-    if (wordScript == Script::Greek && sawLower && letters >= 4
-        && word.find_first_of(tonos) == std::u32string::npos)
-        penalty += kNoTonos;
-    if (wordScript == Script::Cyrillic)
-        penalty += cyrillicSpelling(word);
-    // Nordic æ never follows a vowel; Croatian "-ić" read as Latin-1 ("-iæ") does.
-    for (size_t i = 1; i < word.size(); ++i)
-        if ((word[i] == 0xE6 || word[i] == 0xC6)
-            && std::u32string(U"aeiouyAEIOUY").find(word[i - 1]) != std::u32string::npos)
-            penalty += kSpelling;
-    // Hebrew and Arabic letters with a final form of their own never stand
-    // inside a word.
-    static const std::u32string finals = U"ךםןףץة";
-    for (size_t i = 0; i + 1 < word.size(); ++i)
-        if (word[i] >= 0x5DA && finals.find(word[i]) != std::u32string::npos && !classes[i + 1].mark)
-            penalty += kSigmaInside;
-    return penalty;
-}
-
-// What one word adds to its text's penalty and to the signs counted over
-// the whole text.
-struct WordScore {
-    double penalty = 0;
-    std::u32string accents;
-    bool vietnameseShape = true;
-    int cyrillicLetters = 0, cyrillicVowels = 0;
-    uint16_t scripts = 0;  // a bit for each Script of its non-ASCII letters
-};
-
-WordScore scoreWord(std::u32string_view word, const CharClass* classes)
-{
-    WordScore score;
-    std::u32string wordAccents;
-    for (size_t j = 0; j < word.size(); ++j)
-        score.penalty += classes[j].cost;
-    score.penalty += wordPenalty(word, classes, wordAccents, score.accents, score.vietnameseShape,
-                                 score.cyrillicLetters, score.cyrillicVowels);
-    for (size_t j = 0; j < word.size(); ++j)
-        if (word[j] >= 0x80 && !classes[j].mark)
-            score.scripts |= 1 << static_cast<int>(classes[j].script);
     return score;
 }
 
+// The model's verdict on a text, per script: the words' costs in the
+// language that fits them best, each word that fits another language better
+// paying at most kWordSwitch more than there (a Western name in a Turkish
+// title is no sign of a wrong reading; "Güne Karþý", whose every word wants
+// another language, is).
+struct LanguageSums {
+    std::array<std::vector<int>, model::kScripts> sums;  // per script, per language
+
+    // `allowed`: a bit per language of the word's script that may count
+    // (the Han languages the reading's page writes), all of them if none.
+    void add(const WordScore& word, uint32_t allowed)
+    {
+        if (word.costs.empty())
+            return;
+        auto& sum = sums[static_cast<size_t>(word.script)];
+        if (sum.empty())
+            sum.assign(word.costs.size(), kNotWritten);
+        int best = kNotWritten;
+        for (size_t l = 0; l < word.costs.size(); ++l)
+            if (allowed >> l & 1)
+                best = std::min(best, word.costs[l]);
+        for (size_t l = 0; l < word.costs.size(); ++l)
+            if (allowed >> l & 1)
+                sum[l] = (sum[l] == kNotWritten ? 0 : sum[l]) + std::min(word.costs[l], best + kWordSwitch);
+    }
+
+    int halfBits() const
+    {
+        int total = 0;
+        for (const auto& sum : sums)
+            if (!sum.empty())
+                total += *std::min_element(sum.begin(), sum.end());
+        return total;
+    }
+
+    static constexpr int kNotWritten = std::numeric_limits<int>::max() / 2;
+};
+
 }  // namespace
 
-double implausibility(const std::u32string& text)
+HanReading hanReadingOf(const std::string& name)
 {
+    std::string lower;
+    for (char c : name)
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    auto has = [&](const char* part) { return lower.find(part) != std::string::npos; };
+    if (has("jp") || has("jis") || has("932") || has("943"))
+        return HanReading::Japanese;
+    if (has("big5") || has("950"))
+        return HanReading::TraditionalChinese;
+    if (has("gb") || has("936") || has("euccn"))
+        return HanReading::Chinese;
+    return HanReading::Any;
+}
+
+double implausibility(const std::u32string& text, HanReading han)
+{
+    // The Han languages of the model the reading may be in, a bit each.
+    static const std::array<uint32_t, 4> hanLanguages = [] {
+        std::array<uint32_t, 4> masks{};
+        masks.fill(~uint32_t{0});
+        const auto& names = model::languagesOf(model::Script::Han);
+        const std::array<const char*, 4> wanted = {nullptr, "ja", "zh_hans", "zh_hant"};
+        for (size_t reading = 1; reading < wanted.size(); ++reading) {
+            masks[reading] = 0;
+            for (size_t l = 0; l < names.size(); ++l) {
+                const std::string language = names[l];
+                if (language == wanted[reading] || (reading == 2 && language == "zh_hant"))
+                    masks[reading] |= uint32_t{1} << l;
+            }
+            if (masks[reading] == 0)  // tables without that language: any judges
+                masks[reading] = ~uint32_t{0};
+        }
+        return masks;
+    }();
+    const uint32_t hanAllowed = hanLanguages[static_cast<size_t>(han)];
     // The buffers outlive the call: the guess scores thousands of texts, and
     // an album's texts, right or wrong, repeat the same words (an artist, an
     // album, the same garbage under a wrong page), so each word is scored once.
-    // (Every weight is a multiple of one half: sums come out alike in any order.)
     thread_local std::vector<CharClass> classes;
-    thread_local std::u32string key, textAccents;
+    thread_local std::u32string key;
     thread_local std::unordered_map<std::u32string, WordScore> words;
-    constexpr size_t kWordsKept = 8192;  // an album's words under every reading, 2 MiB at most
+    constexpr size_t kWordsKept = 8192;  // an album's words under every reading
     if (words.size() > kWordsKept)
         words.clear();
     classes.resize(text.size());
     for (size_t i = 0; i < text.size(); ++i)
         classes[i] = classify(text[i]);
-    textAccents.clear();
 
     double penalty = 0;
     uint16_t textScripts = 0;
-    bool textVietnameseShape = true;
-    int cyrillicLetters = 0, cyrillicVowels = 0;
+    LanguageSums languages;
     for (size_t i = 0; i < text.size();) {
         const CharClass& k = classes[i];
         if (k.script == Script::None) {
@@ -493,6 +378,12 @@ double implausibility(const std::u32string& text)
             if (inRange(text[i], 0xA1, 0xBF) && text[i] != 0xAB && text[i] != 0xBB && i > 0
                 && classes[i - 1].script != Script::None)
                 penalty += kSignAfterLetter;
+            // An Arabic sign stuck to a letter of another script: "ni؟" is
+            // Polish "niż" read through cp1256.
+            if (inRange(text[i], 0x600, 0x6FF)
+                && ((i > 0 && isForeignToArabic(classes[i - 1].script))
+                    || (i + 1 < text.size() && isForeignToArabic(classes[i + 1].script))))
+                penalty += kMixedScripts;
             // A non-ASCII sign wedged between two letters: "Ìà¸ðò", "CafÃ©s".
             if (text[i] >= 0x80 && i > 0 && i + 1 < text.size()
                 && classes[i - 1].script != Script::None && classes[i + 1].script != Script::None
@@ -510,10 +401,8 @@ double implausibility(const std::u32string& text)
             found = words.emplace(key, scoreWord(key, classes.data() + i)).first;
         const WordScore& word = found->second;
         penalty += word.penalty;
-        textAccents += word.accents;
-        textVietnameseShape = textVietnameseShape && word.vietnameseShape;
-        cyrillicLetters += word.cyrillicLetters;
-        cyrillicVowels += word.cyrillicVowels;
+        if (word.modelled)
+            languages.add(word, word.script == model::Script::Han ? hanAllowed : ~uint32_t{0});
         textScripts |= word.scripts;
         i = end;
     }
@@ -522,13 +411,7 @@ double implausibility(const std::u32string& text)
         scripts += textScripts >> bit & 1;
     if (scripts > 1)
         penalty += kExtraScript * (scripts - 1);
-    if (!coherentAccents(textAccents, textVietnameseShape))
-        penalty += kIncoherentText;
-    // About four letters in ten of Russian or Ukrainian text are vowels; a
-    // reading of the wrong Cyrillic page has far fewer.
-    if (cyrillicLetters >= 6 && cyrillicVowels * 10 < cyrillicLetters * 3)
-        penalty += kFewVowels * (0.3 * cyrillicLetters - cyrillicVowels);
-    return penalty;
+    return penalty + kPerHalfBit * languages.halfBits();
 }
 
 }  // namespace tagshifter::guess

@@ -1,6 +1,7 @@
 // How unlike real tag text a decoded text looks: the penalty the guess compares.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tagshifter::guess {
@@ -11,6 +12,14 @@ namespace tagshifter::guess {
 // changes inside one word, accents no language writes together, rare or
 // compatibility CJK characters...). Texts are compared by their penalties:
 // only the difference between two readings of the same bytes means anything.
-double implausibility(const std::u32string& text);
+//
+// `han` names the languages the reading's page writes in Han characters: a
+// page made for Japanese reads Japanese, not Chinese that happens to share
+// the bytes ("尢捲" is no Japanese, though Chinese knows both characters).
+enum class HanReading : uint8_t { Any, Japanese, Chinese, TraditionalChinese };
+double implausibility(const std::u32string& text, HanReading han = HanReading::Any);
+
+// What the code page `name` (an iconv name, any case) writes in Han characters.
+HanReading hanReadingOf(const std::string& name);
 
 }  // namespace tagshifter::guess

@@ -73,6 +73,89 @@ TEST(AlbumJudge, JudgesAFileAloneWhenItsTextDisagreesWithTheAlbum)
               (std::vector<std::string>{"cp1251", "cp1251", "koi8-r", "left as it is", "utf-8"}));
 }
 
+// A compilation: each file whose own text reads in a page of the list gets
+// it, however few share it; "no page of the list fits" is said of the file
+// no page reads, not of its folder; Latin-1 text among them stays.
+TEST(AlbumJudge, EachFileOfACompilationGetsThePageItsOwnTextReadsIn)
+{
+    struct Case {
+        const char* list;
+        std::vector<std::pair<FileTexts, const char*>> files;  // and the label expected
+    };
+    const Case cases[] = {
+        {"auto:cp1251,cp1253,cp1255",
+         {{file("Сборник", "Всё идёт по плану", "cp1251"), "cp1251"},
+          {file("Сборник", "Звезда по имени Солнце", "cp1251"), "cp1251"},
+          {file("Άννα Βίσση", "Δώδεκα", "cp1253"), "cp1253"},
+          {file("עומר אדם", "שני משוגעים", "cp1255"), "cp1255"},
+          {file("Björk", "Jóga", "ISO-8859-1"), "left as it is"}}},
+        {"auto:cp1251,koi8-r",
+         {{file("Сборник", "Всё идёт по плану", "cp1251"), "cp1251"},
+          {file("Сборник", "Я свободен", "koi8-r"), "koi8-r"},
+          {file("Άννα Βίσση", "Δώδεκα", "cp1253"), "no page of the list fits"},
+          {file("Сборник", "Перемен", "cp1251"), "cp1251"}}},
+        {"auto",
+         {{file("Kayahan", "Aşk", "cp1254"), "cp1254"},
+          {file("Kayahan", "Gönül Sabreyle", "cp1254"), "cp1254"},
+          {file("Sezen Aksu", "Şarkı Söylemek Lazım", "cp1254"), "cp1254"},
+          {file("Lady Pank", "Mniej niż zero", "cp1250"), "cp1250"},
+          {file("Кино", "Группа крови", "cp1251"), "cp1251"}}},
+    };
+    for (const auto& c : cases) {
+        AlbumJudge judge(CandidateList::parse(c.list));
+        std::vector<FileTexts> files;
+        std::vector<std::string> expected;
+        for (const auto& [texts, label] : c.files)
+            files.push_back(texts), expected.push_back(label);
+        EXPECT_EQ(labels(judge.judge(files)), expected) << c.list;
+    }
+}
+
+// Albums a real library was seen to get wrong, under plain auto and under
+// a list of every page that library held: never another script, and a
+// genuine Western name in a Latin-1 frame stays.
+TEST(AlbumJudge, ReadsTheAlbumsRealLibrariesWereMisreadIn)
+{
+    struct Case {
+        std::vector<FileTexts> files;
+        const char* expected;  // the label of every file
+    };
+    const Case cases[] = {
+        {{file("Maná", "¿Dónde jugarán los niños?", "cp1252"), file("Maná", "Oye mi amor", "cp1252")},
+         "left as it is"},
+        {{file("Khánh Ly", "Diễm xưa", "cp1258")}, "cp1258"},
+        {{file("Khánh Ly", "Ca dao me", "ISO-8859-1")}, "left as it is"},
+        {{file("Björk", "Jóga", "ISO-8859-1"), file("Björk", "Hyperballad", "ISO-8859-1")},
+         "left as it is"},
+        {{file("Édith Piaf", "L'Hymne à l'amour", "cp1252"), file("Édith Piaf", "Padam padam", "cp1252")},
+         "left as it is"},
+        {{file("김건모", "핑계", "cp949"), file("김건모", "잘못된 만남", "cp949")}, "cp949"},
+        {{file("Алла Пугачёва", "Примадонна", "cp1251"), file("Алла Пугачёва", "Арлекино", "cp1251")},
+         "cp1251"},
+        {{file("Wilki", "Baśka", "cp1250"), file("Wilki", "Nie stało się nic", "cp1250")}, "cp1250"},
+        {{file("Tarkan", "Aşk", "cp1254"), file("Tarkan", "Şımarık", "cp1254")}, "cp1254"},
+        {{file("那英", "征服", "gbk"), file("那英", "白天不懂夜的黑", "gbk")}, "gbk"},
+    };
+    for (const char* list : {"auto", "auto:cp1250,cp1251,cp1252,cp1253,cp1254,cp1257,cp1258,koi8-r,"
+                                     "iso-8859-2,iso-8859-7,euc-jp,cp932,gbk,big5,cp949"}) {
+        AlbumJudge judge(CandidateList::parse(list));
+        for (const auto& c : cases)
+            EXPECT_EQ(labels(judge.judge(c.files)), std::vector<std::string>(c.files.size(), c.expected))
+                << list << ": case " << &c - cases;
+    }
+}
+
+// A folder whose only legacy text is one word of two letters says too
+// little for any page of one byte per character.
+TEST(AlbumJudge, LeavesATwoLetterWordAloneInItsFolder)
+{
+    AlbumJudge judge(CandidateList::parse("auto:cp1251,koi8-r"));
+    EXPECT_EQ(labels(judge.judge({file("Band", "Да", "cp1251")})),
+              std::vector<std::string>{"left as it is"});
+    EXPECT_EQ(labels(judge.judge({file("Band", "Да", "cp1251"), file("Band", "Родина", "cp1251")})),
+              (std::vector<std::string>{"cp1251", "cp1251"}));
+}
+
 TEST(AlbumJudge, ReadsAShortCjkTitleAloneInItsMultiByteCodePage)
 {
     // Two to four bytes, which single-byte pages also read as letters or

@@ -63,6 +63,39 @@ TEST(Implausibility, TheRightCyrillicPageBeatsTheWrongOneAndLatin1)
     }
 }
 
+// Readings a real library was seen to get wrong: the right page must read
+// the bytes as more plausible than the wrong one, by a clear margin where
+// the wrong one turns the text into another script.
+TEST(Implausibility, TheRightPageBeatsTheOnesRealLibrariesWereMisreadIn)
+{
+    struct Case {
+        const char* text;
+        const char* stored;
+        const char* wrong;
+        double margin;
+    };
+    const Case cases[] = {
+        {"¿Dónde jugarán los niños?", "cp1252", "gbk", 4},  // not "驴D贸nde jugar谩n"
+        {"Baśka", "cp1250", "gbk", 4},                      // not "Ba很a"
+        {"Khánh Ly", "cp1252", "gbk", 4},                   // not "Kh醤h Ly"
+        {"Примадонна", "cp1251", "cp1253", 4},              // not "Οπθμΰδξννΰ"
+        {"Těšínská", "cp1250", "cp1252", 2},                // not "Tìšínská"
+        {"Aşk", "cp1254", "cp1252", 1},                     // not "Aþk"
+        {"Björk", "ISO-8859-1", "gbk", 4},                  // not "Bj鰎k"
+        {"Björk", "ISO-8859-1", "cp1251", 4},               // not "Bjцrk"
+        {"MFÖ - Ele Güne Karşı", "cp1254", "ISO-8859-1", 1},  // not "Karþý"
+        {"Mniej niż zero", "cp1250", "ISO-8859-1", 1.5},     // not "ni¿"
+        {"Żywię", "cp1250", "cp1257", 1},
+        {"Ελλάδα", "cp1253", "cp1251", 4},
+        {"Їжак і ґава", "koi8-u", "koi8-r", 2},
+    };
+    for (const auto& c : cases) {
+        const std::string bytes = storedIn(c.text, c.stored);
+        EXPECT_LE(underPage(bytes, c.stored) + c.margin, underPage(bytes, c.wrong))
+            << c.text << " in " << c.stored << " against " << c.wrong;
+    }
+}
+
 TEST(Implausibility, SignsOfAWrongReadingCost)
 {
     // Each pair: a plausible text and the same letters broken in one way.
