@@ -22,12 +22,8 @@
 #include <taglib/mpegfile.h>
 #include <taglib/taglib.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
 #include <new>
 #include <optional>

@@ -9,8 +9,6 @@
 #include "common/messages.h"
 #include "sys/terminal.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <exception>
 #include <memory>

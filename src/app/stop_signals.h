@@ -1,6 +1,9 @@
 // Holding off the signals that ask the tool to stop while a file is saved.
 #pragma once
 
+#include "sys/fd.h"
+#include "sys/process.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -43,17 +46,9 @@ inline void clearNote()
 // Says the note, then ends the process by `signal` as if it were not caught.
 inline void stop(int signal)
 {
-    if (noteIndex >= 0) {
-        const char* note = notes[noteIndex];
-        for (size_t left = std::strlen(note); left > 0;) {
-            const ssize_t written = ::write(STDERR_FILENO, note, left);
-            if (written <= 0)
-                break;
-            note += written, left -= static_cast<size_t>(written);
-        }
-    }
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);  // taken as soon as a handler returns
+    if (noteIndex >= 0)
+        sys::writeAt(STDERR_FILENO, notes[noteIndex], std::strlen(notes[noteIndex]), -1);
+    sys::endBy(signal);
 }
 
 inline void onSignal(int signal)
@@ -68,20 +63,9 @@ inline void onSignal(int signal)
 inline void catchOnce()
 {
     static bool caught = false;
-    if (caught)
-        return;
+    if (!caught)
+        sys::catchSignals({SIGINT, SIGTERM, SIGHUP}, onSignal);
     caught = true;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction previous {};
-        // A signal the caller ignores (nohup, a background job) stays ignored.
-        if (sigaction(signal, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN)
-            continue;
-        struct sigaction handler {};
-        handler.sa_handler = onSignal;
-        sigemptyset(&handler.sa_mask);
-        handler.sa_flags = SA_RESTART;
-        sigaction(signal, &handler, nullptr);
-    }
 }
 }  // namespace stop_signals
 

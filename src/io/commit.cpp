@@ -5,12 +5,9 @@
 #include "io/file_metadata.h"
 #include "io/old_bytes.h"
 #include "sys/fd.h"
+#include "sys/metadata.h"
 #include "sys/seam.h"
 #include "sys/temporary.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <new>
@@ -44,7 +41,7 @@ CommitResult converted(CommitPath path, std::string warning)
 CommitResult written(CommitResult result, int fd, const CommitOptions& options)
 {
     struct stat status {};
-    if (options.reportModified && fstat(fd, &status) == 0) {
+    if (options.reportModified && sys::statusOf(fd, status)) {
         result.modifiedKnown = true;
         result.modified = status.st_mtim;
     }
@@ -65,7 +62,7 @@ uint64_t writeStep(sys::Step step, int fd, const std::string& bytes, int64_t at)
 bool lengthAsWritten(int fd, uint64_t length)
 {
     struct stat status {};
-    return fstat(fd, &status) == 0 && static_cast<uint64_t>(status.st_size) == length;
+    return sys::statusOf(fd, status) && static_cast<uint64_t>(status.st_size) == length;
 }
 
 // The pieces with where each starts in the new content.
@@ -211,7 +208,7 @@ RenameOutcome writeAndRename(OriginalFile& original, EditStream& edits, const Co
         result.error = sys::describe(kCannotCreateNewFile, error);
         return RenameOutcome::Failed;
     }
-    if (!sys::stepAllowed(sys::Step::CopyMetadata) || !copyMetadata(original, temporary.fd()))
+    if (!sys::stepAllowed(sys::Step::CopyMetadata) || !sys::copyMetadata(original.fd(), original.status(), temporary.fd()))
         return RenameOutcome::NotPossible;
 
     std::string pending;  // written bytes gathered into large writes

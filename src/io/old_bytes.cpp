@@ -3,9 +3,6 @@
 #include "sys/fd.h"
 #include "sys/seam.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -117,7 +114,7 @@ OldBytes::Outcome OldBytes::putBack(uint64_t length)
     }
     entries_.clear();
     struct stat now {};
-    if (fstat(original_.fd(), &now) == 0 && static_cast<uint64_t>(now.st_size) != length
+    if (sys::statusOf(original_.fd(), now) && static_cast<uint64_t>(now.st_size) != length
         && !sys::truncateTo(original_.fd(), length) && outcome.complete) {
         outcome.complete = false;
         outcome.error = std::strerror(errno);

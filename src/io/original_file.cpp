@@ -2,12 +2,10 @@
 
 #include "common/messages.h"
 #include "sys/folder_path.h"
+#include "sys/process.h"
 #include "sys/seam.h"
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -59,11 +57,11 @@ bool OriginalFile::open(const std::string& folderName, sys::FolderCache* folders
         // Looked at through a path handle first, so no device is opened.
         const sys::Fd target(folder_->openAt(base_, O_PATH));
         struct stat led {};
-        if (!target.valid() || fstat(target.get(), &led) != 0) {
+        if (!target.valid() || !sys::statusOf(target.get(), led)) {
             whyNotOpen_ = std::strerror(errno);
             return false;
         }
-        if (named.st_uid != geteuid() && named.st_uid != led.st_uid) {
+        if (named.st_uid != sys::effectiveUser() && named.st_uid != led.st_uid) {
             whyNotOpen_ = messages::kLinkNotFollowed;
             return false;
         }
@@ -76,8 +74,7 @@ bool OriginalFile::open(const std::string& folderName, sys::FolderCache* folders
             whyNotOpen_ = std::strerror(errno);
             return false;
         }
-        fd_.reset(::open(("/proc/self/fd/" + std::to_string(target.get())).c_str(),
-                         O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        fd_.reset(sys::reopen(target.get(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     } else {
         // A FIFO or a device would block or never end in the reader, so
         // anything but a regular file is a file that does not open.
@@ -91,7 +88,7 @@ bool OriginalFile::open(const std::string& folderName, sys::FolderCache* folders
         }
         fd_.reset(folder_->openAt(base_, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
     }
-    if (!fd_.valid() || fstat(fd_.get(), &status_) != 0) {
+    if (!fd_.valid() || !sys::statusOf(fd_.get(), status_)) {
         whyNotOpen_ = errno == ELOOP ? messages::kChangedMeanwhile : std::strerror(errno);
         return false;
     }
@@ -104,14 +101,13 @@ bool OriginalFile::open(const std::string& folderName, sys::FolderCache* folders
 
 bool OriginalFile::takeWriteAccess(std::string& why)
 {
-    sys::Fd writable(::open(("/proc/self/fd/" + std::to_string(fd_.get())).c_str(),
-                            O_RDWR | O_NOCTTY | O_CLOEXEC));
+    sys::Fd writable(sys::reopen(fd_.get(), O_RDWR | O_NOCTTY | O_CLOEXEC));
     if (!writable.valid() && errno == ENOENT && !viaLink_) {
         // No /proc: the name again, as long as it leads to the same file.
         writable.reset(folder_->openAt(base_, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
         struct stat reopened {};
         if (writable.valid()
-            && (fstat(writable.get(), &reopened) != 0 || reopened.st_dev != status_.st_dev
+            && (!sys::statusOf(writable.get(), reopened) || reopened.st_dev != status_.st_dev
                 || reopened.st_ino != status_.st_ino)) {
             why = messages::kChangedMeanwhile;
             return false;
@@ -119,10 +115,9 @@ bool OriginalFile::takeWriteAccess(std::string& why)
     }
     if (!writable.valid()) {
         const int error = errno;
-        int flags = 0;
-        if (error == EPERM && ioctl(fd_.get(), FS_IOC_GETFLAGS, &flags) == 0
-            && (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0)
-            why = flags & FS_IMMUTABLE_FL ? messages::kFileImmutable : messages::kFileAppendOnly;
+        const sys::Protection protection = error == EPERM ? sys::protectionOf(fd_.get()) : sys::Protection::None;
+        if (protection != sys::Protection::None)
+            why = protection == sys::Protection::Immutable ? messages::kFileImmutable : messages::kFileAppendOnly;
         else
             why = sys::describe(messages::kCannotOpenForWriting, error);
         return false;
@@ -139,7 +134,7 @@ bool OriginalFile::unchangedSinceRead(std::string& why) const
     }
     struct stat now {};
     struct stat named {};
-    bool same = viaLink_ ? fstat(fd_.get(), &now) == 0 && folder_->statAt(base_, named, true)
+    bool same = viaLink_ ? sys::statusOf(fd_.get(), now) && folder_->statAt(base_, named, true)
                          : folder_->statAt(base_, now, false);
     if (!viaLink_)
         named = now;

@@ -2,6 +2,8 @@
 
 #include <sys/file.h>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -92,6 +94,26 @@ int descriptorsExhausted()
         return 0;
     }
     return errno == EMFILE || errno == ENFILE ? errno : 0;
+}
+
+bool statusOf(int fd, struct stat& out)
+{
+    return fstat(fd, &out) == 0;
+}
+
+int reopen(int fd, int flags)
+{
+    return open(("/proc/self/fd/" + std::to_string(fd)).c_str(), flags);
+}
+
+Protection protectionOf(int fd)
+{
+    int flags = 0;
+    if (ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0)
+        return Protection::None;
+    return flags & FS_IMMUTABLE_FL ? Protection::Immutable
+           : flags & FS_APPEND_FL  ? Protection::AppendOnly
+                                   : Protection::None;
 }
 
 bool isTerminal(int fd)

@@ -3,6 +3,8 @@
 // test seam that can fail or act between the steps of a save.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdint>
 #include <string>
@@ -75,6 +77,15 @@ bool lockFile(int fd, bool wait);
 // EMFILE or ENFILE when no descriptor can be opened now, else 0: tells a
 // library call that failed for want of one from one refused for its input.
 int descriptorsExhausted();
+
+// fstat of `fd`.
+bool statusOf(int fd, struct stat& out);
+// A new descriptor of the file `fd` holds, opened with `flags` (through
+// /proc/self/fd, so no name is resolved again); -1 with errno.
+int reopen(int fd, int flags);
+// The file's flags that refuse writes in place or renames over it.
+enum class Protection { None, AppendOnly, Immutable };
+Protection protectionOf(int fd);
 
 // Whether `fd` is a terminal.
 bool isTerminal(int fd);

@@ -5,8 +5,6 @@
 #include "sys/seam.h"
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -79,8 +77,7 @@ bool Folder::link(int fd, const std::string& name) const
 
 bool Folder::forbidsReplacing() const
 {
-    int flags = 0;
-    return ioctl(fd(), FS_IOC_GETFLAGS, &flags) == 0 && (flags & (FS_APPEND_FL | FS_IMMUTABLE_FL)) != 0;
+    return protectionOf(fd()) != Protection::None;
 }
 
 bool Folder::sync() const
@@ -102,7 +99,7 @@ std::shared_ptr<const Folder> Folder::child(const std::string& name, bool create
 
 bool Folder::status(struct stat& out) const
 {
-    return fstat(fd(), &out) == 0;
+    return statusOf(fd(), out);
 }
 
 FolderCache::FolderCache(std::shared_ptr<FolderTree> walked) : walked_(std::move(walked)) {}

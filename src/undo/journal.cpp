@@ -5,9 +5,6 @@
 #include "undo/entry_builder.h"
 #include "undo/hash.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -116,7 +113,7 @@ bool JournalWriter::recordStaged(int fd, std::string& why)
     struct stat status {};
     RecordWriter out;
     out.u64(files_ - 1);
-    const bool known = fstat(fd, &status) == 0;
+    const bool known = sys::statusOf(fd, status);
     out.u64(static_cast<uint64_t>(status.st_dev));
     out.u64(static_cast<uint64_t>(status.st_ino));
     if (known && write(kStaged, out.bytes()))
@@ -151,7 +148,7 @@ void JournalWriter::recordCommitted(bool known, const struct timespec& modified)
 bool readJournal(int fd, JournalContents& contents, std::string& why)
 {
     struct stat status {};
-    if (fstat(fd, &status) != 0) {
+    if (!sys::statusOf(fd, status)) {
         why = std::strerror(errno);
         return false;
     }

@@ -4,15 +4,13 @@
 #include "common/messages.h"
 #include "sys/folder_list.h"
 #include "sys/folder_path.h"
+#include "sys/process.h"
 #include "sys/seam.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 namespace tagshifter::undo {
@@ -22,13 +20,13 @@ namespace {
 // The base folder and the path below it that the tool makes.
 bool defaultBase(std::string& base, std::string& below)
 {
-    const char* state = std::getenv("XDG_STATE_HOME");
+    const char* state = sys::environment("XDG_STATE_HOME");
     if (state != nullptr && state[0] == '/') {
         base = state;
         below = "tagshifter";
         return true;
     }
-    const char* home = std::getenv("HOME");
+    const char* home = sys::environment("HOME");
     if (home != nullptr && home[0] == '/') {
         base = home;
         below = ".local/state/tagshifter";
@@ -53,7 +51,7 @@ bool folderIsOurs(const sys::Folder& folder, std::string& why)
         why = std::strerror(errno);
         return false;
     }
-    if (status.st_uid != geteuid())
+    if (status.st_uid != sys::effectiveUser())
         why = messages::kFolderOfAnotherUser;
     else if ((status.st_mode & kWritableByOthers) != 0)
         why = messages::kFolderWritableByOthers;
@@ -95,7 +93,7 @@ std::shared_ptr<const sys::Folder> openDefaultFolder(bool create, std::string& n
         const sys::SplitName split = sys::splitName(base);
         const std::shared_ptr<const sys::Folder> parent = sys::Folder::open(split.folder, error);
         struct stat status {};
-        if (parent && parent->status(status) && status.st_uid == geteuid()) {
+        if (parent && parent->status(status) && status.st_uid == sys::effectiveUser()) {
             folder = parent->child(split.base, true);
             error = folder ? 0 : errno;
         } else {
@@ -128,7 +126,7 @@ std::shared_ptr<const sys::Folder> openDefaultFolder(bool create, std::string& n
 bool journalMayBeRead(int fd, std::string& why)
 {
     struct stat status {};
-    if (fstat(fd, &status) != 0) {
+    if (!sys::statusOf(fd, status)) {
         why = std::strerror(errno);
         return false;
     }
@@ -136,7 +134,7 @@ bool journalMayBeRead(int fd, std::string& why)
     // user wrote, or could have, must not steer a run as root.
     if (!S_ISREG(status.st_mode))
         why = messages::kNotRegularFile;
-    else if (status.st_uid != geteuid() || (status.st_mode & kWritableByOthers) != 0)
+    else if (status.st_uid != sys::effectiveUser() || (status.st_mode & kWritableByOthers) != 0)
         why = messages::kJournalOfAnotherUser;
     else
         return true;
@@ -243,8 +241,7 @@ RunJournal::RunJournal(const JournalChoice& choice)
 {
     if (choice.off)
         return;
-    timespec start {};
-    clock_gettime(CLOCK_REALTIME, &start);
+    const timespec start = sys::wallClock();
     JournalHeader header;
     header.startSeconds = start.tv_sec;
     header.startMicroseconds = start.tv_nsec / 1000;

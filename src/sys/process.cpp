@@ -1,0 +1,47 @@
+#include "sys/process.h"
+
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+
+namespace tagshifter::sys {
+
+uid_t effectiveUser()
+{
+    return geteuid();
+}
+
+const char* environment(const char* name)
+{
+    return std::getenv(name);
+}
+
+timespec wallClock()
+{
+    timespec now {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return now;
+}
+
+void catchSignals(std::initializer_list<int> signals, void (*handler)(int))
+{
+    for (const int signal : signals) {
+        struct sigaction previous {};
+        if (sigaction(signal, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN)
+            continue;
+        struct sigaction caught {};
+        caught.sa_handler = handler;
+        sigemptyset(&caught.sa_mask);
+        caught.sa_flags = SA_RESTART;
+        sigaction(signal, &caught, nullptr);
+    }
+}
+
+void endBy(int signal)
+{
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+}  // namespace tagshifter::sys
