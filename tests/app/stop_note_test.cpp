@@ -44,7 +44,6 @@ Stopped runStoppedAt(const std::vector<std::string>& args, int at, int signal)
         for (std::string& arg : copies)
             argv.push_back(arg.data());
         argv.push_back(nullptr);
-        optind = 0;
         _exit(runTool(static_cast<int>(copies.size()), argv.data(), save));
     }
     close(pipeFds[1]);

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <getopt.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -202,7 +200,6 @@ RunResult runInProcess(const std::vector<std::string>& args, const SaveFile& sav
         argv.push_back(arg.data());
     argv.push_back(nullptr);
 
-    optind = 0;  // a fresh parse for each run in this process
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     RunResult result;
