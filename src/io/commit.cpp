@@ -2,7 +2,6 @@
 
 #include "common/format.h"
 #include "common/messages.h"
-#include "io/file_metadata.h"
 #include "io/old_bytes.h"
 #include "sys/fd.h"
 #include "sys/metadata.h"
@@ -28,6 +27,13 @@ using namespace messages;
 std::string systemError(const char* what)
 {
     return sys::describe(what, errno);
+}
+
+// A new file renamed over the original would lose what the metadata copy
+// cannot bring over: a symbolic link operand, or the file's other names.
+bool renameKeepsAll(const OriginalFile& original)
+{
+    return !original.viaLink() && original.status().st_nlink <= 1;
 }
 
 CommitResult converted(CommitPath path, std::string warning)
@@ -387,7 +393,7 @@ CommitResult commitEdits(OriginalFile& original, EditStream& edits, const Commit
     std::string refusal;
     if (options.beforeWrite && !options.beforeWrite(original, edits, refusal))
         return {false, CommitPath::Unchanged, refusal};
-    if (renameObstacle(original).empty()) {
+    if (renameKeepsAll(original)) {
         std::string why;
         if (!original.takeWriteAccess(why))
             return {false, CommitPath::Unchanged, why};

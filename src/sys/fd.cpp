@@ -22,9 +22,8 @@ int64_t preadInto(int fd, uint64_t offset, uint64_t length, char* buffer)
 {
     uint64_t done = 0;
     while (done < length) {
-        const ssize_t got = pread(fd, buffer + done, length - done, static_cast<off_t>(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
+        const ssize_t got
+            = retried([&] { return pread(fd, buffer + done, length - done, static_cast<off_t>(offset + done)); });
         if (got < 0)
             return -1;
         if (got == 0)
@@ -38,11 +37,11 @@ uint64_t writeAt(int fd, const char* data, uint64_t size, int64_t offset)
 {
     uint64_t done = 0;
     while (done < size) {
-        const ssize_t wrote = offset < 0 ? write(fd, data + done, size - done)
-                                         : pwrite(fd, data + done, size - done,
-                                                  static_cast<off_t>(static_cast<uint64_t>(offset) + done));
-        if (wrote < 0 && errno == EINTR)
-            continue;
+        const ssize_t wrote = retried([&] {
+            return offset < 0 ? write(fd, data + done, size - done)
+                              : pwrite(fd, data + done, size - done,
+                                       static_cast<off_t>(static_cast<uint64_t>(offset) + done));
+        });
         if (wrote <= 0) {
             if (wrote == 0)
                 errno = ENOSPC;

@@ -97,11 +97,6 @@ std::shared_ptr<const Folder> Folder::child(const std::string& name, bool create
     return adopt(Fd(child));
 }
 
-bool Folder::status(struct stat& out) const
-{
-    return statusOf(fd(), out);
-}
-
 FolderCache::FolderCache(std::shared_ptr<FolderTree> walked) : walked_(std::move(walked)) {}
 
 FolderCache::~FolderCache() = default;

@@ -52,7 +52,6 @@ public:
     // The folder `name` within this one, never through a link; with
     // `create`, made first (mode 0700) where missing. nullptr with errno.
     std::shared_ptr<const Folder> child(const std::string& name, bool create) const;
-    bool status(struct stat& out) const;
 
 private:
     explicit Folder(Fd fd) : fd_(std::move(fd)) {}

@@ -47,7 +47,7 @@ constexpr mode_t kWritableByOthers = S_IWGRP | S_IWOTH;
 bool folderIsOurs(const sys::Folder& folder, std::string& why)
 {
     struct stat status {};
-    if (!folder.status(status)) {
+    if (!sys::statusOf(folder.fd(), status)) {
         why = std::strerror(errno);
         return false;
     }
@@ -93,7 +93,7 @@ std::shared_ptr<const sys::Folder> openDefaultFolder(bool create, std::string& n
         const sys::SplitName split = sys::splitName(base);
         const std::shared_ptr<const sys::Folder> parent = sys::Folder::open(split.folder, error);
         struct stat status {};
-        if (parent && parent->status(status) && status.st_uid == sys::effectiveUser()) {
+        if (parent && sys::statusOf(parent->fd(), status) && status.st_uid == sys::effectiveUser()) {
             folder = parent->child(split.base, true);
             error = folder ? 0 : errno;
         } else {
