@@ -4,6 +4,7 @@
 
 #include <taglib/id3v1tag.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace tagshifter {
@@ -26,6 +27,12 @@ constexpr Place kPlaces[] = {
 
 void keepWrittenId3v1Bytes(const TagLib::ID3v1::Tag& tag, std::vector<TextChange>& texts)
 {
+    // Rendering recodes every field: only when a text asks for its bytes
+    // (texts are kept for the JSON output only).
+    if (std::none_of(texts.begin(), texts.end(), [](const TextChange& change) {
+            return change.id3v1 && !change.isFrame && !change.isDescription;
+        }))
+        return;
     const TagLib::ByteVector block = tag.render();
     if (block.size() != 128)
         return;

@@ -4,6 +4,7 @@
 #include "common/messages.h"
 #include "io/file_metadata.h"
 #include "io/old_bytes.h"
+#include "sys/fd.h"
 #include "sys/seam.h"
 #include "sys/temporary.h"
 
@@ -56,15 +57,6 @@ uint64_t writeStep(sys::Step step, int fd, const std::string& bytes, int64_t at)
     if (!sys::stepAllowed(step))
         return 0;
     return sys::writeAt(fd, bytes.data(), bytes.size(), at);
-}
-
-bool syncFile(int fd)
-{
-    int result;
-    do
-        result = fsync(fd);
-    while (result != 0 && errno == EINTR);
-    return result == 0;
 }
 
 // After the last write: the file has the length written. Another writer
@@ -169,7 +161,7 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
     }
     if (!lengthAsWritten(original.fd(), original.size()))
         return {false, CommitPath::SameLength, kChangedMeanwhile};
-    if (options.sync && !syncFile(original.fd()))
+    if (options.sync && !sys::syncFile(original.fd()))
         return written(converted(CommitPath::SameLength, systemError(kCannotSync)), original.fd(), options);
     return written({true, CommitPath::SameLength, {}}, original.fd(), options);
 }
@@ -178,12 +170,9 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
 // the kernel where it can.
 bool copyOriginal(OriginalFile& original, uint64_t offset, uint64_t length, int to)
 {
-    loff_t from = static_cast<loff_t>(offset);
     bool kernelCopy = true;
     while (length > 0 && kernelCopy) {
-        const ssize_t done = copy_file_range(original.fd(), &from, to, nullptr, length, 0);
-        if (done < 0 && errno == EINTR)
-            continue;
+        const int64_t done = sys::copyRange(original.fd(), offset, to, length);
         if (done <= 0) {
             if (done == 0 || (errno != EXDEV && errno != EINVAL && errno != ENOSYS
                               && errno != EOPNOTSUPP && errno != EBADF))
@@ -193,7 +182,6 @@ bool copyOriginal(OriginalFile& original, uint64_t offset, uint64_t length, int 
         }
         length -= static_cast<uint64_t>(done);
     }
-    offset = static_cast<uint64_t>(from);
     while (length > 0) {
         std::string block;
         if (!original.readFresh(offset, std::min(length, kBlockSize), block) || block.empty()
@@ -249,7 +237,7 @@ RenameOutcome writeAndRename(OriginalFile& original, EditStream& edits, const Co
         result.error = whyFailed(original, kCannotWriteNewFile);
         return RenameOutcome::Failed;
     }
-    if (options.sync && !syncFile(temporary.fd())) {
+    if (options.sync && !sys::syncFile(temporary.fd())) {
         result.error = systemError(kCannotSync);
         return RenameOutcome::Failed;
     }
@@ -274,11 +262,7 @@ bool reserve(int fd, uint64_t from, uint64_t to)
 {
     if (!sys::stepAllowed(sys::Step::Reserve))
         return false;
-    int result;
-    do
-        result = fallocate(fd, 0, static_cast<off_t>(from), static_cast<off_t>(to - from));
-    while (result != 0 && errno == EINTR);
-    if (result == 0)
+    if (sys::allocate(fd, from, to - from))
         return true;
     if (errno != EOPNOTSUPP)
         return false;
@@ -379,18 +363,14 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
         return fail(afterFailedWrite(kOutOfMemory, undo.putBack(oldLength)));
     }
     if (newLength < oldLength) {
-        int result;
-        do
-            result = ftruncate(original.fd(), static_cast<off_t>(newLength));
-        while (result != 0 && errno == EINTR);
-        if (result != 0) {
+        if (!sys::truncateTo(original.fd(), newLength)) {
             const std::string error = systemError(kCannotTruncate);
             return fail(afterFailedWrite(error, undo.putBack(oldLength)));
         }
     }
     if (!lengthAsWritten(original.fd(), newLength))
         return fail(kChangedMeanwhile);
-    if (options.sync && !syncFile(original.fd()))
+    if (options.sync && !sys::syncFile(original.fd()))
         return written(converted(CommitPath::InPlace, systemError(kCannotSync)), original.fd(), options);
     return written({true, CommitPath::InPlace, {}}, original.fd(), options);
 }

@@ -1,5 +1,6 @@
 #include "io/old_bytes.h"
 
+#include "sys/fd.h"
 #include "sys/seam.h"
 
 #include <sys/stat.h>
@@ -117,7 +118,7 @@ OldBytes::Outcome OldBytes::putBack(uint64_t length)
     entries_.clear();
     struct stat now {};
     if (fstat(original_.fd(), &now) == 0 && static_cast<uint64_t>(now.st_size) != length
-        && ftruncate(original_.fd(), static_cast<off_t>(length)) != 0 && outcome.complete) {
+        && !sys::truncateTo(original_.fd(), length) && outcome.complete) {
         outcome.complete = false;
         outcome.error = std::strerror(errno);
         outcome.firstLost = length;

@@ -51,18 +51,6 @@ uint64_t writeAt(int fd, const char* data, uint64_t size, int64_t offset)
     return done;
 }
 
-namespace {
-template <typename Call>
-int retried(Call call)
-{
-    int result;
-    do
-        result = call();
-    while (result != 0 && errno == EINTR);
-    return result;
-}
-}  // namespace
-
 bool syncFile(int fd)
 {
     return retried([fd] { return fsync(fd); }) == 0;
@@ -71,6 +59,24 @@ bool syncFile(int fd)
 bool syncData(int fd)
 {
     return retried([fd] { return fdatasync(fd); }) == 0;
+}
+
+bool truncateTo(int fd, uint64_t length)
+{
+    return retried([fd, length] { return ftruncate(fd, static_cast<off_t>(length)); }) == 0;
+}
+
+bool allocate(int fd, uint64_t offset, uint64_t length)
+{
+    return retried([=] { return fallocate(fd, 0, static_cast<off_t>(offset), static_cast<off_t>(length)); }) == 0;
+}
+
+int64_t copyRange(int from, uint64_t& offset, int to, uint64_t length)
+{
+    loff_t at = static_cast<loff_t>(offset);
+    const ssize_t done = retried([&] { return copy_file_range(from, &at, to, nullptr, length, 0); });
+    offset = static_cast<uint64_t>(at);
+    return done;
 }
 
 bool lockFile(int fd, bool wait)

@@ -3,6 +3,7 @@
 // test seam that can fail or act between the steps of a save.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <string>
 
@@ -46,9 +47,28 @@ int64_t preadInto(int fd, uint64_t offset, uint64_t length, char* buffer);
 // is negative); the bytes written before an error, with errno, when short.
 uint64_t writeAt(int fd, const char* data, uint64_t size, int64_t offset);
 
-// fsync and fdatasync, retried on EINTR.
+// Calls `call` again while it fails for a signal (EINTR): the one retry
+// loop of the tool. Its last result.
+template <typename Call>
+auto retried(Call call) -> decltype(call())
+{
+    decltype(call()) result;
+    do
+        result = call();
+    while (result < 0 && errno == EINTR);
+    return result;
+}
+
+// fsync, fdatasync and ftruncate, retried on EINTR.
 bool syncFile(int fd);
 bool syncData(int fd);
+bool truncateTo(int fd, uint64_t length);
+// Makes room for `length` bytes at `offset` (fallocate); EOPNOTSUPP where
+// the file system cannot.
+bool allocate(int fd, uint64_t offset, uint64_t length);
+// Copies up to `length` bytes of `from` at `offset` (moved on past them) to
+// the position of `to`, in the kernel; the bytes copied, or -1 with errno.
+int64_t copyRange(int from, uint64_t& offset, int to, uint64_t length);
 // An exclusive flock on `fd`: waits for it, or (`wait` false) fails at once
 // with EWOULDBLOCK when another holds it.
 bool lockFile(int fd, bool wait);

@@ -55,11 +55,7 @@ bool Folder::statAt(const std::string& name, struct stat& out, bool follow) cons
 
 int Folder::openAt(const std::string& name, int flags, mode_t mode) const
 {
-    int fd;
-    do
-        fd = openat(this->fd(), name.c_str(), flags | O_CLOEXEC, mode);
-    while (fd < 0 && errno == EINTR);
-    return fd;
+    return retried([&] { return openat(this->fd(), name.c_str(), flags | O_CLOEXEC, mode); });
 }
 
 bool Folder::renameWithin(const std::string& from, const std::string& to) const
@@ -89,11 +85,7 @@ bool Folder::forbidsReplacing() const
 
 bool Folder::sync() const
 {
-    int result;
-    do
-        result = fsync(fd());
-    while (result != 0 && errno == EINTR);
-    return result == 0;
+    return syncFile(fd());
 }
 
 std::shared_ptr<const Folder> Folder::child(const std::string& name, bool create) const

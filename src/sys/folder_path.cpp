@@ -1,5 +1,6 @@
 #include "sys/folder_path.h"
 
+#include "sys/fd.h"
 #include "sys/seam.h"
 
 #include <fcntl.h>
@@ -21,11 +22,7 @@ int openFolderStep(int at, const char* name, int mode)
 {
     if (!stepAllowed(Step::OpenFolder))
         return -1;
-    int fd;
-    do
-        fd = openat(at, name, mode | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    while (fd < 0 && errno == EINTR);
-    return fd;
+    return retried([&] { return openat(at, name, mode | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); });
 }
 
 // Where the resolution stands: the current folder until a part is opened.
