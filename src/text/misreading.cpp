@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <mutex>
 #include <utility>
 
 namespace tagshifter {
@@ -78,22 +79,21 @@ ReaderTable tableOf(const ReaderLine& line)
     return table;
 }
 
+// Each table is built the first time its reader is asked for: a run with
+// a named page needs Latin-1 and Windows-1252 alone.
 const ReaderTable& table(Reader reader)
 {
-    static const std::array<ReaderTable, kReaderCount> tables = [] {
-        std::array<ReaderTable, kReaderCount> built;
-        for (size_t i = 0; i < kReaderCount; ++i)
-            built[i] = tableOf(kReaderLines[i]);
-        return built;
-    }();
+    static std::array<std::once_flag, kReaderCount> built;
+    static std::array<ReaderTable, kReaderCount> tables;
+    std::call_once(built[reader.index], [reader] { tables[reader.index] = tableOf(kReaderLines[reader.index]); });
     return tables[reader.index];
 }
 
-std::optional<char> byteOf(char32_t point, Reader reader)
+std::optional<char> byteOf(char32_t point, const ReaderTable& table)
 {
-    if (point < 0x80)
+    if (point < 0x100 && table.shows[point] == point)
         return static_cast<char>(point);
-    const auto& bytes = table(reader).bytes;
+    const auto& bytes = table.bytes;
     const auto found = std::lower_bound(bytes.begin(), bytes.end(), std::make_pair(point, static_cast<unsigned char>(0)));
     if (found == bytes.end() || found->first != point)
         return std::nullopt;
@@ -135,10 +135,11 @@ char32_t readerPoint(Reader reader, unsigned char byte)
 
 std::optional<std::string> bytesThrough(const TagLib::String& text, Reader reader)
 {
+    const ReaderTable& through = table(reader);
     std::string bytes;
     bytes.reserve(text.size());
     for (unsigned int i = 0; i < text.size(); ++i) {
-        const auto byte = byteOf(static_cast<char32_t>(text[i]), reader);
+        const auto byte = byteOf(static_cast<char32_t>(text[i]), through);
         if (!byte)
             return std::nullopt;
         bytes += *byte;

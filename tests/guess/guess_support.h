@@ -24,4 +24,29 @@ inline std::string storedIn(const std::string& utf8, const char* page)
     return bytes;
 }
 
+// `bytes` as a tool showed them through `page`, byte by byte, in UTF-8: a
+// byte the page leaves undefined shows as the C1 control of its value, and
+// Mac OS shows 0xF0 as its logo (iconv has a private point of its own).
+inline std::string shownThrough(const std::string& bytes, const char* page)
+{
+    const iconv_t conversion = iconv_open("UTF-8", page);
+    EXPECT_NE(conversion, reinterpret_cast<iconv_t>(-1)) << page;
+    std::string text;
+    for (char byte : bytes) {
+        const auto value = static_cast<unsigned char>(byte);
+        char out[8];
+        char* in = &byte;
+        char* to = out;
+        size_t inLeft = 1, outLeft = sizeof out;
+        if (std::string(page) == "MACINTOSH" && value == 0xF0)
+            text += "\xEF\xA3\xBF";  // U+F8FF
+        else if (iconv(conversion, &in, &inLeft, &to, &outLeft) != static_cast<size_t>(-1))
+            text.append(out, static_cast<size_t>(to - out));
+        else
+            text += {static_cast<char>(0xC0 | value >> 6), static_cast<char>(0x80 | (value & 0x3F))};
+    }
+    iconv_close(conversion);
+    return text;
+}
+
 }  // namespace tagshifter::test

@@ -1,0 +1,278 @@
+// Text that an earlier tool read through a wrong reader and saved as Unicode,
+// gathered from UTF-16 frames as a run gathers it, judged, and read back the
+// way the converter reads it: every reader of the list over single- and
+// multi-byte pages, genuine text that must stay, and each layer over the
+// evaluation sets' albums.
+#include "convert/source_texts.h"
+#include "guess/album_judge.h"
+#include "guess/evaluation_set.h"
+#include "guess/guess_support.h"
+#include "guess/held_out_set.h"
+#include "text/code_page.h"
+
+#include <taglib/id3v2tag.h>
+#include <taglib/textidentificationframe.h>
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tagshifter::test {
+namespace {
+
+using guess::AlbumJudge;
+using guess::CandidateList;
+using guess::FileTexts;
+using guess::Reading;
+
+const char* const kLabels[] = {"TPE1", "TALB", "TIT2"};
+
+void addFrame(TagLib::ID3v2::Tag& tag, const char* id, const std::string& utf8, bool unicode)
+{
+    auto* frame = new TagLib::ID3v2::TextIdentificationFrame(
+        id, unicode ? TagLib::String::UTF16 : TagLib::String::Latin1);
+    frame->setText(TagLib::String(utf8, unicode ? TagLib::String::UTF8 : TagLib::String::Latin1));
+    tag.addFrame(frame);
+}
+
+// What the converter makes of `value` under `reading`, in UTF-8.
+std::string readBack(const TagLib::String& value, const std::string& label, const Reading& reading)
+{
+    const auto& kept = reading.keptAsItIs;
+    if (reading.kind == Reading::Kind::AsItIs || std::find(kept.begin(), kept.end(), label) != kept.end())
+        return value.to8Bit(true);
+    std::optional<std::string> bytes;
+    for (const auto& [through, reader] : reading.readers)
+        if (!bytes && through == label)
+            bytes = bytesThrough(value, reader);
+    if (!bytes)
+        bytes = sourceBytes(value, false);
+    if (!bytes)
+        return value.to8Bit(true);
+    if (reading.kind == Reading::Kind::Utf8)
+        return decodeUtf8(*bytes) ? *bytes : "(not UTF-8)";
+    const auto points = CodePageDecoder(reading.codePage).decode(*bytes);
+    return points ? TagLib::String(std::wstring(points->begin(), points->end())).to8Bit(true) : "(invalid)";
+}
+
+// One album: each file's three fields as stored (UTF-8 text, and whether
+// in a Unicode frame), and the texts wanted after the run.
+struct StoredAlbum {
+    std::vector<std::vector<std::pair<std::string, bool>>> fields;
+    std::vector<std::vector<std::string>> wanted;
+};
+
+struct Count {
+    int right = 0;
+    int changedWrongly = 0;  // neither right nor left as they were
+};
+
+// Judges `album` under `list` and counts the files whose every field reads
+// back as wanted, and those changed into something else; the wrong ones
+// are printed.
+Count judged(const StoredAlbum& album, const std::string& list, const std::string& what)
+{
+    std::vector<TagLib::ID3v2::Tag> tags(album.fields.size());
+    std::vector<FileTexts> files;
+    for (size_t f = 0; f < album.fields.size(); ++f) {
+        for (size_t i = 0; i < album.fields[f].size(); ++i)
+            addFrame(tags[f], kLabels[i], album.fields[f][i].first, album.fields[f][i].second);
+        files.push_back(sourceTexts(tags[f], &tags[f], false, false, true));
+    }
+    AlbumJudge judge(CandidateList::parse(list));
+    const std::vector<Reading> readings = judge.judge(files);
+    Count count;
+    for (size_t f = 0; f < files.size(); ++f) {
+        std::string found;
+        bool ok = true, unchanged = true;
+        for (size_t i = 0; i < album.fields[f].size(); ++i) {
+            const TagLib::String value = tags[f].frameList(kLabels[i]).front()->toString();
+            const std::string back = readBack(value, kLabels[i], readings[f]);
+            ok = ok && back == album.wanted[f][i];
+            unchanged = unchanged && back == album.fields[f][i].first;
+            found += " / " + back;
+        }
+        count.right += ok;
+        count.changedWrongly += !ok && !unchanged;
+        if (!ok)
+            std::printf("  %s under %s: %s as %s:%s\n", what.c_str(), list.c_str(),
+                        unchanged ? "left" : "CHANGED", readings[f].label().c_str(), found.c_str());
+    }
+    return count;
+}
+
+int filesRight(const StoredAlbum& album, const std::string& list, const std::string& what)
+{
+    return judged(album, list, what).right;
+}
+
+struct Layer {
+    const char* name;
+    const char* reader;  // the page a tool showed the bytes through
+    bool utf8;           // the bytes were UTF-8, not the album's page
+};
+
+const Layer kLayers[] = {
+    {"via-cp1252", "CP1252", false},
+    {"via-mac", "MACINTOSH", false},
+    {"utf8-via-cp1251", "CP1251", true},
+    {"utf8-via-cp1250", "CP1250", true},
+};
+
+// The album's every field in its page (or UTF-8), shown through the layer's
+// reader and saved in UTF-16; the run should give the text back.
+StoredAlbum layered(const Layer& layer, const char* page, const std::vector<std::vector<std::string>>& truth)
+{
+    StoredAlbum album;
+    for (const auto& file : truth) {
+        album.fields.emplace_back();
+        for (const std::string& text : file)
+            album.fields.back().emplace_back(shownThrough(layer.utf8 ? text : storedIn(text, page), layer.reader),
+                                             true);
+        album.wanted.push_back(file);
+    }
+    return album;
+}
+
+// The strongest cases of each reader: single-byte and multi-byte pages
+// read through Windows-1252 and Mac OS Roman as Mac OS maps it (0xF0, the
+// "р" of cp1251, shown as U+F8FF), and UTF-8 read through a legacy page.
+TEST(ReaderLayers, EachReaderIsUndoneForSingleAndMultiBytePages)
+{
+    struct Case {
+        const char* layer;
+        const char* page;
+        const char* list;
+        std::vector<std::vector<std::string>> truth;  // artist, album, title of each file
+    };
+    const Case cases[] = {
+        {"via-cp1252", "cp932", "cp932,gbk", {{"ハチミツ", "スピッツ", "ロビンソン"}, {"ハチミツ", "スピッツ", "涙がキラリ☆"}}},
+        {"via-cp1252", "gbk", "gbk,big5", {{"王菲", "天空", "天空"}, {"王菲", "天空", "棋子"}}},
+        {"via-cp1252", "big5", "big5,gbk", {{"周杰倫", "范特西", "雙截棍"}, {"周杰倫", "范特西", "開不了口"}}},
+        {"via-cp1252", "cp949", "cp949", {{"김광석", "다시 부르기", "사랑했지만"}, {"김광석", "다시 부르기", "이등병의 편지"}}},
+        {"via-cp1252", "cp1250", "cp1250,iso-8859-2", {{"Žlutý pes", "Psí život", "Šťastný den"}, {"Žlutý pes", "Psí život", "Štěstí"}}},
+        {"via-mac", "cp1251", "cp1251,koi8-r", {{"Сплин", "Гранатовый альбом", "Орбит без сахара"}, {"Сплин", "Гранатовый альбом", "Прирожденный убийца"}}},
+        {"via-mac", "cp932", "cp932,gbk", {{"ハチミツ", "スピッツ", "ロビンソン"}, {"ハチミツ", "スピッツ", "涙がキラリ☆"}}},
+        {"via-mac", "gbk", "gbk,big5", {{"王菲", "天空", "天空"}, {"王菲", "天空", "棋子"}}},
+        {"via-mac", "cp1250", "cp1250,iso-8859-2", {{"Dżem", "Wehikuł czasu", "Wehikuł czasu"}, {"Dżem", "Wehikuł czasu", "Mała aleja róż"}}},
+        {"utf8-via-cp1251", "utf-8", "cp1251,koi8-r", {{"Привет", "Кино", "Группа крови"}, {"Привет", "Кино", "Война"}}},
+        {"utf8-via-cp1251", "utf-8", "cp932,gbk", {{"ハチミツ", "スピッツ", "ロビンソン"}, {"ハチミツ", "スピッツ", "チェリー"}}},
+        {"utf8-via-cp1250", "utf-8", "cp1250,iso-8859-2", {{"Kryštof", "Inventura", "Srdce"}, {"Kryštof", "Inventura", "Atentát"}}},
+    };
+    for (const auto& c : cases) {
+        const Layer* layer = nullptr;
+        for (const Layer& l : kLayers)
+            if (std::string(l.name) == c.layer)
+                layer = &l;
+        ASSERT_NE(layer, nullptr);
+        const StoredAlbum album = layered(*layer, c.page, c.truth);
+        const std::string what = std::string(c.layer) + " " + c.page;
+        EXPECT_EQ(filesRight(album, "auto", what), static_cast<int>(c.truth.size())) << what;
+        EXPECT_EQ(filesRight(album, std::string("auto:") + c.list, what), static_cast<int>(c.truth.size()))
+            << what;
+    }
+}
+
+// Genuine text that some reader's image holds: nothing may change, and no
+// text may be turned into another script.
+TEST(ReaderLayers, GenuineTextStays)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::vector<std::pair<std::string, bool>>> fields;  // UTF-8, in a Unicode frame
+    };
+    const Case cases[] = {
+        {"a Western artist in a Latin-1 frame among Cyrillic Unicode",
+         {{{"Björk", false}, {"Пачка сигарет", true}, {"Кукушка", true}},
+          {{"Björk", false}, {"Пачка сигарет", true}, {"Звезда", true}}}},
+        {"Western names in Unicode frames",
+         {{{"Sigur Rós", true}, {"Ágætis byrjun", true}, {"Svefn-g-englar", true}},
+          {{"Motörhead", true}, {"Café del Mar", true}, {"Déjà vu — live", true}}}},
+        {"Cyrillic Unicode that reads as UTF-8 through cp1251", {{{"Её", true}, {"Её", true}, {"Её песни", true}}}},
+        {"a dash, a euro sign and quotes among ASCII",
+         {{{"Live \u2014 2001", true}, {"\u20AC5 \u201Cbest\u201D", true}, {"Intro\u2026", true}}}},
+        {"Japanese Unicode", {{{"スピッツ", true}, {"ハチミツ", true}, {"ロビンソン", true}}}},
+        {"Greek Unicode", {{{"Χάρις Αλεξίου", true}, {"Η Χαρούλα", true}, {"Θα σπάσω κούπες", true}}}},
+    };
+    for (const auto& c : cases) {
+        StoredAlbum album;
+        album.fields = c.fields;
+        for (const auto& file : c.fields) {
+            album.wanted.emplace_back();
+            for (const auto& field : file)
+                album.wanted.back().push_back(field.first);
+        }
+        EXPECT_EQ(filesRight(album, "auto", c.what), static_cast<int>(c.fields.size())) << c.what;
+        EXPECT_EQ(filesRight(album, "auto:cp1251,koi8-r", c.what), static_cast<int>(c.fields.size())) << c.what;
+    }
+}
+
+bool legacyPage(const std::string& page)
+{
+    return page != "latin1" && page != "ascii" && page != "unicode" && page != "utf-8";
+}
+
+// Every legacy album of the evaluation sets under every layer, with its
+// natural list and with plain auto.
+TEST(ReaderLayers, EveryLayerOverTheEvaluationSets)
+{
+    std::vector<Album> albums = tuningAlbums();
+    for (const auto* set : {&heldOutAlbums(), &freshAlbums()})
+        albums.insert(albums.end(), set->begin(), set->end());
+    struct Tally {
+        int natural = 0, automatic = 0, files = 0, changedWrongly = 0;
+    };
+    std::map<std::string, Tally> tallies;
+    for (const Layer& layer : kLayers) {
+        for (const Album& album : albums) {
+            if (!legacyPage(album.page) || !*album.list)
+                continue;
+            std::vector<std::vector<std::string>> truth;
+            for (const Track& track : album.tracks)
+                if (!track.page)
+                    truth.push_back({album.artist, album.album, track.title});
+            const StoredAlbum stored = layered(layer, album.page, truth);
+            const std::string what = std::string(layer.name) + " " + album.page;
+            Tally& tally = tallies[std::string(layer.name) + " " + (layer.utf8 ? "" : album.page)];
+            const Count natural = judged(stored, std::string("auto:") + album.list, what);
+            const Count automatic = judged(stored, "auto", what);
+            tally.natural += natural.right;
+            tally.automatic += automatic.right;
+            tally.changedWrongly += natural.changedWrongly + automatic.changedWrongly;
+            tally.files += static_cast<int>(truth.size());
+        }
+    }
+    std::printf("reader layers over the evaluation sets, files wholly right\n %-24s %16s %16s %s\n", "layer",
+                "natural list", "auto", "changed wrongly");
+    std::map<std::string, Tally> perLayer;
+    for (const auto& [name, tally] : tallies) {
+        std::printf(" %-24s %5.1f %% (%3d/%3d) %5.1f %% (%3d) %d\n", name.c_str(),
+                    100.0 * tally.natural / tally.files, tally.natural, tally.files,
+                    100.0 * tally.automatic / tally.files, tally.automatic, tally.changedWrongly);
+        Tally& layer = perLayer[name.substr(0, name.find(' '))];
+        layer.natural += tally.natural, layer.automatic += tally.automatic, layer.files += tally.files;
+        layer.changedWrongly += tally.changedWrongly;
+    }
+    for (const auto& [name, tally] : perLayer) {
+        std::printf(" %-24s %5.1f %% (%3d/%3d) %5.1f %% (%3d) %d\n", (name + " overall").c_str(),
+                    100.0 * tally.natural / tally.files, tally.natural, tally.files,
+                    100.0 * tally.automatic / tally.files, tally.automatic, tally.changedWrongly);
+        // What a reader cannot give back exactly is left as it was.
+        EXPECT_EQ(tally.changedWrongly, 0) << name;
+        // Western-looking misreadings (cp1250 through Windows-1252 and the
+        // like) are the score's to tell from genuine text; the floor is
+        // what the readers alone make sure of.
+        const int floor = name == "via-cp1252" ? 75 : name == "via-mac" ? 90 : 95;
+        EXPECT_GE(tally.natural * 100, tally.files * floor) << name;
+        EXPECT_GE(tally.automatic * 100, tally.files * floor) << name;
+    }
+    EXPECT_EQ(perLayer.size(), std::size(kLayers));
+}
+
+}  // namespace
+}  // namespace tagshifter::test
