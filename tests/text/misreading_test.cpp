@@ -49,5 +49,39 @@ TEST(Misreading, TextComesBackOnlyThroughAReaderThatHoldsIt)
     }
 }
 
+// Mac OS Roman as Mac OS shows it, the C library's private point for the
+// same byte read back too; a legacy page as a reader of UTF-8 only: its
+// bytes are worth a guess only when they are whole UTF-8.
+TEST(Misreading, MacOsRomanAsMacOsShowsItAndReadersOfUtf8)
+{
+    EXPECT_EQ(readerPoint(Reader::MacRoman, 0xF0), 0xF8FFu);
+    EXPECT_EQ(readerPoint(Reader::MacRoman, 0xDB), 0x20ACu);
+    std::optional<Reader> cp1251;
+    for (Reader reader : readers())
+        if (readsUtf8Only(reader) && readerName(reader) == std::string("cp1251 of UTF-8"))
+            cp1251 = reader;
+    ASSERT_TRUE(cp1251.has_value());
+    struct Case {
+        const char* text;  // UTF-8
+        Reader reader;
+        const char* bytes;  // nullptr: not in the reader's image
+        bool worth;         // worth a guess
+    };
+    const Case cases[] = {
+        {"\uF8FF\u2030", Reader::MacRoman, "\xF0\xE4", true},  // "р" and "д" of cp1251
+        {"\uE01E\u2030", Reader::MacRoman, "\xF0\xE4", true},  // as iconv shows them
+        {"Ïðèâåò", Reader::Windows1252, "\xCF\xF0\xE8\xE2\xE5\xF2", true},
+        {"РџСЂРёРІРµС‚", *cp1251, "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", true},
+        {"Привет", *cp1251, "\xCF\xF0\xE8\xE2\xE5\xF2", false},  // genuine: no UTF-8 behind it
+        {"Kino", *cp1251, "Kino", false},                       // ASCII reads alike everywhere
+    };
+    for (const auto& c : cases) {
+        const auto bytes = bytesThrough(TagLib::String(c.text, TagLib::String::UTF8), c.reader);
+        ASSERT_TRUE(bytes.has_value()) << c.text;
+        EXPECT_EQ(*bytes, std::string(c.bytes)) << c.text;
+        EXPECT_EQ(worthReading(*bytes, c.reader), c.worth) << c.text;
+    }
+}
+
 }  // namespace
 }  // namespace tagshifter::test
