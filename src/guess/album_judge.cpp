@@ -503,13 +503,19 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     // Each field is decided on its own too: one that reads better as it is
     // stays (a Western comment in a Cyrillic file), and one in a Unicode
     // frame that could be Latin-1 text is re-read only on overwhelming
-    // evidence, its own or that of another such field of the album.
+    // evidence: its own, that of another such field of the album, or that
+    // of all such fields together (a Czech album misread through
+    // Windows-1252, each title a few letters off).
     std::u32string buffer;
+    double gain = 0;
     for (size_t j = 0; j < judged.size() && !misreadAsUnicode; ++j)
         for (const auto& text : files[judged[j]])
-            if (choices[j] != 0 && text.unicodeFrame && judgedText(text)
-                && textPenalty(text, 0, buffer) - textPenalty(text, choices[j], buffer) >= kOverwhelming)
-                misreadAsUnicode = true;
+            if (choices[j] != 0 && text.unicodeFrame && judgedText(text)) {
+                const double one = textPenalty(text, 0, buffer) - textPenalty(text, choices[j], buffer);
+                gain += one;
+                if (one >= kOverwhelming || gain >= kOverwhelming)
+                    misreadAsUnicode = true;
+            }
     for (size_t j = 0; j < judged.size(); ++j) {
         const size_t choice = choices[j];
         Reading reading = readings_[choice];
