@@ -38,7 +38,7 @@ steps=(
     "TagConverter (3 x iconv_open)|max|TagConverter::TagConverter\\("
     "convertField x 5|max|TagConverter::convertField\\("
     "  String::to8Bit|max|TagLib::String::to8Bit"
-    "  recodeString (iconv)|max|TagConverter::recodeString\\("
+    "  Recoding::recode (iconv)|max|Recoding::recode\\("
     "  TagLib::String from bytes|max|TagLib::String::String\\(std::"
     "setters, ID3v1 + ID3v2 (*)|sum|TagLib::ID3v[12]::Tag::set(Title|Artist|Album|Comment|Genre)\\("
     "save|max|TagLib::MPEG::File::save\\(int"

@@ -324,7 +324,10 @@ void print(const char* title, const Figures& figures)
 }
 
 // What the set measured before the guess was rebuilt, as floors: every row
-// not named here had all its files right, and must keep them so. The things
+// not named here had all its files right, and must keep them so. The learnt
+// score lost one file each in three rows (a short Polish title, a compilation
+// track, a comment in a Central European album) while it gained 29 elsewhere:
+// those rows are held one lower, not tuned on. The things
 // that must never happen are held at today's counts until they reach zero.
 struct Today {
     std::map<std::string, int> rightBelowAll;  // row -> files right
@@ -370,8 +373,8 @@ TEST(BlindEvaluation, NaturalListsOnDisk)
         score(files, before, list, figures);
     }
     print("natural lists", figures);
-    expectNoWorseThan({{{"compilation", 16}, {"plain", 180}, {"utf8-via", 3}, {"via-cp1252", 32}, {"via-mac", 15},
-                        {"western", 15}, {"Central", 29}, {"Western", 3}},
+    expectNoWorseThan({{{"compilation", 15}, {"plain", 180}, {"short", 30}, {"utf8-via", 3}, {"via-cp1252", 32},
+                        {"via-mac", 15}, {"western", 15}, {"Central", 29}, {"Western", 3}},
                        3, 2, 2},
                       figures);
 }
@@ -395,8 +398,9 @@ TEST(BlindEvaluation, AutoOverTheLibraryTwiceThenUndone)
     Figures figures;
     score(files, original, "auto", figures);
     print("auto", figures);
-    expectNoWorseThan({{{"compilation", 15}, {"plain", 176}, {"utf8-via", 3}, {"via-cp1252", 32}, {"via-mac", 15},
-                        {"western", 15}, {"Baltic", 7}, {"Central", 29}, {"Greek", 14}, {"Western", 2}},
+    expectNoWorseThan({{{"comment", 10}, {"compilation", 15}, {"plain", 176}, {"short", 30}, {"utf8-via", 3},
+                        {"via-cp1252", 32}, {"via-mac", 15}, {"western", 15}, {"Baltic", 7}, {"Central", 29},
+                        {"Greek", 14}, {"Western", 2}},
                        8, 5, 4},
                       figures);
 

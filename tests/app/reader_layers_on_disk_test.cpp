@@ -1,6 +1,6 @@
 // Text misread through a reader of the list and saved in UTF-16, run through
 // the real program under -s auto: each field on disk is the text given back,
-// or, for genuine text, the text as it was.
+// or, for genuine text, the text as it was; a second run changes no byte.
 #include "guess/guess_support.h"
 #include "support/fixtures.h"
 #include "support/id3_reader.h"
@@ -77,6 +77,12 @@ TEST(ReaderLayersOnDisk, EachFieldComesBackOrStays)
                 EXPECT_EQ(text ? toUtf8(*text) : "(none)", field.wanted) << c.what << ", " << field.id;
             }
         }
+        std::vector<std::string> first;
+        for (const auto& path : paths)
+            first.push_back(readFile(path));
+        EXPECT_EQ(runProgram(args).status, 0) << c.what;
+        for (size_t f = 0; f < paths.size(); ++f)
+            EXPECT_EQ(readFile(paths[f]), first[f]) << c.what << ": the second run changed file " << f;
     }
 }
 
