@@ -3,9 +3,11 @@
 #include "support/fixtures.h"
 #include "support/state_home.h"
 #include "undo/journal_folder.h"
+#include "sys/seam.h"
 
 #include <gtest/gtest.h>
 
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -151,18 +153,25 @@ TEST(Journal, DefaultFolderThatCannotBeWrittenLeavesTheRunAsItWas)
     const std::string otherHome = dir.file("other");
     mkdir(otherHome.c_str(), 0755);
     const bool asRoot = geteuid() == 0 && chown(otherHome.c_str(), 65534, 65534) == 0;
+    // And a full disk when the folder is made.
+    const std::string full = dir.file("full");
+    mkdir(full.c_str(), 0700);
     const struct {
         std::string home;
         std::string why;
+        int makeFolderFault;
     } cases[] = {
-        {plain, "Not a directory"},
-        {otherHome, "it belongs to another user"},
+        {plain, "Not a directory", 0},
+        {otherHome, "it belongs to another user", 0},
+        {full, "No space left on device", ENOSPC},
     };
     for (const auto& c : cases) {
         if (c.home == otherHome && !asRoot)
             continue;
         writeFile(song, legacySong(4));
         const StateHomeOverride override(c.home);
+        const sys::ScopedStepHook hook(
+            [&c](sys::Step step) { return step == sys::Step::MakeFolder ? c.makeFolderFault : 0; });
         const RunResult run = runInProcess({"-s", "cp1251", "-2", "unicode", song});
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.out, song + "...done\n");
