@@ -123,8 +123,10 @@ def is_letter(c):
 
 def train_alphabet(name, script, words):
     """The language's alphabet (lower case) and the cost of every step."""
-    words = [w.lower() for w in words]
-    words = [w for w in words if all(is_letter(c) for c in w) and any(in_script(c, script) for c in w)]
+    # Compounds and elisions ("au-delà", "l'amour") count as their parts:
+    # some letters live mostly in them.
+    words = [part for w in words for part in w.lower().replace("'", "-").replace("\u2019", "-").split("-")]
+    words = [w for w in words if w and all(is_letter(c) for c in w) and any(in_script(c, script) for c in w)]
     if len(words) > MAX_WORDS:  # an even sample, the same on every run
         step = len(words) / MAX_WORDS
         words = [words[int(i * step)] for i in range(MAX_WORDS)]

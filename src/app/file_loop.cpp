@@ -123,6 +123,10 @@ void prepare(std::optional<TagConverter>& converter, TagLib::MPEG::File& file, c
         plan = {reading.kind == guess::Reading::Kind::AsItIs, reading.keptAsItIs, reading.readers};
         result.reading = reading.label();
         result.readingMargin = reading.margin;
+        const std::string readIn = guess::Reading::of(reading.kind, reading.codePage).label();
+        for (const auto& field : reading.fields)
+            result.judgedFields.push_back(
+                {field.label, field.asItIs ? guess::Reading::asItIs().label() : readIn, field.margin});
     }
     converter.emplace(encoding, settings.id3v1, settings.id3v2, file.ID3v1Tag(true), file.ID3v2Tag(true),
                       settings.preserveUnicode);

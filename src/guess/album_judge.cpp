@@ -521,14 +521,20 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         Reading reading = readings_[choice];
         reading.nothingFits = nothingFits[j];
         size_t kept = 0, recoded = 0;
+        std::vector<Reading::Field> fields;
         for (const auto& text : files[judged[j]]) {
             if (choice == 0 || !judgedText(text))
                 continue;
             const double asItIs = textPenalty(text, 0, buffer);
             const double chosen = textPenalty(text, choice, buffer);
             const bool shy = text.unicodeFrame && !misreadAsUnicode;
-            if (chosen == kInvalid || asItIs + kFieldMargin <= chosen
-                || (shy && asItIs - chosen < kOverwhelming)) {
+            const bool keep = chosen == kInvalid || asItIs + kFieldMargin <= chosen
+                              || (shy && asItIs - chosen < kOverwhelming);
+            std::optional<double> fieldMargin;
+            if (chosen != kInvalid)
+                fieldMargin = keep ? chosen - asItIs : asItIs - chosen;
+            fields.push_back({text.label, keep, fieldMargin});
+            if (keep) {
                 if (std::find(reading.keptAsItIs.begin(), reading.keptAsItIs.end(), text.label)
                     == reading.keptAsItIs.end())
                     reading.keptAsItIs.push_back(text.label);
@@ -541,6 +547,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         if (kept > 0 && recoded == 0)
             reading = Reading::asItIs();
         reading.margin = margins[j];
+        reading.fields = std::move(fields);
         result[judged[j]] = reading;
     }
     return verdict;

@@ -36,6 +36,7 @@ constexpr double kSymbolInWord = 4;    // "Ìà¸ðò": a symbol between two let
 constexpr double kStrayMark = 4;       // a combining mark after no letter
 constexpr double kExtraScript = 3;     // each further alphabet in one text
 constexpr double kSignAfterLetter = 3; // "niż" read as "ni¿": a sign stuck to a word
+constexpr double kLoneLetter = 4;      // "L'Hymne а l'amour": one Cyrillic letter among Latin words
 // What the learnt model says, in points per half bit by which a text is less
 // likely than everyday text of the best-fitting language of its script; a
 // word that fits another language of that script better pays at most
@@ -189,6 +190,11 @@ bool isLatinConsonant(char32_t c)
            || c == U'đ' || c == U'Đ';
 }
 
+constexpr uint16_t kAlphabetsBesideLatin = 1 << static_cast<int>(Script::Greek)
+                                           | 1 << static_cast<int>(Script::Cyrillic)
+                                           | 1 << static_cast<int>(Script::Hebrew)
+                                           | 1 << static_cast<int>(Script::Arabic);
+
 bool isForeignToArabic(Script s) { return s != Script::None && s != Script::Arabic; }
 
 // The script of the learnt model that judges words of `s`.
@@ -213,6 +219,7 @@ struct WordScore {
     double penalty = 0;
     uint16_t scripts = 0;  // a bit for each Script of its non-ASCII letters
     bool modelled = false;
+    int letters = 0;  // combining marks aside
     model::Script script = model::Script::Latin;
     std::vector<int> costs;  // per language of `script`, in half bits
 };
@@ -242,6 +249,7 @@ WordScore scoreWord(std::u32string_view word, const CharClass* classes)
             continue;
         }
         letters.push_back(c);
+        ++score.letters;
         if (c < 0x80) {
             hasAscii = true;
         } else {
@@ -369,6 +377,9 @@ double implausibility(const std::u32string& text, HanReading han)
 
     double penalty = 0;
     uint16_t textScripts = 0;
+    uint16_t wordsOfScripts = 0;  // a bit for each script with a word of two letters or more
+    int asciiWords = 0, loneLetters = 0;
+    uint16_t loneScripts = 0;
     LanguageSums languages;
     for (size_t i = 0; i < text.size();) {
         const CharClass& k = classes[i];
@@ -404,8 +415,18 @@ double implausibility(const std::u32string& text, HanReading han)
         if (word.modelled)
             languages.add(word, word.script == model::Script::Han ? hanAllowed : ~uint32_t{0});
         textScripts |= word.scripts;
+        asciiWords += word.scripts == 0 && word.letters >= 2;
+        if (word.letters >= 2)
+            wordsOfScripts |= word.scripts;
+        else if (word.scripts & kAlphabetsBesideLatin)
+            ++loneLetters, loneScripts |= word.scripts;
         i = end;
     }
+    // A letter of another alphabet standing alone among Latin words, that
+    // alphabet writing no word of the text: an "à" read through a Cyrillic
+    // or Greek page.
+    if (asciiWords > 0 && loneLetters > 0 && (loneScripts & ~wordsOfScripts))
+        penalty += kLoneLetter * loneLetters;
     int scripts = 0;
     for (int bit = 0; bit < 16; ++bit)
         scripts += textScripts >> bit & 1;

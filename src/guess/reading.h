@@ -26,6 +26,15 @@ struct Reading {
     // behind this one (negative when this one is not the most plausible, as
     // when a margin was not met); nothing when no other reading is valid.
     std::optional<double> margin;
+    // Each judged field of a file read in a page or UTF-8: whether it was
+    // read so or kept as it is, and how far, in penalty points, the other
+    // of the two lies behind (nothing when the reading cannot decode it).
+    struct Field {
+        std::string label;
+        bool asItIs = false;
+        std::optional<double> margin;
+    };
+    std::vector<Field> fields;
 
     static Reading asItIs() { return {}; }
     static Reading utf8() { return of(Kind::Utf8, {}); }

@@ -88,6 +88,8 @@ TEST(Implausibility, TheRightPageBeatsTheOnesRealLibrariesWereMisreadIn)
         {"Żywię", "cp1250", "cp1257", 1},
         {"Ελλάδα", "cp1253", "cp1251", 4},
         {"Їжак і ґава", "koi8-u", "koi8-r", 2},
+        {"L'Hymne à l'amour", "cp1252", "cp1251", 2},       // not "L'Hymne а l'amour"
+        {"Ça plane pour moi", "cp1252", "cp1251", 2},       // not "Са plane pour moi"
     };
     for (const auto& c : cases) {
         const std::string bytes = storedIn(c.text, c.stored);

@@ -99,6 +99,18 @@ void JsonOutput::show(const FileResult& result)
         object["reading"] = result.reading;
     if (result.readingMargin)
         object["reading_margin"] = std::round(*result.readingMargin * 100) / 100;
+    if (!result.judgedFields.empty()) {
+        json fields = json::array();
+        for (const auto& field : result.judgedFields) {
+            json entry;
+            putText(entry, "label", field.label);
+            entry["reading"] = field.reading;
+            if (field.margin)
+                entry["margin"] = std::round(*field.margin * 100) / 100;
+            fields.push_back(entry);
+        }
+        object["judged_fields"] = fields;
+    }
     if (!result.texts.empty()) {
         json tags = json::object();
         if (result.id3v1Target.isWritten())

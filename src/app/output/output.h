@@ -23,6 +23,13 @@ struct FileResult {
     Outcome outcome = Outcome::Failed;
     std::string reading;                 // with -s auto: the reading chosen
     std::optional<double> readingMargin;  // and how far the next most plausible one lies behind
+    // Each field the guess judged: the reading it got (the file's, or "as it
+    // is") and how far keeping it as it is, or reading it so, lies behind.
+    struct JudgedField {
+        std::string label, reading;
+        std::optional<double> margin;
+    };
+    std::vector<JudgedField> judgedFields;
     TargetEncoding id3v1Target, id3v2Target;  // the encodings written; None: that tag removed
     int id3v2Version = 4;
     std::vector<TextChange> texts;       // each field and frame text, before and after

@@ -101,6 +101,13 @@ TEST(JsonOutput, EachOutcomeIsOneParsableObjectAndTheSummaryCountsThem)
     EXPECT_EQ(judged[0]["reading"], "cp1251");
     ASSERT_TRUE(judged[0].contains("reading_margin")) << judged[0].dump();
     EXPECT_GE(std::stod(judged[0]["reading_margin"].dump()), 0);
+    // And so does each field it judged: its reading and that reading's lead.
+    ASSERT_TRUE(judged[0].contains("judged_fields")) << judged[0].dump();
+    ASSERT_FALSE(judged[0]["judged_fields"].empty());
+    for (const json& field : judged[0]["judged_fields"]) {
+        EXPECT_EQ(field["reading"], "cp1251") << field.dump();
+        EXPECT_GT(std::stod(field["margin"].dump()), 0) << field.dump();
+    }
     EXPECT_EQ(previewLines[0]["texts"][0]["id3v2_hex"], "cff0e8e2e5f2");
 
     const json& summary = lines[6]["summary"];
