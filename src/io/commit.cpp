@@ -214,7 +214,8 @@ RenameOutcome writeAndRename(OriginalFile& original, EditStream& edits, const Co
         result.error = sys::describe(kCannotCreateNewFile, error);
         return RenameOutcome::Failed;
     }
-    if (!sys::stepAllowed(sys::Step::CopyMetadata) || !sys::copyMetadata(original.fd(), original.status(), temporary.fd()))
+    if (!sys::stepAllowed(sys::Step::CopyMetadata)
+        || !sys::copyMetadata(original.fd(), original.status(), temporary.fd()))
         return RenameOutcome::NotPossible;
 
     std::string pending;  // written bytes gathered into large writes
