@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tagshifter::io {
@@ -56,6 +57,10 @@ public:
     // new content.
     void appendPiece(const Piece& piece, std::string& out);
     std::string contentAt(uint64_t offset, uint64_t length);
+    // The same bytes without a copy where they lie in one piece (and, for
+    // the original's, in one of its windows); elsewhere gathered into
+    // `spill`. Valid until the next read or edit.
+    std::string_view bytesAt(uint64_t offset, uint64_t length, std::string& spill);
     // Nothing was changed: the new content is the original file.
     bool unchanged() const;
 
