@@ -112,13 +112,23 @@ std::vector<Range> FileEntry::keptRanges() const
 
 uint64_t FileEntry::keptHashOf(const std::function<void(uint64_t, uint64_t, std::string&)>& read) const
 {
+    return keptHashOfViews([&read](uint64_t offset, uint64_t length, std::string& spill) {
+        spill.clear();
+        read(offset, length, spill);
+        return std::string_view(spill);
+    });
+}
+
+uint64_t FileEntry::keptHashOfViews(
+    const std::function<std::string_view(uint64_t, uint64_t, std::string& spill)>& view) const
+{
     uint64_t hash = kHashSeed;
+    std::string spill;
     for (const Range& range : keptRanges()) {
         for (uint64_t done = 0; done < range.length;) {
             const uint64_t take = std::min(kHashChunk, range.length - done);
-            std::string bytes;
-            read(range.offset + done, take, bytes);
-            hash = hashBytes(bytes, hash);
+            const std::string_view bytes = view(range.offset + done, take, spill);
+            hash = hashBytes(bytes.data(), bytes.size(), hash);
             done += take;
         }
     }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tagshifter::undo {
@@ -65,6 +66,10 @@ struct FileEntry {
     // The hash of the kept ranges' bytes, as `read` gives them, in chunks of
     // kHashChunk from each range's start: the same on writing and checking.
     uint64_t keptHashOf(const std::function<void(uint64_t, uint64_t, std::string&)>& read) const;
+    // The same, from `view`, which gives the bytes without a copy where it
+    // can (else in `spill`), as OriginalFile::bytesAt does.
+    uint64_t keptHashOfViews(
+        const std::function<std::string_view(uint64_t, uint64_t, std::string& spill)>& view) const;
     // The bytes the entry keeps of the old file (for the figures).
     uint64_t keptBytes() const;
 };
