@@ -48,11 +48,13 @@ public:
         uint64_t start = 0;  // the first byte not yet placed
         uint64_t i = 0;
         while (i < length) {
-            if (data[i] != '\0') {
-                ++i;
-                continue;
-            }
+            const void* zero = std::memchr(data + i, '\0', length - i);
+            if (zero == nullptr)
+                break;
+            i = static_cast<uint64_t>(static_cast<const char*>(zero) - data);
             uint64_t zeros = 1;
+            while (i + zeros + 8 <= length && wordIsZero(data + i + zeros))
+                zeros += 8;
             while (i + zeros < length && data[i + zeros] == '\0')
                 ++zeros;
             if (zeros >= kZeroRun) {
@@ -69,6 +71,13 @@ public:
     }
 
 private:
+    static bool wordIsZero(const char* data)
+    {
+        uint64_t word;
+        std::memcpy(&word, data, 8);
+        return word == 0;
+    }
+
     void stored(const char* data, uint64_t length)
     {
         if (length == 0)

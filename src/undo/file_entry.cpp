@@ -9,7 +9,11 @@ namespace tagshifter::undo {
 
 std::string FileEntry::encode() const
 {
+    size_t size = 8 + path.size() + 8 * (8 + 2 * written.size());
+    for (const Segment& segment : old)
+        size += 1 + 8 + 8 + segment.bytes.size();
     RecordWriter out;
+    out.reserve(size);
     out.text(path);
     out.u64(oldSize);
     out.u64(newSize);
