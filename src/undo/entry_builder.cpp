@@ -224,20 +224,16 @@ FileEntry buildEntry(const std::string& path, io::OriginalFile& original, io::Ed
     std::vector<Place> places;
     std::vector<Written> written;
     uint64_t at = 0;
-    uint64_t hash = kHashSeed;
     for (const io::Piece& piece : edits.pieces()) {
         if (piece.original) {
             places.push_back({piece.from, piece.length, at});
         } else {
-            const Written w{at, edits.writtenBytes(piece)};
-            hash = hashBytes(w.bytes.data(), w.bytes.size(), hash);
             entry.written.push_back({at, piece.length});
-            written.push_back(w);
+            written.push_back({at, edits.writtenBytes(piece)});
         }
         at += piece.length;
     }
-    entry.writtenHash = hash;
-    entry.keptHash = entry.keptHashOfViews([&edits](uint64_t offset, uint64_t length, std::string& spill) {
+    entry.hashNewFile([&edits](uint64_t offset, uint64_t length, std::string& spill) {
         return edits.bytesAt(offset, length, spill);
     });
     const NewBytesIndex index(written);
@@ -262,6 +258,8 @@ FileEntry buildEntry(const std::string& path, io::OriginalFile& original, io::Ed
         old = end;
     }
     addGap(entry.oldSize);
+    entry.takenHash = entry.takenHashOf(
+        [&original](uint64_t offset, uint64_t length, std::string& out) { original.read(offset, length, out); });
     return entry;
 }
 

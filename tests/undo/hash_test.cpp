@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tagshifter::test {
 namespace {
@@ -36,30 +38,29 @@ TEST(JournalHash, KeepsTheValuesOfJournalsAlreadyWritten)
     EXPECT_EQ(undo::hashBytes(bytes.data() + 3, 45, 12345), 0x9f667d0af6262bb6ull);
 }
 
-TEST(JournalHash, KeptBytesHashTheSameFromViewsAsFromCopies)
+TEST(JournalHash, NewFileHashedFromViewsAsTheUndoChecksIt)
 {
     undo::FileEntry entry;
     entry.newSize = 3 * undo::kHashChunk + 100;
     entry.written = {{10, 20}, {undo::kHashChunk + 5, 7}};
     const std::string file = pattern(entry.newSize);
-    const uint64_t copied = entry.keptHashOf([&file](uint64_t offset, uint64_t length, std::string& out) {
-        out.append(file, offset, length);
-    });
     // Views for the first half of the file, copies behind it.
-    const uint64_t viewed = entry.keptHashOfViews([&file](uint64_t offset, uint64_t length, std::string& spill) {
+    entry.hashNewFile([&file](uint64_t offset, uint64_t length, std::string& spill) {
         if (offset < file.size() / 2)
             return std::string_view(file).substr(offset, length);
         spill.assign(file, offset, length);
         return std::string_view(spill);
     });
-    EXPECT_EQ(viewed, copied);
-    // Chunk by chunk from each kept range's start, as the undo checks them.
-    uint64_t hash = undo::kHashSeed;
-    for (const undo::Range& range : entry.keptRanges())
-        for (uint64_t done = 0; done < range.length; done += undo::kHashChunk)
-            hash = undo::hashBytes(file.data() + range.offset + done,
-                                   std::min(undo::kHashChunk, range.length - done), hash);
-    EXPECT_EQ(copied, hash);
+    const std::vector<undo::Chunk> chunks = entry.chunks();
+    ASSERT_EQ(entry.chunkHashes.size(), chunks.size());
+    for (size_t i = 0; i < chunks.size(); ++i)
+        EXPECT_EQ(entry.chunkHashes[i], undo::hashBytes(file.data() + chunks[i].offset, chunks[i].length)) << i;
+    // The undo reads the file into copies.
+    const undo::ByteReader read = [&file](uint64_t offset, uint64_t length, std::string& out) {
+        out.append(file, offset, length);
+    };
+    EXPECT_EQ(entry.keptHashOf(read), entry.keptHash);
+    EXPECT_EQ(entry.writtenHashOf(read), entry.writtenHash);
 }
 
 }  // namespace
