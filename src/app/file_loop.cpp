@@ -36,6 +36,15 @@ Error openError(const std::string& name, const std::string& reason)
     return error;
 }
 
+// The file is not written (Failed or Refused) for `why`, its error's reason.
+void fail(FileResult& result, Outcome outcome, const std::string& why)
+{
+    result.outcome = outcome;
+    result.error = Error(outcome == Outcome::Refused ? Error::Kind::Refused : Error::Kind::NotWritten, why);
+    result.error->file = result.path;
+    result.error->reason = why;
+}
+
 // An encoding name is wrong whatever the file: the error names the option,
 // and the name (the one at fault in an auto: list, when it says which).
 void nameTheOption(Error& error, const Settings& settings)
@@ -177,13 +186,8 @@ void saveAndCommit(format::TaggedFile& file, const TagConverter& converter, cons
     const io::CommitResult commit = file.commit(written, options);
     if (journal)
         journal->afterCommit(commit);
-    if (!commit.written) {
-        result.outcome = commit.refused ? Outcome::Refused : Outcome::Failed;
-        result.error = Error(commit.refused ? Error::Kind::Refused : Error::Kind::NotWritten, commit.error);
-        result.error->file = result.path;
-        result.error->reason = commit.error;
-        return;
-    }
+    if (!commit.written)
+        return fail(result, commit.refused ? Outcome::Refused : Outcome::Failed, commit.error);
     result.outcome = commit.path == io::CommitPath::Unchanged ? Outcome::Unchanged : Outcome::Converted;
     warning = commit.warning;
 }
@@ -200,13 +204,8 @@ void processFile(const Settings& settings, const FileSource& source, Formats& fo
     const std::string& name = result.path;
     const std::unique_ptr<format::TaggedFile> opened = formats.of(name).open(name, folders, source.folder);
     format::TaggedFile& file = *opened;
-    if (!file.tooLarge().empty()) {
-        result.outcome = Outcome::Failed;
-        result.error = Error(Error::Kind::NotWritten, file.tooLarge());
-        result.error->file = name;
-        result.error->reason = file.tooLarge();
-        return;
-    }
+    if (!file.tooLarge().empty())
+        return fail(result, Outcome::Failed, file.tooLarge());
     if (!file.isOpen())
         throw openError(name, file.whyNotOpen());
     if (file.texts().isEmpty()) {
@@ -214,16 +213,9 @@ void processFile(const Settings& settings, const FileSource& source, Formats& fo
         return;
     }
     // A field TagLib took for empty would be written empty, or lost with the
-    // ID3v2 tag when that goes: such a file is left as it is.
-    if (!settings.previewOnly) {
-        if (const auto misread = file.misreadFrame()) {
-            result.outcome = Outcome::Refused;
-            result.error = Error(Error::Kind::Refused, *misread);
-            result.error->file = name;
-            result.error->reason = *misread;
-            return;
-        }
-    }
+    // main tag when that goes: such a file is left as it is.
+    if (const auto misread = settings.previewOnly ? std::nullopt : file.misreadFrame())
+        return fail(result, Outcome::Refused, *misread);
 
     std::optional<TagConverter> converter;
     prepare(converter, file, settings, source, result);
@@ -254,10 +246,7 @@ bool handleFile(const Settings& settings, const std::string& name, const FileSou
             processFile(settings, source, formats, save, journal, result, folders, warning, held);
         } catch (const std::bad_alloc&) {
             // A huge tag: this file fails, its memory is given back, the run goes on.
-            result.outcome = Outcome::Failed;
-            result.error = Error(Error::Kind::NotWritten, messages::kOutOfMemory);
-            result.error->file = name;
-            result.error->reason = messages::kOutOfMemory;
+            fail(result, Outcome::Failed, messages::kOutOfMemory);
         }
     } catch (Error& error) {
         error.file = name;

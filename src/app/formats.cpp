@@ -2,8 +2,6 @@
 
 #include "mp3/mp3_format.h"
 
-#include <iterator>
-
 namespace tagshifter {
 
 namespace {
@@ -13,22 +11,23 @@ struct Entry {
     std::unique_ptr<format::Format> (*make)(const Settings& settings);
 };
 
+template <typename Each>
+std::unique_ptr<format::Format> make(const Settings& settings)
+{
+    return std::make_unique<Each>(settings.id3v2, settings.id3v2Version);
+}
+
 const Entry kFormats[] = {
-    {mp3::takesName,
-     [](const Settings& settings) -> std::unique_ptr<format::Format> {
-         // Text frames, new and parsed alike, take the target's encoding:
-         // UTF-8 for Unicode (UTF-16 in ID3v2.3), and Latin-1 for a code
-         // page, so that the code page's bytes (carried one per Latin-1
-         // character) reach the disk unchanged. TagLib still widens a frame
-         // whose text is not Latin-1, so nothing is lost.
-         return std::make_unique<mp3::Mp3Format>(id3v2TextEncoding(
-             settings.id3v2.kind == TargetEncoding::Kind::Unicode, settings.id3v2Version));
-     }},
+    {mp3::takesName, make<mp3::Mp3Format>},
 };
 
 }  // namespace
 
-Formats::Formats(const Settings& settings) : settings_(settings), made_(std::size(kFormats)) {}
+Formats::Formats(const Settings& settings)
+{
+    for (const Entry& entry : kFormats)
+        formats_.push_back(entry.make(settings));
+}
 
 bool Formats::takesName(const std::string& name)
 {
@@ -40,13 +39,10 @@ bool Formats::takesName(const std::string& name)
 
 format::Format& Formats::of(const std::string& name)
 {
-    size_t index = 0;
-    for (size_t i = 1; i < std::size(kFormats); ++i)
+    for (size_t i = 1; i < formats_.size(); ++i)
         if (kFormats[i].takesName(name))
-            index = i;
-    if (!made_[index])
-        made_[index] = kFormats[index].make(settings_);
-    return *made_[index];
+            return *formats_[i];
+    return *formats_.front();
 }
 
 }  // namespace tagshifter

@@ -1,4 +1,4 @@
-// The formats the tool converts: the one list that names them.
+// The formats the tool converts, made once a run: the one list that names them.
 #pragma once
 
 #include "app/settings.h"
@@ -21,8 +21,7 @@ public:
     format::Format& of(const std::string& name);
 
 private:
-    const Settings& settings_;
-    std::vector<std::unique_ptr<format::Format>> made_;  // each made on first use
+    std::vector<std::unique_ptr<format::Format>> formats_;
 };
 
 }  // namespace tagshifter

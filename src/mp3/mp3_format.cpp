@@ -85,11 +85,16 @@ bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version)
                      TagLib::File::DoNotDuplicate);
 }
 
-Mp3Format::Mp3Format(TagLib::String::Type textEncoding) : factory_(textEncoding)
+// Text frames, new and parsed alike, take the target's encoding: UTF-8 for
+// Unicode (UTF-16 in ID3v2.3), and Latin-1 for a code page, so that the code
+// page's bytes (carried one per Latin-1 character) reach the disk unchanged.
+// TagLib still widens a frame whose text is not Latin-1, so nothing is lost.
+Mp3Format::Mp3Format(const TargetEncoding& mainTarget, int id3v2Version)
+    : factory_(id3v2TextEncoding(mainTarget.kind == TargetEncoding::Kind::Unicode, id3v2Version))
 {
     // A file without an ID3v2 tag gets one that TagLib 1 makes with its
     // shared factory, whatever the file was opened with.
-    TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(textEncoding);
+    TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(factory_.defaultTextEncoding());
 }
 
 std::unique_ptr<format::TaggedFile> Mp3Format::open(const std::string& name, sys::FolderCache& folders,

@@ -3,8 +3,7 @@
 
 #include "convert/frame_factory.h"
 #include "format/tagged_file.h"
-
-#include <taglib/tstring.h>
+#include "text/encoding_choice.h"
 
 namespace TagLib::MPEG {
 class File;
@@ -22,8 +21,8 @@ bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version);
 
 class Mp3Format : public format::Format {
 public:
-    // `textEncoding`: the one text frames new and parsed alike take.
-    explicit Mp3Format(TagLib::String::Type textEncoding);
+    // `mainTarget` (-2) written as ID3v2.`id3v2Version`.
+    Mp3Format(const TargetEncoding& mainTarget, int id3v2Version);
 
     std::unique_ptr<format::TaggedFile> open(const std::string& name, sys::FolderCache& folders,
                                              int64_t walked) override;
