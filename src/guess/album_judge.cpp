@@ -513,9 +513,12 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             choice = own;
         // The album's proposal helps the file's own choice above; a file
         // whose text alone reads clearly better in another page of the list
-        // takes that page, however few files of its folder share it.
+        // takes that page, however few files of its folder share it; so
+        // does one of a folder read in a page that left it as it is for
+        // want of the album's help (a Polish track of a Russian compilation).
         const size_t alone = choose(row, lengths[j], 0, kMarginProposed);
-        if (choice == albumChoice && alone != 0 && alone != choice && !listMisses
+        const bool helpless = choice == 0 && albumChoice != 0;
+        if ((choice == albumChoice || helpless) && alone != 0 && alone != choice && !listMisses
             && row[albumChoice] - row[alone] >= kDisagreement
             && plausible(row[alone], lengths[j][alone], otherScript)
             && !pageOutsideListReadsBetter(files, {judged[j]}, row[alone]))
