@@ -42,6 +42,26 @@ std::string EditStream::contentAt(uint64_t offset, uint64_t length)
     return out;
 }
 
+std::string_view EditStream::bytesAt(uint64_t offset, uint64_t length, std::string& spill)
+{
+    const uint64_t end = std::min(length_, offset + length);
+    uint64_t at = 0;
+    for (const Piece& piece : pieces_) {
+        const uint64_t pieceEnd = at + piece.length;
+        if (offset < pieceEnd) {
+            if (end > pieceEnd)
+                break;  // spans pieces
+            const uint64_t from = piece.from + (offset - at);
+            if (piece.original)
+                return original_.bytesAt(from, end - offset, spill);
+            return std::string_view(written_).substr(from, end - offset);
+        }
+        at = pieceEnd;
+    }
+    spill = contentAt(offset, length);
+    return spill;
+}
+
 bool EditStream::unchanged() const
 {
     return length_ == original_.size()
@@ -50,7 +70,8 @@ bool EditStream::unchanged() const
 
 TagLib::ByteVector EditStream::readBlock(StreamLength length)
 {
-    const std::string bytes = contentAt(position_, length);
+    std::string spill;
+    const std::string_view bytes = bytesAt(position_, length, spill);
     position_ += bytes.size();
     return TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size()));
 }

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tagshifter::io {
@@ -55,7 +56,17 @@ public:
     // Appends the bytes of one piece, or of [offset, offset + length) of the
     // new content.
     void appendPiece(const Piece& piece, std::string& out);
+    // The bytes of a piece TagLib wrote (not an original one). Valid until
+    // the next edit.
+    std::string_view writtenBytes(const Piece& piece) const
+    {
+        return std::string_view(written_).substr(piece.from, piece.length);
+    }
     std::string contentAt(uint64_t offset, uint64_t length);
+    // The same bytes without a copy where they lie in one piece (and, for
+    // the original's, in one of its windows); elsewhere gathered into
+    // `spill`. Valid until the next read or edit.
+    std::string_view bytesAt(uint64_t offset, uint64_t length, std::string& spill);
     // Nothing was changed: the new content is the original file.
     bool unchanged() const;
 

@@ -138,22 +138,23 @@ Ids successors(const std::string& id, int oldVersion, int writtenVersion)
 
 }  // namespace
 
-std::optional<RawTag> readRawTag(const std::string& bytes, uint64_t offset)
+std::optional<RawTag> readRawTag(std::string_view all, uint64_t offset)
 {
-    const std::string_view all(bytes);
     const auto header = offset <= all.size() ? id3::readTagHeader(all.substr(offset)) : std::nullopt;
     if (!header || offset + header->totalSize() > all.size())
         return std::nullopt;
     RawTag tag;
     tag.version = header->version;
     tag.end = offset + header->totalSize();
-    const std::string area = id3::frameArea(*header, all.substr(offset + 10, header->bodySize));
+    std::string areaSpill;
+    const std::string_view area = id3::frameArea(*header, all.substr(offset + 10, header->bodySize), areaSpill);
     const id3::FrameWalk walk = id3::walkFrames(area, tag.version);
     tag.complete = walk.complete;
     tag.frames.reserve(walk.frames.size());
+    std::string contentSpill;
     for (const id3::Frame& frame : walk.frames) {
         RawFrame raw{frame.id};
-        const auto content = id3::frameContent(frame, area, tag.version);
+        const auto content = id3::frameContent(frame, area, tag.version, contentSpill);
         raw.empty = content && contentEmpty(frame.id, *content);
         if (frame.id[0] == 'T')
             raw.holdsText = content && !raw.empty;

@@ -11,17 +11,29 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/taglib.h>
 
+#include <functional>
+#include <string_view>
+
 namespace tagshifter::io {
 
 namespace {
 
-// The ID3v2 tags at the start of the content read by `read`: the first and
+// Gives the bytes of [offset, offset + length) as the bytesAt of the
+// original file or of the edits does: a view, or a copy in `spill`.
+using ViewBytes = std::function<std::string_view(uint64_t offset, uint64_t length, std::string& spill)>;
+
+// The ID3v2 tags at the start of the content `view` gives: the first and
 // any that follow right behind it.
-std::vector<RawTag> leadingTags(const id3::ReadBytes& read)
+std::vector<RawTag> leadingTags(const ViewBytes& view)
 {
     std::vector<RawTag> tags;
+    const id3::ReadBytes read = [&view](uint64_t offset, uint64_t length) {
+        std::string spill;
+        return std::string(view(offset, length, spill));
+    };
+    std::string spill;
     for (const id3::PlacedTag& placed : id3::tagChain(read)) {
-        auto tag = readRawTag(read(placed.at, placed.header.totalSize()));
+        auto tag = readRawTag(view(placed.at, placed.header.totalSize(), spill));
         if (!tag)
             break;
         tags.push_back(std::move(*tag));
@@ -95,7 +107,9 @@ id3::ReadBytes StagedFile::readOriginal()
 const std::vector<RawTag>& StagedFile::tagsBefore()
 {
     if (!tagsBefore_)
-        tagsBefore_ = leadingTags(readOriginal());
+        tagsBefore_ = leadingTags([this](uint64_t offset, uint64_t length, std::string& spill) {
+            return original_.bytesAt(offset, length, spill);
+        });
     return *tagsBefore_;
 }
 
@@ -111,8 +125,9 @@ CommitResult StagedFile::commit(const CommitRequest& request)
 {
     if (request.id3v2Written) {
         const std::vector<RawTag>& before = tagsBefore();
-        const std::vector<RawTag> after = leadingTags(
-            [this](uint64_t offset, uint64_t length) { return stream_.contentAt(offset, length); });
+        const std::vector<RawTag> after = leadingTags([this](uint64_t offset, uint64_t length, std::string& spill) {
+            return stream_.bytesAt(offset, length, spill);
+        });
         std::optional<RawTag> written;
         if (!after.empty())
             written = after.front();
