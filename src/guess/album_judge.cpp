@@ -39,6 +39,10 @@ constexpr double kStrictPerPoint = 0.08;
 // evidence to be re-read at all.
 constexpr double kFieldMargin = 3;
 constexpr double kOverwhelming = 12;
+// What such fields of an album need together: each weighed against the
+// likelihood of its words too, genuine text adds nothing to it, so half
+// of what one field needs alone.
+constexpr double kOverwhelmingTogether = kOverwhelming / 2;
 // Pages of the built-in list outside the user's list are tried on this
 // many files of an album: one reading clearly better says the list misses
 // the album's page.
@@ -561,7 +565,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                 const auto [asItIs, chosen] = fieldPenalties(text, choices[j], buffer);
                 const double one = asItIs - chosen;
                 gain += one;
-                if (one >= kOverwhelming || gain >= kOverwhelming)
+                if (one >= kOverwhelming || gain >= kOverwhelmingTogether)
                     misreadAsUnicode = true;
             }
     for (size_t j = 0; j < judged.size(); ++j) {
