@@ -18,6 +18,9 @@ namespace tagshifter::io {
 namespace {
 
 constexpr uint64_t kBlockSize = 1 << 20;
+// Blocks written back to front are no shorter than this, however little the
+// bytes move.
+constexpr uint64_t kShortestBlock = 512;
 // Changed runs closer than this are written as one.
 constexpr uint64_t kJoinGap = 4096;
 // The most old bytes held in memory to put back after a failed write.
@@ -327,6 +330,7 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
     const uint64_t oldLength = original.size();
     uint64_t firstChange = std::min(newLength, oldLength);
     bool movesForward = false;
+    uint64_t shortestMove = kBlockSize;  // towards the end
     bool movesBack = false;
     std::vector<MovedRange> moved;
     for (const PlacedPiece& p : placed) {
@@ -337,6 +341,8 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
         firstChange = std::min(firstChange, p.at);
         if (p.piece.original) {
             movesForward = movesForward || p.at > p.piece.from;
+            if (p.at > p.piece.from)
+                shortestMove = std::min(shortestMove, p.at - p.piece.from);
             movesBack = movesBack || p.at < p.piece.from;
         }
     }
@@ -375,7 +381,13 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
         const OldBytes::Outcome back = undo.putBack(oldLength);
         return fail(back.complete ? error : afterFailedWrite(error, back));
     }
-    const uint64_t blockSize = allAtOnce ? newLength - firstChange : kBlockSize;
+    // Back to front, no block longer than the bytes move: a write cut short
+    // (a kill stops a write between two pages) has then overwritten only old
+    // bytes that already stand at their new place further on, where an undo
+    // finds them.
+    const uint64_t blockSize = allAtOnce     ? newLength - firstChange
+                               : movesForward ? std::max(kShortestBlock, shortestMove)
+                                              : kBlockSize;
     const uint64_t blocks = (newLength - firstChange + blockSize - 1) / blockSize;
     try {
         for (uint64_t i = 0; i < blocks; ++i) {
@@ -423,8 +435,14 @@ CommitResult commitEdits(OriginalFile& original, EditStream& edits, const Commit
     if (edits.unchanged())
         return {true, CommitPath::Unchanged, {}};
     // Same length: only once runs of changed bytes are found, so that a
-    // journal holds only files whose bytes change.
-    if (edits.contentLength() == original.size())
+    // journal holds only files whose bytes change. Old bytes that move
+    // (a tag grown by as much as another shrank, the undo of a save cut
+    // short) are read back while others are overwritten: written as a
+    // longer or shorter file would be, in the order that keeps them.
+    const std::vector<PlacedPiece> placed = place(edits.pieces());
+    const bool moves = std::any_of(placed.begin(), placed.end(),
+                                   [](const PlacedPiece& p) { return p.piece.original && !p.inPlace(); });
+    if (edits.contentLength() == original.size() && !moves)
         return writeChangedRuns(original, edits, options);
     std::string refusal;
     if (options.beforeWrite && !options.beforeWrite(original, edits, refusal))
