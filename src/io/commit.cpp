@@ -9,8 +9,9 @@
 #include "sys/temporary.h"
 
 #include <algorithm>
-#include <new>
 #include <cerrno>
+#include <cstring>
+#include <new>
 
 namespace tagshifter::io {
 
@@ -110,14 +111,56 @@ std::string afterFailedWrite(const std::string& why, const OldBytes::Outcome& un
                            static_cast<unsigned long long>(undo.endLost - 1), undo.error.c_str());
 }
 
+struct Run {
+    uint64_t begin, end;
+};
+
+bool sameWord(const char* a, const char* b)
+{
+    uint64_t x, y;
+    std::memcpy(&x, a, 8);
+    std::memcpy(&y, b, 8);
+    return x == y;
+}
+
+// Adds to `runs` where `now` differs from `before`, both lying at `at` in the
+// file: a difference within kJoinGap of the last run's end joins that run.
+// Within a run's reach only the last difference matters, so it is looked
+// for from the reach's end back, and the first one outside it from the
+// front, a word at a time where the bytes are equal.
+void addDifferences(const std::string& now, const std::string& before, uint64_t at, std::vector<Run>& runs)
+{
+    const size_t size = now.size();
+    size_t i = 0;
+    while (i < size) {
+        if (!runs.empty() && at + i <= runs.back().end + kJoinGap) {
+            const size_t reach = std::min<uint64_t>(size, runs.back().end + kJoinGap + 1 - at);
+            size_t j = reach;
+            while (j >= i + 8 && sameWord(&now[j - 8], &before[j - 8]))
+                j -= 8;
+            while (j > i && now[j - 1] == before[j - 1])
+                --j;
+            if (j > i)
+                runs.back().end = at + j;
+            i = j > i ? j : reach;
+            continue;
+        }
+        while (i + 8 <= size && sameWord(&now[i], &before[i]))
+            i += 8;
+        while (i < size && now[i] == before[i])
+            ++i;
+        if (i < size) {
+            runs.push_back({at + i, at + i + 1});
+            ++i;
+        }
+    }
+}
+
 // Same length: the runs that differ from the file, each written with one
 // pwrite (runs a few bytes apart joined), their old bytes kept to be put
 // back should a later one fail.
 CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const CommitOptions& options)
 {
-    struct Run {
-        uint64_t begin, end;
-    };
     std::vector<Run> runs;
     for (const PlacedPiece& placed : place(edits.pieces())) {
         if (placed.inPlace())
@@ -128,15 +171,7 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
         original.read(placed.at, placed.piece.length, before);
         if (now.size() != before.size())
             return {false, CommitPath::SameLength, kChangedMeanwhile};
-        for (uint64_t i = 0; i < now.size(); ++i) {
-            if (now[i] == before[i])
-                continue;
-            const uint64_t at = placed.at + i;
-            if (!runs.empty() && at <= runs.back().end + kJoinGap)
-                runs.back().end = at + 1;
-            else
-                runs.push_back({at, at + 1});
-        }
+        addDifferences(now, before, placed.at, runs);
     }
     if (original.failed())
         return {false, CommitPath::SameLength, kReadError};
