@@ -353,12 +353,21 @@ TEST(HostileJournal, InPlaceSaveOrUndoKilledWhileMovingTheAudioIsUndone)
             ASSERT_EQ(runInProcess(cutRun).status, 0);
         }
         const std::string finished = readFile(song);
-        for (const int cut : cuts) {
-            SCOPED_TRACE("cut at write " + std::to_string(cut) + " of " + std::to_string(writes));
-            std::string torn = snapshots[cut].file;
+        if (!c.midWrite && !c.meddle) {
+            // Cut after the last write (and the truncation), before the
+            // journal says so.
+            snapshots[writes + 1].file = finished;
+            ::stat(song.c_str(), &snapshots[writes + 1].status);
+        }
+        for (const auto& [cut, snapshot] : snapshots) {
+            if (!cuts.count(cut) && cut <= writes)
+                continue;
+            SCOPED_TRACE(cut > writes ? "cut after the last write"
+                                      : "cut at write " + std::to_string(cut) + " of " + std::to_string(writes));
+            std::string torn = snapshot.file;
             if (c.midWrite) {
                 // The first half of what the write changes.
-                const std::string& after = cut < writes ? snapshots[cut + 1].file : finished;
+                const std::string& after = cut < writes ? snapshots.at(cut + 1).file : finished;
                 size_t begin = 0;
                 size_t end = std::min(torn.size(), after.size());
                 while (begin < end && torn[begin] == after[begin])
@@ -371,7 +380,7 @@ TEST(HostileJournal, InPlaceSaveOrUndoKilledWhileMovingTheAudioIsUndone)
             if (c.meddle)
                 c.meddle(torn);
             writeFile(song, torn);  // the same inode, its time as the cut left it
-            const struct timespec times[2] = {snapshots[cut].status.st_atim, snapshots[cut].status.st_mtim};
+            const struct timespec times[2] = {snapshot.status.st_atim, snapshot.status.st_mtim};
             ASSERT_EQ(::utimensat(AT_FDCWD, song.c_str(), times, 0), 0);
             writeFile(journal, tornJournal);
             const RunResult undo = runInProcess({"--undo=" + journal, "--no-journal"});
