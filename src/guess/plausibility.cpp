@@ -225,6 +225,7 @@ struct WordScore {
     model::Script script = model::Script::Latin;
     std::vector<int> costs;  // per language of `script`, in half bits
     std::vector<int> raw;    // the same, the word's whole cost
+    int rawBest = 0;         // the least of `raw`
     bool weighed = true;     // ASCII alone, or letters of one script the model weighs
 };
 
@@ -314,6 +315,8 @@ WordScore scoreWord(std::u32string_view word, const CharClass* classes)
             std::fill(score.costs.begin(), score.costs.end(), 0);
             std::fill(score.raw.begin(), score.raw.end(), 0);
         }
+        if (!score.raw.empty())
+            score.rawBest = *std::min_element(score.raw.begin(), score.raw.end());
     }
     // ASCII run into CJK characters is not weighed by the model.
     score.weighed = score.weighed && score.modelled && !asciiJoins;
@@ -344,6 +347,13 @@ struct LanguageSums {
         for (size_t l = 0; l < costs.size(); ++l)
             if (allowed >> l & 1)
                 sum[l] = (sum[l] == kNotWritten ? 0 : sum[l]) + std::min(costs[l], best + kWordSwitch);
+    }
+
+    // The language of `script` whose sum is least.
+    size_t best(model::Script script) const
+    {
+        const auto& sum = sums[static_cast<size_t>(script)];
+        return static_cast<size_t>(std::min_element(sum.begin(), sum.end()) - sum.begin());
     }
 
     int halfBits() const
@@ -424,7 +434,9 @@ double implausibility(const std::u32string& text, HanReading han, Likelihood* li
     uint16_t wordsOfScripts = 0;  // a bit for each script with a word of two letters or more
     int asciiWords = 0, loneLetters = 0;
     uint16_t loneScripts = 0;
-    LanguageSums languages, whole;
+    LanguageSums languages;
+    thread_local std::vector<const WordScore*> modelled;
+    modelled.clear();
     // Whether the model weighs every character beyond ASCII: only then do
     // two readings' likelihoods compare.
     bool weighed = true;
@@ -468,7 +480,7 @@ double implausibility(const std::u32string& text, HanReading han, Likelihood* li
         if (word.modelled) {
             const uint32_t allowed = word.script == model::Script::Han ? hanAllowed : ~uint32_t{0};
             languages.add(word, word.costs, allowed);
-            whole.add(word, word.raw, allowed);
+            modelled.push_back(&word);
             weighedScripts |= 1 << static_cast<int>(word.script);
         }
         weighed = weighed && word.weighed;
@@ -490,8 +502,14 @@ double implausibility(const std::u32string& text, HanReading han, Likelihood* li
         scripts += textScripts >> bit & 1;
     if (scripts > 1)
         penalty += kExtraScript * (scripts - 1);
-    if (likelihood)
-        *likelihood = {weighed ? whole.halfBits() : -1, weighedScripts};
+    if (likelihood) {
+        // The words' whole costs in the language that fits the text best,
+        // each word fitting another better paying at most kWordSwitch more.
+        int whole = 0;
+        for (const WordScore* word : modelled)
+            whole += std::min(word->raw[languages.best(word->script)], word->rawBest + kWordSwitch);
+        *likelihood = {weighed ? whole : -1, weighedScripts};
+    }
     return penalty + kPerHalfBit * languages.halfBits();
 }
 
