@@ -118,8 +118,17 @@ std::vector<PlacedTag> tagChain(const ReadBytes& read, uint64_t offset, size_t m
 
 std::string frameArea(const TagHeader& header, std::string_view body)
 {
-    std::string area = header.version < 4 && header.unsynchronised() ? resynchronise(body)
-                                                                      : std::string(body);
+    std::string scratch;
+    return std::string(frameAreaIn(header, body, scratch));
+}
+
+std::string_view frameAreaIn(const TagHeader& header, std::string_view body, std::string& scratch)
+{
+    std::string_view area = body;
+    if (header.version < 4 && header.unsynchronised()) {
+        scratch = resynchronise(body);
+        area = scratch;
+    }
     if (!header.hasExtendedHeader() || area.size() < 4)
         return area;
     // ID3v2.3 counts the size without its own four bytes, ID3v2.4 with them.
@@ -176,21 +185,33 @@ FrameWalk walkFrames(std::string_view area, int version)
 
 std::optional<std::string> frameContent(const Frame& frame, std::string_view area, int version)
 {
-    std::string content(area.substr(frame.at, frame.size));
+    std::string scratch;
+    const auto content = frameContentIn(frame, area, version, scratch);
+    if (!content)
+        return std::nullopt;
+    return std::string(*content);
+}
+
+std::optional<std::string_view> frameContentIn(const Frame& frame, std::string_view area, int version,
+                                               std::string& scratch)
+{
+    std::string_view content = area.substr(frame.at, frame.size);
     if (version == 3) {
         if (frame.format & 0xC0)
             return std::nullopt;  // compressed or encrypted
         if (frame.format & 0x20)
-            content.erase(0, 1);  // group id
+            content.remove_prefix(std::min<size_t>(1, content.size()));  // group id
     } else if (version == 4) {
         if (frame.format & 0x0C)
             return std::nullopt;
         if (frame.format & 0x40)
-            content.erase(0, 1);
+            content.remove_prefix(std::min<size_t>(1, content.size()));
         if (frame.format & 0x01)
-            content.erase(0, 4);  // data length indicator
-        if (frame.format & 0x02)
-            content = resynchronise(content);
+            content.remove_prefix(std::min<size_t>(4, content.size()));  // data length indicator
+        if (frame.format & 0x02) {
+            scratch = resynchronise(content);
+            content = scratch;
+        }
     }
     return content;
 }

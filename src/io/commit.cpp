@@ -55,7 +55,7 @@ CommitResult written(CommitResult result, int fd, const CommitOptions& options)
 }
 
 // A write the test seam may fail; the bytes written.
-uint64_t writeStep(sys::Step step, int fd, const std::string& bytes, int64_t at)
+uint64_t writeStep(sys::Step step, int fd, std::string_view bytes, int64_t at)
 {
     if (!sys::stepAllowed(step))
         return 0;
@@ -119,20 +119,27 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
     for (const PlacedPiece& placed : place(edits.pieces())) {
         if (placed.inPlace())
             continue;
-        std::string now;
-        edits.appendPiece(placed.piece, now);
-        std::string before;
-        original.read(placed.at, placed.piece.length, before);
-        if (now.size() != before.size())
-            return {false, CommitPath::SameLength, kChangedMeanwhile};
-        for (uint64_t i = 0; i < now.size(); ++i) {
-            if (now[i] == before[i])
-                continue;
-            const uint64_t at = placed.at + i;
-            if (!runs.empty() && at <= runs.back().end + kJoinGap)
-                runs.back().end = at + 1;
-            else
-                runs.push_back({at, at + 1});
+        // Compared a block at a time, so that a large tag is not held twice more.
+        for (uint64_t done = 0; done < placed.piece.length; done += kBlockSize) {
+            const Piece block{placed.piece.original, placed.piece.from + done,
+                              std::min(kBlockSize, placed.piece.length - done)};
+            std::string copied;
+            if (block.original)
+                edits.appendPiece(block, copied);
+            const std::string_view now = block.original ? std::string_view(copied) : edits.writtenBytes(block);
+            std::string before;
+            original.read(placed.at + done, block.length, before);
+            if (now.size() != before.size())
+                return {false, CommitPath::SameLength, kChangedMeanwhile};
+            for (uint64_t i = 0; i < now.size(); ++i) {
+                if (now[i] == before[i])
+                    continue;
+                const uint64_t at = placed.at + done + i;
+                if (!runs.empty() && at <= runs.back().end + kJoinGap)
+                    runs.back().end = at + 1;
+                else
+                    runs.push_back({at, at + 1});
+            }
         }
     }
     if (original.failed())
@@ -150,7 +157,8 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
             std::string old;
             original.read(run.begin, run.end - run.begin, old);
             undo.aboutToWrite(run.begin, std::move(old));
-            const std::string bytes = edits.contentAt(run.begin, run.end - run.begin);
+            std::string copied;
+            const std::string_view bytes = edits.viewAt(run.begin, run.end - run.begin, copied);
             if (writeStep(sys::Step::WriteInPlace, original.fd(), bytes, static_cast<int64_t>(run.begin))
                 != bytes.size()) {
                 const std::string error = systemError(kCannotWrite);
@@ -228,7 +236,11 @@ RenameOutcome writeAndRename(OriginalFile& original, EditStream& edits, const Co
     for (const Piece& piece : edits.pieces()) {
         if (!ok)
             break;
-        if (!piece.original || piece.length < 4096) {
+        if (!piece.original && piece.length >= kBlockSize) {
+            // A large new tag goes out from where it is held, not copied.
+            const std::string_view bytes = edits.writtenBytes(piece);
+            ok = flush() && sys::writeAt(temporary.fd(), bytes.data(), bytes.size(), -1) == bytes.size();
+        } else if (!piece.original || piece.length < 4096) {
             edits.appendPiece(piece, pending);
             if (pending.size() >= kBlockSize)
                 ok = flush();

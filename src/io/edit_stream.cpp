@@ -15,12 +15,34 @@ TagLib::FileName EditStream::name() const
     return original_.name().c_str();
 }
 
+std::string_view EditStream::writtenBytes(const Piece& piece) const
+{
+    const size_t chunk = static_cast<size_t>(
+        std::upper_bound(writtenStarts_.begin(), writtenStarts_.end(), piece.from) - writtenStarts_.begin() - 1);
+    return std::string_view(written_[chunk]).substr(piece.from - writtenStarts_[chunk], piece.length);
+}
+
 void EditStream::appendPiece(const Piece& piece, std::string& out)
 {
     if (piece.original)
         original_.read(piece.from, piece.length, out);
     else
-        out.append(written_, piece.from, piece.length);
+        out.append(writtenBytes(piece));
+}
+
+std::string_view EditStream::viewAt(uint64_t offset, uint64_t length, std::string& scratch)
+{
+    uint64_t at = 0;
+    for (const Piece& piece : pieces_) {
+        if (offset >= at && offset < at + piece.length) {
+            if (!piece.original && offset + length <= at + piece.length)
+                return writtenBytes({false, piece.from + (offset - at), length});
+            break;
+        }
+        at += piece.length;
+    }
+    scratch = contentAt(offset, length);
+    return scratch;
 }
 
 std::string EditStream::contentAt(uint64_t offset, uint64_t length)
@@ -146,14 +168,18 @@ void EditStream::replace(uint64_t start, uint64_t removed, const char* data, uin
     pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(first),
                   pieces_.begin() + static_cast<std::ptrdiff_t>(last));
     if (size > 0) {
-        const Piece added{false, written_.size(), size};
-        written_.append(data, size);
-        // Written right behind the last write: one piece grows.
+        const Piece added{false, writtenSize_, size};
+        // Written right behind the last write: one piece and its chunk grow.
         if (first > 0 && !pieces_[first - 1].original
-            && pieces_[first - 1].from + pieces_[first - 1].length == added.from)
+            && pieces_[first - 1].from + pieces_[first - 1].length == added.from) {
+            written_.back().append(data, size);
             pieces_[first - 1].length += size;
-        else
+        } else {
+            written_.emplace_back(data, size);
+            writtenStarts_.push_back(writtenSize_);
             pieces_.insert(pieces_.begin() + static_cast<std::ptrdiff_t>(first), added);
+        }
+        writtenSize_ += size;
     }
     length_ = length_ - removed + size;
 }

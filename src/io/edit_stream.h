@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tagshifter::io {
@@ -56,6 +57,11 @@ public:
     // new content.
     void appendPiece(const Piece& piece, std::string& out);
     std::string contentAt(uint64_t offset, uint64_t length);
+    // The same without a copy where the range lies in bytes TagLib wrote in
+    // one go (a whole new tag): a view into them, or into `scratch`.
+    std::string_view viewAt(uint64_t offset, uint64_t length, std::string& scratch);
+    // The bytes of a piece TagLib wrote, which lie in one chunk.
+    std::string_view writtenBytes(const Piece& piece) const;
     // Nothing was changed: the new content is the original file.
     bool unchanged() const;
 
@@ -68,7 +74,12 @@ private:
 
     OriginalFile& original_;
     std::vector<Piece> pieces_;
-    std::string written_;
+    // The bytes TagLib wrote, a chunk a write (a write right behind the last
+    // one grows it), so that a large tag is held once and not in a buffer
+    // grown by doubling. `from` of a written piece counts across them.
+    std::vector<std::string> written_;
+    std::vector<uint64_t> writtenStarts_;
+    uint64_t writtenSize_ = 0;
     uint64_t length_ = 0;
     uint64_t position_ = 0;
 };

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tagshifter::io {
@@ -24,7 +25,7 @@ struct RawTag {
 };
 
 // Reads the tag at `offset` of `bytes`, which hold all of it.
-std::optional<RawTag> readRawTag(const std::string& bytes, uint64_t offset = 0);
+std::optional<RawTag> readRawTag(std::string_view bytes, uint64_t offset = 0);
 
 // Checks that every frame of the old tags (the first and any right behind
 // it) that held something is in the new tag, under its own id or the one the

@@ -11,17 +11,23 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/taglib.h>
 
+#include <functional>
+
 namespace tagshifter::io {
 
 namespace {
 
+// Bytes of the content, in `scratch` or (without a copy) where they lie.
+using ViewBytes = std::function<std::string_view(uint64_t offset, uint64_t length, std::string& scratch)>;
+
 // The ID3v2 tags at the start of the content read by `read`: the first and
-// any that follow right behind it.
-std::vector<RawTag> leadingTags(const id3::ReadBytes& read)
+// any that follow right behind it, each read whole through `view`.
+std::vector<RawTag> leadingTags(const id3::ReadBytes& read, const ViewBytes& view)
 {
     std::vector<RawTag> tags;
     for (const id3::PlacedTag& placed : id3::tagChain(read)) {
-        auto tag = readRawTag(read(placed.at, placed.header.totalSize()));
+        std::string scratch;
+        auto tag = readRawTag(view(placed.at, placed.header.totalSize(), scratch));
         if (!tag)
             break;
         tags.push_back(std::move(*tag));
@@ -41,7 +47,9 @@ std::string whyTooLarge(const std::vector<id3::PlacedTag>& chain, const id3::Rea
     const auto tag = id3::readTagHeader(read(chain.front().at, 10));
     if (!tag)
         return {};
-    const std::string area = id3::frameArea(*tag, read(chain.front().at + 10, header.bodySize));
+    std::string resynchronised;
+    const std::string body = read(chain.front().at + 10, header.bodySize);
+    const std::string_view area = id3::frameAreaIn(*tag, body, resynchronised);
     for (const id3::Frame& frame : id3::walkFrames(area, tag->version).frames) {
         const bool text = frame.id[0] == 'T' || frame.id == "COMM" || frame.id == "COM" || frame.id == "USLT"
                           || frame.id == "ULT";
@@ -95,7 +103,10 @@ id3::ReadBytes StagedFile::readOriginal()
 const std::vector<RawTag>& StagedFile::tagsBefore()
 {
     if (!tagsBefore_)
-        tagsBefore_ = leadingTags(readOriginal());
+        tagsBefore_ = leadingTags(readOriginal(), [this](uint64_t offset, uint64_t length, std::string& scratch) {
+            original_.read(offset, length, scratch);
+            return std::string_view(scratch);
+        });
     return *tagsBefore_;
 }
 
@@ -112,7 +123,10 @@ CommitResult StagedFile::commit(const CommitRequest& request)
     if (request.id3v2Written) {
         const std::vector<RawTag>& before = tagsBefore();
         const std::vector<RawTag> after = leadingTags(
-            [this](uint64_t offset, uint64_t length) { return stream_.contentAt(offset, length); });
+            [this](uint64_t offset, uint64_t length) { return stream_.contentAt(offset, length); },
+            [this](uint64_t offset, uint64_t length, std::string& scratch) {
+                return stream_.viewAt(offset, length, scratch);
+            });
         std::optional<RawTag> written;
         if (!after.empty())
             written = after.front();
