@@ -19,6 +19,7 @@
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
+#include <taglib/textidentificationframe.h>
 #include <taglib/mpegfile.h>
 #include <taglib/taglib.h>
 
@@ -57,17 +58,38 @@ void nameTheOption(Error& error, const Settings& settings)
         error.reason = name;
 }
 
+// A field's text as the combined tag reads it, taken where it can be from
+// its frame's one text, shared: the getter would join the frame's texts into
+// a new string, at 4 bytes a character, for a field that holds only one.
+TagLib::String fieldText(const TagLib::Tag& combined, const TagLib::ID3v2::Tag* id3v2, const TagField& field)
+{
+    const std::string id = field.frameId;
+    if (id3v2 && (id == "TIT2" || id == "TPE1" || id == "TALB")) {
+        const TagLib::ID3v2::FrameList& frames = id3v2->frameList(field.frameId);
+        const auto* frame =
+            frames.isEmpty() ? nullptr : dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frames.front());
+        const TagLib::StringList texts = frame ? frame->fieldList() : TagLib::StringList();
+        if (texts.size() == 1 && !texts.front().isEmpty())
+            return texts.front();
+    }
+    return (combined.*field.get)();
+}
+
 // The five fields are read before any frame changes, so that under -a none
 // is recoded twice; without -a this is the same as reading each in turn.
-void convertTags(TagConverter& converter, const TagLib::Tag& combined, const Settings& settings)
+// Each is let go once converted, so that a large text is not kept.
+void convertTags(TagConverter& converter, const TagLib::Tag& combined, const TagLib::ID3v2::Tag* id3v2,
+                 const Settings& settings)
 {
     std::array<TagLib::String, kTagFields.size()> values;
     for (size_t i = 0; i < values.size(); ++i)
-        values[i] = (combined.*kTagFields[i].get)();
+        values[i] = fieldText(combined, id3v2, kTagFields[i]);
     if (settings.allFrames)
         converter.convertOtherFrames(id3v2TextEncoding(converter.isId3v2Unicode(), settings.id3v2Version));
-    for (size_t i = 0; i < values.size(); ++i)
+    for (size_t i = 0; i < values.size(); ++i) {
         converter.convertField(values[i], kTagFields[i].set);
+        values[i] = TagLib::String();
+    }
     converter.finishId3v1();
 }
 
@@ -152,7 +174,7 @@ void convert(TagConverter& converter, TagLib::MPEG::File& file, const Settings& 
     if (converter.isId3v2Enabled())
         result.id3v2Target = settings.id3v2;
     try {
-        convertTags(converter, *file.tag(), settings);
+        convertTags(converter, *file.tag(), file.ID3v2Tag(), settings);
     } catch (const Error&) {
         result.texts = converter.textChanges();
         throw;  // the file is closed unsaved

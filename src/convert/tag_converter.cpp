@@ -6,6 +6,7 @@
 #include "convert/frame_text.h"
 #include "convert/preview.h"
 #include "convert/source_texts.h"
+#include "convert/utf8_string.h"
 #include "text/fields.h"
 
 #include <taglib/id3v2tag.h>
@@ -72,8 +73,8 @@ std::string TagConverter::utf8Text(const TagLib::String& value, const std::strin
 TagLib::String TagConverter::id3v2Text(TextChange& change)
 {
     change.id3v2 = recodeStep(Step::Id3v2, change.after);
-    const auto type = recoding.id3v2IsUnicode ? TagLib::String::UTF8 : TagLib::String::Latin1;
-    return TagLib::String(*change.id3v2, type);
+    return recoding.id3v2IsUnicode ? stringFromUtf8(*change.id3v2)
+                                   : TagLib::String(*change.id3v2, TagLib::String::Latin1);
 }
 
 void TagConverter::convertField(const TagLib::String& value, Setter setter)
