@@ -163,6 +163,8 @@ void prepare(std::optional<TagConverter>& converter, TagLib::MPEG::File& file, c
         result.removedPictures = file.ID3v2Tag()->frameList("APIC").size();
     if (settings.json)
         converter->recordTextChanges();
+    if (!settings.previewOnly)
+        converter->cutId3v1ToRoom();
 }
 
 // Converts the texts of `file` and notes in `result` what they became and

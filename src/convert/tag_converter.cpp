@@ -88,13 +88,22 @@ void TagConverter::convertField(const TagLib::String& value, Setter setter)
                                  (id3v1Tag->*field.get)().to8Bit(false)});
     } else if (recoding.id3v1Enabled) {
         change.id3v1 = recodeStep(Step::Id3v1, change.after);
-        (id3v1Tag->*setter)(TagLib::String(*change.id3v1, TagLib::String::Latin1));
+        // The tag writes the first 30 bytes of a text field (of the comment
+        // 28), one byte a character: a longer text need not be held whole,
+        // at 4 bytes a character, but where the preview shows it.
+        const bool cut = id3v1CutToRoom_ && setter != &TagLib::Tag::setGenre && change.id3v1->size() > kId3v1Room;
+        (id3v1Tag->*setter)(TagLib::String(cut ? change.id3v1->substr(0, kId3v1Room) : *change.id3v1,
+                                           TagLib::String::Latin1));
+        if (!recording)
+            change.id3v1.reset();
     }
     if (recoding.id3v2Enabled) {
         // An empty text deletes every frame of the field, frames that hold
         // other things among them (a COMM with only a description, a TCON of
         // "()"): a field that is empty and stays empty is left as it is.
         const TagLib::String text = id3v2Text(change);
+        if (!recording)
+            change = TextChange();  // a large text is not held more than it must
         if (!text.isEmpty() || !(id3v2Tag->*field.get)().isEmpty())
             (id3v2Tag->*setter)(text);
     }
