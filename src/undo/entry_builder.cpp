@@ -215,21 +215,18 @@ FileEntry buildEntry(const std::string& path, io::OriginalFile& original, io::Ed
     std::vector<Place> places;
     std::vector<Written> written;
     uint64_t at = 0;
-    uint64_t hash = kHashSeed;
     for (const io::Piece& piece : edits.pieces()) {
         if (piece.original) {
             places.push_back({piece.from, piece.length, at});
         } else {
             Written w{at, {}};
             edits.appendPiece(piece, w.bytes);
-            hash = hashBytes(w.bytes, hash);
             entry.written.push_back({at, piece.length});
             written.push_back(std::move(w));
         }
         at += piece.length;
     }
-    entry.writtenHash = hash;
-    entry.keptHash = entry.keptHashOf([&edits](uint64_t offset, uint64_t length, std::string& out) {
+    entry.hashNewFile([&edits](uint64_t offset, uint64_t length, std::string& out) {
         out = edits.contentAt(offset, length);
     });
     const NewBytesIndex index(written);
@@ -255,6 +252,8 @@ FileEntry buildEntry(const std::string& path, io::OriginalFile& original, io::Ed
         old = end;
     }
     addGap(entry.oldSize);
+    entry.takenHash = entry.takenHashOf(
+        [&original](uint64_t offset, uint64_t length, std::string& out) { original.read(offset, length, out); });
     return entry;
 }
 

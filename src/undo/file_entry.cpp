@@ -31,10 +31,16 @@ std::string FileEntry::encode() const
         else if (segment.kind == Segment::Bytes)
             out.text(segment.bytes);
     }
+    if (chunked) {
+        out.u64(chunkHashes.size());
+        for (const uint64_t hash : chunkHashes)
+            out.u64(hash);
+        out.u64(takenHash);
+    }
     return out.bytes();
 }
 
-bool FileEntry::decode(const std::string& bytes)
+bool FileEntry::decode(const std::string& bytes, bool chunked)
 {
     RecordReader in(bytes);
     path = in.text();
@@ -73,6 +79,16 @@ bool FileEntry::decode(const std::string& bytes)
         total += segment.length;
         old.push_back(std::move(segment));
     }
+    this->chunked = chunked;
+    chunkHashes.clear();
+    if (chunked) {
+        const uint64_t count = in.u64();
+        if (count != chunks().size())
+            return false;
+        for (uint64_t i = 0; i < count && in.ok(); ++i)
+            chunkHashes.push_back(in.u64());
+        takenHash = in.u64();
+    }
     return in.ok() && in.atEnd() && total == oldSize && !path.empty();
 }
 
@@ -110,8 +126,100 @@ std::vector<Range> FileEntry::keptRanges() const
     return kept;
 }
 
-uint64_t FileEntry::keptHashOf(const std::function<void(uint64_t, uint64_t, std::string&)>& read) const
+std::vector<Chunk> FileEntry::chunks() const
 {
+    std::vector<Chunk> all;
+    auto add = [&all](const Range& range, bool written) {
+        for (uint64_t done = 0; done < range.length; done += kHashChunk)
+            all.push_back({range.offset + done, std::min(kHashChunk, range.length - done), written});
+    };
+    for (const Range& range : written)
+        add(range, true);
+    for (const Range& range : keptRanges())
+        add(range, false);
+    std::stable_sort(all.begin(), all.end(), [](const Chunk& a, const Chunk& b) { return a.offset < b.offset; });
+    return all;
+}
+
+namespace {
+
+// The hash of the chunk hashes of one kind, in order.
+uint64_t hashOfChunks(const std::vector<Chunk>& chunks, const std::vector<uint64_t>& hashes, bool written)
+{
+    RecordWriter out;
+    for (size_t i = 0; i < chunks.size() && i < hashes.size(); ++i)
+        if (chunks[i].written == written)
+            out.u64(hashes[i]);
+    return hashBytes(out.bytes());
+}
+
+std::vector<uint64_t> hashesOf(const std::vector<Chunk>& chunks, const ByteReader& read)
+{
+    std::vector<uint64_t> hashes;
+    hashes.reserve(chunks.size());
+    std::string bytes;
+    for (const Chunk& chunk : chunks) {
+        bytes.clear();
+        read(chunk.offset, chunk.length, bytes);
+        hashes.push_back(hashBytes(bytes));
+    }
+    return hashes;
+}
+
+}  // namespace
+
+void FileEntry::hashNewFile(const ByteReader& read)
+{
+    chunked = true;
+    const std::vector<Chunk> all = chunks();
+    chunkHashes = hashesOf(all, read);
+    writtenHash = hashOfChunks(all, chunkHashes, true);
+    keptHash = hashOfChunks(all, chunkHashes, false);
+}
+
+uint64_t FileEntry::writtenHashOf(const ByteReader& read) const
+{
+    if (chunked) {
+        std::vector<Chunk> all = chunks();
+        all.erase(std::remove_if(all.begin(), all.end(), [](const Chunk& c) { return !c.written; }), all.end());
+        return hashOfChunks(all, hashesOf(all, read), true);
+    }
+    uint64_t hash = kHashSeed;
+    for (const Range& range : written) {
+        std::string bytes;
+        read(range.offset, range.length, bytes);
+        hash = hashBytes(bytes, hash);
+    }
+    return hash;
+}
+
+uint64_t FileEntry::takenHashOf(const ByteReader& readOld) const
+{
+    uint64_t hash = kHashSeed;
+    uint64_t at = 0;
+    for (const Segment& segment : old) {
+        bool taken = false;
+        for (const Range& range : written)
+            taken = taken
+                    || (segment.kind == Segment::Kept && range.offset < segment.newOffset + segment.length
+                        && segment.newOffset < range.offset + range.length);
+        if (taken) {
+            std::string bytes;
+            readOld(at, segment.length, bytes);
+            hash = hashBytes(bytes, hash);
+        }
+        at += segment.length;
+    }
+    return hash;
+}
+
+uint64_t FileEntry::keptHashOf(const ByteReader& read) const
+{
+    if (chunked) {
+        std::vector<Chunk> all = chunks();
+        all.erase(std::remove_if(all.begin(), all.end(), [](const Chunk& c) { return c.written; }), all.end());
+        return hashOfChunks(all, hashesOf(all, read), false);
+    }
     uint64_t hash = kHashSeed;
     for (const Range& range : keptRanges()) {
         for (uint64_t done = 0; done < range.length;) {

@@ -26,6 +26,16 @@ struct Range {
     uint64_t length = 0;
 };
 
+// A stretch of the new file hashed on its own: a written or a kept range cut
+// into kHashChunk pieces from its start.
+struct Chunk {
+    uint64_t offset = 0;
+    uint64_t length = 0;
+    bool written = false;
+};
+
+using ByteReader = std::function<void(uint64_t offset, uint64_t length, std::string& out)>;
+
 struct FileEntry {
     std::string path;  // absolute
     uint64_t oldSize = 0;
@@ -40,6 +50,16 @@ struct FileEntry {
     uint64_t device = 0;
     uint64_t inode = 0;
     std::vector<Segment> old;  // the old file, front to back
+    // Entries written since chunks were hashed one by one: each chunk of the
+    // new file has its hash (chunks()), writtenHash and keptHash are hashes
+    // of those hashes, and takenHash is that of the old bytes the entry
+    // takes from the written ranges (a picture the new tag holds as well).
+    // With them an undo can tell, chunk by chunk, where a save in place that
+    // moved the audio was cut short. Older entries hash each kind of range
+    // in one run.
+    bool chunked = false;
+    std::vector<uint64_t> chunkHashes;
+    uint64_t takenHash = 0;
     // The new file a save wrote beside the old one, recorded before it took
     // the old one's name: found at the path, it is the run's, committed or not.
     bool stagedKnown = false;
@@ -58,13 +78,23 @@ struct FileEntry {
     bool keptInPlace() const;
 
     std::string encode() const;
-    // False when `bytes` is not a whole entry.
-    bool decode(const std::string& bytes);
+    // False when `bytes` is not a whole entry (`chunked`: as written since
+    // chunks were hashed one by one).
+    bool decode(const std::string& bytes, bool chunked);
     // The ranges of the new file outside those written, front to back.
     std::vector<Range> keptRanges() const;
+    // Written and kept ranges cut into chunks, front to back.
+    std::vector<Chunk> chunks() const;
     // The hash of the kept ranges' bytes, as `read` gives them, in chunks of
     // kHashChunk from each range's start: the same on writing and checking.
-    uint64_t keptHashOf(const std::function<void(uint64_t, uint64_t, std::string&)>& read) const;
+    uint64_t keptHashOf(const ByteReader& read) const;
+    // The same for the written ranges.
+    uint64_t writtenHashOf(const ByteReader& read) const;
+    // Sets chunkHashes, writtenHash and keptHash from the new file's bytes.
+    void hashNewFile(const ByteReader& read);
+    // The hash of the old bytes of the segments that take them from written
+    // ranges, each as `readOld` gives the old file's bytes.
+    uint64_t takenHashOf(const ByteReader& readOld) const;
     // The bytes the entry keeps of the old file (for the figures).
     uint64_t keptBytes() const;
 };

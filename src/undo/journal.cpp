@@ -12,7 +12,9 @@ namespace tagshifter::undo {
 
 namespace {
 
-constexpr char kMagic[] = "tagshifter journal 2\n";
+constexpr char kMagic[] = "tagshifter journal 3\n";
+// Journals before the new file was hashed chunk by chunk: still undone.
+constexpr char kMagicUnchunked[] = "tagshifter journal 2\n";
 constexpr char kHeader = 'H';
 constexpr char kFile = 'F';
 constexpr char kCommitted = 'C';
@@ -159,6 +161,7 @@ bool readJournal(int fd, JournalContents& contents, std::string& why)
         return false;
     }
     bool headerSeen = false;
+    bool chunked = true;
     size_t at = 0;
     while (all.size() - at >= kRecordHead) {
         const std::string head = all.substr(at, kRecordHead);
@@ -174,8 +177,10 @@ bool readJournal(int fd, JournalContents& contents, std::string& why)
         at += kRecordHead + length;
         RecordReader in(payload);
         if (!headerSeen) {
-            if (type != kHeader || in.text() != kMagic)
+            const std::string magic = type == kHeader ? in.text() : std::string();
+            if (magic != kMagic && magic != kMagicUnchunked)
                 break;
+            chunked = magic == kMagic;
             contents.header.startSeconds = static_cast<int64_t>(in.u64());
             contents.header.startMicroseconds = static_cast<int64_t>(in.u64());
             contents.header.folder = in.text();
@@ -183,7 +188,7 @@ bool readJournal(int fd, JournalContents& contents, std::string& why)
             headerSeen = in.ok();
         } else if (type == kFile) {
             FileEntry entry;
-            if (!entry.decode(payload))
+            if (!entry.decode(payload, chunked))
                 break;
             contents.files.push_back(std::move(entry));
         } else if (type == kStaged) {

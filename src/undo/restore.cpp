@@ -2,6 +2,7 @@
 
 #include "common/messages.h"
 #include "undo/hash.h"
+#include "undo/torn_file.h"
 
 #include <taglib/tbytevector.h>
 
@@ -49,18 +50,27 @@ uint64_t keptHashOf(io::OriginalFile& current, const FileEntry& entry)
         [&current](uint64_t offset, uint64_t length, std::string& out) { current.read(offset, length, out); });
 }
 
-uint64_t writtenHashOf(io::OriginalFile& current, const FileEntry& entry)
-{
-    uint64_t hash = kHashSeed;
-    for (const Range& range : entry.written) {
-        std::string bytes;
-        current.read(range.offset, range.length, bytes);
-        hash = hashBytes(bytes, hash);
-    }
-    return hash;
-}
-
 }  // namespace
+
+// A file cut short while written in place, or while its undo was: repaired
+// when the entry tells where each old byte lies and every byte is as the cut
+// left it.
+FileCheck tornCheck(io::OriginalFile& current, const FileEntry& entry, bool strict)
+{
+    FileCheck check;
+    if (!strict && entry.keptInPlace()) {
+        if (keptHashOf(current, entry) != entry.keptHash || current.failed())
+            return {FileState::Changed, messages::kUndoAudioChanged};
+        check.state = FileState::Torn;
+        return check;
+    }
+    const char* why = nullptr;
+    if (!resolveTorn(current, entry, strict, check.entry, why))
+        return {FileState::Changed, current.failed() ? messages::kReadError : why};
+    check.state = FileState::Torn;
+    check.resolved = true;
+    return check;
+}
 
 FileCheck checkFile(io::OriginalFile& current, const FileEntry& entry)
 {
@@ -75,22 +85,31 @@ FileCheck checkFile(io::OriginalFile& current, const FileEntry& entry)
                             && current.status().st_ino == static_cast<ino_t>(entry.stagedInode);
     if (!entry.committed && !stagedFile) {
         // Only the file the run opened, cut short while written in place,
-        // is the run's: repaired when every byte the save kept is still
-        // where it was and as it was.
-        if (!sameFile)
+        // is the run's (a save that wrote a new file beside it never writes
+        // in place).
+        if (!sameFile || entry.stagedKnown)
             return {FileState::Changed, messages::kUndoSaveNotFinished};
-        if (!entry.keptInPlace())
-            return {FileState::Changed, messages::kUndoAudioTorn};
-        if (keptHashOf(current, entry) != entry.keptHash || current.failed())
-            return {FileState::Changed, messages::kUndoAudioChanged};
-        return {FileState::Torn, nullptr};
+        return tornCheck(current, entry, false);
     }
+    const char* why = nullptr;
+    auto read = [&current](uint64_t offset, uint64_t length, std::string& out) { current.read(offset, length, out); };
     if (current.size() != entry.newSize)
-        return {FileState::Changed, messages::kUndoSizeChanged};
-    if (writtenHashOf(current, entry) != entry.writtenHash)
-        return {FileState::Changed, current.failed() ? messages::kReadError : messages::kUndoTagsChanged};
-    if (keptHashOf(current, entry) != entry.keptHash)
-        return {FileState::Changed, current.failed() ? messages::kReadError : messages::kUndoAudioChanged};
+        why = messages::kUndoSizeChanged;
+    else if (entry.writtenHashOf(read) != entry.writtenHash)
+        why = current.failed() ? messages::kReadError : messages::kUndoTagsChanged;
+    else if (keptHashOf(current, entry) != entry.keptHash)
+        why = current.failed() ? messages::kReadError : messages::kUndoAudioChanged;
+    if (why != nullptr) {
+        // An undo of it cut short, in place, leaves the file old on one side
+        // of a point and new on the other.
+        if (current.failed() || !entry.chunked || (!stagedFile && (!sameFile || entry.stagedKnown)))
+            return {FileState::Changed, why};
+        const FileCheck torn = tornCheck(current, entry, true);
+        // A length only a write cut short gives: the cut's reason says more.
+        const bool tornLength = current.size() != entry.newSize
+                                && current.size() == std::max(entry.oldSize, entry.newSize);
+        return torn.state == FileState::Torn || tornLength ? torn : FileCheck{FileState::Changed, why};
+    }
     if (entry.mtimeKnown
         && (current.status().st_mtim.tv_sec != entry.mtimeSeconds
             || current.status().st_mtim.tv_nsec != entry.mtimeNanoseconds))
@@ -146,7 +165,7 @@ RestoreResult restoreFile(const FileEntry& entry, bool preview, const io::Commit
     if (preview)
         return {RestoreOutcome::WouldRestore, {}};
     io::EditStream edits(current);
-    if (!applyEntry(current, edits, entry))
+    if (!applyEntry(current, edits, check.resolved ? check.entry : entry))
         return {RestoreOutcome::NotWritten, messages::kReadError};
     const io::CommitResult commit = io::commitEdits(current, edits, options);
     if (!commit.written) {

@@ -14,14 +14,20 @@ namespace tagshifter::undo {
 
 enum class FileState {
     AsWritten,  // the save's bytes: it can be restored
-    Torn,       // an in-place save cut short, every kept byte in place: it can be repaired
+    Torn,       // an in-place save (or its undo) cut short, every byte where the cut left it: it can be repaired
     AsBefore,   // already the old bytes (the save never reached the disk)
     Changed,    // something else: left alone
 };
 
 struct FileCheck {
+    FileCheck() = default;
+    FileCheck(FileState state, const char* why) : state(state), why(why) {}
     FileState state = FileState::Changed;
     const char* why = nullptr;  // for Changed: a fixed reason
+    // For Torn after the audio moved: the entry whose kept segments point to
+    // where each old byte lies in the file now, for applyEntry.
+    bool resolved = false;
+    FileEntry entry;
 };
 
 FileCheck checkFile(io::OriginalFile& current, const FileEntry& entry);

@@ -11,7 +11,6 @@
 #include "support/id3_reader.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -49,33 +48,6 @@ std::vector<char32_t> codePoints(const std::string& utf8)
         i += length;
     }
     return out;
-}
-
-// `bytes` as a reader shows them, byte by byte; a byte the reader leaves
-// undefined shows as the code point of its value, as Windows shows them.
-// Mac OS Roman as Mac OS maps it: 0xF0 is U+F8FF.
-std::string misread(const std::string& bytes, const std::string& reader)
-{
-    const bool mac = reader == "mac";
-    const iconv_t conversion = iconv_open("UTF-8", mac ? "MACINTOSH" : reader.c_str());
-    EXPECT_NE(conversion, reinterpret_cast<iconv_t>(-1)) << reader;
-    std::string text;
-    for (char byte : bytes) {
-        if (mac && static_cast<unsigned char>(byte) == 0xF0) {
-            text += utf8Of(0xF8FF);
-            continue;
-        }
-        char out[8];
-        char* in = &byte;
-        char* to = out;
-        size_t inLeft = 1, outLeft = sizeof out;
-        if (iconv(conversion, &in, &inLeft, &to, &outLeft) == static_cast<size_t>(-1))
-            text += utf8Of(static_cast<unsigned char>(byte));
-        else
-            text.append(out, static_cast<size_t>(to - out));
-    }
-    iconv_close(conversion);
-    return text;
 }
 
 std::string asLatin1(const std::string& bytes)
@@ -174,7 +146,7 @@ Field makeField(const std::string& id, const std::string& text, const std::strin
         return {id, textFrame(id, text), text, asLatin1(text)};
     if (layer == "via-cp1252" || layer == "via-mac" || layer == "utf8-via") {
         const std::string bytes = layer == "utf8-via" ? text : storedIn(text, page.c_str());
-        const std::string shown = misread(bytes, layer == "via-mac" ? "mac" : layer == "via-cp1252" ? "CP1252" : page);
+        const std::string shown = shownThrough(bytes, layer == "via-mac" ? "MACINTOSH" : layer == "via-cp1252" ? "CP1252" : page.c_str());
         return {id, textFrame(id, utf16WithBom(shown), 1), text, shown};
     }
     return legacy();

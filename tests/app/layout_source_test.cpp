@@ -7,7 +7,6 @@
 #include "support/id3_reader.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -17,42 +16,6 @@ namespace tagshifter::test {
 namespace {
 
 const std::string kAudio = mpegFrames(2);
-
-std::string utf8Of(char32_t c)
-{
-    std::string out;
-    if (c < 0x80)
-        return std::string(1, static_cast<char>(c));
-    if (c < 0x800)
-        return {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
-    if (c < 0x10000)
-        return {static_cast<char>(0xE0 | c >> 12), static_cast<char>(0x80 | (c >> 6 & 0x3F)),
-                static_cast<char>(0x80 | (c & 0x3F))};
-    return {static_cast<char>(0xF0 | c >> 18), static_cast<char>(0x80 | (c >> 12 & 0x3F)),
-            static_cast<char>(0x80 | (c >> 6 & 0x3F)), static_cast<char>(0x80 | (c & 0x3F))};
-}
-
-// `bytes` as a reader shows them, in UTF-8, byte by byte through iconv;
-// a byte the reader leaves undefined shows as the code point of its value
-// (as Windows shows the five holes of Windows-1252).
-std::string misread(const std::string& bytes, const char* reader)
-{
-    const iconv_t conversion = iconv_open("UTF-8", reader);
-    EXPECT_NE(conversion, reinterpret_cast<iconv_t>(-1)) << reader;
-    std::string text;
-    for (char byte : bytes) {
-        char out[8];
-        char* in = &byte;
-        char* to = out;
-        size_t inLeft = 1, outLeft = sizeof out;
-        if (iconv(conversion, &in, &inLeft, &to, &outLeft) == static_cast<size_t>(-1))
-            text += utf8Of(static_cast<unsigned char>(byte));
-        else
-            text.append(out, static_cast<size_t>(to - out));
-    }
-    iconv_close(conversion);
-    return text;
-}
 
 struct Field {
     std::string frame;   // as stored
@@ -69,10 +32,10 @@ Field layoutField(const std::string& id, const std::string& text, const LayoutAl
         return {textFrame(id, utf16WithBom(text), 1), text};
     const std::string bytes = storedIn(text, album.page);
     if (layout == "via-cp1252" || layout == "via-mac") {
-        const std::string shown = misread(bytes, layout == "via-mac" ? "MACINTOSH" : "CP1252");
+        const std::string shown = shownThrough(bytes, layout == "via-mac" ? "MACINTOSH" : "CP1252");
         return {textFrame(id, utf16WithBom(shown), 1), fixWanted ? text : shown};
     }
-    return {textFrame(id, bytes), fixWanted ? text : misread(bytes, "ISO-8859-1")};
+    return {textFrame(id, bytes), fixWanted ? text : shownThrough(bytes, "ISO-8859-1")};
 }
 
 struct Tally {

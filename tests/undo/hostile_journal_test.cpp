@@ -258,6 +258,97 @@ TEST(HostileJournal, SaveKilledBetweenTwoWritesInPlaceIsUndone)
     EXPECT_EQ(readFile(song), old);
 }
 
+// A hard-linked song is saved in place. Its tag grows or shrinks, so every
+// byte after it moves, written in blocks (back to front when the audio moves
+// towards the end). Each row cuts the save, or the undo of a save that
+// finished, before one of its writes, as a kill there leaves the file and
+// the journal; the undo run (again) puts back the old bytes exactly, unless
+// someone else changed what the run did not write.
+std::string movedSong(size_t padding)
+{
+    std::string title;
+    for (int i = 0; i < 40; ++i)
+        title += kPrivetCp1251;
+    return id3v23Tag(textFrame("TIT2", title) + textFrame("TPE1", kPrivetCp1251), padding) + mpegFrames(12000, 9);
+}
+
+TEST(HostileJournal, InPlaceSaveOrUndoKilledWhileMovingTheAudioIsUndone)
+{
+    struct Case {
+        const char* name;
+        size_t padding;  // room in the old tag: none grows it, a lot shrinks it
+        bool cutUndo;    // the undo of a finished save cut, not the save
+        // The torn file (cut before the third write) changed by someone else.
+        std::function<void(std::string&)> meddle;
+        const char* why;                            // nullptr: restored
+    };
+    const Case cases[] = {
+        {"tag grown, save cut", 0, false, nullptr, nullptr},
+        {"tag shrunk, save cut", 300000, false, nullptr, nullptr},
+        {"tag grown, undo cut", 0, true, nullptr, nullptr},
+        {"tag shrunk, undo cut", 300000, true, nullptr, nullptr},
+        {"tag grown, save cut, old audio changed since", 0, false,
+         [](std::string& file) { file[file.size() / 3] ^= 0x20; }, "its audio changed since the run"},
+        {"tag grown, save cut, moved audio changed since", 0, false,
+         [](std::string& file) { file[file.size() - 1000] ^= 0x20; }, "its audio changed since the run"},
+        {"tag shrunk, undo cut, audio changed since", 300000, true,
+         [](std::string& file) { file[file.size() / 2] ^= 0x20; }, "its audio changed since the run"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string old = movedSong(c.padding);
+        const std::string song = dir.put("song.mp3", old);
+        ASSERT_EQ(::link(song.c_str(), dir.file("other.mp3").c_str()), 0);
+        const std::string journal = dir.file("j");
+        const std::vector<std::string> save = {"-s", "cp1251", "-2", "unicode", "--journal=" + journal, song};
+        for (int cut = c.meddle ? 3 : 1;; ++cut) {
+            SCOPED_TRACE("cut before write " + std::to_string(cut));
+            writeFile(song, old);
+            ::unlink(journal.c_str());
+            if (c.cutUndo) {
+                ASSERT_EQ(runInProcess(save).status, 0);
+            }
+            std::string tornFile;
+            std::string tornJournal;
+            struct stat tornStatus {};
+            {
+                int writes = 0;
+                const sys::ScopedStepHook hook([&](sys::Step step) {
+                    if (step == sys::Step::WriteInPlace && ++writes == cut) {
+                        tornFile = readFile(song);
+                        tornJournal = readFile(journal);
+                        ::stat(song.c_str(), &tornStatus);
+                    }
+                    return 0;
+                });
+                const std::vector<std::string> undo = {"--undo=" + journal, "--no-journal"};
+                ASSERT_EQ(runInProcess(c.cutUndo ? undo : save).status, 0);
+            }
+            if (tornFile.empty())
+                break;  // no write left to cut
+            if (c.meddle)
+                c.meddle(tornFile);
+            // The same inode, as the kill left it.
+            writeFile(song, tornFile);
+            const struct timespec times[2] = {tornStatus.st_atim, tornStatus.st_mtim};
+            ASSERT_EQ(::utimensat(AT_FDCWD, song.c_str(), times, 0), 0);
+            writeFile(journal, tornJournal);
+            const RunResult undo = runInProcess({"--undo=" + journal, "--no-journal"});
+            if (c.why == nullptr) {
+                EXPECT_EQ(undo.status, 0) << undo.err;
+                EXPECT_TRUE(readFile(song) == old) << "not restored";
+            } else {
+                EXPECT_EQ(undo.status, 1);
+                EXPECT_EQ(undo.err, "tagshifter: " + song + ": not written: " + c.why + "\n");
+                EXPECT_TRUE(readFile(song) == tornFile) << "changed";
+            }
+            if (c.meddle)
+                break;
+        }
+    }
+}
+
 // Killed after the new file took the old one's name but before the journal
 // said the save was done: the file at the path is the one the run wrote, so
 // the undo takes it; a file put there by anyone else is left alone.

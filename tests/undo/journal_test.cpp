@@ -200,7 +200,7 @@ TEST(Journal, FolderKeepsTheLastFiftyRunsAndTwoHundredMegabytes)
     std::vector<undo::JournalFile> left = undo::journalsIn(*held);
     ASSERT_EQ(left.size(), 50u);
     EXPECT_EQ(left.front().name, "2000-01-01_00-00-11.000000Z.journal");
-    EXPECT_NE(readFile(folder + "/" + left.back().name).find("tagshifter journal 2"), std::string::npos);
+    EXPECT_NE(readFile(folder + "/" + left.back().name).find("tagshifter journal 3"), std::string::npos);
 
     // By size: the oldest go until the rest fit; the run's own always stays.
     undo::pruneJournals(*held, left.back().name, 50, 10);
