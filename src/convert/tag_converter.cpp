@@ -73,10 +73,15 @@ std::string TagConverter::utf8Text(const TagLib::String& value, const std::strin
 TagLib::String TagConverter::id3v2Text(TextChange& change)
 {
     change.id3v2 = recodeStep(Step::Id3v2, change.after);
-    if (!recording)
-        std::string().swap(change.after);  // not reported: let go before the string is made
-    return recoding.id3v2IsUnicode ? stringFromUtf8(*change.id3v2)
-                                   : TagLib::String(*change.id3v2, TagLib::String::Latin1);
+    if (recording)
+        return recoding.id3v2IsUnicode ? stringFromUtf8(*change.id3v2)
+                                       : TagLib::String(*change.id3v2, TagLib::String::Latin1);
+    // Not reported: each step is let go before the next is made.
+    std::string().swap(change.after);
+    std::string bytes = std::move(*change.id3v2);
+    change.id3v2.reset();
+    return recoding.id3v2IsUnicode ? stringFromUtf8(std::move(bytes))
+                                   : TagLib::String(bytes, TagLib::String::Latin1);
 }
 
 void TagConverter::convertField(const TagLib::String& value, Setter setter)

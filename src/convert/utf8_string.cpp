@@ -4,7 +4,7 @@
 
 namespace tagshifter {
 
-TagLib::String stringFromUtf8(const std::string& utf8)
+TagLib::String stringFromUtf8(std::string utf8)
 {
     size_t units = 0;  // UTF-16 code units, as TagLib holds the text
     for (const char c : utf8) {
@@ -49,6 +49,7 @@ TagLib::String stringFromUtf8(const std::string& utf8)
     }
     if (out != wide.size())
         return TagLib::String(utf8, TagLib::String::UTF8);
+    std::string().swap(utf8);
     return TagLib::String(wide, TagLib::String::UTF16LE);
 }
 

@@ -10,6 +10,7 @@ namespace tagshifter {
 // The same string as TagLib::String(utf8, UTF8), for text that is valid
 // UTF-8. TagLib sizes that one by the bytes, 4 bytes each, and keeps the
 // room: a large text of 2-byte letters would take twice what it needs.
-TagLib::String stringFromUtf8(const std::string& utf8);
+// `utf8` is let go as soon as it is read, before the string is made.
+TagLib::String stringFromUtf8(std::string utf8);
 
 }  // namespace tagshifter
