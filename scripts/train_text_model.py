@@ -127,6 +127,8 @@ def train_alphabet(name, script, words):
     # some letters live mostly in them.
     words = [part for w in words for part in w.lower().replace("'", "-").replace("\u2019", "-").split("-")]
     words = [w for w in words if w and all(is_letter(c) for c in w) and any(in_script(c, script) for c in w)]
+    # The letters beyond ASCII that stand alone as a word ("à" in French).
+    lone = sorted(set(w for w in words if len(w) == 1 and not w.isascii()))
     if len(words) > MAX_WORDS:  # an even sample, the same on every run
         step = len(words) / MAX_WORDS
         words = [words[int(i * step)] for i in range(MAX_WORDS)]
@@ -166,7 +168,7 @@ def train_alphabet(name, script, words):
         if running >= 0.95 * seen:
             usual = cost
             break
-    return alphabet, costs, usual, len(words)
+    return alphabet, costs, usual, len(words), "".join(c for c in lone if c in index)
 
 
 def cost_table(counts, first, last, floor_share=None):
@@ -302,19 +304,24 @@ def main():
         if not words:
             note(f"{name}: no dictionary under {args.root}, left out")
             continue
-        alphabet, costs, usual, used = train_alphabet(name, script, words)
+        alphabet, costs, usual, used, lone = train_alphabet(name, script, words)
         if not alphabet:
             note(f"{name}: no word in its script, left out")
             continue
         out.append(f"//   {name}: {package} ({used} words)")
         body.append(array(f"kSteps_{name}", costs))
-        languages.append(f'    {{"{name}", Script::{script}, {u32("".join(alphabet))}, kSteps_{name}, {usual}}},')
+        languages.append(f'    {{"{name}", Script::{script}, {u32("".join(alphabet))}, kSteps_{name}, {usual}, '
+                         f'{u32(lone)}}},')
         for c in alphabet:
             upper = c.upper()
             # Only a letter's own pair: Turkish ı is not what "I" lowers to,
             # nor Greek final ς what "Σ" lowers to.
             if len(upper) == 1 and upper != c and upper.lower() == c:
                 uppers.add((ord(upper), ord(c)))
+        # Turkish writes İ as the upper case of its i (Python lowers it to i
+        # and a combining dot).
+        if "i" in alphabet and "\u0131" in alphabet:
+            uppers.add((0x130, ord("i")))
 
     cjk = []
     sources = [

@@ -43,6 +43,8 @@ constexpr double kLoneLetter = 4;      // "L'Hymne а l'amour": one Cyrillic let
 // kWordSwitch half bits for it.
 constexpr double kPerHalfBit = 0.25;
 constexpr int kWordSwitch = 8;
+// Words of two or three capitals are taken for initials.
+constexpr int kInitials = 3;
 
 bool inRange(char32_t c, char32_t first, char32_t last) { return c >= first && c <= last; }
 
@@ -222,6 +224,8 @@ struct WordScore {
     int letters = 0;  // combining marks aside
     model::Script script = model::Script::Latin;
     std::vector<int> costs;  // per language of `script`, in half bits
+    std::vector<int> raw;    // the same, the word's whole cost
+    bool weighed = true;     // ASCII alone, or letters of one script the model weighs
 };
 
 WordScore scoreWord(std::u32string_view word, const CharClass* classes)
@@ -229,14 +233,16 @@ WordScore scoreWord(std::u32string_view word, const CharClass* classes)
     WordScore score;
     std::array<bool, 10> scripts{};
     bool hasAscii = false, hasNonAscii = false;
-    bool sawLower = false, caseInside = false;
+    bool sawLower = false, caseInside = false, allUpper = true;
     Script wordScript = Script::None;
+    uint16_t markScripts = 0;
     std::u32string letters;
     for (size_t i = 0; i < word.size(); ++i) {
         const char32_t c = word[i];
         const CharClass& k = classes[i];
         score.penalty += k.cost;
         if (k.mark) {
+            markScripts |= 1 << static_cast<int>(k.script);
             if (i == 0 || (classes[i - 1].script != k.script && !classes[i - 1].mark
                            && !(k.script == Script::Latin && isBicameral(classes[i - 1].script))))
                 score.penalty += kStrayMark;
@@ -258,11 +264,18 @@ WordScore scoreWord(std::u32string_view word, const CharClass* classes)
             wordScript = k.script;
             score.scripts |= 1 << static_cast<int>(k.script);
         }
+        allUpper = allUpper && k.letterCase == Case::Upper;
         if (k.letterCase == Case::Lower)
             sawLower = true;
         else if (k.letterCase == Case::Upper && sawLower)
             caseInside = true;
     }
+    // The model weighs a word's letters, and the marks of the alphabets
+    // that write them as letters (Thai, Hebrew, Arabic): a Latin word with
+    // a mark, or with one of another script, is not weighed.
+    const bool foreignMarks = markScripts != 0 && (markScripts != 1 << static_cast<int>(wordScript)
+                                                   || wordScript == Script::Latin);
+    score.weighed = !foreignMarks;
     if (!hasNonAscii)
         return score;  // reads the same under every page
     // ASCII letters joined to any other script than Latin make a word of
@@ -280,8 +293,16 @@ WordScore scoreWord(std::u32string_view word, const CharClass* classes)
     // weighs words of one.
     if (distinct == 1 && !(asciiJoins && !cjk) && modelScript(wordScript, score.script)) {
         score.modelled = true;
-        model::wordCosts(letters, score.script, score.costs);
+        model::wordCosts(letters, score.script, score.costs, &score.raw);
+        // Latin initials ("MFÖ") are no word of any language.
+        if (allUpper && score.letters >= 2 && score.letters <= kInitials
+            && score.script == model::Script::Latin) {
+            std::fill(score.costs.begin(), score.costs.end(), 0);
+            std::fill(score.raw.begin(), score.raw.end(), 0);
+        }
     }
+    // ASCII run into CJK characters is not weighed by the model.
+    score.weighed = score.weighed && score.modelled && !asciiJoins;
     return score;
 }
 
@@ -295,20 +316,20 @@ struct LanguageSums {
 
     // `allowed`: a bit per language of the word's script that may count
     // (the Han languages the reading's page writes), all of them if none.
-    void add(const WordScore& word, uint32_t allowed)
+    void add(const WordScore& word, const std::vector<int>& costs, uint32_t allowed)
     {
-        if (word.costs.empty())
+        if (costs.empty())
             return;
         auto& sum = sums[static_cast<size_t>(word.script)];
         if (sum.empty())
-            sum.assign(word.costs.size(), kNotWritten);
+            sum.assign(costs.size(), kNotWritten);
         int best = kNotWritten;
-        for (size_t l = 0; l < word.costs.size(); ++l)
+        for (size_t l = 0; l < costs.size(); ++l)
             if (allowed >> l & 1)
-                best = std::min(best, word.costs[l]);
-        for (size_t l = 0; l < word.costs.size(); ++l)
+                best = std::min(best, costs[l]);
+        for (size_t l = 0; l < costs.size(); ++l)
             if (allowed >> l & 1)
-                sum[l] = (sum[l] == kNotWritten ? 0 : sum[l]) + std::min(word.costs[l], best + kWordSwitch);
+                sum[l] = (sum[l] == kNotWritten ? 0 : sum[l]) + std::min(costs[l], best + kWordSwitch);
     }
 
     int halfBits() const
@@ -324,6 +345,15 @@ struct LanguageSums {
 };
 
 }  // namespace
+
+bool Likelihood::comparesWith(const Likelihood& other) const
+{
+    if (halfBits < 0 || other.halfBits < 0)
+        return false;
+    constexpr uint16_t cjk =
+        1 << static_cast<int>(model::Script::Han) | 1 << static_cast<int>(model::Script::Hangul);
+    return scripts == other.scripts || ((scripts | other.scripts) & ~cjk) == 0;
+}
 
 HanReading hanReadingOf(const std::string& name)
 {
@@ -341,7 +371,7 @@ HanReading hanReadingOf(const std::string& name)
     return HanReading::Any;
 }
 
-double implausibility(const std::u32string& text, HanReading han)
+double implausibility(const std::u32string& text, HanReading han, Likelihood* likelihood)
 {
     // The Han languages of the model the reading may be in, a bit each.
     static const std::array<uint32_t, 4> hanLanguages = [] {
@@ -380,11 +410,20 @@ double implausibility(const std::u32string& text, HanReading han)
     uint16_t wordsOfScripts = 0;  // a bit for each script with a word of two letters or more
     int asciiWords = 0, loneLetters = 0;
     uint16_t loneScripts = 0;
-    LanguageSums languages;
+    LanguageSums languages, whole;
+    // Whether the model weighs every character beyond ASCII: only then do
+    // two readings' likelihoods compare.
+    bool weighed = true;
+    uint16_t weighedScripts = 0;
     for (size_t i = 0; i < text.size();) {
         const CharClass& k = classes[i];
         if (k.script == Script::None) {
             penalty += k.cost;
+            // A sign beyond ASCII touching a letter splits or ends a word
+            // that another reading may read whole: the likelihoods no longer compare.
+            const bool touches = (i > 0 && classes[i - 1].script != Script::None)
+                                 || (i + 1 < text.size() && classes[i + 1].script != Script::None);
+            weighed = weighed && (text[i] < 0x80 || (k.cost == 0 && !touches));
             // A Latin-1 sign stuck to the end of a word (quotes aside).
             if (inRange(text[i], 0xA1, 0xBF) && text[i] != 0xAB && text[i] != 0xBB && i > 0
                 && classes[i - 1].script != Script::None)
@@ -412,8 +451,13 @@ double implausibility(const std::u32string& text, HanReading han)
             found = words.emplace(key, scoreWord(key, classes.data() + i)).first;
         const WordScore& word = found->second;
         penalty += word.penalty;
-        if (word.modelled)
-            languages.add(word, word.script == model::Script::Han ? hanAllowed : ~uint32_t{0});
+        if (word.modelled) {
+            const uint32_t allowed = word.script == model::Script::Han ? hanAllowed : ~uint32_t{0};
+            languages.add(word, word.costs, allowed);
+            whole.add(word, word.raw, allowed);
+            weighedScripts |= 1 << static_cast<int>(word.script);
+        }
+        weighed = weighed && word.weighed;
         textScripts |= word.scripts;
         asciiWords += word.scripts == 0 && word.letters >= 2;
         if (word.letters >= 2)
@@ -432,6 +476,8 @@ double implausibility(const std::u32string& text, HanReading han)
         scripts += textScripts >> bit & 1;
     if (scripts > 1)
         penalty += kExtraScript * (scripts - 1);
+    if (likelihood)
+        *likelihood = {weighed ? whole.halfBits() : -1, weighedScripts};
     return penalty + kPerHalfBit * languages.halfBits();
 }
 

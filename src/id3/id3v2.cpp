@@ -118,16 +118,16 @@ std::vector<PlacedTag> tagChain(const ReadBytes& read, uint64_t offset, size_t m
 
 std::string frameArea(const TagHeader& header, std::string_view body)
 {
-    std::string scratch;
-    return std::string(frameAreaIn(header, body, scratch));
+    std::string spill;
+    return std::string(frameArea(header, body, spill));
 }
 
-std::string_view frameAreaIn(const TagHeader& header, std::string_view body, std::string& scratch)
+std::string_view frameArea(const TagHeader& header, std::string_view body, std::string& spill)
 {
     std::string_view area = body;
     if (header.version < 4 && header.unsynchronised()) {
-        scratch = resynchronise(body);
-        area = scratch;
+        spill = resynchronise(body);
+        area = spill;
     }
     if (!header.hasExtendedHeader() || area.size() < 4)
         return area;
@@ -183,17 +183,8 @@ FrameWalk walkFrames(std::string_view area, int version)
     return walk;
 }
 
-std::optional<std::string> frameContent(const Frame& frame, std::string_view area, int version)
-{
-    std::string scratch;
-    const auto content = frameContentIn(frame, area, version, scratch);
-    if (!content)
-        return std::nullopt;
-    return std::string(*content);
-}
-
-std::optional<std::string_view> frameContentIn(const Frame& frame, std::string_view area, int version,
-                                               std::string& scratch)
+std::optional<std::string_view> frameContent(const Frame& frame, std::string_view area, int version,
+                                             std::string& spill)
 {
     std::string_view content = area.substr(frame.at, frame.size);
     if (version == 3) {
@@ -209,8 +200,8 @@ std::optional<std::string_view> frameContentIn(const Frame& frame, std::string_v
         if (frame.format & 0x01)
             content.remove_prefix(std::min<size_t>(4, content.size()));  // data length indicator
         if (frame.format & 0x02) {
-            scratch = resynchronise(content);
-            content = scratch;
+            spill = resynchronise(content);
+            content = spill;
         }
     }
     return content;

@@ -58,9 +58,8 @@ std::vector<PlacedTag> tagChain(const ReadBytes& read, uint64_t offset = 0, size
 // The frames (and padding) of a tag whose body is `body`: the whole-tag
 // unsynchronisation of ID3v2.2 and 2.3 undone, the extended header skipped.
 std::string frameArea(const TagHeader& header, std::string_view body);
-// The same without a copy where nothing is undone: a view into `body`, or
-// into `scratch` (which it then holds) when the tag is unsynchronised.
-std::string_view frameAreaIn(const TagHeader& header, std::string_view body, std::string& scratch);
+// The same, a view of `body` where nothing needs undoing, else of `spill`.
+std::string_view frameArea(const TagHeader& header, std::string_view body, std::string& spill);
 
 struct Frame {
     // Three characters for ID3v2.2 frames, and for those iTunes wrote into
@@ -94,13 +93,11 @@ std::string resynchronise(std::string_view bytes);
 // id where the plain number does (as iTunes wrote them).
 FrameWalk walkFrames(std::string_view area, int version);
 
-// A frame's content with its own format flags undone; nothing when it is
+// A frame's content with its own format flags undone: a view of `area`,
+// or of `spill` where unsynchronisation is undone; nothing when it is
 // compressed or encrypted.
-std::optional<std::string> frameContent(const Frame& frame, std::string_view area, int version);
-// The same without a copy where only flag bytes are skipped: a view into
-// `area`, or into `scratch` when the frame is unsynchronised.
-std::optional<std::string_view> frameContentIn(const Frame& frame, std::string_view area, int version,
-                                               std::string& scratch);
+std::optional<std::string_view> frameContent(const Frame& frame, std::string_view area, int version,
+                                             std::string& spill);
 
 // ID3v2.3 frames that ID3v2.4 has no place for (merged into TDRC, or gone
 // from the standard): TagLib drops them when it upgrades a tag.

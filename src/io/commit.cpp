@@ -157,8 +157,8 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
             std::string old;
             original.read(run.begin, run.end - run.begin, old);
             undo.aboutToWrite(run.begin, std::move(old));
-            std::string copied;
-            const std::string_view bytes = edits.viewAt(run.begin, run.end - run.begin, copied);
+            std::string spill;
+            const std::string_view bytes = edits.bytesAt(run.begin, run.end - run.begin, spill);
             if (writeStep(sys::Step::WriteInPlace, original.fd(), bytes, static_cast<int64_t>(run.begin))
                 != bytes.size()) {
                 const std::string error = systemError(kCannotWrite);

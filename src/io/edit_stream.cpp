@@ -30,21 +30,6 @@ void EditStream::appendPiece(const Piece& piece, std::string& out)
         out.append(writtenBytes(piece));
 }
 
-std::string_view EditStream::viewAt(uint64_t offset, uint64_t length, std::string& scratch)
-{
-    uint64_t at = 0;
-    for (const Piece& piece : pieces_) {
-        if (offset >= at && offset < at + piece.length) {
-            if (!piece.original && offset + length <= at + piece.length)
-                return writtenBytes({false, piece.from + (offset - at), length});
-            break;
-        }
-        at += piece.length;
-    }
-    scratch = contentAt(offset, length);
-    return scratch;
-}
-
 std::string EditStream::contentAt(uint64_t offset, uint64_t length)
 {
     std::string out;
@@ -64,6 +49,26 @@ std::string EditStream::contentAt(uint64_t offset, uint64_t length)
     return out;
 }
 
+std::string_view EditStream::bytesAt(uint64_t offset, uint64_t length, std::string& spill)
+{
+    const uint64_t end = std::min(length_, offset + length);
+    uint64_t at = 0;
+    for (const Piece& piece : pieces_) {
+        const uint64_t pieceEnd = at + piece.length;
+        if (offset < pieceEnd) {
+            if (end > pieceEnd)
+                break;  // spans pieces
+            const uint64_t from = piece.from + (offset - at);
+            if (piece.original)
+                return original_.bytesAt(from, end - offset, spill);
+            return writtenBytes({false, from, end - offset});
+        }
+        at = pieceEnd;
+    }
+    spill = contentAt(offset, length);
+    return spill;
+}
+
 bool EditStream::unchanged() const
 {
     return length_ == original_.size()
@@ -72,7 +77,8 @@ bool EditStream::unchanged() const
 
 TagLib::ByteVector EditStream::readBlock(StreamLength length)
 {
-    const std::string bytes = contentAt(position_, length);
+    std::string spill;
+    const std::string_view bytes = bytesAt(position_, length, spill);
     position_ += bytes.size();
     return TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size()));
 }

@@ -56,12 +56,14 @@ public:
     // Appends the bytes of one piece, or of [offset, offset + length) of the
     // new content.
     void appendPiece(const Piece& piece, std::string& out);
-    std::string contentAt(uint64_t offset, uint64_t length);
-    // The same without a copy where the range lies in bytes TagLib wrote in
-    // one go (a whole new tag): a view into them, or into `scratch`.
-    std::string_view viewAt(uint64_t offset, uint64_t length, std::string& scratch);
-    // The bytes of a piece TagLib wrote, which lie in one chunk.
+    // The bytes of a piece TagLib wrote (not an original one), which lie in
+    // one chunk. Valid until the next edit.
     std::string_view writtenBytes(const Piece& piece) const;
+    std::string contentAt(uint64_t offset, uint64_t length);
+    // The same bytes without a copy where they lie in one piece (and, for
+    // the original's, in one of its windows); elsewhere gathered into
+    // `spill`. Valid until the next read or edit.
+    std::string_view bytesAt(uint64_t offset, uint64_t length, std::string& spill);
     // Nothing was changed: the new content is the original file.
     bool unchanged() const;
 

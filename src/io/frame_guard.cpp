@@ -151,15 +151,15 @@ std::optional<RawTag> readRawTag(std::string_view all, uint64_t offset)
     RawTag tag;
     tag.version = header->version;
     tag.end = offset + header->totalSize();
-    std::string resynchronised;
-    const std::string_view area = id3::frameAreaIn(*header, all.substr(offset + 10, header->bodySize), resynchronised);
+    std::string areaSpill;
+    const std::string_view area = id3::frameArea(*header, all.substr(offset + 10, header->bodySize), areaSpill);
     const id3::FrameWalk walk = id3::walkFrames(area, tag.version);
     tag.complete = walk.complete;
     tag.frames.reserve(walk.frames.size());
+    std::string contentSpill;
     for (const id3::Frame& frame : walk.frames) {
         RawFrame raw{frame.id};
-        std::string scratch;
-        const auto content = id3::frameContentIn(frame, area, tag.version, scratch);
+        const auto content = id3::frameContent(frame, area, tag.version, contentSpill);
         raw.empty = content && contentEmpty(frame.id, *content);
         if (frame.id[0] == 'T')
             raw.holdsText = content && !raw.empty;

@@ -192,6 +192,19 @@ void OriginalFile::read(uint64_t offset, uint64_t length, std::string& out)
     }
 }
 
+std::string_view OriginalFile::bytesAt(uint64_t offset, uint64_t length, std::string& spill)
+{
+    const uint64_t end = std::min(size(), offset + length);
+    if (offset < end && (size() <= wholeReadLimit_ || length <= kWindowSize)) {
+        const Window& window = windowAt(offset);
+        if (end - window.offset <= window.size)
+            return {window.bytes.get() + (offset - window.offset), end - offset};
+    }
+    spill.clear();
+    read(offset, length, spill);
+    return spill;
+}
+
 bool OriginalFile::readFresh(uint64_t offset, uint64_t length, std::string& out)
 {
     const size_t before = out.size();

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tagshifter::io {
@@ -55,6 +56,10 @@ public:
 
     // Appends the bytes of [offset, offset + length) that lie within the file.
     void read(uint64_t offset, uint64_t length, std::string& out);
+    // The same bytes without a copy where they lie in one window (always,
+    // in a file read whole); elsewhere read into `spill`. Valid until the
+    // next read.
+    std::string_view bytesAt(uint64_t offset, uint64_t length, std::string& spill);
     // As read, straight from the file, never from what was read before:
     // for reading back what is being overwritten in place.
     bool readFresh(uint64_t offset, uint64_t length, std::string& out);

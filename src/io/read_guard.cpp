@@ -5,32 +5,59 @@
 
 #include <taglib/id3v2frame.h>
 #include <taglib/id3v2tag.h>
+#include <taglib/textidentificationframe.h>
 
 #include <algorithm>
+#include <array>
 #include <iterator>
+#include <string_view>
+#include <typeinfo>
 
 namespace tagshifter::io {
+
+namespace {
+
+// Whether TagLib reads text from `frame`: its toString() is not empty. A
+// plain text frame's is its fields joined by a space, so it is empty only
+// where it holds one empty field or none; asked without building the text,
+// since this runs on every file.
+bool readsText(const TagLib::ID3v2::Frame& frame)
+{
+    if (typeid(frame) != typeid(TagLib::ID3v2::TextIdentificationFrame))
+        return !frame.toString().isEmpty();
+    const TagLib::StringList fields = static_cast<const TagLib::ID3v2::TextIdentificationFrame&>(frame).fieldList();
+    return fields.size() > 1 || (fields.size() == 1 && !fields.front().isEmpty());
+}
+
+}  // namespace
 
 std::optional<std::string> findMisreadFrame(const RawTag& old, const TagLib::ID3v2::Tag& tag)
 {
     // Each field's ID3v2.2 id, which TagLib renames to its frame id.
     static const char* const kId3v22Ids[] = {"TT2", "TP1", "TAL", "COM", "TCO"};
     static_assert(std::size(kId3v22Ids) == kTagFields.size());
+    // The map's keys, made once.
+    static const auto kFrameIds = [] {
+        std::array<TagLib::ByteVector, kTagFields.size()> ids;
+        for (size_t i = 0; i < ids.size(); ++i)
+            ids[i] = kTagFields[i].frameId;
+        return ids;
+    }();
     const TagLib::ID3v2::FrameListMap& frames = tag.frameListMap();
     for (size_t i = 0; i < kTagFields.size(); ++i) {
-        const std::string id = kTagFields[i].frameId;
-        const std::string v22 = kId3v22Ids[i];
+        // TagLib's reading first: where it reads text, the raw frames need no look.
+        const auto found = frames.find(kFrameIds[i]);
+        if (found != frames.end()
+            && std::any_of(found->second.begin(), found->second.end(),
+                           [](const TagLib::ID3v2::Frame* frame) { return readsText(*frame); }))
+            continue;
+        const std::string_view id = kTagFields[i].frameId;
+        const std::string_view v22 = kId3v22Ids[i];
         const bool holdsText = std::any_of(old.frames.begin(), old.frames.end(), [&](const RawFrame& frame) {
             return frame.holdsText && (frame.id == id || frame.id == v22);
         });
-        if (!holdsText)
-            continue;
-        const auto found = frames.find(kTagFields[i].frameId);
-        const bool read = found != frames.end()
-                          && std::any_of(found->second.begin(), found->second.end(),
-                                         [](const TagLib::ID3v2::Frame* frame) { return !frame->toString().isEmpty(); });
-        if (!read)
-            return messages::kFramePrefix + id + messages::kFrameReadEmptySuffix;
+        if (holdsText)
+            return messages::kFramePrefix + std::string(id) + messages::kFrameReadEmptySuffix;
     }
     return std::nullopt;
 }

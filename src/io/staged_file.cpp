@@ -12,22 +12,28 @@
 #include <taglib/taglib.h>
 
 #include <functional>
+#include <string_view>
 
 namespace tagshifter::io {
 
 namespace {
 
-// Bytes of the content, in `scratch` or (without a copy) where they lie.
-using ViewBytes = std::function<std::string_view(uint64_t offset, uint64_t length, std::string& scratch)>;
+// Gives the bytes of [offset, offset + length) as the bytesAt of the
+// original file or of the edits does: a view, or a copy in `spill`.
+using ViewBytes = std::function<std::string_view(uint64_t offset, uint64_t length, std::string& spill)>;
 
-// The ID3v2 tags at the start of the content read by `read`: the first and
-// any that follow right behind it, each read whole through `view`.
-std::vector<RawTag> leadingTags(const id3::ReadBytes& read, const ViewBytes& view)
+// The ID3v2 tags at the start of the content `view` gives: the first and
+// any that follow right behind it.
+std::vector<RawTag> leadingTags(const ViewBytes& view)
 {
     std::vector<RawTag> tags;
+    const id3::ReadBytes read = [&view](uint64_t offset, uint64_t length) {
+        std::string spill;
+        return std::string(view(offset, length, spill));
+    };
+    std::string spill;
     for (const id3::PlacedTag& placed : id3::tagChain(read)) {
-        std::string scratch;
-        auto tag = readRawTag(view(placed.at, placed.header.totalSize(), scratch));
+        auto tag = readRawTag(view(placed.at, placed.header.totalSize(), spill));
         if (!tag)
             break;
         tags.push_back(std::move(*tag));
@@ -47,9 +53,9 @@ std::string whyTooLarge(const std::vector<id3::PlacedTag>& chain, const id3::Rea
     const auto tag = id3::readTagHeader(read(chain.front().at, 10));
     if (!tag)
         return {};
-    std::string resynchronised;
     const std::string body = read(chain.front().at + 10, header.bodySize);
-    const std::string_view area = id3::frameAreaIn(*tag, body, resynchronised);
+    std::string spill;
+    const std::string_view area = id3::frameArea(*tag, body, spill);
     for (const id3::Frame& frame : id3::walkFrames(area, tag->version).frames) {
         const bool text = frame.id[0] == 'T' || frame.id == "COMM" || frame.id == "COM" || frame.id == "USLT"
                           || frame.id == "ULT";
@@ -103,9 +109,8 @@ id3::ReadBytes StagedFile::readOriginal()
 const std::vector<RawTag>& StagedFile::tagsBefore()
 {
     if (!tagsBefore_)
-        tagsBefore_ = leadingTags(readOriginal(), [this](uint64_t offset, uint64_t length, std::string& scratch) {
-            original_.read(offset, length, scratch);
-            return std::string_view(scratch);
+        tagsBefore_ = leadingTags([this](uint64_t offset, uint64_t length, std::string& spill) {
+            return original_.bytesAt(offset, length, spill);
         });
     return *tagsBefore_;
 }
@@ -122,11 +127,9 @@ CommitResult StagedFile::commit(const CommitRequest& request)
 {
     if (request.id3v2Written) {
         const std::vector<RawTag>& before = tagsBefore();
-        const std::vector<RawTag> after = leadingTags(
-            [this](uint64_t offset, uint64_t length) { return stream_.contentAt(offset, length); },
-            [this](uint64_t offset, uint64_t length, std::string& scratch) {
-                return stream_.viewAt(offset, length, scratch);
-            });
+        const std::vector<RawTag> after = leadingTags([this](uint64_t offset, uint64_t length, std::string& spill) {
+            return stream_.bytesAt(offset, length, spill);
+        });
         std::optional<RawTag> written;
         if (!after.empty())
             written = after.front();

@@ -9,11 +9,15 @@ namespace tagshifter::undo {
 
 class RecordWriter {
 public:
+    // Room for `size` bytes, so that a record known in advance grows once.
+    void reserve(size_t size) { bytes_.reserve(size); }
     void u8(uint8_t value) { bytes_.push_back(static_cast<char>(value)); }
     void u64(uint64_t value)
     {
+        char little[8];
         for (int i = 0; i < 8; ++i)
-            bytes_.push_back(static_cast<char>(value >> (8 * i)));
+            little[i] = static_cast<char>(value >> (8 * i));
+        bytes_.append(little, 8);
     }
     void text(const std::string& value)
     {

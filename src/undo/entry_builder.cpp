@@ -19,7 +19,7 @@ constexpr uint64_t kZeroRun = 32;
 // A stretch of the new content that the save wrote.
 struct Written {
     uint64_t at;  // in the new content
-    std::string bytes;
+    std::string_view bytes;  // in the edits
 };
 
 class SegmentList {
@@ -48,11 +48,13 @@ public:
         uint64_t start = 0;  // the first byte not yet placed
         uint64_t i = 0;
         while (i < length) {
-            if (data[i] != '\0') {
-                ++i;
-                continue;
-            }
+            const void* zero = std::memchr(data + i, '\0', length - i);
+            if (zero == nullptr)
+                break;
+            i = static_cast<uint64_t>(static_cast<const char*>(zero) - data);
             uint64_t zeros = 1;
+            while (i + zeros + 8 <= length && wordIsZero(data + i + zeros))
+                zeros += 8;
             while (i + zeros < length && data[i + zeros] == '\0')
                 ++zeros;
             if (zeros >= kZeroRun) {
@@ -69,6 +71,13 @@ public:
     }
 
 private:
+    static bool wordIsZero(const char* data)
+    {
+        uint64_t word;
+        std::memcpy(&word, data, 8);
+        return word == 0;
+    }
+
     void stored(const char* data, uint64_t length)
     {
         if (length == 0)
@@ -104,7 +113,7 @@ public:
             filterBits_ *= 2;
         seen_.assign(filterBits_ / 64, 0);
         for (size_t w = 0; w < written.size(); ++w) {
-            const std::string& bytes = written[w].bytes;
+            const std::string_view bytes = written[w].bytes;
             for (uint64_t at = 0; at + kChunk <= bytes.size(); at += kChunk) {
                 const uint64_t hash = hashOf(bytes.data() + at);
                 if (chunks_.emplace(hash, Place{w, at}).second)
@@ -158,7 +167,7 @@ private:
 
 // Old bytes that no piece keeps in the new content: the parts found among
 // the new bytes are kept by reference, the rest stored.
-void addOldBytes(const std::string& old, const std::vector<Written>& written, const NewBytesIndex& index,
+void addOldBytes(std::string_view old, const std::vector<Written>& written, const NewBytesIndex& index,
                  SegmentList& segments)
 {
     uint64_t done = 0;  // old bytes before this are placed
@@ -169,7 +178,7 @@ void addOldBytes(const std::string& old, const std::vector<Written>& written, co
             size_t w = 0;
             uint64_t inNew = 0;
             if (index.find(hash, old.data() + probe, w, inNew)) {
-                const std::string& bytes = written[w].bytes;
+                const std::string_view bytes = written[w].bytes;
                 uint64_t begin = probe;
                 while (begin > done && inNew > 0 && old[begin - 1] == bytes[inNew - 1]) {
                     --begin;
@@ -219,27 +228,24 @@ FileEntry buildEntry(const std::string& path, io::OriginalFile& original, io::Ed
         if (piece.original) {
             places.push_back({piece.from, piece.length, at});
         } else {
-            Written w{at, {}};
-            edits.appendPiece(piece, w.bytes);
             entry.written.push_back({at, piece.length});
-            written.push_back(std::move(w));
+            written.push_back({at, edits.writtenBytes(piece)});
         }
         at += piece.length;
     }
-    entry.hashNewFile([&edits](uint64_t offset, uint64_t length, std::string& out) {
-        out = edits.contentAt(offset, length);
+    entry.hashNewFile([&edits](uint64_t offset, uint64_t length, std::string& spill) {
+        return edits.bytesAt(offset, length, spill);
     });
     const NewBytesIndex index(written);
     std::sort(places.begin(), places.end(), [](const Place& a, const Place& b) { return a.from < b.from; });
 
     SegmentList segments(entry.old);
     uint64_t old = 0;
+    std::string spill;
     auto addGap = [&](uint64_t end) {
         if (end <= old)
             return;
-        std::string bytes;
-        original.read(old, end - old, bytes);
-        addOldBytes(bytes, written, index, segments);
+        addOldBytes(original.bytesAt(old, end - old, spill), written, index, segments);
         old = end;
     };
     for (const Place& place : places) {

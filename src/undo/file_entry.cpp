@@ -9,7 +9,11 @@ namespace tagshifter::undo {
 
 std::string FileEntry::encode() const
 {
+    size_t size = 8 + path.size() + 8 * (8 + 2 * written.size()) + (chunked ? 8 * (2 + chunkHashes.size()) : 0);
+    for (const Segment& segment : old)
+        size += 1 + 8 + 8 + segment.bytes.size();
     RecordWriter out;
+    out.reserve(size);
     out.text(path);
     out.u64(oldSize);
     out.u64(newSize);
@@ -153,26 +157,35 @@ uint64_t hashOfChunks(const std::vector<Chunk>& chunks, const std::vector<uint64
     return hashBytes(out.bytes());
 }
 
-std::vector<uint64_t> hashesOf(const std::vector<Chunk>& chunks, const ByteReader& read)
+std::vector<uint64_t> hashesOf(const std::vector<Chunk>& chunks, const ByteView& view)
 {
     std::vector<uint64_t> hashes;
     hashes.reserve(chunks.size());
-    std::string bytes;
+    std::string spill;
     for (const Chunk& chunk : chunks) {
-        bytes.clear();
-        read(chunk.offset, chunk.length, bytes);
-        hashes.push_back(hashBytes(bytes));
+        const std::string_view bytes = view(chunk.offset, chunk.length, spill);
+        hashes.push_back(hashBytes(bytes.data(), bytes.size()));
     }
     return hashes;
 }
 
+std::vector<uint64_t> hashesOf(const std::vector<Chunk>& chunks, const ByteReader& read)
+{
+    const ByteView view = [&read](uint64_t offset, uint64_t length, std::string& spill) {
+        spill.clear();
+        read(offset, length, spill);
+        return std::string_view(spill);
+    };
+    return hashesOf(chunks, view);
+}
+
 }  // namespace
 
-void FileEntry::hashNewFile(const ByteReader& read)
+void FileEntry::hashNewFile(const ByteView& view)
 {
     chunked = true;
     const std::vector<Chunk> all = chunks();
-    chunkHashes = hashesOf(all, read);
+    chunkHashes = hashesOf(all, view);
     writtenHash = hashOfChunks(all, chunkHashes, true);
     keptHash = hashOfChunks(all, chunkHashes, false);
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tagshifter::undo {
@@ -35,6 +36,9 @@ struct Chunk {
 };
 
 using ByteReader = std::function<void(uint64_t offset, uint64_t length, std::string& out)>;
+// Gives the same bytes without a copy where it can, else in `spill`, as
+// OriginalFile::bytesAt does.
+using ByteView = std::function<std::string_view(uint64_t offset, uint64_t length, std::string& spill)>;
 
 struct FileEntry {
     std::string path;  // absolute
@@ -91,7 +95,7 @@ struct FileEntry {
     // The same for the written ranges.
     uint64_t writtenHashOf(const ByteReader& read) const;
     // Sets chunkHashes, writtenHash and keptHash from the new file's bytes.
-    void hashNewFile(const ByteReader& read);
+    void hashNewFile(const ByteView& view);
     // The hash of the old bytes of the segments that take them from written
     // ranges, each as `readOld` gives the old file's bytes.
     uint64_t takenHashOf(const ByteReader& readOld) const;

@@ -62,11 +62,16 @@ JournalWriter::JournalWriter(sys::Fd fd, const std::string& name, const JournalH
 bool JournalWriter::write(char type, const std::string& payload)
 {
     RecordWriter head;
+    head.reserve(kRecordHead);
     head.u64(payload.size() + 1);
     head.u64(bodyHash(type, payload.data(), payload.size()));
-    std::string record = head.bytes() + type;
+    const bool joined = payload.size() <= kJoinedRecord;
+    std::string record;
+    record.reserve(kRecordHead + 1 + (joined ? payload.size() : 0));
+    record += head.bytes();
+    record += type;
     bool written;
-    if (payload.size() <= kJoinedRecord) {
+    if (joined) {
         record += payload;
         written = writeAll(fd_.get(), record);
     } else {

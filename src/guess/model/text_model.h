@@ -20,7 +20,11 @@ const std::vector<const char*>& languagesOf(Script script);
 
 // How much less likely than everyday text `word` (letters of one script,
 // any case, combining marks skipped) is in each language of `script`, in
-// half bits, one figure per language of languagesOf(script) written to `costs`.
-void wordCosts(std::u32string_view word, Script script, std::vector<int>& costs);
+// half bits, one figure per language of languagesOf(script) written to `costs`;
+// and, to `raw` if given, its whole cost in each, -log2 of its likelihood in
+// half bits: what tells two readings of the same bytes apart when both look
+// like real words ("Şımarık" in Turkish against "Þýmarýk" in Icelandic).
+void wordCosts(std::u32string_view word, Script script, std::vector<int>& costs,
+               std::vector<int>* raw = nullptr);
 
 }  // namespace tagshifter::guess::model
