@@ -39,6 +39,10 @@ constexpr double kStrictPerPoint = 0.08;
 // evidence to be re-read at all.
 constexpr double kFieldMargin = 3;
 constexpr double kOverwhelming = 12;
+// What such fields of an album need together: each weighed against the
+// likelihood of its words too, genuine text adds nothing to it, so half
+// of what one field needs alone.
+constexpr double kOverwhelmingTogether = kOverwhelming / 2;
 // Pages of the built-in list outside the user's list are tried on this
 // many files of an album: one reading clearly better says the list misses
 // the album's page.
@@ -513,9 +517,12 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             choice = own;
         // The album's proposal helps the file's own choice above; a file
         // whose text alone reads clearly better in another page of the list
-        // takes that page, however few files of its folder share it.
+        // takes that page, however few files of its folder share it; so
+        // does one of a folder read in a page that left it as it is for
+        // want of the album's help (a Polish track of a Russian compilation).
         const size_t alone = choose(row, lengths[j], 0, kMarginProposed);
-        if (choice == albumChoice && alone != 0 && alone != choice && !listMisses
+        const bool helpless = choice == 0 && albumChoice != 0;
+        if ((choice == albumChoice || helpless) && alone != 0 && alone != choice && !listMisses
             && row[albumChoice] - row[alone] >= kDisagreement
             && plausible(row[alone], lengths[j][alone], otherScript)
             && !pageOutsideListReadsBetter(files, {judged[j]}, row[alone]))
@@ -558,7 +565,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                 const auto [asItIs, chosen] = fieldPenalties(text, choices[j], buffer);
                 const double one = asItIs - chosen;
                 gain += one;
-                if (one >= kOverwhelming || gain >= kOverwhelming)
+                if (one >= kOverwhelming || gain >= kOverwhelmingTogether)
                     misreadAsUnicode = true;
             }
     for (size_t j = 0; j < judged.size(); ++j) {

@@ -9,14 +9,18 @@
 #include "sys/temporary.h"
 
 #include <algorithm>
-#include <new>
 #include <cerrno>
+#include <cstring>
+#include <new>
 
 namespace tagshifter::io {
 
 namespace {
 
 constexpr uint64_t kBlockSize = 1 << 20;
+// Blocks written back to front are no shorter than this, however little the
+// bytes move.
+constexpr uint64_t kShortestBlock = 512;
 // Changed runs closer than this are written as one.
 constexpr uint64_t kJoinGap = 4096;
 // The most old bytes held in memory to put back after a failed write.
@@ -36,13 +40,6 @@ bool renameKeepsAll(const OriginalFile& original)
     return !original.viaLink() && original.status().st_nlink <= 1;
 }
 
-CommitResult converted(CommitPath path, std::string warning)
-{
-    CommitResult result(true, path);
-    result.warning = std::move(warning);
-    return result;
-}
-
 // The written file's modification time, from the descriptor written.
 CommitResult written(CommitResult result, int fd, const CommitOptions& options)
 {
@@ -52,6 +49,16 @@ CommitResult written(CommitResult result, int fd, const CommitOptions& options)
         result.modified = status.st_mtim;
     }
     return result;
+}
+
+// The file written over by `path`: flushed when asked (a flush that fails is
+// a warning), and its modification time taken.
+CommitResult writtenOver(CommitPath path, int fd, const CommitOptions& options)
+{
+    CommitResult result(true, path);
+    if (options.sync && !sys::syncFile(fd))
+        result.warning = systemError(kCannotSync);
+    return written(std::move(result), fd, options);
 }
 
 // A write the test seam may fail; the bytes written.
@@ -107,14 +114,56 @@ std::string afterFailedWrite(const std::string& why, const OldBytes::Outcome& un
                            static_cast<unsigned long long>(undo.endLost - 1), undo.error.c_str());
 }
 
+struct Run {
+    uint64_t begin, end;
+};
+
+bool sameWord(const char* a, const char* b)
+{
+    uint64_t x, y;
+    std::memcpy(&x, a, 8);
+    std::memcpy(&y, b, 8);
+    return x == y;
+}
+
+// Adds to `runs` where `now` differs from `before`, both lying at `at` in the
+// file: a difference within kJoinGap of the last run's end joins that run.
+// Within a run's reach only the last difference matters, so it is looked
+// for from the reach's end back, and the first one outside it from the
+// front, a word at a time where the bytes are equal.
+void addDifferences(const std::string& now, const std::string& before, uint64_t at, std::vector<Run>& runs)
+{
+    const size_t size = now.size();
+    size_t i = 0;
+    while (i < size) {
+        if (!runs.empty() && at + i <= runs.back().end + kJoinGap) {
+            const size_t reach = std::min<uint64_t>(size, runs.back().end + kJoinGap + 1 - at);
+            size_t j = reach;
+            while (j >= i + 8 && sameWord(&now[j - 8], &before[j - 8]))
+                j -= 8;
+            while (j > i && now[j - 1] == before[j - 1])
+                --j;
+            if (j > i)
+                runs.back().end = at + j;
+            i = j > i ? j : reach;
+            continue;
+        }
+        while (i + 8 <= size && sameWord(&now[i], &before[i]))
+            i += 8;
+        while (i < size && now[i] == before[i])
+            ++i;
+        if (i < size) {
+            runs.push_back({at + i, at + i + 1});
+            ++i;
+        }
+    }
+}
+
 // Same length: the runs that differ from the file, each written with one
 // pwrite (runs a few bytes apart joined), their old bytes kept to be put
 // back should a later one fail.
 CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const CommitOptions& options)
 {
-    struct Run {
-        uint64_t begin, end;
-    };
     std::vector<Run> runs;
     for (const PlacedPiece& placed : place(edits.pieces())) {
         if (placed.inPlace())
@@ -123,23 +172,13 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
         for (uint64_t done = 0; done < placed.piece.length; done += kBlockSize) {
             const Piece block{placed.piece.original, placed.piece.from + done,
                               std::min(kBlockSize, placed.piece.length - done)};
-            std::string copied;
-            if (block.original)
-                edits.appendPiece(block, copied);
-            const std::string_view now = block.original ? std::string_view(copied) : edits.writtenBytes(block);
+            std::string now;
+            edits.appendPiece(block, now);
             std::string before;
             original.read(placed.at + done, block.length, before);
             if (now.size() != before.size())
                 return {false, CommitPath::SameLength, kChangedMeanwhile};
-            for (uint64_t i = 0; i < now.size(); ++i) {
-                if (now[i] == before[i])
-                    continue;
-                const uint64_t at = placed.at + done + i;
-                if (!runs.empty() && at <= runs.back().end + kJoinGap)
-                    runs.back().end = at + 1;
-                else
-                    runs.push_back({at, at + 1});
-            }
+            addDifferences(now, before, placed.at + done, runs);
         }
     }
     if (original.failed())
@@ -172,9 +211,7 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
     }
     if (!lengthAsWritten(original.fd(), original.size()))
         return {false, CommitPath::SameLength, kChangedMeanwhile};
-    if (options.sync && !sys::syncFile(original.fd()))
-        return written(converted(CommitPath::SameLength, systemError(kCannotSync)), original.fd(), options);
-    return written({true, CommitPath::SameLength, {}}, original.fd(), options);
+    return writtenOver(CommitPath::SameLength, original.fd(), options);
 }
 
 // Copies `length` bytes of the original at `offset` to the end of `to`, in
@@ -304,6 +341,7 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
     const uint64_t oldLength = original.size();
     uint64_t firstChange = std::min(newLength, oldLength);
     bool movesForward = false;
+    uint64_t shortestMove = kBlockSize;  // towards the end
     bool movesBack = false;
     std::vector<MovedRange> moved;
     for (const PlacedPiece& p : placed) {
@@ -314,6 +352,8 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
         firstChange = std::min(firstChange, p.at);
         if (p.piece.original) {
             movesForward = movesForward || p.at > p.piece.from;
+            if (p.at > p.piece.from)
+                shortestMove = std::min(shortestMove, p.at - p.piece.from);
             movesBack = movesBack || p.at < p.piece.from;
         }
     }
@@ -352,7 +392,13 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
         const OldBytes::Outcome back = undo.putBack(oldLength);
         return fail(back.complete ? error : afterFailedWrite(error, back));
     }
-    const uint64_t blockSize = allAtOnce ? newLength - firstChange : kBlockSize;
+    // Back to front, no block longer than the bytes move: a write cut short
+    // (a kill stops a write between two pages) has then overwritten only old
+    // bytes that already stand at their new place further on, where an undo
+    // finds them.
+    const uint64_t blockSize = allAtOnce     ? newLength - firstChange
+                               : movesForward ? std::max(kShortestBlock, shortestMove)
+                                              : kBlockSize;
     const uint64_t blocks = (newLength - firstChange + blockSize - 1) / blockSize;
     try {
         for (uint64_t i = 0; i < blocks; ++i) {
@@ -386,9 +432,7 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
     }
     if (!lengthAsWritten(original.fd(), newLength))
         return fail(kChangedMeanwhile);
-    if (options.sync && !sys::syncFile(original.fd()))
-        return written(converted(CommitPath::InPlace, systemError(kCannotSync)), original.fd(), options);
-    return written({true, CommitPath::InPlace, {}}, original.fd(), options);
+    return writtenOver(CommitPath::InPlace, original.fd(), options);
 }
 
 }  // namespace
@@ -400,8 +444,14 @@ CommitResult commitEdits(OriginalFile& original, EditStream& edits, const Commit
     if (edits.unchanged())
         return {true, CommitPath::Unchanged, {}};
     // Same length: only once runs of changed bytes are found, so that a
-    // journal holds only files whose bytes change.
-    if (edits.contentLength() == original.size())
+    // journal holds only files whose bytes change. Old bytes that move
+    // (a tag grown by as much as another shrank, the undo of a save cut
+    // short) are read back while others are overwritten: written as a
+    // longer or shorter file would be, in the order that keeps them.
+    const std::vector<PlacedPiece> placed = place(edits.pieces());
+    const bool moves = std::any_of(placed.begin(), placed.end(),
+                                   [](const PlacedPiece& p) { return p.piece.original && !p.inPlace(); });
+    if (edits.contentLength() == original.size() && !moves)
         return writeChangedRuns(original, edits, options);
     std::string refusal;
     if (options.beforeWrite && !options.beforeWrite(original, edits, refusal))

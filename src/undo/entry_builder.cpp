@@ -165,6 +165,24 @@ private:
     std::vector<uint64_t> seen_;
 };
 
+// How far `a` and `b`, equal in their first `equal` bytes, stay equal:
+// compared a block at a time (a picture can run to megabytes), the last
+// block byte by byte.
+uint64_t matchEnd(std::string_view a, std::string_view b, uint64_t equal)
+{
+    constexpr uint64_t kBlock = 4096;
+    const uint64_t most = std::min(a.size(), b.size());
+    while (equal < most) {
+        const uint64_t block = std::min(kBlock, most - equal);
+        if (std::memcmp(a.data() + equal, b.data() + equal, block) != 0)
+            break;
+        equal += block;
+    }
+    while (equal < most && a[equal] == b[equal])
+        ++equal;
+    return equal;
+}
+
 // Old bytes that no piece keeps in the new content: the parts found among
 // the new bytes are kept by reference, the rest stored.
 void addOldBytes(std::string_view old, const std::vector<Written>& written, const NewBytesIndex& index,
@@ -184,10 +202,7 @@ void addOldBytes(std::string_view old, const std::vector<Written>& written, cons
                     --begin;
                     --inNew;
                 }
-                uint64_t length = probe + kChunk - begin;
-                while (begin + length < old.size() && inNew + length < bytes.size()
-                       && old[begin + length] == bytes[inNew + length])
-                    ++length;
+                const uint64_t length = matchEnd(old.substr(begin), bytes.substr(inNew), probe + kChunk - begin);
                 segments.bytes(old.data() + done, begin - done);
                 segments.kept(written[w].at + inNew, length);
                 done = begin + length;

@@ -89,6 +89,13 @@ FileCheck checkFile(io::OriginalFile& current, const FileEntry& entry)
         // in place).
         if (!sameFile || entry.stagedKnown)
             return {FileState::Changed, messages::kUndoSaveNotFinished};
+        // Killed after its last write, before the record of it.
+        auto read = [&current](uint64_t offset, uint64_t length, std::string& out) {
+            current.read(offset, length, out);
+        };
+        if (current.size() == entry.newSize && entry.writtenHashOf(read) == entry.writtenHash
+            && keptHashOf(current, entry) == entry.keptHash && !current.failed())
+            return {FileState::AsWritten, nullptr};
         return tornCheck(current, entry, false);
     }
     const char* why = nullptr;

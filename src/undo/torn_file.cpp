@@ -184,8 +184,8 @@ std::vector<uint64_t> Torn::candidates(bool& changed)
         return splits;
     }
     // One chunk holds both: its bytes agree with those of the old places
-    // only around the split (where the new bytes that overlap their old
-    // places were written, or not yet overwritten).
+    // only around the split, over as many bytes as moved (the new bytes
+    // written over old ones already copied on, or not yet overwritten).
     const Chunk& chunk = chunks_[lower];
     std::string now;
     std::string before;
@@ -194,19 +194,50 @@ std::vector<uint64_t> Torn::candidates(bool& changed)
         return splits;
     splits.push_back(chunk.offset);
     splits.push_back(chunk.offset + chunk.length);
-    for (uint64_t i = 0; i < chunk.length && splits.size() < kMostTries;) {
-        if (now[i] != before[i]) {
-            ++i;
-            continue;
+    // How far its old bytes moved, and the bytes as far the other way: an
+    // undo writing the old bytes back over the new ones puts there what
+    // the new file holds that far off.
+    int64_t shift = 0;
+    for (const Source& s : sources_)
+        if (s.newOffset <= chunk.offset && chunk.offset < s.newOffset + s.length)
+            shift = static_cast<int64_t>(s.oldOffset) - static_cast<int64_t>(s.newOffset);
+    const uint64_t move = static_cast<uint64_t>(shift < 0 ? -shift : shift);
+    std::string beyond;
+    if (shift <= 0 || chunk.offset >= move)
+        current_.read(chunk.offset - static_cast<uint64_t>(shift), chunk.length, beyond);
+    std::vector<Range> runs;
+    auto findRuns = [&](const std::string& other) {
+        for (uint64_t i = 0; i < std::min<uint64_t>(chunk.length, other.size()) && runs.size() < kMostTries;) {
+            if (now[i] != other[i]) {
+                ++i;
+                continue;
+            }
+            uint64_t end = i;
+            while (end < chunk.length && end < other.size() && now[end] == other[end])
+                ++end;
+            if (end - i >= kLongAgreement)
+                runs.push_back({chunk.offset + i, end - i});
+            i = end;
         }
-        uint64_t end = i;
-        while (end < chunk.length && now[end] == before[end])
-            ++end;
-        if (end - i >= kLongAgreement) {
-            splits.push_back(chunk.offset + i);
-            splits.push_back(chunk.offset + end);
+    };
+    findRuns(before);
+    // A write no longer than the move, cut half-way, leaves two such runs,
+    // the split as far past the first one's end as the second one is long,
+    // and a move's length past the first one's start.
+    for (size_t i = 0; i < runs.size(); ++i) {
+        splits.push_back(runs[i].offset);
+        splits.push_back(runs[i].offset + runs[i].length);
+        splits.push_back(runs[i].offset + move);
+        if (i + 1 < runs.size()) {
+            splits.push_back(runs[i].offset + runs[i].length + runs[i + 1].length);
+            splits.push_back(runs[i + 1].offset - runs[i].length);
         }
-        i = end;
+    }
+    runs.clear();
+    findRuns(beyond);
+    for (const Range& run : runs) {
+        splits.push_back(run.offset);
+        splits.push_back(run.offset + run.length);
     }
     return splits;
 }
@@ -338,9 +369,9 @@ bool Torn::newByte(const FileEntry& resolved, uint64_t at, char& byte)
 }
 
 // Every byte on the old side is its old byte (a zero past the old end: the
-// room made for the new length), or its new byte where the split falls
-// inside a chunk; the written ranges, unless strict, are the save's own. On
-// the new side past the new end, a zero.
+// room made for the new length), or its new byte (or past the new end, a
+// zero) where a write was cut half-way; the written ranges, unless strict,
+// are the save's own. On the new side past the new end, a zero.
 bool Torn::oldSideAsLeft(const FileEntry& resolved)
 {
     const uint64_t size = current_.size();
@@ -366,8 +397,14 @@ bool Torn::oldSideAsLeft(const FileEntry& resolved)
                     return false;
                 continue;
             }
+            // Past the new end, the room an undo made for the old length.
+            if (x >= entry_.newSize) {
+                if (now[i] != '\0')
+                    return false;
+                continue;
+            }
             char byte = 0;
-            if (x >= entry_.newSize || !newByte(resolved, x, byte) || byte != now[i])
+            if (!newByte(resolved, x, byte) || byte != now[i])
                 return false;
         }
     }

@@ -87,6 +87,11 @@ inline const std::vector<LayoutAlbum>& layoutAlbums()
         {"lone", "cp1253", "cp1253", "Άλκηστις Πρωτοψάλτη", "Ασυμβίβαστοι",
          {{"Ασυμβίβαστοι"}, {"Ρίτα"}}},
 
+        // Genuine Western text in the Unicode frames of a file whose artist
+        // is in a page that reads it otherwise.
+        {"lone", "cp1250", "cp1250,iso-8859-2", "Jaromír Nohavica", "Mylène Farmer",
+         {{"Désenchantée"}, {"Libertine"}, {"Sans contrefaçon"}}},
+
         {"missing", "cp1253", "cp1251,koi8-r", "Μίκης Θεοδωράκης", "Ζορμπάς",
          {{"Το γελαστό παιδί"}, {"Άρνηση"}, {"Στρώσε το στρώμα σου"}}},
         {"missing", "cp932", "cp1251,koi8-r", "スピッツ", "ハチミツ",

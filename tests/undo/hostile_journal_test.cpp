@@ -15,6 +15,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <set>
 
 namespace tagshifter::test {
 namespace {
@@ -261,15 +263,16 @@ TEST(HostileJournal, SaveKilledBetweenTwoWritesInPlaceIsUndone)
 // A hard-linked song is saved in place. Its tag grows or shrinks, so every
 // byte after it moves, written in blocks (back to front when the audio moves
 // towards the end). Each row cuts the save, or the undo of a save that
-// finished, before one of its writes, as a kill there leaves the file and
-// the journal; the undo run (again) puts back the old bytes exactly, unless
-// someone else changed what the run did not write.
+// finished, before one of its writes (or half-way through it, as a kill
+// between two pages of a write does), and leaves the file and the journal as
+// the kill would; the undo, run again, puts back the old bytes exactly,
+// unless someone else changed what the run did not write.
 std::string movedSong(size_t padding)
 {
     std::string title;
     for (int i = 0; i < 40; ++i)
         title += kPrivetCp1251;
-    return id3v23Tag(textFrame("TIT2", title) + textFrame("TPE1", kPrivetCp1251), padding) + mpegFrames(12000, 9);
+    return id3v23Tag(textFrame("TIT2", title) + textFrame("TPE1", kPrivetCp1251), padding) + mpegFrames(8000, 9);
 }
 
 TEST(HostileJournal, InPlaceSaveOrUndoKilledWhileMovingTheAudioIsUndone)
@@ -278,21 +281,27 @@ TEST(HostileJournal, InPlaceSaveOrUndoKilledWhileMovingTheAudioIsUndone)
         const char* name;
         size_t padding;  // room in the old tag: none grows it, a lot shrinks it
         bool cutUndo;    // the undo of a finished save cut, not the save
-        // The torn file (cut before the third write) changed by someone else.
+        bool midWrite;   // the write cut half-way
+        // The torn file (cut half-way through the writes) changed by someone
+        // else, where no new chunk holds both old and new bytes.
         std::function<void(std::string&)> meddle;
-        const char* why;                            // nullptr: restored
+        const char* why;  // nullptr: restored
     };
     const Case cases[] = {
-        {"tag grown, save cut", 0, false, nullptr, nullptr},
-        {"tag shrunk, save cut", 300000, false, nullptr, nullptr},
-        {"tag grown, undo cut", 0, true, nullptr, nullptr},
-        {"tag shrunk, undo cut", 300000, true, nullptr, nullptr},
-        {"tag grown, save cut, old audio changed since", 0, false,
-         [](std::string& file) { file[file.size() / 3] ^= 0x20; }, "its audio changed since the run"},
-        {"tag grown, save cut, moved audio changed since", 0, false,
+        {"tag grown, save cut", 0, false, false, nullptr, nullptr},
+        {"tag grown, save cut mid-write", 0, false, true, nullptr, nullptr},
+        {"tag shrunk, save cut", 300000, false, false, nullptr, nullptr},
+        {"tag shrunk, save cut mid-write", 300000, false, true, nullptr, nullptr},
+        {"tag grown, undo cut", 0, true, false, nullptr, nullptr},
+        {"tag grown, undo cut mid-write", 0, true, true, nullptr, nullptr},
+        {"tag shrunk, undo cut", 300000, true, false, nullptr, nullptr},
+        {"tag shrunk, undo cut mid-write", 300000, true, true, nullptr, nullptr},
+        {"tag grown, save cut, old audio changed since", 0, false, false,
+         [](std::string& file) { file[100000] ^= 0x20; }, "its audio changed since the run"},
+        {"tag grown, save cut, moved audio changed since", 0, false, false,
          [](std::string& file) { file[file.size() - 1000] ^= 0x20; }, "its audio changed since the run"},
-        {"tag shrunk, undo cut, audio changed since", 300000, true,
-         [](std::string& file) { file[file.size() / 2] ^= 0x20; }, "its audio changed since the run"},
+        {"tag shrunk, undo cut, audio changed since", 300000, true, false,
+         [](std::string& file) { file[100000] ^= 0x20; }, "its audio changed since the run"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -302,36 +311,76 @@ TEST(HostileJournal, InPlaceSaveOrUndoKilledWhileMovingTheAudioIsUndone)
         ASSERT_EQ(::link(song.c_str(), dir.file("other.mp3").c_str()), 0);
         const std::string journal = dir.file("j");
         const std::vector<std::string> save = {"-s", "cp1251", "-2", "unicode", "--journal=" + journal, song};
-        for (int cut = c.meddle ? 3 : 1;; ++cut) {
-            SCOPED_TRACE("cut before write " + std::to_string(cut));
+        const std::vector<std::string> cutRun =
+            c.cutUndo ? std::vector<std::string>{"--undo=" + journal, "--no-journal"} : save;
+        auto prepare = [&] {
             writeFile(song, old);
             ::unlink(journal.c_str());
             if (c.cutUndo) {
-                ASSERT_EQ(runInProcess(save).status, 0);
+                EXPECT_EQ(runInProcess(save).status, 0);
             }
-            std::string tornFile;
-            std::string tornJournal;
-            struct stat tornStatus {};
-            {
-                int writes = 0;
-                const sys::ScopedStepHook hook([&](sys::Step step) {
-                    if (step == sys::Step::WriteInPlace && ++writes == cut) {
-                        tornFile = readFile(song);
-                        tornJournal = readFile(journal);
-                        ::stat(song.c_str(), &tornStatus);
-                    }
-                    return 0;
-                });
-                const std::vector<std::string> undo = {"--undo=" + journal, "--no-journal"};
-                ASSERT_EQ(runInProcess(c.cutUndo ? undo : save).status, 0);
+        };
+        // Once to count the writes, once to keep the file as each cut leaves it.
+        prepare();
+        int writes = 0;
+        {
+            const sys::ScopedStepHook hook([&](sys::Step step) {
+                writes += step == sys::Step::WriteInPlace;
+                return 0;
+            });
+            ASSERT_EQ(runInProcess(cutRun).status, 0);
+        }
+        ASSERT_GT(writes, 3);
+        const std::set<int> cuts =
+            c.meddle ? std::set<int>{writes / 2} : std::set<int>{1, 2, writes / 2, writes - 1, writes};
+        struct Snapshot {
+            std::string file;
+            struct stat status {};
+        };
+        std::map<int, Snapshot> snapshots;
+        std::string tornJournal;
+        prepare();
+        {
+            int write = 0;
+            const sys::ScopedStepHook hook([&](sys::Step step) {
+                if (step == sys::Step::WriteInPlace && (cuts.count(++write) || cuts.count(write - 1))) {
+                    snapshots[write].file = readFile(song);
+                    ::stat(song.c_str(), &snapshots[write].status);
+                    tornJournal = readFile(journal);
+                }
+                return 0;
+            });
+            ASSERT_EQ(runInProcess(cutRun).status, 0);
+        }
+        const std::string finished = readFile(song);
+        if (!c.midWrite && !c.meddle) {
+            // Cut after the last write (and the truncation), before the
+            // journal says so.
+            snapshots[writes + 1].file = finished;
+            ::stat(song.c_str(), &snapshots[writes + 1].status);
+        }
+        for (const auto& [cut, snapshot] : snapshots) {
+            if (!cuts.count(cut) && cut <= writes)
+                continue;
+            SCOPED_TRACE(cut > writes ? "cut after the last write"
+                                      : "cut at write " + std::to_string(cut) + " of " + std::to_string(writes));
+            std::string torn = snapshot.file;
+            if (c.midWrite) {
+                // The first half of what the write changes.
+                const std::string& after = cut < writes ? snapshots.at(cut + 1).file : finished;
+                size_t begin = 0;
+                size_t end = std::min(torn.size(), after.size());
+                while (begin < end && torn[begin] == after[begin])
+                    ++begin;
+                while (end > begin && torn[end - 1] == after[end - 1])
+                    --end;
+                ASSERT_LT(begin, end);
+                torn.replace(begin, (end - begin) / 2, after, begin, (end - begin) / 2);
             }
-            if (tornFile.empty())
-                break;  // no write left to cut
             if (c.meddle)
-                c.meddle(tornFile);
-            // The same inode, as the kill left it.
-            writeFile(song, tornFile);
-            const struct timespec times[2] = {tornStatus.st_atim, tornStatus.st_mtim};
+                c.meddle(torn);
+            writeFile(song, torn);  // the same inode, its time as the cut left it
+            const struct timespec times[2] = {snapshot.status.st_atim, snapshot.status.st_mtim};
             ASSERT_EQ(::utimensat(AT_FDCWD, song.c_str(), times, 0), 0);
             writeFile(journal, tornJournal);
             const RunResult undo = runInProcess({"--undo=" + journal, "--no-journal"});
@@ -341,10 +390,8 @@ TEST(HostileJournal, InPlaceSaveOrUndoKilledWhileMovingTheAudioIsUndone)
             } else {
                 EXPECT_EQ(undo.status, 1);
                 EXPECT_EQ(undo.err, "tagshifter: " + song + ": not written: " + c.why + "\n");
-                EXPECT_TRUE(readFile(song) == tornFile) << "changed";
+                EXPECT_TRUE(readFile(song) == torn) << "changed";
             }
-            if (c.meddle)
-                break;
         }
     }
 }

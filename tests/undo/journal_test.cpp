@@ -2,6 +2,9 @@
 // on the journal folder.
 #include "support/fixtures.h"
 #include "support/state_home.h"
+#include "undo/codec.h"
+#include "undo/hash.h"
+#include "undo/journal.h"
 #include "undo/journal_folder.h"
 #include "sys/seam.h"
 
@@ -208,6 +211,56 @@ TEST(Journal, FolderKeepsTheLastFiftyRunsAndTwoHundredMegabytes)
     ASSERT_EQ(left.size(), 1u);
     EXPECT_EQ(runInProcess({"-q", "--undo"}).status, 0);
     EXPECT_EQ(readFile(song), legacySong(5));
+}
+
+// A journal written before the new file was hashed chunk by chunk (version 2:
+// each kind of range hashed in one run) still undoes its run.
+TEST(Journal, VersionTwoJournalIsStillUndone)
+{
+    TempDir dir;
+    const std::string song = dir.put("song.mp3", legacySong(7));
+    const std::string journal = dir.file("j");
+    ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", "--journal=" + journal, song}).status, 0);
+    undo::JournalContents contents;
+    std::string why;
+    {
+        const int fd = ::open(journal.c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0);
+        ASSERT_TRUE(undo::readJournal(fd, contents, why)) << why;
+        ::close(fd);
+    }
+    ASSERT_EQ(contents.files.size(), 1u);
+    const std::string converted = readFile(song);
+    auto record = [](char type, const std::string& payload) {
+        undo::RecordWriter head;
+        head.u64(payload.size() + 1);
+        head.u64(undo::hashBytes(payload, undo::hashBytes(&type, 1)));
+        return head.bytes() + type + payload;
+    };
+    undo::RecordWriter header;
+    header.text("tagshifter journal 2\n");
+    header.u64(static_cast<uint64_t>(contents.header.startSeconds));
+    header.u64(static_cast<uint64_t>(contents.header.startMicroseconds));
+    header.text(contents.header.folder);
+    header.u8(0);
+    undo::FileEntry entry = contents.files[0];
+    entry.chunked = false;
+    const undo::ByteReader read = [&converted](uint64_t offset, uint64_t length, std::string& out) {
+        out.append(converted, offset, length);
+    };
+    entry.writtenHash = entry.writtenHashOf(read);
+    entry.keptHash = entry.keptHashOf(read);
+    undo::RecordWriter committed;
+    committed.u64(0);
+    committed.u8(entry.mtimeKnown ? 1 : 0);
+    committed.u64(static_cast<uint64_t>(entry.mtimeSeconds));
+    committed.u64(static_cast<uint64_t>(entry.mtimeNanoseconds));
+    writeFile(journal, record('H', header.bytes()) + record('F', entry.encode()) + record('C', committed.bytes()));
+    ASSERT_EQ(chmod(journal.c_str(), 0600), 0);
+
+    const RunResult undo = runInProcess({"--undo=" + journal, "--no-journal"});
+    EXPECT_EQ(undo.status, 0) << undo.err;
+    EXPECT_EQ(readFile(song), legacySong(7));
 }
 
 }  // namespace
