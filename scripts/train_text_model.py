@@ -297,6 +297,7 @@ def main():
     body = []
     languages = []
     uppers = set()
+    compositions = set()
     for name, script, bases, package in ALPHABET_LANGUAGES:
         words = []
         for base in bases:
@@ -313,6 +314,14 @@ def main():
         languages.append(f'    {{"{name}", Script::{script}, {u32("".join(alphabet))}, kSteps_{name}, {usual}, '
                          f'{u32(lone)}}},')
         for c in alphabet:
+            # A letter a page writes as a letter and a combining mark (cp1258
+            # writes "ệ" as "ê" and a dot below): the pair and the letter.
+            for form in {c, c.upper()}:
+                parts = unicodedata.normalize("NFD", form)
+                if len(form) == 1 and len(parts) > 1:
+                    base = unicodedata.normalize("NFC", parts[:-1])
+                    if len(base) == 1:
+                        compositions.add((ord(base), ord(parts[-1]), ord(form)))
             upper = c.upper()
             # Only a letter's own pair: Turkish ı is not what "I" lowers to,
             # nor Greek final ς what "Σ" lowers to.
@@ -371,6 +380,12 @@ def main():
     pairs = sorted(uppers)
     for i in range(0, len(pairs), 8):
         out.append("    " + " ".join(f"{{0x{u:X}, 0x{l:X}}}," for u, l in pairs[i:i + 8]))
+    out.append("};")
+    out.append("// A letter and a combining mark, and the letter they make, in that order.")
+    out.append("constexpr char32_t kCompositions[][3] = {")
+    triples = sorted(compositions)
+    for i in range(0, len(triples), 6):
+        out.append("    " + " ".join(f"{{0x{b:X}, 0x{m:X}, 0x{c:X}}}," for b, m, c in triples[i:i + 6]))
     out.append("};")
     os.makedirs(os.path.dirname(os.path.abspath(args.out)), exist_ok=True)
     with open(args.out, "w", encoding="utf-8") as inc:

@@ -1,12 +1,5 @@
 #include "app/album_pass.h"
 
-#include "convert/frame_factory.h"
-#include "convert/source_texts.h"
-#include "guess/quick_fields.h"
-#include "io/staged_file.h"
-
-#include <taglib/id3v2tag.h>
-#include <taglib/mpegfile.h>
 
 namespace tagshifter {
 
@@ -29,8 +22,8 @@ std::string sourceEncodingOf(const guess::Reading& reading)
     return "ISO-8859-1";
 }
 
-AlbumPass::AlbumPass(const Settings& settings, const FileList& files)
-    : settings_(settings), files_(files), fileNames_(files.names), folders_(files.walked),
+AlbumPass::AlbumPass(const Settings& settings, const FileList& files, Formats& formats)
+    : settings_(settings), files_(files), fileNames_(files.names), formats_(formats), folders_(files.walked),
       readings_(files.size())
 {
     for (size_t i = 0; i < fileNames_.size(); ++i)
@@ -62,26 +55,11 @@ guess::Reading AlbumPass::readingOf(size_t index)
 guess::FileTexts AlbumPass::readTexts(size_t index) const
 {
     const std::string& name = fileNames_[index];
-    const int64_t folder = files_.folderOf(index);
     // Every file is opened as the conversion opens it: nothing but a regular
     // file, and no link another user planted followed.
-    const bool walkFrames = settings_.allFrames && settings_.id3v2.isWritten();
-    // The common layouts are read without TagLib: a tenth of the cost.
-    if (!walkFrames) {
-        const io::OriginalFile original(name, io::kWholeReadLimit, &folders_, folder);
-        if (!original.isOpen())
-            return {};
-        if (const auto fields = guess::readQuickFiveFields(original.fd(), original.size()))
-            return sourceTexts(*fields, settings_.preserveUnicode);
-    }
-    // Read by TagLib so that both see the same texts, but with frames
-    // keeping the encoding they were saved in, which tells Unicode frames
-    // from legacy ones.
-    io::StagedFile staged(name, &asSaved_, io::kWholeReadLimit, &folders_, folder);
-    if (!staged.isOpen())
-        return {};
-    TagLib::MPEG::File& file = staged.file();
-    return sourceTexts(*file.tag(), file.ID3v2Tag(), walkFrames, settings_.preserveUnicode, true);
+    return formats_.of(name).textsToJudge(name, folders_, files_.folderOf(index),
+                                          settings_.allFrames && settings_.id3v2.isWritten(),
+                                          settings_.preserveUnicode);
 }
 
 }  // namespace tagshifter

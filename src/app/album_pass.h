@@ -3,8 +3,8 @@
 #pragma once
 
 #include "app/file_list.h"
+#include "app/formats.h"
 #include "app/settings.h"
-#include "convert/frame_factory.h"
 #include "guess/album_judge.h"
 #include "guess/reading.h"
 #include "sys/folder.h"
@@ -24,7 +24,7 @@ std::string folderOf(const std::string& name);
 class AlbumPass {
 public:
     // Nothing is read and no judge is opened until the first reading is asked for.
-    AlbumPass(const Settings& settings, const FileList& files);
+    AlbumPass(const Settings& settings, const FileList& files, Formats& formats);
     ~AlbumPass();
     AlbumPass(const AlbumPass&) = delete;
     AlbumPass& operator=(const AlbumPass&) = delete;
@@ -42,7 +42,7 @@ private:
     const Settings& settings_;
     const FileList& files_;
     const std::vector<std::string>& fileNames_;
-    mutable FrameFactory asSaved_;  // TagLib reads through a non-const factory
+    Formats& formats_;
     mutable sys::FolderCache folders_;  // the folder being read, held open
     std::unique_ptr<guess::AlbumJudge> judge_;
     // The operands of each folder not yet judged, in command-line order.

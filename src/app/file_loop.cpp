@@ -1,26 +1,20 @@
 #include "app/file_loop.h"
 
 #include "app/album_pass.h"
+#include "app/formats.h"
 #include "app/journal_notes.h"
 #include "app/stop_note.h"
 #include "app/stop_signals.h"
 #include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
-#include "convert/fill_fields.h"
-#include "convert/frame_factory.h"
-#include "convert/id3v1_bytes.h"
 #include "convert/tag_converter.h"
-#include "io/staged_file.h"
 #include "sys/folder.h"
 #include "text/fields.h"
 #include "undo/journal_folder.h"
 
-#include <taglib/id3v1tag.h>
-#include <taglib/id3v2framefactory.h>
-#include <taglib/id3v2tag.h>
-#include <taglib/mpegfile.h>
-#include <taglib/taglib.h>
+#include <taglib/tag.h>
+
 
 #include <algorithm>
 #include <array>
@@ -32,14 +26,23 @@ namespace tagshifter {
 
 namespace {
 
-// `reason`: the opening's own; none when the file opened but TagLib found
-// no MPEG stream in it.
+// `reason`: the opening's own; none when the file opened but holds nothing
+// of its format.
 Error openError(const std::string& name, const std::string& reason)
 {
     Error error(Error::Kind::CannotOpenFile,
                 std::string(messages::kCannotOpenFilePrefix) + name + messages::kCannotOpenFileSuffix);
     error.reason = reason.empty() ? messages::kNotMpegFile : reason;
     return error;
+}
+
+// The file is not written (Failed or Refused) for `why`, its error's reason.
+void fail(FileResult& result, Outcome outcome, const std::string& why)
+{
+    result.outcome = outcome;
+    result.error = Error(outcome == Outcome::Refused ? Error::Kind::Refused : Error::Kind::NotWritten, why);
+    result.error->file = result.path;
+    result.error->reason = why;
 }
 
 // An encoding name is wrong whatever the file: the error names the option,
@@ -65,7 +68,7 @@ void convertTags(TagConverter& converter, const TagLib::Tag& combined, const Set
     for (size_t i = 0; i < values.size(); ++i)
         values[i] = (combined.*kTagFields[i].get)();
     if (settings.allFrames)
-        converter.convertOtherFrames(id3v2TextEncoding(converter.isId3v2Unicode(), settings.id3v2Version));
+        converter.convertOtherFrames(settings.id3v2Version);
     for (size_t i = 0; i < values.size(); ++i)
         converter.convertField(values[i], kTagFields[i].set);
     converter.finishId3v1();
@@ -106,12 +109,12 @@ std::vector<std::string> id3v1Pages(const Settings& settings)
 
 // The converter of one file, set to read it as the -s encoding says, or with
 // -s auto as its album was judged to need (then named in the report).
-void prepare(std::optional<TagConverter>& converter, TagLib::MPEG::File& file, const Settings& settings,
+void prepare(std::optional<TagConverter>& converter, format::TaggedFile& file, const Settings& settings,
              const FileSource& source, FileResult& result)
 {
     // Looked at before the tags are made for writing: whether each had content.
-    const bool hadId3v1 = file.hasID3v1Tag() && !file.ID3v1Tag()->isEmpty();
-    const bool hadId3v2 = file.hasID3v2Tag() && !file.ID3v2Tag()->frameList().isEmpty();
+    const bool hadId3v1 = file.hasLegacyContent();
+    const bool hadId3v2 = file.hasMainContent();
     SourceEncoding encoding = *settings.source;
     TagConverter::SourcePlan plan;
     std::optional<std::string> readPage;  // the page the guess read the file in
@@ -128,7 +131,7 @@ void prepare(std::optional<TagConverter>& converter, TagLib::MPEG::File& file, c
             result.judgedFields.push_back(
                 {field.label, field.asItIs ? guess::Reading::asItIs().label() : readIn, field.margin});
     }
-    converter.emplace(encoding, settings.id3v1, settings.id3v2, file.ID3v1Tag(true), file.ID3v2Tag(true),
+    converter.emplace(encoding, settings.id3v1, settings.id3v2, file.legacyTag(), file.mainTag(),
                       settings.preserveUnicode);
     converter->setSourcePlan(plan);
     if (source.id3v1Pages) {
@@ -138,21 +141,21 @@ void prepare(std::optional<TagConverter>& converter, TagLib::MPEG::File& file, c
     result.removesId3v1 = hadId3v1 && !converter->isId3v1Enabled();
     result.removesId3v2 = hadId3v2 && !converter->isId3v2Enabled();
     if (result.removesId3v2)
-        result.removedPictures = file.ID3v2Tag()->frameList("APIC").size();
+        result.removedPictures = file.mainPictures();
     if (settings.json)
         converter->recordTextChanges();
 }
 
 // Converts the texts of `file` and notes in `result` what they became and
 // which tags are written, as far as it got when a text fails.
-void convert(TagConverter& converter, TagLib::MPEG::File& file, const Settings& settings, FileResult& result)
+void convert(TagConverter& converter, format::TaggedFile& file, const Settings& settings, FileResult& result)
 {
     if (converter.isId3v1Enabled())
         result.id3v1Target = settings.id3v1;
     if (converter.isId3v2Enabled())
         result.id3v2Target = settings.id3v2;
     try {
-        convertTags(converter, *file.tag(), settings);
+        convertTags(converter, file.texts(), settings);
     } catch (const Error&) {
         result.texts = converter.textChanges();
         throw;  // the file is closed unsaved
@@ -160,42 +163,31 @@ void convert(TagConverter& converter, TagLib::MPEG::File& file, const Settings& 
     result.texts = converter.textChanges();
     if (converter.isId3v1Enabled()) {
         result.id3v1Target = converter.id3v1Target();  // with -1 auto, the page chosen
-        keepWrittenId3v1Bytes(*file.ID3v1Tag(), result.texts);
+        file.keepWrittenLegacyBytes(result.texts);
     }
 }
 
 // Saves the converted tags into the staged copy and commits it to disk, the
 // journal told before and after. `warning`: what did not hold of a save
 // that went through (a flush to disk asked for).
-void saveAndCommit(io::StagedFile& staged, const TagConverter& converter, const Settings& settings,
+void saveAndCommit(format::TaggedFile& file, const TagConverter& converter, const Settings& settings,
                    const SaveFile& save, const undo::RunJournal* journal, FileResult& result, std::string& warning)
 {
-    int tagMask = TagLib::MPEG::File::NoTags;
-    if (converter.isId3v1Enabled())
-        tagMask |= TagLib::MPEG::File::ID3v1;
-    if (converter.isId3v2Enabled())
-        tagMask |= TagLib::MPEG::File::ID3v2;
-    if (!save(staged.file(), tagMask, settings.id3v2Version)) {
+    const format::TagsWritten written{converter.isId3v1Enabled(), converter.isId3v2Enabled(), settings.id3v2Version};
+    if (!save(file, written)) {
         result.error = Error(Error::Kind::SaveFailed, messages::kSaveFailed);
         result.error->file = result.path;
         return;
     }
-    io::CommitRequest request;
-    request.id3v2Written = converter.isId3v2Enabled();
-    request.id3v2Version = settings.id3v2Version;
-    request.options.sync = settings.syncWrites;
+    io::CommitOptions options;
+    options.sync = settings.syncWrites;
     if (journal)
-        request.options = journal->commitOptions(settings.syncWrites);
-    const io::CommitResult commit = staged.commit(request);
+        options = journal->commitOptions(settings.syncWrites);
+    const io::CommitResult commit = file.commit(written, options);
     if (journal)
         journal->afterCommit(commit);
-    if (!commit.written) {
-        result.outcome = commit.refused ? Outcome::Refused : Outcome::Failed;
-        result.error = Error(commit.refused ? Error::Kind::Refused : Error::Kind::NotWritten, commit.error);
-        result.error->file = result.path;
-        result.error->reason = commit.error;
-        return;
-    }
+    if (!commit.written)
+        return fail(result, commit.refused ? Outcome::Refused : Outcome::Failed, commit.error);
     result.outcome = commit.path == io::CommitPath::Unchanged ? Outcome::Unchanged : Outcome::Converted;
     warning = commit.warning;
 }
@@ -205,37 +197,25 @@ void saveAndCommit(io::StagedFile& staged, const TagConverter& converter, const 
 // does not open, a text does not convert) is thrown. `held`: made before the
 // file so that it ends after it, by the caller: the signals stay held until
 // the commit is over, the file closed and shown.
-void processFile(const Settings& settings, const FileSource& source, FrameFactory& factory,
+void processFile(const Settings& settings, const FileSource& source, Formats& formats,
                  const SaveFile& save, const undo::RunJournal* journal, FileResult& result,
                  sys::FolderCache& folders, std::string& warning, std::optional<StopSignalsHeld>& held)
 {
     const std::string& name = result.path;
-    io::StagedFile staged(name, &factory, io::kWholeReadLimit, &folders, source.folder);
-    if (!staged.tooLarge().empty()) {
-        result.outcome = Outcome::Failed;
-        result.error = Error(Error::Kind::NotWritten, staged.tooLarge());
-        result.error->file = name;
-        result.error->reason = staged.tooLarge();
-        return;
-    }
-    if (!staged.isOpen())
-        throw openError(name, staged.whyNotOpen());
-    TagLib::MPEG::File& file = staged.file();
-    if (file.tag()->isEmpty()) {
+    const std::unique_ptr<format::TaggedFile> opened = formats.of(name).open(name, folders, source.folder);
+    format::TaggedFile& file = *opened;
+    if (!file.tooLarge().empty())
+        return fail(result, Outcome::Failed, file.tooLarge());
+    if (!file.isOpen())
+        throw openError(name, file.whyNotOpen());
+    if (file.texts().isEmpty()) {
         result.outcome = Outcome::Skipped;
         return;
     }
     // A field TagLib took for empty would be written empty, or lost with the
-    // ID3v2 tag when that goes: such a file is left as it is.
-    if (!settings.previewOnly) {
-        if (const auto misread = staged.misreadFrame()) {
-            result.outcome = Outcome::Refused;
-            result.error = Error(Error::Kind::Refused, *misread);
-            result.error->file = name;
-            result.error->reason = *misread;
-            return;
-        }
-    }
+    // main tag when that goes: such a file is left as it is.
+    if (const auto misread = settings.previewOnly ? std::nullopt : file.misreadFrame())
+        return fail(result, Outcome::Refused, *misread);
 
     std::optional<TagConverter> converter;
     prepare(converter, file, settings, source, result);
@@ -247,14 +227,14 @@ void processFile(const Settings& settings, const FileSource& source, FrameFactor
         return;
     }
     held.emplace();  // through the strip, the save and the commit
-    saveAndCommit(staged, *converter, settings, save, journal, result, warning);
+    saveAndCommit(file, *converter, settings, save, journal, result, warning);
 }
 
 // One operand, shown when done. Returns false when the file failed or was
 // refused. Errors that would fail every file (an encoding name) always
 // pass on; without -k every error does.
 bool handleFile(const Settings& settings, const std::string& name, const FileSource& source,
-                FrameFactory& factory, const SaveFile& save, const undo::RunJournal* journal, Output& output,
+                Formats& formats, const SaveFile& save, const undo::RunJournal* journal, Output& output,
                 sys::FolderCache& folders, std::optional<StopSignalsHeld>& held)
 {
     FileResult result;
@@ -263,13 +243,10 @@ bool handleFile(const Settings& settings, const std::string& name, const FileSou
     std::string warning;
     try {
         try {
-            processFile(settings, source, factory, save, journal, result, folders, warning, held);
+            processFile(settings, source, formats, save, journal, result, folders, warning, held);
         } catch (const std::bad_alloc&) {
             // A huge tag: this file fails, its memory is given back, the run goes on.
-            result.outcome = Outcome::Failed;
-            result.error = Error(Error::Kind::NotWritten, messages::kOutOfMemory);
-            result.error->file = name;
-            result.error->reason = messages::kOutOfMemory;
+            fail(result, Outcome::Failed, messages::kOutOfMemory);
         }
     } catch (Error& error) {
         error.file = name;
@@ -294,41 +271,18 @@ bool handleFile(const Settings& settings, const std::string& name, const FileSou
 
 }  // namespace
 
-bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version)
+bool saveTags(format::TaggedFile& file, const format::TagsWritten& written)
 {
-    file.strip(~tagMask, true);
-    // Both tags written: each takes the fields it lacks from the other, in
-    // TagLib's order, but without TagLib's own duplication, which deletes
-    // the frames of a field it finds empty in both (a COMM of only a
-    // description among them).
-    const int both = TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2;
-    if ((tagMask & both) == both && file.ID3v1Tag() && file.ID3v2Tag()) {
-        fillMissingFields(*file.ID3v1Tag(), *file.ID3v2Tag());
-        fillMissingFields(*file.ID3v2Tag(), *file.ID3v1Tag());
-    }
-    return file.save(tagMask, TagLib::File::StripOthers,
-                     id3v2Version == 3 ? TagLib::ID3v2::v3 : TagLib::ID3v2::v4,
-                     TagLib::File::DoNotDuplicate);
+    return file.save(written);
 }
 
 int processFiles(const Settings& settings, const FileList& files, Output& output,
                  const SaveFile& save)
 {
-    // Text frames, new and parsed alike, take the target's encoding: UTF-8 for
-    // Unicode (UTF-16 in ID3v2.3), and Latin-1 for a code page, so that the
-    // code page's bytes (carried one per Latin-1 character) reach the disk
-    // unchanged. TagLib still widens a frame whose text is not Latin-1, so
-    // nothing is lost.
-    const TagLib::String::Type textEncoding =
-        id3v2TextEncoding(settings.id3v2.kind == TargetEncoding::Kind::Unicode, settings.id3v2Version);
-    FrameFactory factory(textEncoding);
-    // A file without an ID3v2 tag gets one that TagLib 1 makes with its
-    // shared factory, whatever the file was opened with.
-    TagLib::ID3v2::FrameFactory::instance()->setDefaultTextEncoding(textEncoding);
-
+    Formats formats(settings);
     std::optional<AlbumPass> albums;
     if (settings.source->isAuto())
-        albums.emplace(settings, files);
+        albums.emplace(settings, files, formats);
     std::vector<std::string> pagesForId3v1;
     if (settings.id3v1.kind == TargetEncoding::Kind::PerFile)
         pagesForId3v1 = id3v1Pages(settings);
@@ -352,7 +306,7 @@ int processFiles(const Settings& settings, const FileList& files, Output& output
         // Emplaced for the save; a signal held through it ends the run once
         // the file is shown and the note counts it.
         std::optional<StopSignalsHeld> held;
-        if (!handleFile(settings, fileNames[i], source, factory, save, run, output, folders, held))
+        if (!handleFile(settings, fileNames[i], source, formats, save, run, output, folders, held))
             status = 1;
         noteJournalLoss(run, fileNames[i], output);
         stopNote.update();

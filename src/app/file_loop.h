@@ -4,24 +4,20 @@
 #include "app/file_list.h"
 #include "app/output/output.h"
 #include "app/settings.h"
+#include "format/tagged_file.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
-namespace TagLib::MPEG {
-class File;
-}
-
 namespace tagshifter {
 
-// Removes the tag types outside `tagMask` and saves the file with the tags in
-// it, ID3v2 as version 2.4 or 2.3 (`id3v2Version` 4 or 3), to the staged
-// copy that the loop then commits to disk. Returns what the save returned.
-bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version);
+// Saves the tags `written` to the staged copy that the loop then commits to
+// disk. Returns what the save returned.
+bool saveTags(format::TaggedFile& file, const format::TagsWritten& written);
 
 // Where the loop writes a file; tests put a failing save here.
-using SaveFile = std::function<bool(TagLib::MPEG::File&, int tagMask, int id3v2Version)>;
+using SaveFile = std::function<bool(format::TaggedFile&, const format::TagsWritten&)>;
 
 // Processes every operand in order, each shown on `output` once done.
 // Returns the exit status: 0 when every file was handled, 1 when any save
@@ -33,6 +29,6 @@ using SaveFile = std::function<bool(TagLib::MPEG::File&, int tagMask, int id3v2V
 // hang-up signal that arrives while a file is being saved takes effect once
 // that file is written and closed.
 int processFiles(const Settings& settings, const FileList& files, Output& output,
-                 const SaveFile& save = stripAndSave);
+                 const SaveFile& save = saveTags);
 
 }  // namespace tagshifter

@@ -1,27 +1,17 @@
 #include "app/folder_walk.h"
 
+#include "app/formats.h"
 #include "common/messages.h"
 #include "sys/folder_list.h"
 #include "sys/folder_path.h"
 #include "sys/folder_tree.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 
 namespace tagshifter {
 
 namespace {
-
-bool isMp3Name(const std::string& name)
-{
-    static const char kSuffix[] = ".mp3";
-    if (name.size() < sizeof kSuffix)  // a name that is only the suffix is hidden, not an MP3
-        return false;
-    return std::equal(name.end() - 4, name.end(), kSuffix, [](char c, char lower) {
-        return std::tolower(static_cast<unsigned char>(c)) == lower;
-    });
-}
 
 std::string folderError(int error)
 {
@@ -62,7 +52,7 @@ bool Walk::enter(sys::FolderTree::Node node, const std::string& shown)
         return false;
     }
     level.entries.erase(std::remove_if(level.entries.begin(), level.entries.end(),
-                                       [](const sys::FolderEntry& e) { return !e.folder && !isMp3Name(e.name); }),
+                                       [](const sys::FolderEntry& e) { return !e.folder && !Formats::takesName(e.name); }),
                         level.entries.end());
     levels_.push_back(std::move(level));
     return true;

@@ -7,6 +7,6 @@ namespace tagshifter {
 
 // Reads the command line, processes the files and reports any fatal error.
 // Returns the exit status for main to end the process with.
-int runTool(int argc, char* argv[], const SaveFile& save = stripAndSave);
+int runTool(int argc, char* argv[], const SaveFile& save = saveTags);
 
 }  // namespace tagshifter

@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
+#include "convert/frame_factory.h"
 #include "convert/frame_text.h"
 #include "convert/preview.h"
 #include "convert/source_texts.h"
@@ -121,7 +122,7 @@ TagLib::String TagConverter::convertFrameText(const TagLib::String& value, const
     return converted;
 }
 
-void TagConverter::convertOtherFrames(TagLib::String::Type frameEncoding)
+void TagConverter::convertOtherFrames(int id3v2Version)
 {
     auto* tag = dynamic_cast<TagLib::ID3v2::Tag*>(id3v2Tag);
     if (!recoding.id3v2Enabled || !tag)
@@ -143,7 +144,7 @@ void TagConverter::convertOtherFrames(TagLib::String::Type frameEncoding)
         converted.texts.clear();
         for (const TagLib::String& value : text->texts)
             converted.texts.append(convertFrameText(value, label, listedAs, false));
-        setFrameText(*frame, converted, frameEncoding);
+        setFrameText(*frame, converted, id3v2TextEncoding(recoding.id3v2IsUnicode, id3v2Version));
     }
 }
 

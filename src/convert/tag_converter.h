@@ -59,10 +59,11 @@ public:
 
     // With an ID3v2 target: recodes, under the same rules, the text and
     // description of every other text frame, TXXX, COMM and USLT of the
-    // ID3v2 tag, and stores them in `frameEncoding`. Done before the five
+    // ID3v2 tag, and stores them in the encoding of the target written as
+    // ID3v2.`id3v2Version` (see id3v2TextEncoding). Done before the five
     // fields are set, from values read before, so no text is recoded twice.
     // The preview then lists these frames too.
-    void convertOtherFrames(TagLib::String::Type frameEncoding);
+    void convertOtherFrames(int id3v2Version);
 
     // The preview of both target tags (see previewLines).
     std::vector<std::string> preview(const std::string& fileName) const;

@@ -242,7 +242,21 @@ WordScore scoreWord(std::u32string_view word, const CharClass* classes)
         const CharClass& k = classes[i];
         score.penalty += k.cost;
         if (k.mark) {
-            markScripts |= 1 << static_cast<int>(k.script);
+            // A Latin letter and a mark that make one letter of the model
+            // ("ê" and a dot below, as cp1258 writes "ệ") are weighed as it.
+            const char32_t one = k.script == Script::Latin && i > 0 && !classes[i - 1].mark
+                                         && classes[i - 1].script == Script::Latin && !letters.empty()
+                                     ? model::composed(letters.back(), c)
+                                     : 0;
+            if (one) {
+                letters.back() = one;
+                hasNonAscii = true;
+                scripts[static_cast<size_t>(Script::Latin)] = true;
+                wordScript = Script::Latin;
+                score.scripts |= 1 << static_cast<int>(Script::Latin);
+            } else {
+                markScripts |= 1 << static_cast<int>(k.script);
+            }
             if (i == 0 || (classes[i - 1].script != k.script && !classes[i - 1].mark
                            && !(k.script == Script::Latin && isBicameral(classes[i - 1].script))))
                 score.penalty += kStrayMark;

@@ -40,13 +40,6 @@ bool renameKeepsAll(const OriginalFile& original)
     return !original.viaLink() && original.status().st_nlink <= 1;
 }
 
-CommitResult converted(CommitPath path, std::string warning)
-{
-    CommitResult result(true, path);
-    result.warning = std::move(warning);
-    return result;
-}
-
 // The written file's modification time, from the descriptor written.
 CommitResult written(CommitResult result, int fd, const CommitOptions& options)
 {
@@ -56,6 +49,16 @@ CommitResult written(CommitResult result, int fd, const CommitOptions& options)
         result.modified = status.st_mtim;
     }
     return result;
+}
+
+// The file written over by `path`: flushed when asked (a flush that fails is
+// a warning), and its modification time taken.
+CommitResult writtenOver(CommitPath path, int fd, const CommitOptions& options)
+{
+    CommitResult result(true, path);
+    if (options.sync && !sys::syncFile(fd))
+        result.warning = systemError(kCannotSync);
+    return written(std::move(result), fd, options);
 }
 
 // A write the test seam may fail; the bytes written.
@@ -202,9 +205,7 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
     }
     if (!lengthAsWritten(original.fd(), original.size()))
         return {false, CommitPath::SameLength, kChangedMeanwhile};
-    if (options.sync && !sys::syncFile(original.fd()))
-        return written(converted(CommitPath::SameLength, systemError(kCannotSync)), original.fd(), options);
-    return written({true, CommitPath::SameLength, {}}, original.fd(), options);
+    return writtenOver(CommitPath::SameLength, original.fd(), options);
 }
 
 // Copies `length` bytes of the original at `offset` to the end of `to`, in
@@ -421,9 +422,7 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
     }
     if (!lengthAsWritten(original.fd(), newLength))
         return fail(kChangedMeanwhile);
-    if (options.sync && !sys::syncFile(original.fd()))
-        return written(converted(CommitPath::InPlace, systemError(kCannotSync)), original.fd(), options);
-    return written({true, CommitPath::InPlace, {}}, original.fd(), options);
+    return writtenOver(CommitPath::InPlace, original.fd(), options);
 }
 
 }  // namespace

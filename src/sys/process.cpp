@@ -24,6 +24,15 @@ timespec wallClock()
     return now;
 }
 
+std::string utcText(long long seconds, const char* format)
+{
+    const time_t time = static_cast<time_t>(seconds);
+    tm parts {};
+    gmtime_r(&time, &parts);
+    char text[64];
+    return std::string(text, std::strftime(text, sizeof text, format, &parts));
+}
+
 void catchSignals(std::initializer_list<int> signals, void (*handler)(int))
 {
     for (const int signal : signals) {

@@ -6,6 +6,7 @@
 
 #include <ctime>
 #include <initializer_list>
+#include <string>
 
 namespace tagshifter::sys {
 
@@ -15,6 +16,8 @@ uid_t effectiveUser();
 const char* environment(const char* name);
 // The time of day now.
 timespec wallClock();
+// `seconds` since the epoch, in UTC, through strftime's `format`.
+std::string utcText(long long seconds, const char* format);
 
 // Catches each of `signals` the caller does not ignore (nohup, a background
 // job) with `handler`, interrupted calls restarted.

@@ -143,11 +143,8 @@ bool journalMayBeRead(int fd, std::string& why)
 
 std::string journalName(const timespec& start)
 {
-    tm utc {};
-    gmtime_r(&start.tv_sec, &utc);
-    char text[64];
-    std::strftime(text, sizeof text, "%Y-%m-%d_%H-%M-%S", &utc);
-    return formatted("%s.%06ldZ%s", text, static_cast<long>(start.tv_nsec / 1000), kJournalSuffix);
+    const std::string time = sys::utcText(start.tv_sec, "%Y-%m-%d_%H-%M-%S");
+    return formatted("%s.%06ldZ%s", time.c_str(), static_cast<long>(start.tv_nsec / 1000), kJournalSuffix);
 }
 
 std::vector<JournalFile> journalsIn(const sys::Folder& held)

@@ -114,8 +114,8 @@ TEST_F(FileLoop, SavedFileKeepsOnlyItsTargetTagsInTheirEncodings)
 TEST_F(FileLoop, QuietLeavesOutOnlyTheSuccessLines)
 {
     int saves = 0;
-    const SaveFile failSecond = [&saves](TagLib::MPEG::File& file, int mask, int version) {
-        return ++saves != 2 && stripAndSave(file, mask, version);
+    const SaveFile failSecond = [&saves](format::TaggedFile& file, const format::TagsWritten& written) {
+        return ++saves != 2 && saveTags(file, written);
     };
     for (const bool quiet : {false, true}) {
         SCOPED_TRACE(quiet ? "quiet" : "reporting");
@@ -255,11 +255,11 @@ TEST_F(FileLoop, ExceptionFromTheSaveIsReported)
     const std::string third = put("third.mp3", legacyFile());
     int saves = 0;
     const RunResult result = runInProcess(
-        {"-s", "cp1251", first, second, third}, [&saves](TagLib::MPEG::File& file, int mask, int version) {
+        {"-s", "cp1251", first, second, third}, [&saves](format::TaggedFile& file, const format::TagsWritten& written) {
             // (Memory that runs out fails only its file: tests/safety/huge_tag_test.cpp.)
             if (++saves == 2)
                 throw std::length_error("basic_string::_M_create");
-            return stripAndSave(file, mask, version);
+            return saveTags(file, written);
         });
     EXPECT_EQ(result.out, first + kDone + "Error: basic_string::_M_create\n");
     EXPECT_EQ(result.status, 1);

@@ -33,10 +33,10 @@ Stopped runStoppedAt(const std::vector<std::string>& args, int at, int signal)
         const int devNull = open("/dev/null", O_WRONLY);
         dup2(devNull, STDOUT_FILENO);
         int saves = 0;
-        const SaveFile save = [&](TagLib::MPEG::File& file, int tagMask, int version) {
+        const SaveFile save = [&](format::TaggedFile& file, const format::TagsWritten& written) {
             if (++saves == at)
                 raise(signal);
-            return stripAndSave(file, tagMask, version);
+            return saveTags(file, written);
         };
         std::vector<std::string> copies{"tagshifter"};
         copies.insert(copies.end(), args.begin(), args.end());

@@ -158,6 +158,7 @@ TEST(ReaderLayers, EachReaderIsUndoneForSingleAndMultiBytePages)
         {"via-cp1252", "cp1250", "cp1250,iso-8859-2", {{"Žlutý pes", "Psí život", "Šťastný den"}, {"Žlutý pes", "Psí život", "Štěstí"}}},
         {"via-cp1252", "cp1254", "cp1254", {{"Tarkan", "Ölürüm Sana", "Şımarık"}, {"Tarkan", "Ölürüm Sana", "Şıkıdım"}}},
         {"via-cp1252", "cp1250", "cp1250", {{"Karel Gott", "Zlatý slavík", "Včelka Mája"}, {"Karel Gott", "Zlatý slavík", "Být stále mlád"}}},
+        {"via-cp1252", "cp1258", "cp1258", {{"Sơn Tùng M-TP", "m-tp M-TP", "Lạc trôi"}, {"Sơn Tùng M-TP", "m-tp M-TP", "Nơi này có anh"}, {"Sơn Tùng M-TP", "m-tp M-TP", "Chúng ta của hiện tại"}}},
         {"via-mac", "cp1251", "cp1251,koi8-r", {{"Сплин", "Гранатовый альбом", "Орбит без сахара"}, {"Сплин", "Гранатовый альбом", "Прирожденный убийца"}}},
         {"via-mac", "cp932", "cp932,gbk", {{"ハチミツ", "スピッツ", "ロビンソン"}, {"ハチミツ", "スピッツ", "涙がキラリ☆"}}},
         {"via-mac", "gbk", "gbk,big5", {{"王菲", "天空", "天空"}, {"王菲", "天空", "棋子"}}},

@@ -4,6 +4,7 @@
 // as it was when a step fails.
 #include "app/file_loop.h"
 #include "io/staged_file.h"
+#include "mp3/mp3_format.h"
 #include "support/fixtures.h"
 #include "sys/seam.h"
 
@@ -47,7 +48,7 @@ std::string songFile(size_t padding, int frames)
 void edit(TagLib::MPEG::File& file, const std::string& title)
 {
     file.ID3v2Tag(true)->setTitle(title);
-    ASSERT_TRUE(stripAndSave(file, kBothTags, 4));
+    ASSERT_TRUE(mp3::stripAndSave(file, kBothTags, 4));
 }
 
 // What TagLib writes through its own file stream.

@@ -4,6 +4,7 @@
 // neighbours and a protected folder are untouched, nothing is left behind.
 #include "app/file_loop.h"
 #include "io/staged_file.h"
+#include "mp3/mp3_format.h"
 #include "support/fixtures.h"
 #include "sys/seam.h"
 
@@ -38,7 +39,7 @@ void edit(TagLib::MPEG::File& file, const std::string& title)
 {
     file.ID3v2Tag(true)->setTitle(title);
     file.ID3v1Tag(true)->setTitle(title.substr(0, 8));
-    ASSERT_TRUE(stripAndSave(file, TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2, 4));
+    ASSERT_TRUE(mp3::stripAndSave(file, TagLib::MPEG::File::ID3v1 | TagLib::MPEG::File::ID3v2, 4));
 }
 
 std::vector<std::string> entries(const std::string& folder)

@@ -16,14 +16,16 @@ TEST(HugeTag, FailsItsFileAndTheRunGoesOn)
     const std::string small = id3v23Tag(textFrame("TIT2", kPrivetCp1251)) + mpegFrames(8);
     // A title of 17 MiB: TagLib would hold it several times over, 4 bytes a character.
     const std::string huge = id3v23Tag(textFrame("TIT2", std::string(17 << 20, '\xC0'))) + mpegFrames(8);
-    const SaveFile outOfMemory = [](TagLib::MPEG::File&, int, int) -> bool { throw std::bad_alloc(); };
+    const SaveFile outOfMemory = [](format::TaggedFile&, const format::TagsWritten&) -> bool {
+        throw std::bad_alloc();
+    };
     const struct {
         const char* name;
         const std::string* first;
         SaveFile save;
         const char* reason;
     } cases[] = {
-        {"a text frame past the limit", &huge, stripAndSave, "frame TIT2 is larger than 16 MiB"},
+        {"a text frame past the limit", &huge, saveTags, "frame TIT2 is larger than 16 MiB"},
         {"memory that runs out", &small, outOfMemory, "out of memory"},
     };
     for (const auto& c : cases) {
@@ -33,8 +35,8 @@ TEST(HugeTag, FailsItsFileAndTheRunGoesOn)
         const std::string second = dir.put("b.mp3", small);
         int saves = 0;
         // The seam fails the first file only.
-        const SaveFile save = [&](TagLib::MPEG::File& file, int mask, int version) {
-            return ++saves == 1 ? c.save(file, mask, version) : stripAndSave(file, mask, version);
+        const SaveFile save = [&](format::TaggedFile& file, const format::TagsWritten& written) {
+            return ++saves == 1 ? c.save(file, written) : saveTags(file, written);
         };
         const RunResult run = runInProcess({"-k", "-s", "cp1251", "-2", "unicode", first, second}, save);
         EXPECT_EQ(run.status, 1);

@@ -72,6 +72,6 @@ struct RunResult {
 RunResult runProgram(const std::vector<std::string>& args);
 
 // Runs the tool in this process with `save` in place of the real save.
-RunResult runInProcess(const std::vector<std::string>& args, const SaveFile& save = stripAndSave);
+RunResult runInProcess(const std::vector<std::string>& args, const SaveFile& save = saveTags);
 
 }  // namespace tagshifter::test

@@ -1,6 +1,7 @@
 #include "app/output/json_output.h"
 
 #include "common/messages.h"
+#include "sys/process.h"
 
 #include <nlohmann/json.hpp>
 
@@ -154,7 +155,7 @@ void JsonOutput::journal(const JournalListing& listing)
 {
     json object;
     putText(object, "journal", listing.name);
-    object["started"] = timeText(listing.started, messages::kJsonJournalTime, true);
+    object["started"] = sys::utcText(listing.started, messages::kJsonJournalTime);
     putText(object, "folder", listing.folder);
     object["files"] = listing.files;
     object["bytes"] = listing.bytes;

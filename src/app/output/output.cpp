@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <ctime>
 
 namespace tagshifter {
 
@@ -17,18 +16,6 @@ Output::Output(size_t fileCount, bool terminal)
       showProgress_(terminal && fileCount > 1)
 {
     counts_.files = fileCount;
-}
-
-std::string Output::timeText(long long seconds, const char* format, bool utc)
-{
-    const time_t time = static_cast<time_t>(seconds);
-    tm parts {};
-    if (utc)
-        gmtime_r(&time, &parts);
-    else
-        localtime_r(&time, &parts);
-    char text[64];
-    return std::string(text, std::strftime(text, sizeof text, format, &parts));
 }
 
 void Output::starting(size_t index)

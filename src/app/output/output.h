@@ -103,8 +103,6 @@ protected:
     void print(const std::string& text);
     virtual void show(const FileResult& result) = 0;
     virtual void showUnreadable(const std::string& /*folder*/, const std::string& /*why*/) {}
-    // `seconds` since the epoch through strftime's `format`, in UTC or local time.
-    static std::string timeText(long long seconds, const char* format, bool utc);
     virtual void close(const Counts& counts, const Error* fatal) = 0;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "common/format.h"
 #include "common/messages.h"
+#include "sys/process.h"
 
 namespace tagshifter {
 
@@ -42,7 +43,7 @@ void TextOutput::show(const FileResult& result)
 
 void TextOutput::journal(const JournalListing& listing)
 {
-    const std::string time = timeText(listing.started, messages::kJournalListTime, true);
+    const std::string time = sys::utcText(listing.started, messages::kJournalListTime);
     std::string name = listing.undo ? listing.name + messages::kJournalOfUndo : listing.name;
     if (listing.next)
         name += messages::kJournalTakenNext;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace tagshifter::guess::model {
 namespace {
@@ -176,6 +177,16 @@ char32_t lowerCase(char32_t c)
 {
     const int slot = slotOf(c);
     return slot < 0 ? c : tables().lower[slot];
+}
+
+char32_t composed(char32_t base, char32_t mark)
+{
+    const auto* end = std::end(kCompositions);
+    const auto* found = std::lower_bound(std::begin(kCompositions), end, std::array<char32_t, 2>{base, mark},
+                                         [](const char32_t (&entry)[3], const std::array<char32_t, 2>& key) {
+                                             return entry[0] < key[0] || (entry[0] == key[0] && entry[1] < key[1]);
+                                         });
+    return found != end && (*found)[0] == base && (*found)[1] == mark ? (*found)[2] : 0;
 }
 
 const std::vector<const char*>& languagesOf(Script script)

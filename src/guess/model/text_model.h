@@ -15,6 +15,10 @@ constexpr int kScripts = 8;
 // The lower case of a letter of the modelled alphabets; any other point as it is.
 char32_t lowerCase(char32_t c);
 
+// The letter that `base` and the combining `mark` make ("ê" and U+0323:
+// "ệ"), or 0 when no modelled language writes such a letter.
+char32_t composed(char32_t base, char32_t mark);
+
 // The languages of `script`: names ("ru", "ja", "zh_hant", ...), in a fixed order.
 const std::vector<const char*>& languagesOf(Script script);
 

@@ -1,0 +1,48 @@
+#include "app/formats.h"
+
+#include "mp3/mp3_format.h"
+
+namespace tagshifter {
+
+namespace {
+
+struct Entry {
+    bool (*takesName)(const std::string& name);
+    std::unique_ptr<format::Format> (*make)(const Settings& settings);
+};
+
+template <typename Each>
+std::unique_ptr<format::Format> make(const Settings& settings)
+{
+    return std::make_unique<Each>(settings.id3v2, settings.id3v2Version);
+}
+
+const Entry kFormats[] = {
+    {mp3::takesName, make<mp3::Mp3Format>},
+};
+
+}  // namespace
+
+Formats::Formats(const Settings& settings)
+{
+    for (const Entry& entry : kFormats)
+        formats_.push_back(entry.make(settings));
+}
+
+bool Formats::takesName(const std::string& name)
+{
+    for (const Entry& entry : kFormats)
+        if (entry.takesName(name))
+            return true;
+    return false;
+}
+
+format::Format& Formats::of(const std::string& name)
+{
+    for (size_t i = 1; i < formats_.size(); ++i)
+        if (kFormats[i].takesName(name))
+            return *formats_[i];
+    return *formats_.front();
+}
+
+}  // namespace tagshifter
