@@ -8,13 +8,13 @@
 #include "common/error.h"
 #include "common/format.h"
 #include "common/messages.h"
+#include "convert/source_texts.h"
 #include "convert/tag_converter.h"
 #include "sys/folder.h"
 #include "text/fields.h"
 #include "undo/journal_folder.h"
 
 #include <taglib/tag.h>
-
 
 #include <algorithm>
 #include <array>
@@ -62,15 +62,19 @@ void nameTheOption(Error& error, const Settings& settings)
 
 // The five fields are read before any frame changes, so that under -a none
 // is recoded twice; without -a this is the same as reading each in turn.
-void convertTags(TagConverter& converter, const TagLib::Tag& combined, const Settings& settings)
+// Each is let go once converted, so that a large text is not kept.
+void convertTags(TagConverter& converter, const TagLib::Tag& combined, const TagLib::Tag* main,
+                 const Settings& settings)
 {
     std::array<TagLib::String, kTagFields.size()> values;
     for (size_t i = 0; i < values.size(); ++i)
-        values[i] = (combined.*kTagFields[i].get)();
+        values[i] = fieldText(combined, main, kTagFields[i]);
     if (settings.allFrames)
         converter.convertOtherFrames(settings.id3v2Version);
-    for (size_t i = 0; i < values.size(); ++i)
+    for (size_t i = 0; i < values.size(); ++i) {
         converter.convertField(values[i], kTagFields[i].set);
+        values[i] = TagLib::String();
+    }
     converter.finishId3v1();
 }
 
@@ -144,6 +148,8 @@ void prepare(std::optional<TagConverter>& converter, format::TaggedFile& file, c
         result.removedPictures = file.mainPictures();
     if (settings.json)
         converter->recordTextChanges();
+    if (!settings.previewOnly)
+        converter->cutId3v1ToRoom();
 }
 
 // Converts the texts of `file` and notes in `result` what they became and
@@ -155,7 +161,7 @@ void convert(TagConverter& converter, format::TaggedFile& file, const Settings& 
     if (converter.isId3v2Enabled())
         result.id3v2Target = settings.id3v2;
     try {
-        convertTags(converter, file.texts(), settings);
+        convertTags(converter, file.texts(), file.mainTag(), settings);
     } catch (const Error&) {
         result.texts = converter.textChanges();
         throw;  // the file is closed unsaved

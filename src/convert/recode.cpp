@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/messages.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace tagshifter {
@@ -10,6 +11,10 @@ namespace tagshifter {
 std::string recodeThrough(iconv_t conversion, const std::string& input, IconvCall call)
 {
     std::string result;
+    // Room for as many bytes as come in, grown (once, for a text of one
+    // kind throughout) to what the rest takes at the rate so far: a large
+    // text is not held in a buffer grown by doubling.
+    result.reserve(input.size());
     char buffer[kRecodeBufferSize];
     // iconv(3) takes a char** for the input but only reads through it.
     char* in = const_cast<char*>(input.data());
@@ -21,7 +26,13 @@ std::string recodeThrough(iconv_t conversion, const std::string& input, IconvCal
         if (call(conversion, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)
             && (errno != E2BIG || out == buffer))  // no progress would loop forever
             throw Error(Error::Kind::Conversion, messages::kEncodingError);
-        result.append(buffer, static_cast<size_t>(out - buffer));
+        const size_t produced = static_cast<size_t>(out - buffer);
+        if (result.size() + produced > result.capacity()) {
+            const size_t consumed = std::max<size_t>(1, input.size() - inLeft);
+            const double rest = double(result.size() + produced) / double(consumed) * double(inLeft);
+            result.reserve(result.size() + produced + static_cast<size_t>(rest) + kRecodeBufferSize);
+        }
+        result.append(buffer, produced);
     }
 
     // Brings a stateful encoding back to its initial shift state, so the

@@ -5,6 +5,7 @@
 
 #include <taglib/id3v2tag.h>
 #include <taglib/tag.h>
+#include <taglib/textidentificationframe.h>
 
 namespace tagshifter {
 
@@ -72,6 +73,21 @@ bool misreadLetters(const TagLib::String& value)
 }
 
 }  // namespace
+
+TagLib::String fieldText(const TagLib::Tag& combined, const TagLib::Tag* main, const TagField& field)
+{
+    const std::string id = field.frameId;
+    const auto* id3v2 = dynamic_cast<const TagLib::ID3v2::Tag*>(main);
+    if (id3v2 && (id == "TIT2" || id == "TPE1" || id == "TALB")) {
+        const TagLib::ID3v2::FrameList& frames = id3v2->frameList(field.frameId);
+        const auto* frame =
+            frames.isEmpty() ? nullptr : dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frames.front());
+        const TagLib::StringList texts = frame ? frame->fieldList() : TagLib::StringList();
+        if (texts.size() == 1 && !texts.front().isEmpty())
+            return texts.front();
+    }
+    return (combined.*field.get)();
+}
 
 std::string labelOf(const FrameText& text)
 {

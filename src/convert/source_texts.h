@@ -35,6 +35,12 @@ bool mostlyHigh(const std::string& bytes);
 bool isFiveFieldFrame(const std::string& id, const TagLib::String& description);
 
 struct FrameText;
+struct TagField;
+
+// A field's text as `combined` reads it, taken where it can be from the one
+// text of its frame in `main` (an ID3v2 tag), shared: the getter would join
+// the frame's texts into a new string, at 4 bytes a character.
+TagLib::String fieldText(const TagLib::Tag& combined, const TagLib::Tag* main, const TagField& field);
 
 // The label of a frame's texts: its id, and its description if it has one
 // ("TXXX:note"), so that two frames of one id are told apart.

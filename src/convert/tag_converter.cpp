@@ -7,6 +7,7 @@
 #include "convert/frame_text.h"
 #include "convert/preview.h"
 #include "convert/source_texts.h"
+#include "convert/utf8_string.h"
 #include "text/fields.h"
 
 #include <taglib/id3v2tag.h>
@@ -73,8 +74,15 @@ std::string TagConverter::utf8Text(const TagLib::String& value, const std::strin
 TagLib::String TagConverter::id3v2Text(TextChange& change)
 {
     change.id3v2 = recodeStep(Step::Id3v2, change.after);
-    const auto type = recoding.id3v2IsUnicode ? TagLib::String::UTF8 : TagLib::String::Latin1;
-    return TagLib::String(*change.id3v2, type);
+    if (recording)
+        return recoding.id3v2IsUnicode ? stringFromUtf8(*change.id3v2)
+                                       : TagLib::String(*change.id3v2, TagLib::String::Latin1);
+    // Not reported: each step is let go before the next is made.
+    std::string().swap(change.after);
+    std::string bytes = std::move(*change.id3v2);
+    change.id3v2.reset();
+    return recoding.id3v2IsUnicode ? stringFromUtf8(std::move(bytes))
+                                   : TagLib::String(bytes, TagLib::String::Latin1);
 }
 
 void TagConverter::convertField(const TagLib::String& value, Setter setter)
@@ -88,13 +96,22 @@ void TagConverter::convertField(const TagLib::String& value, Setter setter)
                                  (id3v1Tag->*field.get)().to8Bit(false)});
     } else if (recoding.id3v1Enabled) {
         change.id3v1 = recodeStep(Step::Id3v1, change.after);
-        (id3v1Tag->*setter)(TagLib::String(*change.id3v1, TagLib::String::Latin1));
+        // The tag writes the first 30 bytes of a text field (of the comment
+        // 28), one byte a character: a longer text need not be held whole,
+        // at 4 bytes a character, but where the preview shows it.
+        const bool cut = id3v1CutToRoom_ && setter != &TagLib::Tag::setGenre && change.id3v1->size() > kId3v1Room;
+        (id3v1Tag->*setter)(TagLib::String(cut ? change.id3v1->substr(0, kId3v1Room) : *change.id3v1,
+                                           TagLib::String::Latin1));
+        if (!recording)
+            change.id3v1.reset();
     }
     if (recoding.id3v2Enabled) {
         // An empty text deletes every frame of the field, frames that hold
         // other things among them (a COMM with only a description, a TCON of
         // "()"): a field that is empty and stays empty is left as it is.
         const TagLib::String text = id3v2Text(change);
+        if (!recording)
+            change = TextChange();  // a large text is not held more than it must
         if (!text.isEmpty() || !(id3v2Tag->*field.get)().isEmpty())
             (id3v2Tag->*setter)(text);
     }

@@ -68,6 +68,10 @@ public:
     // The preview of both target tags (see previewLines).
     std::vector<std::string> preview(const std::string& fileName) const;
 
+    // ID3v1 texts longer than the tag writes are set cut to what it
+    // writes (not for the preview, which shows them whole).
+    void cutId3v1ToRoom() { id3v1CutToRoom_ = true; }
+
     // From now on, each text converted is kept for textChanges(), in order.
     void recordTextChanges() { recording = true; }
     const std::vector<TextChange>& textChanges() const { return changes; }
@@ -106,6 +110,8 @@ private:
     bool otherFramesConverted = false;
     std::string failedWhere;  // the field or frame being converted, for an error
     bool recording = false;
+    bool id3v1CutToRoom_ = false;
+    static constexpr size_t kId3v1Room = 30;
     std::vector<TextChange> changes;
     SourcePlan plan_;
     std::vector<std::string> id3v1Pages_;

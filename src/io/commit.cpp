@@ -62,7 +62,7 @@ CommitResult writtenOver(CommitPath path, int fd, const CommitOptions& options)
 }
 
 // A write the test seam may fail; the bytes written.
-uint64_t writeStep(sys::Step step, int fd, const std::string& bytes, int64_t at)
+uint64_t writeStep(sys::Step step, int fd, std::string_view bytes, int64_t at)
 {
     if (!sys::stepAllowed(step))
         return 0;
@@ -168,13 +168,18 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
     for (const PlacedPiece& placed : place(edits.pieces())) {
         if (placed.inPlace())
             continue;
-        std::string now;
-        edits.appendPiece(placed.piece, now);
-        std::string before;
-        original.read(placed.at, placed.piece.length, before);
-        if (now.size() != before.size())
-            return {false, CommitPath::SameLength, kChangedMeanwhile};
-        addDifferences(now, before, placed.at, runs);
+        // Compared a block at a time, so that a large tag is not held twice more.
+        for (uint64_t done = 0; done < placed.piece.length; done += kBlockSize) {
+            const Piece block{placed.piece.original, placed.piece.from + done,
+                              std::min(kBlockSize, placed.piece.length - done)};
+            std::string now;
+            edits.appendPiece(block, now);
+            std::string before;
+            original.read(placed.at + done, block.length, before);
+            if (now.size() != before.size())
+                return {false, CommitPath::SameLength, kChangedMeanwhile};
+            addDifferences(now, before, placed.at + done, runs);
+        }
     }
     if (original.failed())
         return {false, CommitPath::SameLength, kReadError};
@@ -191,7 +196,8 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
             std::string old;
             original.read(run.begin, run.end - run.begin, old);
             undo.aboutToWrite(run.begin, std::move(old));
-            const std::string bytes = edits.contentAt(run.begin, run.end - run.begin);
+            std::string spill;
+            const std::string_view bytes = edits.bytesAt(run.begin, run.end - run.begin, spill);
             if (writeStep(sys::Step::WriteInPlace, original.fd(), bytes, static_cast<int64_t>(run.begin))
                 != bytes.size()) {
                 const std::string error = systemError(kCannotWrite);
@@ -267,7 +273,11 @@ RenameOutcome writeAndRename(OriginalFile& original, EditStream& edits, const Co
     for (const Piece& piece : edits.pieces()) {
         if (!ok)
             break;
-        if (!piece.original || piece.length < 4096) {
+        if (!piece.original && piece.length >= kBlockSize) {
+            // A large new tag goes out from where it is held, not copied.
+            const std::string_view bytes = edits.writtenBytes(piece);
+            ok = flush() && sys::writeAt(temporary.fd(), bytes.data(), bytes.size(), -1) == bytes.size();
+        } else if (!piece.original || piece.length < 4096) {
             edits.appendPiece(piece, pending);
             if (pending.size() >= kBlockSize)
                 ok = flush();

@@ -15,12 +15,19 @@ TagLib::FileName EditStream::name() const
     return original_.name().c_str();
 }
 
+std::string_view EditStream::writtenBytes(const Piece& piece) const
+{
+    const size_t chunk = static_cast<size_t>(
+        std::upper_bound(writtenStarts_.begin(), writtenStarts_.end(), piece.from) - writtenStarts_.begin() - 1);
+    return std::string_view(written_[chunk]).substr(piece.from - writtenStarts_[chunk], piece.length);
+}
+
 void EditStream::appendPiece(const Piece& piece, std::string& out)
 {
     if (piece.original)
         original_.read(piece.from, piece.length, out);
     else
-        out.append(written_, piece.from, piece.length);
+        out.append(writtenBytes(piece));
 }
 
 std::string EditStream::contentAt(uint64_t offset, uint64_t length)
@@ -54,7 +61,7 @@ std::string_view EditStream::bytesAt(uint64_t offset, uint64_t length, std::stri
             const uint64_t from = piece.from + (offset - at);
             if (piece.original)
                 return original_.bytesAt(from, end - offset, spill);
-            return std::string_view(written_).substr(from, end - offset);
+            return writtenBytes({false, from, end - offset});
         }
         at = pieceEnd;
     }
@@ -167,14 +174,18 @@ void EditStream::replace(uint64_t start, uint64_t removed, const char* data, uin
     pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(first),
                   pieces_.begin() + static_cast<std::ptrdiff_t>(last));
     if (size > 0) {
-        const Piece added{false, written_.size(), size};
-        written_.append(data, size);
-        // Written right behind the last write: one piece grows.
+        const Piece added{false, writtenSize_, size};
+        // Written right behind the last write: one piece and its chunk grow.
         if (first > 0 && !pieces_[first - 1].original
-            && pieces_[first - 1].from + pieces_[first - 1].length == added.from)
+            && pieces_[first - 1].from + pieces_[first - 1].length == added.from) {
+            written_.back().append(data, size);
             pieces_[first - 1].length += size;
-        else
+        } else {
+            written_.emplace_back(data, size);
+            writtenStarts_.push_back(writtenSize_);
             pieces_.insert(pieces_.begin() + static_cast<std::ptrdiff_t>(first), added);
+        }
+        writtenSize_ += size;
     }
     length_ = length_ - removed + size;
 }

@@ -56,12 +56,9 @@ public:
     // Appends the bytes of one piece, or of [offset, offset + length) of the
     // new content.
     void appendPiece(const Piece& piece, std::string& out);
-    // The bytes of a piece TagLib wrote (not an original one). Valid until
-    // the next edit.
-    std::string_view writtenBytes(const Piece& piece) const
-    {
-        return std::string_view(written_).substr(piece.from, piece.length);
-    }
+    // The bytes of a piece TagLib wrote (not an original one), which lie in
+    // one chunk. Valid until the next edit.
+    std::string_view writtenBytes(const Piece& piece) const;
     std::string contentAt(uint64_t offset, uint64_t length);
     // The same bytes without a copy where they lie in one piece (and, for
     // the original's, in one of its windows); elsewhere gathered into
@@ -79,7 +76,12 @@ private:
 
     OriginalFile& original_;
     std::vector<Piece> pieces_;
-    std::string written_;
+    // The bytes TagLib wrote, a chunk a write (a write right behind the last
+    // one grows it), so that a large tag is held once and not in a buffer
+    // grown by doubling. `from` of a written piece counts across them.
+    std::vector<std::string> written_;
+    std::vector<uint64_t> writtenStarts_;
+    uint64_t writtenSize_ = 0;
     uint64_t length_ = 0;
     uint64_t position_ = 0;
 };

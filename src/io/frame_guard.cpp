@@ -16,6 +16,19 @@ bool allZero(std::string_view bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == '\0'; });
 }
 
+// Whether a text in `encoding` holds no character but a byte order mark.
+bool textEmpty(uint8_t encoding, std::string_view text)
+{
+    if (encoding != 1 && encoding != 2)
+        return allZero(text);
+    for (size_t i = 0; i + 1 < text.size(); i += 2) {
+        const uint16_t unit = static_cast<uint16_t>(id3::byteAt(text, i) << 8 | id3::byteAt(text, i + 1));
+        if (unit != 0 && unit != 0xFEFF && unit != 0xFFFE)
+            return false;
+    }
+    return true;
+}
+
 // Whether a frame holds nothing: a text frame with no character but a byte
 // order mark (or a genre of only empty references "()", which TagLib reads as
 // no genre), any other frame with only zero bytes.
@@ -30,14 +43,7 @@ bool contentEmpty(const std::string& id, std::string_view body)
             text.erase(at, 2);
         return allZero(text);
     }
-    if (encoding != 1 && encoding != 2)
-        return allZero(body.substr(1));
-    for (size_t i = 1; i + 1 < body.size(); i += 2) {
-        const uint16_t unit = static_cast<uint16_t>(id3::byteAt(body, i) << 8 | id3::byteAt(body, i + 1));
-        if (unit != 0 && unit != 0xFEFF && unit != 0xFFFE)
-            return false;
-    }
-    return true;
+    return textEmpty(encoding, body.substr(1));
 }
 
 // Whether a COMM frame's text (behind its encoding, language and
@@ -60,8 +66,7 @@ bool commentTextEmpty(std::string_view body)
     }
     if (at >= body.size())
         return true;
-    // The text with an encoding byte in front, checked as a text frame's.
-    return contentEmpty("T", std::string(1, static_cast<char>(encoding)) + std::string(body.substr(at)));
+    return textEmpty(encoding, body.substr(at));
 }
 
 using Ids = std::vector<std::string>;

@@ -53,7 +53,9 @@ std::string whyTooLarge(const std::vector<id3::PlacedTag>& chain, const id3::Rea
     const auto tag = id3::readTagHeader(read(chain.front().at, 10));
     if (!tag)
         return {};
-    const std::string area = id3::frameArea(*tag, read(chain.front().at + 10, header.bodySize));
+    const std::string body = read(chain.front().at + 10, header.bodySize);
+    std::string spill;
+    const std::string_view area = id3::frameArea(*tag, body, spill);
     for (const id3::Frame& frame : id3::walkFrames(area, tag->version).frames) {
         const bool text = frame.id[0] == 'T' || frame.id == "COMM" || frame.id == "COM" || frame.id == "USLT"
                           || frame.id == "ULT";

@@ -1,6 +1,9 @@
 #include "sys/process.h"
 
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <csignal>
 #include <cstdlib>
@@ -22,6 +25,17 @@ timespec wallClock()
     timespec now {};
     clock_gettime(CLOCK_REALTIME, &now);
     return now;
+}
+
+void returnLargeBlocksAtOnce()
+{
+#if defined(__GLIBC__)
+    // Above a whole read of a small file (io/original_file.h), so that the
+    // common case keeps the heap's speed. Set, the threshold no longer
+    // rises to the size of each block freed.
+    constexpr int kLargeBlock = 2 << 20;
+    mallopt(M_MMAP_THRESHOLD, kLargeBlock);
+#endif
 }
 
 std::string utcText(long long seconds, const char* format)

@@ -19,6 +19,12 @@ timespec wallClock();
 // `seconds` since the epoch, in UTC, through strftime's `format`.
 std::string utcText(long long seconds, const char* format);
 
+// Has blocks of a large tag taken from the system and given back each on
+// its own, so that what is freed leaves the process at once: otherwise the
+// allocator keeps them in its heap, where a next, larger block cannot reuse
+// them, and a large tag takes many times its size.
+void returnLargeBlocksAtOnce();
+
 // Catches each of `signals` the caller does not ignore (nohup, a background
 // job) with `handler`, interrupted calls restarted.
 void catchSignals(std::initializer_list<int> signals, void (*handler)(int));

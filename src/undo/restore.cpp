@@ -50,8 +50,6 @@ uint64_t keptHashOf(io::OriginalFile& current, const FileEntry& entry)
         [&current](uint64_t offset, uint64_t length, std::string& out) { current.read(offset, length, out); });
 }
 
-}  // namespace
-
 // A file cut short while written in place, or while its undo was: repaired
 // when the entry tells where each old byte lies and every byte is as the cut
 // left it.
@@ -71,6 +69,8 @@ FileCheck tornCheck(io::OriginalFile& current, const FileEntry& entry, bool stri
     check.resolved = true;
     return check;
 }
+
+}  // namespace
 
 FileCheck checkFile(io::OriginalFile& current, const FileEntry& entry)
 {

@@ -1,0 +1,56 @@
+#include "convert/utf8_string.h"
+
+#include <taglib/tbytevector.h>
+
+namespace tagshifter {
+
+TagLib::String stringFromUtf8(std::string utf8)
+{
+    size_t units = 0;  // UTF-16 code units, as TagLib holds the text
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80)
+            units += byte >= 0xF0 ? 2 : 1;
+    }
+    // Plain ASCII takes no more room either way; a zero byte would end
+    // the text made from UTF-16 early.
+    if (units == utf8.size() || utf8.find('\0') != std::string::npos)
+        return TagLib::String(utf8, TagLib::String::UTF8);
+    TagLib::ByteVector wide(static_cast<unsigned int>(units * 2), '\0');
+    size_t out = 0;
+    auto put = [&](char32_t unit) {
+        if (out + 2 > wide.size())
+            return false;
+        wide[static_cast<unsigned int>(out)] = static_cast<char>(unit & 0xFF);
+        wide[static_cast<unsigned int>(out + 1)] = static_cast<char>(unit >> 8);
+        out += 2;
+        return true;
+    };
+    for (size_t i = 0; i < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        bool valid = i + length <= utf8.size() && (lead < 0x80 || lead >= 0xC2) && lead < 0xF5;
+        char32_t point = length == 1 ? lead : lead & (0x7F >> length);
+        for (size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(utf8[i + k]);
+            valid = (next & 0xC0) == 0x80;
+            point = point << 6 | (next & 0x3F);
+        }
+        static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        valid = valid && point >= kLeast[length] && point <= 0x10FFFF && (point < 0xD800 || point > 0xDFFF);
+        i += length;
+        const bool placed = valid
+                            && (point >= 0x10000
+                                    ? put(0xD800 + ((point - 0x10000) >> 10)) && put(0xDC00 + (point & 0x3FF))
+                                    : put(point));
+        // Not UTF-8 after all: as TagLib reads it.
+        if (!placed)
+            return TagLib::String(utf8, TagLib::String::UTF8);
+    }
+    if (out != wide.size())
+        return TagLib::String(utf8, TagLib::String::UTF8);
+    std::string().swap(utf8);
+    return TagLib::String(wide, TagLib::String::UTF16LE);
+}
+
+}  // namespace tagshifter

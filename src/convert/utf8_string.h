@@ -1,0 +1,16 @@
+// A TagLib string made from UTF-8 at the size its characters take.
+#pragma once
+
+#include <taglib/tstring.h>
+
+#include <string>
+
+namespace tagshifter {
+
+// The same string as TagLib::String(utf8, UTF8), for text that is valid
+// UTF-8. TagLib sizes that one by the bytes, 4 bytes each, and keeps the
+// room: a large text of 2-byte letters would take twice what it needs.
+// `utf8` is let go as soon as it is read, before the string is made.
+TagLib::String stringFromUtf8(std::string utf8);
+
+}  // namespace tagshifter
