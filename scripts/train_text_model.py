@@ -127,8 +127,6 @@ def train_alphabet(name, script, words):
     # some letters live mostly in them.
     words = [part for w in words for part in w.lower().replace("'", "-").replace("\u2019", "-").split("-")]
     words = [w for w in words if w and all(is_letter(c) for c in w) and any(in_script(c, script) for c in w)]
-    # The letters beyond ASCII that stand alone as a word ("à" in French).
-    lone = sorted(set(w for w in words if len(w) == 1 and not w.isascii()))
     if len(words) > MAX_WORDS:  # an even sample, the same on every run
         step = len(words) / MAX_WORDS
         words = [words[int(i * step)] for i in range(MAX_WORDS)]
@@ -168,7 +166,7 @@ def train_alphabet(name, script, words):
         if running >= 0.95 * seen:
             usual = cost
             break
-    return alphabet, costs, usual, len(words), "".join(c for c in lone if c in index)
+    return alphabet, costs, usual, len(words)
 
 
 def cost_table(counts, first, last, floor_share=None):
@@ -297,7 +295,6 @@ def main():
     body = []
     languages = []
     uppers = set()
-    compositions = set()
     for name, script, bases, package in ALPHABET_LANGUAGES:
         words = []
         for base in bases:
@@ -305,32 +302,19 @@ def main():
         if not words:
             note(f"{name}: no dictionary under {args.root}, left out")
             continue
-        alphabet, costs, usual, used, lone = train_alphabet(name, script, words)
+        alphabet, costs, usual, used = train_alphabet(name, script, words)
         if not alphabet:
             note(f"{name}: no word in its script, left out")
             continue
         out.append(f"//   {name}: {package} ({used} words)")
         body.append(array(f"kSteps_{name}", costs))
-        languages.append(f'    {{"{name}", Script::{script}, {u32("".join(alphabet))}, kSteps_{name}, {usual}, '
-                         f'{u32(lone)}}},')
+        languages.append(f'    {{"{name}", Script::{script}, {u32("".join(alphabet))}, kSteps_{name}, {usual}}},')
         for c in alphabet:
-            # A letter a page writes as a letter and a combining mark (cp1258
-            # writes "ệ" as "ê" and a dot below): the pair and the letter.
-            for form in {c, c.upper()}:
-                parts = unicodedata.normalize("NFD", form)
-                if len(form) == 1 and len(parts) > 1:
-                    base = unicodedata.normalize("NFC", parts[:-1])
-                    if len(base) == 1:
-                        compositions.add((ord(base), ord(parts[-1]), ord(form)))
             upper = c.upper()
             # Only a letter's own pair: Turkish ı is not what "I" lowers to,
             # nor Greek final ς what "Σ" lowers to.
             if len(upper) == 1 and upper != c and upper.lower() == c:
                 uppers.add((ord(upper), ord(c)))
-        # Turkish writes İ as the upper case of its i (Python lowers it to i
-        # and a combining dot).
-        if "i" in alphabet and "\u0131" in alphabet:
-            uppers.add((0x130, ord("i")))
 
     cjk = []
     sources = [
@@ -380,12 +364,6 @@ def main():
     pairs = sorted(uppers)
     for i in range(0, len(pairs), 8):
         out.append("    " + " ".join(f"{{0x{u:X}, 0x{l:X}}}," for u, l in pairs[i:i + 8]))
-    out.append("};")
-    out.append("// A letter and a combining mark, and the letter they make, in that order.")
-    out.append("constexpr char32_t kCompositions[][3] = {")
-    triples = sorted(compositions)
-    for i in range(0, len(triples), 6):
-        out.append("    " + " ".join(f"{{0x{b:X}, 0x{m:X}, 0x{c:X}}}," for b, m, c in triples[i:i + 6]))
     out.append("};")
     os.makedirs(os.path.dirname(os.path.abspath(args.out)), exist_ok=True)
     with open(args.out, "w", encoding="utf-8") as inc:

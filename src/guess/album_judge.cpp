@@ -39,10 +39,6 @@ constexpr double kStrictPerPoint = 0.08;
 // evidence to be re-read at all.
 constexpr double kFieldMargin = 3;
 constexpr double kOverwhelming = 12;
-// What such fields of an album need together: each weighed against the
-// likelihood of its words too, genuine text adds nothing to it, so half
-// of what one field needs alone.
-constexpr double kOverwhelmingTogether = kOverwhelming / 2;
 // Pages of the built-in list outside the user's list are tried on this
 // many files of an album: one reading clearly better says the list misses
 // the album's page.
@@ -53,31 +49,6 @@ constexpr size_t kOutsideFiles = 8;
 constexpr size_t kThinEvidence = 3;
 
 constexpr double kInvalid = std::numeric_limits<double>::infinity();
-
-// Readings that make as many characters of the same bytes, each a letter
-// the model weighs, are told apart by how likely their words are too: each
-// pays this much per half bit by which its words are less likely than the
-// likeliest of them.
-constexpr double kPerUnlikelierHalfBit = 0.25;
-
-// Adds to each valid reading of `row` what it pays for being less likely
-// than the likeliest reading of as many characters.
-void weighLikelihoods(std::vector<double>& row, const std::vector<size_t>& length,
-                      const std::vector<Likelihood>& likely)
-{
-    std::vector<double> extra(row.size(), 0);
-    for (size_t r = 0; r < row.size(); ++r) {
-        if (row[r] == kInvalid)
-            continue;
-        int least = likely[r].halfBits;
-        for (size_t other = 0; other < row.size(); ++other)
-            if (row[other] != kInvalid && length[other] == length[r] && likely[r].comparesWith(likely[other]))
-                least = std::min(least, likely[other].halfBits);
-        extra[r] = kPerUnlikelierHalfBit * (likely[r].halfBits - least);
-    }
-    for (size_t r = 0; r < row.size(); ++r)
-        row[r] += extra[r];
-}
 
 bool hasNonAscii(const std::string& text)
 {
@@ -324,22 +295,10 @@ bool AlbumJudge::append(const LabelledText& text, size_t reading, std::u32string
     return decodings_[reading]->appendTo(text.bytes, out);
 }
 
-std::pair<double, double> AlbumJudge::fieldPenalties(const LabelledText& text, size_t reading,
-                                                     std::u32string& buffer) const
+double AlbumJudge::textPenalty(const LabelledText& text, size_t reading, std::u32string& buffer) const
 {
-    std::vector<double> row(2, kInvalid);
-    std::vector<size_t> length(2, 0);
-    std::vector<Likelihood> likely(2);
-    const size_t both[] = {0, reading};
-    for (size_t i = 0; i < 2; ++i) {
-        buffer.clear();
-        if (append(text, both[i], buffer)) {
-            row[i] = implausibility(buffer, decodings_[both[i]]->han, &likely[i]);
-            length[i] = buffer.size();
-        }
-    }
-    weighLikelihoods(row, length, likely);
-    return {row[0], row[1]};
+    buffer.clear();
+    return append(text, reading, buffer) ? implausibility(buffer, decodings_[reading]->han) : kInvalid;
 }
 
 std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
@@ -376,9 +335,6 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     const size_t readings = decodings_.size();
     std::vector<size_t> judged;
     std::vector<std::vector<double>> penalties;
-    // The same before the likelihoods are weighed: what verdicts through
-    // different readers compare (each weighs its own readings only).
-    std::vector<std::vector<double>> plainPenalties;
     std::vector<std::vector<size_t>> lengths;  // code points of each reading
     std::vector<std::vector<size_t>> aliases;
     std::string pooled;
@@ -392,7 +348,6 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         std::vector<double> row(readings, 0);
         std::vector<size_t> length(readings, 0);
         std::vector<size_t> alias(readings);  // the first reading giving the same text
-        std::vector<Likelihood> likely(readings);
         for (size_t r = 0; r < readings; ++r)
             alias[r] = r;
         for (const auto& text : files[f]) {
@@ -429,12 +384,9 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             while (same < r && (row[same] == kInvalid || decoded[same] != joined
                                 || decodings_[same]->han != decodings_[r]->han))
                 ++same;
-            row[r] = same < r ? row[same] : implausibility(joined, decodings_[r]->han, &likely[r]);
-            likely[r] = same < r ? likely[same] : likely[r];
+            row[r] = same < r ? row[same] : implausibility(joined, decodings_[r]->han);
             alias[r] = same < r ? alias[same] : r;
         }
-        plainPenalties.push_back(row);
-        weighLikelihoods(row, length, likely);
         judged.push_back(f);
         penalties.push_back(std::move(row));
         lengths.push_back(std::move(length));
@@ -517,12 +469,9 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             choice = own;
         // The album's proposal helps the file's own choice above; a file
         // whose text alone reads clearly better in another page of the list
-        // takes that page, however few files of its folder share it; so
-        // does one of a folder read in a page that left it as it is for
-        // want of the album's help (a Polish track of a Russian compilation).
+        // takes that page, however few files of its folder share it.
         const size_t alone = choose(row, lengths[j], 0, kMarginProposed);
-        const bool helpless = choice == 0 && albumChoice != 0;
-        if ((choice == albumChoice || helpless) && alone != 0 && alone != choice && !listMisses
+        if (choice == albumChoice && alone != 0 && alone != choice && !listMisses
             && row[albumChoice] - row[alone] >= kDisagreement
             && plausible(row[alone], lengths[j][alone], otherScript)
             && !pageOutsideListReadsBetter(files, {judged[j]}, row[alone]))
@@ -548,7 +497,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         nothingFits[j] = choice == 0
                          && (outside || own != best
                              || (!albumFits && !plausible(row[0], lengths[j][0], otherScript)));
-        verdict.penalty += plainPenalties[j][choice];
+        verdict.penalty += row[choice];
     }
 
     // Each field is decided on its own too: one that reads better as it is
@@ -562,10 +511,9 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     for (size_t j = 0; j < judged.size() && !misreadAsUnicode; ++j)
         for (const auto& text : files[judged[j]])
             if (choices[j] != 0 && text.unicodeFrame && judgedText(text)) {
-                const auto [asItIs, chosen] = fieldPenalties(text, choices[j], buffer);
-                const double one = asItIs - chosen;
+                const double one = textPenalty(text, 0, buffer) - textPenalty(text, choices[j], buffer);
                 gain += one;
-                if (one >= kOverwhelming || gain >= kOverwhelmingTogether)
+                if (one >= kOverwhelming || gain >= kOverwhelming)
                     misreadAsUnicode = true;
             }
     for (size_t j = 0; j < judged.size(); ++j) {
@@ -577,7 +525,8 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         for (const auto& text : files[judged[j]]) {
             if (choice == 0 || !judgedText(text))
                 continue;
-            const auto [asItIs, chosen] = fieldPenalties(text, choice, buffer);
+            const double asItIs = textPenalty(text, 0, buffer);
+            const double chosen = textPenalty(text, choice, buffer);
             const bool shy = text.unicodeFrame && !misreadAsUnicode;
             const bool keep = chosen == kInvalid || asItIs + kFieldMargin <= chosen
                               || (shy && asItIs - chosen < kOverwhelming);

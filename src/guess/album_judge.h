@@ -8,7 +8,6 @@
 
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace tagshifter::guess {
@@ -57,10 +56,8 @@ private:
     // when the reading cannot decode it.
     bool append(const LabelledText& text, size_t reading, std::u32string& out) const;
 
-    // One text's penalties as it is and under reading `reading`, each
-    // weighed against the other's likelihood (kInvalid when not decoded).
-    std::pair<double, double> fieldPenalties(const LabelledText& text, size_t reading,
-                                             std::u32string& buffer) const;
+    // One text's penalty under reading `reading` (0: as it is).
+    double textPenalty(const LabelledText& text, size_t reading, std::u32string& buffer) const;
 
     std::vector<std::string> codePages_;
     std::vector<std::unique_ptr<Decoding>> decodings_;  // one per reading, as-is first

@@ -43,8 +43,6 @@ constexpr double kLoneLetter = 4;      // "L'Hymne а l'amour": one Cyrillic let
 // kWordSwitch half bits for it.
 constexpr double kPerHalfBit = 0.25;
 constexpr int kWordSwitch = 8;
-// Words of two or three capitals are taken for initials.
-constexpr int kInitials = 3;
 
 bool inRange(char32_t c, char32_t first, char32_t last) { return c >= first && c <= last; }
 
@@ -224,9 +222,6 @@ struct WordScore {
     int letters = 0;  // combining marks aside
     model::Script script = model::Script::Latin;
     std::vector<int> costs;  // per language of `script`, in half bits
-    std::vector<int> raw;    // the same, the word's whole cost
-    int rawBest = 0;         // the least of `raw`
-    bool weighed = true;     // ASCII alone, or letters of one script the model weighs
 };
 
 WordScore scoreWord(std::u32string_view word, const CharClass* classes)
@@ -234,30 +229,14 @@ WordScore scoreWord(std::u32string_view word, const CharClass* classes)
     WordScore score;
     std::array<bool, 10> scripts{};
     bool hasAscii = false, hasNonAscii = false;
-    bool sawLower = false, caseInside = false, allUpper = true;
+    bool sawLower = false, caseInside = false;
     Script wordScript = Script::None;
-    uint16_t markScripts = 0;
     std::u32string letters;
     for (size_t i = 0; i < word.size(); ++i) {
         const char32_t c = word[i];
         const CharClass& k = classes[i];
         score.penalty += k.cost;
         if (k.mark) {
-            // A Latin letter and a mark that make one letter of the model
-            // ("ê" and a dot below, as cp1258 writes "ệ") are weighed as it.
-            const char32_t one = k.script == Script::Latin && i > 0 && !classes[i - 1].mark
-                                         && classes[i - 1].script == Script::Latin && !letters.empty()
-                                     ? model::composed(letters.back(), c)
-                                     : 0;
-            if (one) {
-                letters.back() = one;
-                hasNonAscii = true;
-                scripts[static_cast<size_t>(Script::Latin)] = true;
-                wordScript = Script::Latin;
-                score.scripts |= 1 << static_cast<int>(Script::Latin);
-            } else {
-                markScripts |= 1 << static_cast<int>(k.script);
-            }
             if (i == 0 || (classes[i - 1].script != k.script && !classes[i - 1].mark
                            && !(k.script == Script::Latin && isBicameral(classes[i - 1].script))))
                 score.penalty += kStrayMark;
@@ -279,18 +258,11 @@ WordScore scoreWord(std::u32string_view word, const CharClass* classes)
             wordScript = k.script;
             score.scripts |= 1 << static_cast<int>(k.script);
         }
-        allUpper = allUpper && k.letterCase == Case::Upper;
         if (k.letterCase == Case::Lower)
             sawLower = true;
         else if (k.letterCase == Case::Upper && sawLower)
             caseInside = true;
     }
-    // The model weighs a word's letters, and the marks of the alphabets
-    // that write them as letters (Thai, Hebrew, Arabic): a Latin word with
-    // a mark, or with one of another script, is not weighed.
-    const bool foreignMarks = markScripts != 0 && (markScripts != 1 << static_cast<int>(wordScript)
-                                                   || wordScript == Script::Latin);
-    score.weighed = !foreignMarks;
     if (!hasNonAscii)
         return score;  // reads the same under every page
     // ASCII letters joined to any other script than Latin make a word of
@@ -308,18 +280,8 @@ WordScore scoreWord(std::u32string_view word, const CharClass* classes)
     // weighs words of one.
     if (distinct == 1 && !(asciiJoins && !cjk) && modelScript(wordScript, score.script)) {
         score.modelled = true;
-        model::wordCosts(letters, score.script, score.costs, &score.raw);
-        // Latin initials ("MFÖ") are no word of any language.
-        if (allUpper && score.letters >= 2 && score.letters <= kInitials
-            && score.script == model::Script::Latin) {
-            std::fill(score.costs.begin(), score.costs.end(), 0);
-            std::fill(score.raw.begin(), score.raw.end(), 0);
-        }
-        if (!score.raw.empty())
-            score.rawBest = *std::min_element(score.raw.begin(), score.raw.end());
+        model::wordCosts(letters, score.script, score.costs);
     }
-    // ASCII run into CJK characters is not weighed by the model.
-    score.weighed = score.weighed && score.modelled && !asciiJoins;
     return score;
 }
 
@@ -333,27 +295,20 @@ struct LanguageSums {
 
     // `allowed`: a bit per language of the word's script that may count
     // (the Han languages the reading's page writes), all of them if none.
-    void add(const WordScore& word, const std::vector<int>& costs, uint32_t allowed)
+    void add(const WordScore& word, uint32_t allowed)
     {
-        if (costs.empty())
+        if (word.costs.empty())
             return;
         auto& sum = sums[static_cast<size_t>(word.script)];
         if (sum.empty())
-            sum.assign(costs.size(), kNotWritten);
+            sum.assign(word.costs.size(), kNotWritten);
         int best = kNotWritten;
-        for (size_t l = 0; l < costs.size(); ++l)
+        for (size_t l = 0; l < word.costs.size(); ++l)
             if (allowed >> l & 1)
-                best = std::min(best, costs[l]);
-        for (size_t l = 0; l < costs.size(); ++l)
+                best = std::min(best, word.costs[l]);
+        for (size_t l = 0; l < word.costs.size(); ++l)
             if (allowed >> l & 1)
-                sum[l] = (sum[l] == kNotWritten ? 0 : sum[l]) + std::min(costs[l], best + kWordSwitch);
-    }
-
-    // The language of `script` whose sum is least.
-    size_t best(model::Script script) const
-    {
-        const auto& sum = sums[static_cast<size_t>(script)];
-        return static_cast<size_t>(std::min_element(sum.begin(), sum.end()) - sum.begin());
+                sum[l] = (sum[l] == kNotWritten ? 0 : sum[l]) + std::min(word.costs[l], best + kWordSwitch);
     }
 
     int halfBits() const
@@ -369,15 +324,6 @@ struct LanguageSums {
 };
 
 }  // namespace
-
-bool Likelihood::comparesWith(const Likelihood& other) const
-{
-    if (halfBits < 0 || other.halfBits < 0)
-        return false;
-    constexpr uint16_t cjk =
-        1 << static_cast<int>(model::Script::Han) | 1 << static_cast<int>(model::Script::Hangul);
-    return scripts == other.scripts || ((scripts | other.scripts) & ~cjk) == 0;
-}
 
 HanReading hanReadingOf(const std::string& name)
 {
@@ -395,7 +341,7 @@ HanReading hanReadingOf(const std::string& name)
     return HanReading::Any;
 }
 
-double implausibility(const std::u32string& text, HanReading han, Likelihood* likelihood)
+double implausibility(const std::u32string& text, HanReading han)
 {
     // The Han languages of the model the reading may be in, a bit each.
     static const std::array<uint32_t, 4> hanLanguages = [] {
@@ -435,21 +381,10 @@ double implausibility(const std::u32string& text, HanReading han, Likelihood* li
     int asciiWords = 0, loneLetters = 0;
     uint16_t loneScripts = 0;
     LanguageSums languages;
-    thread_local std::vector<const WordScore*> modelled;
-    modelled.clear();
-    // Whether the model weighs every character beyond ASCII: only then do
-    // two readings' likelihoods compare.
-    bool weighed = true;
-    uint16_t weighedScripts = 0;
     for (size_t i = 0; i < text.size();) {
         const CharClass& k = classes[i];
         if (k.script == Script::None) {
             penalty += k.cost;
-            // A sign beyond ASCII touching a letter splits or ends a word
-            // that another reading may read whole: the likelihoods no longer compare.
-            const bool touches = (i > 0 && classes[i - 1].script != Script::None)
-                                 || (i + 1 < text.size() && classes[i + 1].script != Script::None);
-            weighed = weighed && (text[i] < 0x80 || (k.cost == 0 && !touches));
             // A Latin-1 sign stuck to the end of a word (quotes aside).
             if (inRange(text[i], 0xA1, 0xBF) && text[i] != 0xAB && text[i] != 0xBB && i > 0
                 && classes[i - 1].script != Script::None)
@@ -477,13 +412,8 @@ double implausibility(const std::u32string& text, HanReading han, Likelihood* li
             found = words.emplace(key, scoreWord(key, classes.data() + i)).first;
         const WordScore& word = found->second;
         penalty += word.penalty;
-        if (word.modelled) {
-            const uint32_t allowed = word.script == model::Script::Han ? hanAllowed : ~uint32_t{0};
-            languages.add(word, word.costs, allowed);
-            modelled.push_back(&word);
-            weighedScripts |= 1 << static_cast<int>(word.script);
-        }
-        weighed = weighed && word.weighed;
+        if (word.modelled)
+            languages.add(word, word.script == model::Script::Han ? hanAllowed : ~uint32_t{0});
         textScripts |= word.scripts;
         asciiWords += word.scripts == 0 && word.letters >= 2;
         if (word.letters >= 2)
@@ -502,14 +432,6 @@ double implausibility(const std::u32string& text, HanReading han, Likelihood* li
         scripts += textScripts >> bit & 1;
     if (scripts > 1)
         penalty += kExtraScript * (scripts - 1);
-    if (likelihood) {
-        // The words' whole costs in the language that fits the text best,
-        // each word fitting another better paying at most kWordSwitch more.
-        int whole = 0;
-        for (const WordScore* word : modelled)
-            whole += std::min(word->raw[languages.best(word->script)], word->rawBest + kWordSwitch);
-        *likelihood = {weighed ? whole : -1, weighedScripts};
-    }
     return penalty + kPerHalfBit * languages.halfBits();
 }
 

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
 
 namespace tagshifter::guess::model {
 namespace {
@@ -14,7 +13,6 @@ struct AlphabetLanguage {
     const char32_t* alphabet;     // lower case, in code point order
     const unsigned char* steps;   // (letters + 1)^2 costs, index 0 a word's edge
     int usual;                    // what a step of real text costs at most, 19 times in 20
-    const char32_t* lone;         // the letters beyond ASCII its dictionary writes as a word
 };
 
 struct CjkLanguage {
@@ -29,9 +27,6 @@ struct CjkLanguage {
 // A letter no language of its script writes: about as unlikely as a pair
 // of letters never seen together.
 constexpr int kUnknownLetter = 24;
-// A letter beyond ASCII standing alone, that the language writes only in
-// words ("ŕ" in Slovak, where French writes "à" alone).
-constexpr int kNotAWord = 12;
 constexpr unsigned char kOutside = 255;
 constexpr char32_t kHanFirst = 0x4E00, kHanLast = 0x9FFF;
 constexpr char32_t kKanaFirst = 0x3041, kKanaLast = 0x30FF;
@@ -105,69 +100,51 @@ const Tables& tables()
 
 int excess(int cost, int usual) { return cost > usual ? cost - usual : 0; }
 
-// The word's cost beyond what real text pays (`excess`) and in all (`raw`).
-struct Cost {
-    int excess = 0;
-    int raw = 0;
-};
-
-Cost alphabetCost(std::u32string_view word, const Alphabet& a)
+int alphabetCost(std::u32string_view word, const Alphabet& a)
 {
     const Tables& t = tables();
     const unsigned char* steps = a.language->steps;
     const int usual = a.language->usual;
-    Cost cost;
+    int cost = 0;
     int previous = 0;
-    auto step = [&](int value) { cost.excess += excess(value, usual), cost.raw += value; };
     // A word of one letter is mostly a word the dictionaries leave out ("à",
     // "и", "a"): only whether the language writes the letter counts.
     if (word.size() == 1) {
         const int slot = slotOf(word[0]);
-        if (slot < 0 || a.index[slotOf(t.lower[slot])] == kOutside)
-            return {kUnknownLetter, kUnknownLetter};
-        const char32_t lower = t.lower[slot];
-        // A dictionary that writes no such word alone says nothing of it.
-        const std::u32string_view lone = a.language->lone;
-        if (lower < 0x80 || lone.empty() || lone.find(lower) != std::u32string_view::npos)
-            return {};
-        return {kNotAWord, kNotAWord};
+        return slot >= 0 && a.index[slotOf(t.lower[slot])] != kOutside ? 0 : kUnknownLetter;
     }
     for (char32_t c : word) {
         const int slot = slotOf(c);
         const int letter = slot < 0 ? kOutside : a.index[slotOf(t.lower[slot])];
         if (letter == kOutside) {
-            cost.excess += kUnknownLetter, cost.raw += kUnknownLetter;
+            cost += kUnknownLetter;
             previous = 0;
             continue;
         }
-        step(steps[previous * a.size + letter]);
+        cost += excess(steps[previous * a.size + letter], usual);
         previous = letter;
     }
-    step(steps[previous * a.size]);
-    return cost;
+    return cost + excess(steps[previous * a.size], usual);
 }
 
-Cost hanCost(std::u32string_view word, const CjkLanguage& language)
+int hanCost(std::u32string_view word, const CjkLanguage& language)
 {
-    Cost cost;
-    auto add = [&](int value) { cost.excess += excess(value, language.usual), cost.raw += value; };
+    int cost = 0;
     for (char32_t c : word) {
         if (c >= kHanFirst && c <= kHanLast)
-            add(language.han[c - kHanFirst]);
+            cost += excess(language.han[c - kHanFirst], language.usual);
         else if (c >= kKanaFirst && c <= kKanaLast)
-            add(language.kana[c - kKanaFirst]);
+            cost += excess(language.kana[c - kKanaFirst], language.usual);
     }
     return cost;
 }
 
-Cost hangulCost(std::u32string_view word)
+int hangulCost(std::u32string_view word)
 {
-    Cost cost;
+    int cost = 0;
     for (char32_t c : word)
-        if (c >= kHangulFirst && c <= kHangulLast) {
-            const int value = kHangul_ko[c - kHangulFirst];
-            cost.excess += excess(value, kUsualHangul), cost.raw += value;
-        }
+        if (c >= kHangulFirst && c <= kHangulLast)
+            cost += excess(kHangul_ko[c - kHangulFirst], kUsualHangul);
     return cost;
 }
 
@@ -179,40 +156,23 @@ char32_t lowerCase(char32_t c)
     return slot < 0 ? c : tables().lower[slot];
 }
 
-char32_t composed(char32_t base, char32_t mark)
-{
-    const auto* end = std::end(kCompositions);
-    const auto* found = std::lower_bound(std::begin(kCompositions), end, std::array<char32_t, 2>{base, mark},
-                                         [](const char32_t (&entry)[3], const std::array<char32_t, 2>& key) {
-                                             return entry[0] < key[0] || (entry[0] == key[0] && entry[1] < key[1]);
-                                         });
-    return found != end && (*found)[0] == base && (*found)[1] == mark ? (*found)[2] : 0;
-}
-
 const std::vector<const char*>& languagesOf(Script script)
 {
     return tables().names[static_cast<size_t>(script)];
 }
 
-void wordCosts(std::u32string_view word, Script script, std::vector<int>& costs, std::vector<int>* raw)
+void wordCosts(std::u32string_view word, Script script, std::vector<int>& costs)
 {
     costs.clear();
-    if (raw)
-        raw->clear();
-    auto put = [&](Cost cost) {
-        costs.push_back(cost.excess);
-        if (raw)
-            raw->push_back(cost.raw);
-    };
     if (script == Script::Han) {
         for (const auto& language : kCjkLanguages)
-            put(hanCost(word, language));
+            costs.push_back(hanCost(word, language));
     } else if (script == Script::Hangul) {
-        put(hangulCost(word));
+        costs.push_back(hangulCost(word));
     } else {
         const Tables& t = tables();
         for (size_t a : t.members[static_cast<size_t>(script)])
-            put(alphabetCost(word, t.alphabets[a]));
+            costs.push_back(alphabetCost(word, t.alphabets[a]));
     }
 }
 

@@ -15,20 +15,12 @@ constexpr int kScripts = 8;
 // The lower case of a letter of the modelled alphabets; any other point as it is.
 char32_t lowerCase(char32_t c);
 
-// The letter that `base` and the combining `mark` make ("ê" and U+0323:
-// "ệ"), or 0 when no modelled language writes such a letter.
-char32_t composed(char32_t base, char32_t mark);
-
 // The languages of `script`: names ("ru", "ja", "zh_hant", ...), in a fixed order.
 const std::vector<const char*>& languagesOf(Script script);
 
 // How much less likely than everyday text `word` (letters of one script,
 // any case, combining marks skipped) is in each language of `script`, in
-// half bits, one figure per language of languagesOf(script) written to `costs`;
-// and, to `raw` if given, its whole cost in each, -log2 of its likelihood in
-// half bits: what tells two readings of the same bytes apart when both look
-// like real words ("Şımarık" in Turkish against "Þýmarýk" in Icelandic).
-void wordCosts(std::u32string_view word, Script script, std::vector<int>& costs,
-               std::vector<int>* raw = nullptr);
+// half bits, one figure per language of languagesOf(script) written to `costs`.
+void wordCosts(std::u32string_view word, Script script, std::vector<int>& costs);
 
 }  // namespace tagshifter::guess::model
