@@ -43,6 +43,18 @@ inline const std::vector<LayoutAlbum>& layoutAlbums()
         {"via-cp1252", "cp1250", "cp1250,iso-8859-2", "Žlutý pes", "Psí život",
          {{"Šťastný den"}, {"Štěstí"}, {"Žádná láska"}}},
 
+        // Added with the Turkish, Vietnamese and Central European readings.
+        {"via-cp1252", "cp1254", "cp1254", "Sertab Erener", "Aşk Ölmez",
+         {{"Aşk Ölmez"}, {"Everyway That I Can"}, {"Güle Güle Şekerim"}}},
+        {"via-cp1252", "cp1254", "cp1254", "Barış Manço", "Darısı Başınıza",
+         {{"Dağlar Dağlar"}, {"Gibi Gibi"}, {"Kol Düğmeleri"}}},
+        {"via-cp1252", "cp1258", "cp1258", "Hồ Ngọc Hà", "Cả một trời thương nhớ",
+         {{"Gửi người yêu cũ"}, {"Cả một trời thương nhớ"}, {"Em muốn anh đưa em về"}}},
+        {"via-cp1252", "cp1250", "cp1250,iso-8859-2", "Republika", "Nowe sytuacje",
+         {{"Biała flaga"}, {"Śmierć w bikini"}, {"Układ sił"}}},
+        {"via-cp1252", "cp1250", "cp1250", "Marta Kubišová", "Songy a balady",
+         {{"Modlitba pro Martu"}, {"Tajga blues"}, {"Chvála bláznovství"}}},
+
         {"via-mac", "cp1251", "cp1251,koi8-r", "Земфира", "Прости меня моя любовь",
          {{"Искала"}, {"Хочешь?"}, {"Во мне"}}},
         {"via-mac", "cp1251", "cp1251,koi8-r", "Наутилус Помпилиус", "Крылья",
@@ -63,6 +75,9 @@ inline const std::vector<LayoutAlbum>& layoutAlbums()
         {"comment", "cp1251", "cp1251,koi8-r", "Звери", "Районы-кварталы",
          {{"Всё, что касается"}, {"Дожди-пистолеты"}}, "Été 2004"},
 
+        {"comment", "cp1250", "cp1250,iso-8859-2", "Kult", "Spokojnie",
+         {{"Arahja"}, {"Polska"}, {"Celina"}}, "Enregistré à Paris, août 1988"},
+
         {"lone", "cp1251", "cp1251,koi8-r", "Мельница", "Перевал",
          {{"Ночная кобыла"}, {"Дороги"}, {"Травы"}}},
         {"lone", "cp1251", "cp1251,koi8-r", "Кино", "Звезда по имени Солнце",
@@ -71,6 +86,11 @@ inline const std::vector<LayoutAlbum>& layoutAlbums()
          {{"Ой, то не вечер"}, {"Казак"}, {"Тропинка"}}},
         {"lone", "cp1253", "cp1253", "Άλκηστις Πρωτοψάλτη", "Ασυμβίβαστοι",
          {{"Ασυμβίβαστοι"}, {"Ρίτα"}}},
+
+        // Genuine Western text in the Unicode frames of a file whose artist
+        // is in a page that reads it otherwise.
+        {"lone", "cp1250", "cp1250,iso-8859-2", "Jaromír Nohavica", "Mylène Farmer",
+         {{"Désenchantée"}, {"Libertine"}, {"Sans contrefaçon"}}},
 
         {"missing", "cp1253", "cp1251,koi8-r", "Μίκης Θεοδωράκης", "Ζορμπάς",
          {{"Το γελαστό παιδί"}, {"Άρνηση"}, {"Στρώσε το στρώμα σου"}}},
@@ -91,6 +111,12 @@ inline const std::vector<LayoutAlbum>& layoutAlbums()
          {{"Ước gì"}, {"Cây đàn sinh viên"}, {"Tình ơi"}}},
         {"unicode", "", "cp1258", "Thanh Lam", "Tình khúc",
          {{"Tình ca"}, {"Hà Nội mùa vắng"}, {"Chia tay"}}},
+        {"unicode", "", "cp1254", "Ásgeir", "Dýrð í dauðaþögn",
+         {{"Leyndarmál"}, {"Sumargestur"}, {"Dýrð í dauðaþögn"}}},
+        {"unicode", "", "cp1254", "Páll Óskar", "Allt fyrir ástina",
+         {{"Þú komst við hjartað í mér"}, {"Allt fyrir ástina"}, {"Betra líf"}}},
+        {"unicode", "", "cp1250,iso-8859-2", "Stuðmenn", "Með allt á hreinu",
+         {{"Slá í gegn"}, {"Draumaprinsinn"}, {"Íslenskir karlmenn"}}},
         {"unicode", "", "cp1251,koi8-r", "Björk", "Homogenic",
          {{"Jóga"}, {"Bachelorette"}, {"Hunter"}}},
         // Added after the mending: Western text in UTF-16 with signs that
