@@ -26,21 +26,7 @@ class SegmentList {
 public:
     explicit SegmentList(std::vector<Segment>& out) : out_(out) {}
 
-    void kept(uint64_t newOffset, uint64_t length)
-    {
-        if (length == 0)
-            return;
-        if (!out_.empty() && out_.back().kind == Segment::Kept
-            && out_.back().newOffset + out_.back().length == newOffset) {
-            out_.back().length += length;
-            return;
-        }
-        Segment segment;
-        segment.kind = Segment::Kept;
-        segment.newOffset = newOffset;
-        segment.length = length;
-        out_.push_back(segment);
-    }
+    void kept(uint64_t newOffset, uint64_t length) { appendKept(out_, newOffset, length); }
 
     // Old bytes: runs of zeros as lengths, the rest as they are.
     void bytes(const char* data, uint64_t length)
@@ -59,10 +45,7 @@ public:
                 ++zeros;
             if (zeros >= kZeroRun) {
                 stored(data + start, i - start);
-                Segment segment;
-                segment.kind = Segment::Zeros;
-                segment.length = zeros;
-                out_.push_back(segment);
+                out_.push_back({Segment::Zeros, zeros, 0, {}});
                 start = i + zeros;
             }
             i += zeros;

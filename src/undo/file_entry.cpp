@@ -7,6 +7,17 @@
 
 namespace tagshifter::undo {
 
+void appendKept(std::vector<Segment>& segments, uint64_t newOffset, uint64_t length)
+{
+    if (length == 0)
+        return;
+    Segment* last = segments.empty() ? nullptr : &segments.back();
+    if (last && last->kind == Segment::Kept && last->newOffset + last->length == newOffset)
+        last->length += length;
+    else
+        segments.push_back({Segment::Kept, length, newOffset, {}});
+}
+
 std::string FileEntry::encode() const
 {
     size_t size = 8 + path.size() + 8 * (8 + 2 * written.size()) + (chunked ? 8 * (2 + chunkHashes.size()) : 0);

@@ -19,6 +19,10 @@ struct Segment {
     std::string bytes;       // Bytes: the old bytes themselves
 };
 
+// Appends old bytes that stand at `newOffset` in the new file, joined to the
+// last segment where they follow on from it there.
+void appendKept(std::vector<Segment>& segments, uint64_t newOffset, uint64_t length);
+
 // Kept bytes are hashed in chunks of this size, on writing and on checking.
 inline constexpr uint64_t kHashChunk = 1 << 20;
 

@@ -47,6 +47,8 @@ public:
 private:
     bool newSide(uint64_t at) const { return order_ == Order::OldThenNew ? at >= split_ : at < split_; }
     uint64_t start(size_t chunk) const { return chunk < chunks_.size() ? chunks_[chunk].offset : entry_.newSize; }
+    // The kept segment whose old bytes stand at `at` in the new file, if any.
+    const Source* sourceAt(uint64_t at) const;
     // The old bytes of new range [at, at + length) from where they lay in
     // the old file; false where no kept segment says.
     bool readSources(uint64_t at, uint64_t length, std::string& out);
@@ -54,6 +56,8 @@ private:
     bool sourcesOnOldSide(uint64_t at, uint64_t length) const;
     void classify();
     std::vector<uint64_t> candidates(bool& changed);
+    std::vector<uint64_t> splitsBetween(size_t lower, size_t upper);
+    std::vector<uint64_t> splitsInside(const Chunk& chunk);
     bool holds(const char*& why);
     bool resolveSegments(FileEntry& resolved);
     bool oldSideAsLeft(const FileEntry& resolved);
@@ -76,14 +80,20 @@ private:
     uint64_t split_ = 0;
 };
 
+const Source* Torn::sourceAt(uint64_t at) const
+{
+    for (const Source& s : sources_)
+        if (s.newOffset <= at && at < s.newOffset + s.length)
+            return &s;
+    return nullptr;
+}
+
 bool Torn::readSources(uint64_t at, uint64_t length, std::string& out)
 {
     const uint64_t end = at + length;
     while (at < end) {
-        const auto source = std::find_if(sources_.begin(), sources_.end(), [at](const Source& s) {
-            return s.newOffset <= at && at < s.newOffset + s.length;
-        });
-        if (source == sources_.end())
+        const Source* source = sourceAt(at);
+        if (!source)
             return false;
         const uint64_t take = std::min(end, source->newOffset + source->length) - at;
         const size_t before = out.size();
@@ -144,86 +154,89 @@ uint64_t Torn::endOfZeros(uint64_t at)
     return size;
 }
 
+// The runs of at least kLongAgreement bytes, kMostTries at most, where
+// `now` (lying at `offset`) and `other` agree.
+std::vector<Range> agreeingRuns(uint64_t offset, const std::string& now, const std::string& other)
+{
+    std::vector<Range> runs;
+    const uint64_t length = std::min(now.size(), other.size());
+    for (uint64_t i = 0; i < length && runs.size() < kMostTries; ++i) {
+        uint64_t end = i;
+        while (end < length && now[end] == other[end])
+            ++end;
+        if (end - i >= kLongAgreement)
+            runs.push_back({offset + i, end - i});
+        i = end;  // and on past the byte where they differ
+    }
+    return runs;
+}
+
 // The splits that the chunks allow: the new side's chunks all hold their new
 // bytes, the old side's kept chunks theirs at their old places, and at most
 // one chunk between holds some of each.
 std::vector<uint64_t> Torn::candidates(bool& changed)
 {
-    const size_t count = chunks_.size();
     auto asNew = [&](size_t i) { return asNew_[i] || (chunks_[i].written && !strict_); };
     auto asOld = [&](size_t i) { return chunks_[i].written || asOld_[i]; };
     const bool oldFirst = order_ == Order::OldThenNew;
-    auto firstSide = [&](size_t i) { return oldFirst ? asOld(i) : asNew(i); };
-    auto secondSide = [&](size_t i) { return oldFirst ? asNew(i) : asOld(i); };
-    // The chunks before `lower` are on the first side, those from `upper` on
-    // the second.
+    // The chunks before `lower` lie on the first side, those from `upper` on the second.
     size_t lower = 0;
-    while (lower < count && firstSide(lower))
+    while (lower < chunks_.size() && (oldFirst ? asOld(lower) : asNew(lower)))
         ++lower;
-    size_t upper = count;
-    while (upper > 0 && secondSide(upper - 1))
+    size_t upper = chunks_.size();
+    while (upper > 0 && (oldFirst ? asNew(upper - 1) : asOld(upper - 1)))
         --upper;
-    std::vector<uint64_t> splits;
-    if (upper <= lower) {
-        splits.push_back(start(upper));
-        if (lower != upper)
-            splits.push_back(start(lower));
-        // All of it on one side: past the new end, an undo making room for
-        // the old length leaves zeros up to where it has written the old
-        // bytes back.
-        if (lower == count || upper == 0) {
-            splits.push_back(current_.size());
-            splits.push_back(0);
-            if (!oldFirst)
-                splits.push_back(endOfZeros(entry_.newSize));
-        }
-        return splits;
-    }
+    if (upper <= lower)
+        return splitsBetween(lower, upper);
     if (upper - lower > 1 || chunks_[lower].written) {
         changed = true;
-        return splits;
+        return {};
     }
-    // One chunk holds both: its bytes agree with those of the old places
-    // only around the split, over as many bytes as moved (the new bytes
-    // written over old ones already copied on, or not yet overwritten).
-    const Chunk& chunk = chunks_[lower];
+    return splitsInside(chunks_[lower]);
+}
+
+// Every chunk whole on its side: the split lies between `upper` and `lower`.
+std::vector<uint64_t> Torn::splitsBetween(size_t lower, size_t upper)
+{
+    std::vector<uint64_t> splits{start(upper)};
+    if (lower != upper)
+        splits.push_back(start(lower));
+    // All of it on one side: past the new end, an undo making room for the
+    // old length leaves zeros up to where it has written the old bytes back.
+    if (lower == chunks_.size() || upper == 0) {
+        splits.push_back(current_.size());
+        splits.push_back(0);
+        if (order_ == Order::NewThenOld)
+            splits.push_back(endOfZeros(entry_.newSize));
+    }
+    return splits;
+}
+
+// One chunk holds both: its bytes agree with those of the old places only
+// around the split, over as many bytes as moved (the new bytes written over
+// old ones already copied on, or not yet overwritten).
+std::vector<uint64_t> Torn::splitsInside(const Chunk& chunk)
+{
     std::string now;
     std::string before;
     current_.read(chunk.offset, chunk.length, now);
     if (now.size() != chunk.length || !readSources(chunk.offset, chunk.length, before))
-        return splits;
-    splits.push_back(chunk.offset);
-    splits.push_back(chunk.offset + chunk.length);
+        return {};
+    std::vector<uint64_t> splits{chunk.offset, chunk.offset + chunk.length};
     // How far its old bytes moved, and the bytes as far the other way: an
     // undo writing the old bytes back over the new ones puts there what
     // the new file holds that far off.
-    int64_t shift = 0;
-    for (const Source& s : sources_)
-        if (s.newOffset <= chunk.offset && chunk.offset < s.newOffset + s.length)
-            shift = static_cast<int64_t>(s.oldOffset) - static_cast<int64_t>(s.newOffset);
+    const Source* source = sourceAt(chunk.offset);
+    const int64_t shift
+        = source ? static_cast<int64_t>(source->oldOffset) - static_cast<int64_t>(source->newOffset) : 0;
     const uint64_t move = static_cast<uint64_t>(shift < 0 ? -shift : shift);
     std::string beyond;
     if (shift <= 0 || chunk.offset >= move)
         current_.read(chunk.offset - static_cast<uint64_t>(shift), chunk.length, beyond);
-    std::vector<Range> runs;
-    auto findRuns = [&](const std::string& other) {
-        for (uint64_t i = 0; i < std::min<uint64_t>(chunk.length, other.size()) && runs.size() < kMostTries;) {
-            if (now[i] != other[i]) {
-                ++i;
-                continue;
-            }
-            uint64_t end = i;
-            while (end < chunk.length && end < other.size() && now[end] == other[end])
-                ++end;
-            if (end - i >= kLongAgreement)
-                runs.push_back({chunk.offset + i, end - i});
-            i = end;
-        }
-    };
-    findRuns(before);
     // A write no longer than the move, cut half-way, leaves two such runs,
     // the split as far past the first one's end as the second one is long,
     // and a move's length past the first one's start.
+    const std::vector<Range> runs = agreeingRuns(chunk.offset, now, before);
     for (size_t i = 0; i < runs.size(); ++i) {
         splits.push_back(runs[i].offset);
         splits.push_back(runs[i].offset + runs[i].length);
@@ -233,9 +246,7 @@ std::vector<uint64_t> Torn::candidates(bool& changed)
             splits.push_back(runs[i + 1].offset - runs[i].length);
         }
     }
-    runs.clear();
-    findRuns(beyond);
-    for (const Range& run : runs) {
+    for (const Range& run : agreeingRuns(chunk.offset, now, beyond)) {
         splits.push_back(run.offset);
         splits.push_back(run.offset + run.length);
     }
@@ -317,16 +328,7 @@ bool Torn::resolveSegments(FileEntry& resolved)
                 from = p;
             else
                 return false;
-            if (!resolved.old.empty() && resolved.old.back().kind == Segment::Kept
-                && resolved.old.back().newOffset + resolved.old.back().length == from) {
-                resolved.old.back().length += run;
-            } else {
-                Segment piece;
-                piece.kind = Segment::Kept;
-                piece.newOffset = from;
-                piece.length = run;
-                resolved.old.push_back(piece);
-            }
+            appendKept(resolved.old, from, run);
             done += run;
         }
         at += segment.length;
@@ -357,15 +359,13 @@ void Torn::readOld(const FileEntry& resolved, uint64_t at, uint64_t length, std:
 // The new byte at `at` where the entry knows it: an old byte kept.
 bool Torn::newByte(const FileEntry& resolved, uint64_t at, char& byte)
 {
-    for (const Source& s : sources_) {
-        if (s.newOffset <= at && at < s.newOffset + s.length) {
-            std::string bytes;
-            readOld(resolved, s.oldOffset + (at - s.newOffset), 1, bytes);
-            byte = bytes.empty() ? '\0' : bytes[0];
-            return bytes.size() == 1;
-        }
-    }
-    return false;
+    const Source* source = sourceAt(at);
+    if (!source)
+        return false;
+    std::string bytes;
+    readOld(resolved, source->oldOffset + (at - source->newOffset), 1, bytes);
+    byte = bytes.empty() ? '\0' : bytes[0];
+    return bytes.size() == 1;
 }
 
 // Every byte on the old side is its old byte (a zero past the old end: the
