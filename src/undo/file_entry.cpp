@@ -107,19 +107,68 @@ bool FileEntry::decode(const std::string& bytes, bool chunked)
     return in.ok() && in.atEnd() && total == oldSize && !path.empty();
 }
 
+namespace {
+
+// Whether `segment` takes its old bytes from a range the save wrote.
+bool takenFromWritten(const Segment& segment, const std::vector<Range>& written)
+{
+    if (segment.kind != Segment::Kept)
+        return false;
+    for (const Range& range : written)
+        if (range.offset < segment.newOffset + segment.length && segment.newOffset < range.offset + range.length)
+            return true;
+    return false;
+}
+
+// The hash of the chunk hashes of one kind, in order.
+uint64_t hashOfChunks(const std::vector<Chunk>& chunks, const std::vector<uint64_t>& hashes, bool written)
+{
+    RecordWriter out;
+    for (size_t i = 0; i < chunks.size() && i < hashes.size(); ++i)
+        if (chunks[i].written == written)
+            out.u64(hashes[i]);
+    return hashBytes(out.bytes());
+}
+
+std::vector<uint64_t> hashesOf(const std::vector<Chunk>& chunks, const ByteView& view)
+{
+    std::vector<uint64_t> hashes;
+    hashes.reserve(chunks.size());
+    std::string spill;
+    for (const Chunk& chunk : chunks) {
+        const std::string_view bytes = view(chunk.offset, chunk.length, spill);
+        hashes.push_back(hashBytes(bytes.data(), bytes.size()));
+    }
+    return hashes;
+}
+
+std::vector<uint64_t> hashesOf(const std::vector<Chunk>& chunks, const ByteReader& read)
+{
+    const ByteView view = [&read](uint64_t offset, uint64_t length, std::string& spill) {
+        spill.clear();
+        read(offset, length, spill);
+        return std::string_view(spill);
+    };
+    return hashesOf(chunks, view);
+}
+
+// The hash of the chunks of one kind among `all`, each as `read` gives it.
+uint64_t hashOfChunksRead(std::vector<Chunk> all, bool written, const ByteReader& read)
+{
+    all.erase(std::remove_if(all.begin(), all.end(), [written](const Chunk& c) { return c.written != written; }),
+              all.end());
+    return hashOfChunks(all, hashesOf(all, read), written);
+}
+
+}  // namespace
+
 bool FileEntry::keptInPlace() const
 {
     uint64_t at = 0;
     for (const Segment& segment : old) {
-        if (segment.kind == Segment::Kept) {
-            if (segment.newOffset != at)
-                return false;
-            // Old bytes found among those written are only there once written.
-            for (const Range& range : written)
-                if (range.offset < segment.newOffset + segment.length
-                    && segment.newOffset < range.offset + range.length)
-                    return false;
-        }
+        // Old bytes found among those written are only there once written.
+        if (segment.kind == Segment::Kept && (segment.newOffset != at || takenFromWritten(segment, written)))
+            return false;
         at += segment.length;
     }
     return true;
@@ -156,42 +205,6 @@ std::vector<Chunk> FileEntry::chunks() const
     return all;
 }
 
-namespace {
-
-// The hash of the chunk hashes of one kind, in order.
-uint64_t hashOfChunks(const std::vector<Chunk>& chunks, const std::vector<uint64_t>& hashes, bool written)
-{
-    RecordWriter out;
-    for (size_t i = 0; i < chunks.size() && i < hashes.size(); ++i)
-        if (chunks[i].written == written)
-            out.u64(hashes[i]);
-    return hashBytes(out.bytes());
-}
-
-std::vector<uint64_t> hashesOf(const std::vector<Chunk>& chunks, const ByteView& view)
-{
-    std::vector<uint64_t> hashes;
-    hashes.reserve(chunks.size());
-    std::string spill;
-    for (const Chunk& chunk : chunks) {
-        const std::string_view bytes = view(chunk.offset, chunk.length, spill);
-        hashes.push_back(hashBytes(bytes.data(), bytes.size()));
-    }
-    return hashes;
-}
-
-std::vector<uint64_t> hashesOf(const std::vector<Chunk>& chunks, const ByteReader& read)
-{
-    const ByteView view = [&read](uint64_t offset, uint64_t length, std::string& spill) {
-        spill.clear();
-        read(offset, length, spill);
-        return std::string_view(spill);
-    };
-    return hashesOf(chunks, view);
-}
-
-}  // namespace
-
 void FileEntry::hashNewFile(const ByteView& view)
 {
     chunked = true;
@@ -203,11 +216,8 @@ void FileEntry::hashNewFile(const ByteView& view)
 
 uint64_t FileEntry::writtenHashOf(const ByteReader& read) const
 {
-    if (chunked) {
-        std::vector<Chunk> all = chunks();
-        all.erase(std::remove_if(all.begin(), all.end(), [](const Chunk& c) { return !c.written; }), all.end());
-        return hashOfChunks(all, hashesOf(all, read), true);
-    }
+    if (chunked)
+        return hashOfChunksRead(chunks(), true, read);
     uint64_t hash = kHashSeed;
     for (const Range& range : written) {
         std::string bytes;
@@ -222,12 +232,7 @@ uint64_t FileEntry::takenHashOf(const ByteReader& readOld) const
     uint64_t hash = kHashSeed;
     uint64_t at = 0;
     for (const Segment& segment : old) {
-        bool taken = false;
-        for (const Range& range : written)
-            taken = taken
-                    || (segment.kind == Segment::Kept && range.offset < segment.newOffset + segment.length
-                        && segment.newOffset < range.offset + range.length);
-        if (taken) {
+        if (takenFromWritten(segment, written)) {
             std::string bytes;
             readOld(at, segment.length, bytes);
             hash = hashBytes(bytes, hash);
@@ -239,11 +244,8 @@ uint64_t FileEntry::takenHashOf(const ByteReader& readOld) const
 
 uint64_t FileEntry::keptHashOf(const ByteReader& read) const
 {
-    if (chunked) {
-        std::vector<Chunk> all = chunks();
-        all.erase(std::remove_if(all.begin(), all.end(), [](const Chunk& c) { return c.written; }), all.end());
-        return hashOfChunks(all, hashesOf(all, read), false);
-    }
+    if (chunked)
+        return hashOfChunksRead(chunks(), false, read);
     uint64_t hash = kHashSeed;
     for (const Range& range : keptRanges()) {
         for (uint64_t done = 0; done < range.length;) {
@@ -255,14 +257,6 @@ uint64_t FileEntry::keptHashOf(const ByteReader& read) const
         }
     }
     return hash;
-}
-
-uint64_t FileEntry::keptBytes() const
-{
-    uint64_t kept = 0;
-    for (const Segment& segment : old)
-        kept += segment.bytes.size();
-    return kept;
 }
 
 }  // namespace tagshifter::undo

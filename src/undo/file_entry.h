@@ -103,8 +103,6 @@ struct FileEntry {
     // The hash of the old bytes of the segments that take them from written
     // ranges, each as `readOld` gives the old file's bytes.
     uint64_t takenHashOf(const ByteReader& readOld) const;
-    // The bytes the entry keeps of the old file (for the figures).
-    uint64_t keptBytes() const;
 };
 
 }  // namespace tagshifter::undo
