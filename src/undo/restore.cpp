@@ -8,12 +8,27 @@
 
 #include <algorithm>
 
-#include <cerrno>
-#include <cstring>
-
 namespace tagshifter::undo {
 
 namespace {
+
+enum class FileState {
+    AsWritten,  // the save's bytes: it can be restored
+    Torn,       // an in-place save (or its undo) cut short, every byte where the cut left it: it can be repaired
+    AsBefore,   // already the old bytes (the save never reached the disk)
+    Changed,    // something else: left alone
+};
+
+struct FileCheck {
+    FileCheck() = default;
+    FileCheck(FileState state, const char* why) : state(state), why(why) {}
+    FileState state = FileState::Changed;
+    const char* why = nullptr;  // for Changed: a fixed reason
+    // For Torn after the audio moved: the entry whose kept segments point to
+    // where each old byte lies in the file now, for applyEntry.
+    bool resolved = false;
+    FileEntry entry;
+};
 
 TagLib::ByteVector vectorOf(const std::string& bytes)
 {
@@ -39,15 +54,10 @@ bool holdsOldBytes(io::OriginalFile& current, const FileEntry& entry)
     return !current.failed();
 }
 
-}  // namespace
-
-namespace {
-
-// The hash of the bytes of `current` where the save kept old bytes.
-uint64_t keptHashOf(io::OriginalFile& current, const FileEntry& entry)
+// The bytes of `current`, for the entry's hashes.
+ByteReader readerOf(io::OriginalFile& current)
 {
-    return entry.keptHashOf(
-        [&current](uint64_t offset, uint64_t length, std::string& out) { current.read(offset, length, out); });
+    return [&current](uint64_t offset, uint64_t length, std::string& out) { current.read(offset, length, out); };
 }
 
 // A file cut short while written in place, or while its undo was: repaired
@@ -57,7 +67,7 @@ FileCheck tornCheck(io::OriginalFile& current, const FileEntry& entry, bool stri
 {
     FileCheck check;
     if (!strict && entry.keptInPlace()) {
-        if (keptHashOf(current, entry) != entry.keptHash || current.failed())
+        if (entry.keptHashOf(readerOf(current)) != entry.keptHash || current.failed())
             return {FileState::Changed, messages::kUndoAudioChanged};
         check.state = FileState::Torn;
         return check;
@@ -69,8 +79,6 @@ FileCheck tornCheck(io::OriginalFile& current, const FileEntry& entry, bool stri
     check.resolved = true;
     return check;
 }
-
-}  // namespace
 
 FileCheck checkFile(io::OriginalFile& current, const FileEntry& entry)
 {
@@ -90,21 +98,17 @@ FileCheck checkFile(io::OriginalFile& current, const FileEntry& entry)
         if (!sameFile || entry.stagedKnown)
             return {FileState::Changed, messages::kUndoSaveNotFinished};
         // Killed after its last write, before the record of it.
-        auto read = [&current](uint64_t offset, uint64_t length, std::string& out) {
-            current.read(offset, length, out);
-        };
-        if (current.size() == entry.newSize && entry.writtenHashOf(read) == entry.writtenHash
-            && keptHashOf(current, entry) == entry.keptHash && !current.failed())
+        if (current.size() == entry.newSize && entry.writtenHashOf(readerOf(current)) == entry.writtenHash
+            && entry.keptHashOf(readerOf(current)) == entry.keptHash && !current.failed())
             return {FileState::AsWritten, nullptr};
         return tornCheck(current, entry, false);
     }
     const char* why = nullptr;
-    auto read = [&current](uint64_t offset, uint64_t length, std::string& out) { current.read(offset, length, out); };
     if (current.size() != entry.newSize)
         why = messages::kUndoSizeChanged;
-    else if (entry.writtenHashOf(read) != entry.writtenHash)
+    else if (entry.writtenHashOf(readerOf(current)) != entry.writtenHash)
         why = current.failed() ? messages::kReadError : messages::kUndoTagsChanged;
-    else if (keptHashOf(current, entry) != entry.keptHash)
+    else if (entry.keptHashOf(readerOf(current)) != entry.keptHash)
         why = current.failed() ? messages::kReadError : messages::kUndoAudioChanged;
     if (why != nullptr) {
         // An undo of it cut short, in place, leaves the file old on one side
@@ -124,6 +128,8 @@ FileCheck checkFile(io::OriginalFile& current, const FileEntry& entry)
     return {FileState::AsWritten, nullptr};
 }
 
+// Edits the content of `current` (as the save wrote it) into the old bytes.
+// False when the result would not have the old length.
 bool applyEntry(io::OriginalFile& current, io::EditStream& edits, const FileEntry& entry)
 {
     // The stream holds the old bytes placed so far, then the current file
@@ -156,6 +162,8 @@ bool applyEntry(io::OriginalFile& current, io::EditStream& edits, const FileEntr
     return edits.contentLength() == entry.oldSize && !current.failed();
 }
 
+}  // namespace
+
 RestoreResult restoreFile(const FileEntry& entry, bool preview, const io::CommitOptions& options)
 {
     // The path is read from the journal, and whatever now lies on it was not
@@ -174,15 +182,11 @@ RestoreResult restoreFile(const FileEntry& entry, bool preview, const io::Commit
     io::EditStream edits(current);
     if (!applyEntry(current, edits, check.resolved ? check.entry : entry))
         return {RestoreOutcome::NotWritten, messages::kReadError};
-    const io::CommitResult commit = io::commitEdits(current, edits, options);
-    if (!commit.written) {
-        RestoreResult failed{RestoreOutcome::NotWritten, commit.error};
-        failed.commit = commit;
-        return failed;
-    }
-    RestoreResult restored{RestoreOutcome::Restored, {}};
-    restored.commit = commit;
-    return restored;
+    RestoreResult result;
+    result.commit = io::commitEdits(current, edits, options);
+    result.outcome = result.commit.written ? RestoreOutcome::Restored : RestoreOutcome::NotWritten;
+    result.why = result.commit.written ? std::string() : result.commit.error;
+    return result;
 }
 
 }  // namespace tagshifter::undo
