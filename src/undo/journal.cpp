@@ -34,14 +34,15 @@ bool writeAll(int fd, const std::string& bytes)
     return sys::writeAt(fd, bytes.data(), bytes.size(), -1) == bytes.size();
 }
 
-}  // namespace
-
+// An absolute name: `name` itself, or `name` within `folder`.
 std::string absoluteName(const std::string& folder, const std::string& name)
 {
     if (!name.empty() && name[0] == '/')
         return name;
     return folder == "/" ? "/" + name : folder + "/" + name;
 }
+
+}  // namespace
 
 JournalWriter::JournalWriter(sys::Fd fd, const std::string& name, const JournalHeader& header,
                              bool sync, int folder)
@@ -85,11 +86,18 @@ std::string JournalWriter::takeLoss()
     return std::move(loss_);
 }
 
+bool JournalWriter::giveWay(std::string& why)
+{
+    lost_ = true;
+    loss_ = std::strerror(errno);
+    why = std::string(messages::kCannotWriteJournal) + ": " + loss_;
+    return optional_;
+}
+
 bool JournalWriter::recordSave(io::OriginalFile& original, io::EditStream& edits, std::string& why)
 {
     if (lost_) {
-        if (!optional_)
-            why = std::string(messages::kCannotWriteJournal) + ": " + loss_;
+        why = std::string(messages::kCannotWriteJournal) + ": " + loss_;
         return optional_;
     }
     const FileEntry entry = buildEntry(absoluteName(folder_, original.name()), original, edits);
@@ -100,14 +108,8 @@ bool JournalWriter::recordSave(io::OriginalFile& original, io::EditStream& edits
         why = messages::kReadError;
         return false;
     }
-    if (!write(kFile, entry.encode())) {
-        const char* error = std::strerror(errno);
-        why = std::string(messages::kCannotWriteJournal) + ": " + error;
-        // Its tail may be torn: nothing more is written after it.
-        lost_ = true;
-        loss_ = error;
-        return optional_;
-    }
+    if (!write(kFile, entry.encode()))
+        return giveWay(why);
     ++files_;
     pending_ = true;
     return true;
@@ -123,13 +125,9 @@ bool JournalWriter::recordStaged(int fd, std::string& why)
     const bool known = sys::statusOf(fd, status);
     out.u64(static_cast<uint64_t>(status.st_dev));
     out.u64(static_cast<uint64_t>(status.st_ino));
-    if (known && write(kStaged, out.bytes()))
-        return true;
-    const char* error = std::strerror(errno);
-    why = std::string(messages::kCannotWriteJournal) + ": " + error;
-    lost_ = true;
-    loss_ = error;
-    return optional_;
+    if (!known || !write(kStaged, out.bytes()))
+        return giveWay(why);
+    return true;
 }
 
 void JournalWriter::recordCommitted(bool known, const struct timespec& modified)

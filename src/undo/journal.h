@@ -64,6 +64,9 @@ public:
 
 private:
     bool write(char type, const std::string& payload);
+    // After a record that could not be written, whose tail may be torn:
+    // nothing more is written. Says why; true when the journal was optional.
+    bool giveWay(std::string& why);
 
     sys::Fd fd_;
     std::string name_;
@@ -86,8 +89,5 @@ struct JournalContents {
 // Reads a journal up to its first damaged record; false, with the reason,
 // when it has no header.
 bool readJournal(int fd, JournalContents& contents, std::string& why);
-
-// An absolute name: `name` itself, or `name` within `folder`.
-std::string absoluteName(const std::string& folder, const std::string& name);
 
 }  // namespace tagshifter::undo
