@@ -8,16 +8,6 @@ namespace tagshifter {
 
 namespace {
 
-undo::JournalChoice journalChoiceOf(const Settings& settings, bool undo)
-{
-    undo::JournalChoice choice;
-    choice.off = !settings.journal;
-    choice.named = settings.journalFile;
-    choice.sync = settings.syncWrites;
-    choice.undo = undo;
-    return choice;
-}
-
 void noteJournal(const Settings& settings, const undo::RunJournal* journal, Output& output)
 {
     if (journal && !journal->note().empty())
@@ -46,7 +36,7 @@ const undo::RunJournal* openJournal(const Settings& settings, bool undo, std::op
                                     Output& output)
 {
     if (!settings.previewOnly) {
-        journal.emplace(journalChoiceOf(settings, undo));
+        journal.emplace(undo::JournalChoice{!settings.journal, settings.journalFile, settings.syncWrites, undo});
         if (!journal->failure().empty())
             throw Error(Error::Kind::Other, formatted(messages::kCannotWriteNamedJournal, settings.journalFile.c_str(),
                                                       journal->failure().c_str()));

@@ -60,29 +60,28 @@ bool folderIsOurs(const sys::Folder& folder, std::string& why)
     return false;
 }
 
-}  // namespace
-
-std::string defaultFolderName()
+// The name of the journal of a run that began at `start`.
+std::string journalName(const timespec& start)
 {
-    std::string base;
-    std::string below;
-    if (!defaultBase(base, below))
-        return {};
-    return (base == "/" ? "" : base) + "/" + below;
+    const std::string time = sys::utcText(start.tv_sec, "%Y-%m-%d_%H-%M-%S");
+    return formatted("%s.%06ldZ%s", time.c_str(), static_cast<long>(start.tv_nsec / 1000), kJournalSuffix);
 }
+
+}  // namespace
 
 std::shared_ptr<const sys::Folder> openDefaultFolder(bool create, std::string& name, std::string& why,
                                                      bool* missing)
 {
     std::string base;
     std::string below;
-    name = defaultFolderName();
     if (missing)
         *missing = false;
     if (!defaultBase(base, below)) {
+        name.clear();
         why = messages::kNoHome;
         return nullptr;
     }
+    name = (base == "/" ? "" : base) + "/" + below;
     // Nothing is made in a folder of another user: a run as root with that
     // user's HOME must not leave root's folders and files there. A missing
     // base is made when the folder it goes in is ours, through that folder
@@ -139,12 +138,6 @@ bool journalMayBeRead(int fd, std::string& why)
     else
         return true;
     return false;
-}
-
-std::string journalName(const timespec& start)
-{
-    const std::string time = sys::utcText(start.tv_sec, "%Y-%m-%d_%H-%M-%S");
-    return formatted("%s.%06ldZ%s", time.c_str(), static_cast<long>(start.tv_nsec / 1000), kJournalSuffix);
 }
 
 std::vector<JournalFile> journalsIn(const sys::Folder& held)

@@ -8,7 +8,6 @@
 #include "sys/fd.h"
 #include "sys/folder.h"
 
-#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,10 +19,6 @@ namespace tagshifter::undo {
 inline constexpr size_t kMaxJournals = 50;
 inline constexpr uint64_t kMaxJournalBytes = 200ull << 20;
 inline constexpr char kJournalSuffix[] = ".journal";
-
-// The default folder's name from the environment; empty when neither
-// XDG_STATE_HOME nor HOME names an absolute folder.
-std::string defaultFolderName();
 
 // Opens the default folder, making what is missing of it below the base
 // ($XDG_STATE_HOME or $HOME) without following links there. Every folder on
@@ -37,9 +32,6 @@ std::shared_ptr<const sys::Folder> openDefaultFolder(bool create, std::string& n
 // Whether the journal open as `fd` may steer a run: a regular file of the
 // user who runs the tool that no one else may write; false with the reason.
 bool journalMayBeRead(int fd, std::string& why);
-
-// The name of the journal of a run that began at `start`.
-std::string journalName(const timespec& start);
 
 struct JournalFile {
     std::string name;
