@@ -51,11 +51,12 @@ bool OriginalFile::open(const std::string& folderName, sys::FolderCache* folders
         return false;
     }
     viaLink_ = S_ISLNK(named.st_mode);
+    sys::Fd target;
     if (viaLink_) {
         // Followed as the kernel's protected_symlinks rule would: a link
         // someone else planted never leads the tool to a file not theirs.
         // Looked at through a path handle first, so no device is opened.
-        const sys::Fd target(folder_->openAt(base_, O_PATH));
+        target.reset(folder_->openAt(base_, O_PATH));
         struct stat led {};
         if (!target.valid() || !sys::statusOf(target.get(), led)) {
             whyNotOpen_ = std::strerror(errno);
@@ -65,29 +66,20 @@ bool OriginalFile::open(const std::string& folderName, sys::FolderCache* folders
             whyNotOpen_ = messages::kLinkNotFollowed;
             return false;
         }
-        if (!S_ISREG(led.st_mode)) {
-            whyNotOpen_ = S_ISDIR(led.st_mode) ? messages::kFolderNeedsRecursive : messages::kNotRegularFile;
-            return false;
-        }
         named = led;
-        if (!sys::stepAllowed(sys::Step::Open)) {
-            whyNotOpen_ = std::strerror(errno);
-            return false;
-        }
-        fd_.reset(sys::reopen(target.get(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    } else {
-        // A FIFO or a device would block or never end in the reader, so
-        // anything but a regular file is a file that does not open.
-        if (!S_ISREG(named.st_mode)) {
-            whyNotOpen_ = S_ISDIR(named.st_mode) ? messages::kFolderNeedsRecursive : messages::kNotRegularFile;
-            return false;
-        }
-        if (!sys::stepAllowed(sys::Step::Open)) {
-            whyNotOpen_ = std::strerror(errno);
-            return false;
-        }
-        fd_.reset(folder_->openAt(base_, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
     }
+    // A FIFO or a device would block or never end in the reader, so
+    // anything but a regular file is a file that does not open.
+    if (!S_ISREG(named.st_mode)) {
+        whyNotOpen_ = S_ISDIR(named.st_mode) ? messages::kFolderNeedsRecursive : messages::kNotRegularFile;
+        return false;
+    }
+    if (!sys::stepAllowed(sys::Step::Open)) {
+        whyNotOpen_ = std::strerror(errno);
+        return false;
+    }
+    fd_.reset(viaLink_ ? sys::reopen(target.get(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)
+                       : folder_->openAt(base_, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
     if (!fd_.valid() || !sys::statusOf(fd_.get(), status_)) {
         whyNotOpen_ = errno == ELOOP ? messages::kChangedMeanwhile : std::strerror(errno);
         return false;
