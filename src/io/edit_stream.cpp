@@ -10,11 +10,6 @@ EditStream::EditStream(OriginalFile& original) : original_(original), length_(or
         pieces_.push_back({true, 0, length_});
 }
 
-TagLib::FileName EditStream::name() const
-{
-    return original_.name().c_str();
-}
-
 std::string_view EditStream::writtenBytes(const Piece& piece) const
 {
     const size_t chunk = static_cast<size_t>(
@@ -106,16 +101,6 @@ void EditStream::removeBlock(StreamStart start, StreamLength length)
     replace(at, std::min<uint64_t>(length, length_ - at), nullptr, 0);
 }
 
-bool EditStream::readOnly() const
-{
-    return false;  // whether the file may be written is settled when it is committed
-}
-
-bool EditStream::isOpen() const
-{
-    return original_.isOpen();
-}
-
 void EditStream::seek(StreamOffset offset, Position p)
 {
     int64_t base = 0;
@@ -125,16 +110,6 @@ void EditStream::seek(StreamOffset offset, Position p)
         base = static_cast<int64_t>(length_);
     const int64_t target = base + static_cast<int64_t>(offset);
     position_ = target < 0 ? 0 : static_cast<uint64_t>(target);
-}
-
-StreamOffset EditStream::tell() const
-{
-    return static_cast<StreamOffset>(position_);
-}
-
-StreamOffset EditStream::length()
-{
-    return static_cast<StreamOffset>(length_);
 }
 
 void EditStream::truncate(StreamOffset length)

@@ -36,18 +36,19 @@ class EditStream : public TagLib::IOStream {
 public:
     explicit EditStream(OriginalFile& original);
 
-    TagLib::FileName name() const override;
+    TagLib::FileName name() const override { return original_.name().c_str(); }
     TagLib::ByteVector readBlock(StreamLength length) override;
     void writeBlock(const TagLib::ByteVector& data) override;
     void insert(const TagLib::ByteVector& data, StreamStart start = 0,
                 StreamLength replace = 0) override;
     void removeBlock(StreamStart start = 0, StreamLength length = 0) override;
-    bool readOnly() const override;
-    bool isOpen() const override;
+    // Whether the file may be written is settled when it is committed.
+    bool readOnly() const override { return false; }
+    bool isOpen() const override { return original_.isOpen(); }
     void seek(StreamOffset offset, Position p = Beginning) override;
     void clear() override {}
-    StreamOffset tell() const override;
-    StreamOffset length() override;
+    StreamOffset tell() const override { return static_cast<StreamOffset>(position_); }
+    StreamOffset length() override { return static_cast<StreamOffset>(length_); }
     void truncate(StreamOffset length) override;
 
     // The new content as it stands.
