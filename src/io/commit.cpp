@@ -28,11 +28,6 @@ constexpr uint64_t kMostHeld = 64 * kBlockSize;
 
 using namespace messages;
 
-std::string systemError(const char* what)
-{
-    return sys::describe(what, errno);
-}
-
 // A new file renamed over the original would lose what the metadata copy
 // cannot bring over: a symbolic link operand, or the file's other names.
 bool renameKeepsAll(const OriginalFile& original)
@@ -57,7 +52,7 @@ CommitResult writtenOver(CommitPath path, int fd, const CommitOptions& options)
 {
     CommitResult result(true, path);
     if (options.sync && !sys::syncFile(fd))
-        result.warning = systemError(kCannotSync);
+        result.warning = sys::describe(kCannotSync, errno);
     return written(std::move(result), fd, options);
 }
 
@@ -100,7 +95,7 @@ std::vector<PlacedPiece> place(const std::vector<Piece>& pieces)
 // system's reason, taken before anything else can change errno.
 std::string whyFailed(const OriginalFile& original, const char* what)
 {
-    const std::string error = systemError(what);
+    const std::string error = sys::describe(what, errno);
     std::string changed;
     return original.unchangedSinceRead(changed) ? error : changed;
 }
@@ -200,7 +195,7 @@ CommitResult writeChangedRuns(OriginalFile& original, EditStream& edits, const C
             const std::string_view bytes = edits.bytesAt(run.begin, run.end - run.begin, spill);
             if (writeStep(sys::Step::WriteInPlace, original.fd(), bytes, static_cast<int64_t>(run.begin))
                 != bytes.size()) {
-                const std::string error = systemError(kCannotWrite);
+                const std::string error = sys::describe(kCannotWrite, errno);
                 return {false, CommitPath::SameLength, afterFailedWrite(error, undo.putBack(original.size()))};
             }
             undo.written();
@@ -291,7 +286,7 @@ RenameOutcome writeAndRename(OriginalFile& original, EditStream& edits, const Co
         return RenameOutcome::Failed;
     }
     if (options.sync && !sys::syncFile(temporary.fd())) {
-        result.error = systemError(kCannotSync);
+        result.error = sys::describe(kCannotSync, errno);
         return RenameOutcome::Failed;
     }
     if (!original.unchangedSinceRead(result.error))
@@ -299,13 +294,13 @@ RenameOutcome writeAndRename(OriginalFile& original, EditStream& edits, const Co
     if (options.beforeReplace && !options.beforeReplace(temporary.fd(), result.error))
         return RenameOutcome::Failed;
     if (!temporary.replaceTarget()) {
-        result.error = systemError(kCannotRename);
+        result.error = sys::describe(kCannotRename, errno);
         return RenameOutcome::Failed;
     }
     result = written(std::move(result), temporary.fd(), options);
     // The file is converted: a folder that cannot be flushed is a warning.
     if (options.sync && (!sys::stepAllowed(sys::Step::SyncFolder) || !original.folder().sync()))
-        result.warning = systemError(kCannotSyncFolder);
+        result.warning = sys::describe(kCannotSyncFolder, errno);
     return RenameOutcome::Done;
 }
 
@@ -388,7 +383,7 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
     if (!original.takeWriteAccess(why) || !original.unchangedSinceRead(why))
         return fail(why);
     if (newLength > oldLength && !reserve(original.fd(), oldLength, newLength)) {
-        const std::string error = systemError(kCannotMakeRoom);
+        const std::string error = sys::describe(kCannotMakeRoom, errno);
         const OldBytes::Outcome back = undo.putBack(oldLength);
         return fail(back.complete ? error : afterFailedWrite(error, back));
     }
@@ -416,7 +411,7 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
             undo.aboutToWrite(begin, std::move(old));
             if (writeStep(sys::Step::WriteInPlace, original.fd(), block, static_cast<int64_t>(begin))
                 != block.size()) {
-                const std::string error = systemError(kCannotWrite);
+                const std::string error = sys::describe(kCannotWrite, errno);
                 return fail(afterFailedWrite(error, undo.putBack(oldLength)));
             }
             undo.written();
@@ -426,7 +421,7 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
     }
     if (newLength < oldLength) {
         if (!sys::truncateTo(original.fd(), newLength)) {
-            const std::string error = systemError(kCannotTruncate);
+            const std::string error = sys::describe(kCannotTruncate, errno);
             return fail(afterFailedWrite(error, undo.putBack(oldLength)));
         }
     }
