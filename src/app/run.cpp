@@ -7,7 +7,7 @@
 #include "app/undo_command.h"
 #include "common/format.h"
 #include "common/messages.h"
-#include "sys/terminal.h"
+#include "sys/fd.h"
 
 #include <cstdio>
 #include <exception>

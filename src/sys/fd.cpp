@@ -120,6 +120,16 @@ bool isTerminal(int fd)
     return isatty(fd) == 1;
 }
 
+bool progressLineFits()
+{
+    if (!isTerminal(STDERR_FILENO))
+        return false;
+    struct stat out {};
+    if (!statusOf(STDOUT_FILENO, out))
+        return true;  // closed: nothing shares the screen
+    return !S_ISFIFO(out.st_mode) && !S_ISSOCK(out.st_mode);
+}
+
 std::string describe(const char* what, int code)
 {
     return std::string(what) + ": " + std::strerror(code);

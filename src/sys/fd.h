@@ -89,6 +89,10 @@ Protection protectionOf(int fd);
 
 // Whether `fd` is a terminal.
 bool isTerminal(int fd);
+// Standard error is a terminal a progress line can be redrawn on, and
+// standard output does not go into a pipe or socket (a pager, another
+// program) that shares that terminal's screen.
+bool progressLineFits();
 
 // "what: the system's text for `code`".
 std::string describe(const char* what, int code);
