@@ -62,7 +62,7 @@ void Walk::operand(const std::string& name, sys::Fd opened)
 {
     const size_t before = list_.names.size() + list_.unreadable.size();
     sys::FolderTree::Node root = 0;
-    if (!list_.walked->addRoot(name, std::move(opened), root)) {
+    if (!list_.walked->add(sys::FolderTree::kNoParent, name, std::move(opened), root)) {
         fail(name, errno);
         return;
     }
@@ -96,7 +96,7 @@ void Walk::operand(const std::string& name, sys::Fd opened)
             continue;
         }
         sys::FolderTree::Node node = 0;
-        if (!list_.walked->addChild(parent, entry.name, std::move(sub), node)) {
+        if (!list_.walked->add(parent, entry.name, std::move(sub), node)) {
             fail(shown, errno);
             continue;
         }

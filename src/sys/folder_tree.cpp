@@ -9,16 +9,6 @@
 
 namespace tagshifter::sys {
 
-bool FolderTree::addRoot(const std::string& path, Fd opened, Node& node)
-{
-    return add(kNoParent, path, std::move(opened), node);
-}
-
-bool FolderTree::addChild(Node parent, const std::string& name, Fd opened, Node& node)
-{
-    return add(parent, name, std::move(opened), node);
-}
-
 bool FolderTree::add(Node parent, const std::string& name, Fd opened, Node& node)
 {
     struct stat status {};

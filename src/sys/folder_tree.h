@@ -20,12 +20,12 @@ public:
     using Node = uint32_t;
     // Folders held open at most, the last used kept.
     static constexpr size_t kHeld = 16;
+    static constexpr Node kNoParent = UINT32_MAX;
 
-    // A folder named on the command line, opened by openFolderPath; false
-    // with errno when it cannot be looked at.
-    bool addRoot(const std::string& path, Fd opened, Node& node);
-    // The folder `name` in `parent`, just opened from it by openSubfolder.
-    bool addChild(Node parent, const std::string& name, Fd opened, Node& node);
+    // The folder `name` in `parent`, just opened from it by openSubfolder;
+    // with kNoParent, a folder named on the command line, opened by
+    // openFolderPath. False with errno when it cannot be looked at.
+    bool add(Node parent, const std::string& name, Fd opened, Node& node);
 
     // The folder `node`, open; nullptr with `error` (an errno value or
     // kLinkRefused or kFolderSwapped) when it is no longer the one walked.
@@ -38,9 +38,7 @@ private:
         dev_t device;
         ino_t inode;
     };
-    static constexpr Node kNoParent = UINT32_MAX;
 
-    bool add(Node parent, const std::string& name, Fd opened, Node& node);
     std::shared_ptr<const Folder> held(Node node);
     void hold(Node node, std::shared_ptr<const Folder> folder);
     std::shared_ptr<const Folder> reopen(const std::shared_ptr<const Folder>& parent, Node node, int& error);
