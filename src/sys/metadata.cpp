@@ -2,13 +2,12 @@
 
 #include "sys/fd.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -45,9 +44,7 @@ bool dropExtraAttributes(int to, const std::vector<std::string>& keep)
     for (const std::string& name : names) {
         if (name.rfind("security.", 0) == 0)
             continue;
-        bool kept = false;
-        for (const std::string& original : keep)
-            kept = kept || original == name;
+        const bool kept = std::find(keep.begin(), keep.end(), name) != keep.end();
         if (!kept && fremovexattr(to, name.c_str()) != 0)
             return false;
     }

@@ -1,10 +1,10 @@
 #include "sys/temporary.h"
 
+#include "sys/process.h"
 #include "sys/seam.h"
 
 #include <fcntl.h>
 #include <limits.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -49,8 +49,7 @@ TemporaryFile::~TemporaryFile()
 std::string TemporaryFile::freshName() const
 {
     static unsigned counter = 0;
-    timespec now {};
-    clock_gettime(CLOCK_REALTIME, &now);
+    const timespec now = wallClock();
     unsigned long mix = static_cast<unsigned long>(now.tv_nsec) ^ (static_cast<unsigned long>(getpid()) << 20)
                         ^ (++counter * 2654435761u);
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
