@@ -51,10 +51,12 @@ const option kLongOptions[] = {
     {nullptr, 0, nullptr, 0},
 };
 
+// Byte by byte in the C locale: only A-Z change.
 std::string lowercased(const char* argument)
 {
     std::string name = argument;
-    lowercaseInPlace(name);
+    for (char& c : name)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return name;
 }
 
@@ -63,12 +65,6 @@ std::string lowercased(const char* argument)
 bool namesUnicodeEncoding(const std::string& name)
 {
     return name.rfind("utf", 0) == 0 || name.rfind("ucs", 0) == 0;
-}
-
-void lowercaseInPlace(std::string& text)
-{
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
 // The options that say how to convert, which an undo has no use for: it

@@ -9,9 +9,6 @@
 
 namespace tagshifter {
 
-// Lowercases byte by byte in the C locale: only A-Z change.
-void lowercaseInPlace(std::string& text);
-
 // Whether an encoding name (lowercased) is one of Unicode's own (utf-8,
 // utf16le, ucs-2...): given to -2, it is still taken as a code page.
 bool namesUnicodeEncoding(const std::string& name);
