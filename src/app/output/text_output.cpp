@@ -6,10 +6,15 @@
 
 namespace tagshifter {
 
+namespace {
+
+// "Error: ", the message, then a newline.
 std::string formatErrorLine(const std::string& message)
 {
     return messages::kErrorPrefix + message + "\n";
 }
+
+}  // namespace
 
 void TextOutput::show(const FileResult& result)
 {

@@ -5,9 +5,6 @@
 
 namespace tagshifter {
 
-// "Error: ", the message, then a newline.
-std::string formatErrorLine(const std::string& message);
-
 class TextOutput : public Output {
 public:
     // `reportDone`: a converted file gets its "...done" line (not under -q).
