@@ -1,6 +1,5 @@
 #include "app/album_pass.h"
 
-
 namespace tagshifter {
 
 std::string folderOf(const std::string& name)

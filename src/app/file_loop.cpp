@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <new>
 #include <optional>
 
@@ -185,10 +184,8 @@ void saveAndCommit(format::TaggedFile& file, const TagConverter& converter, cons
         result.error->file = result.path;
         return;
     }
-    io::CommitOptions options;
+    io::CommitOptions options = journal ? journal->commitOptions(settings.syncWrites) : io::CommitOptions{};
     options.sync = settings.syncWrites;
-    if (journal)
-        options = journal->commitOptions(settings.syncWrites);
     const io::CommitResult commit = file.commit(written, options);
     if (journal)
         journal->afterCommit(commit);
