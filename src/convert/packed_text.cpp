@@ -134,6 +134,16 @@ std::optional<ByteVector> joined(const ByteVector& prefix, std::string_view text
     return out;
 }
 
+// How many packed frames there are: with none, nothing need be looked up.
+size_t livePacked = 0;
+
+struct Counted {
+    Counted() { ++livePacked; }
+    ~Counted() { --livePacked; }
+    Counted(const Counted&) = delete;
+    Counted& operator=(const Counted&) = delete;
+};
+
 // A frame of TagLib's `Base` whose text is held as the bytes it writes.
 // The frame itself holds an empty text, which tells what comes before the
 // text when rendered.
@@ -191,6 +201,7 @@ private:
     ByteVector fields_;
     unsigned int version_ = 0;
     unsigned int prefixSize_ = 0;
+    Counted counted_;
 };
 
 // TagLib 1 keeps a frame's header to the frame classes.
@@ -260,6 +271,8 @@ bool packText(TagLib::ID3v2::Tag& tag, Frame& frame, std::string_view text, bool
 
 bool holdsPackedText(const TagLib::Tag& tag, const char* id)
 {
+    if (livePacked == 0)
+        return false;
     const auto* id3v2 = dynamic_cast<const TagLib::ID3v2::Tag*>(&tag);
     if (id3v2 == nullptr)
         return false;
