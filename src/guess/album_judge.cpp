@@ -39,6 +39,11 @@ constexpr double kStrictPerPoint = 0.08;
 // evidence to be re-read at all.
 constexpr double kFieldMargin = 3;
 constexpr double kOverwhelming = 12;
+// Less is enough when the evidence is spread over the fields of an album
+// read as it shows (a Czech or Turkish album misread through Windows-1252,
+// each title a letter or two off); a reader that would first have to be
+// assumed ("MFÖ" taken for Mac OS Roman bytes) still needs all of it.
+constexpr double kSpreadEvidence = 6;
 // Pages of the built-in list outside the user's list are tried on this
 // many files of an album: one reading clearly better says the list misses
 // the album's page.
@@ -105,6 +110,8 @@ bool judgedText(const LabelledText& text)
 {
     return !text.evidenceOnly && hasNonAscii(text.bytes);
 }
+
+bool isComment(const LabelledText& text) { return text.label == "COMM"; }
 
 }  // namespace
 
@@ -308,18 +315,21 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
     // texts, though nothing says they misread them, compete, and must win
     // clearly.
     const std::optional<Reader> shown = readerShown(input);
-    Verdict verdict = shown ? judgeAs(through(input, *shown), true) : judgeAs(input, false);
+    Verdict verdict =
+        shown ? judgeAs(through(input, *shown), true, kOverwhelming) : judgeAs(input, false, kSpreadEvidence);
     for (const Reader reader : readers()) {
         if (reader == shown || !anyThrough(input, reader))
             continue;
-        Verdict other = judgeAs(through(input, reader), shown.has_value());
+        Verdict other = judgeAs(through(input, reader), shown.has_value(),
+                                isPlain(reader) ? kSpreadEvidence : kOverwhelming);
         if (other.penalty + kMargin <= verdict.penalty)
             verdict = std::move(other);
     }
     return std::move(verdict.readings);
 }
 
-AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, bool misreadShown)
+AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, bool misreadShown,
+                                        double albumEvidence)
 {
     Verdict verdict;
     std::vector<Reading>& result = verdict.readings;
@@ -357,14 +367,21 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                 pooled += '\n';
             }
         }
+        // A comment is free text, often of another hand and language than
+        // the tags ("L'Hymne à l'amour" in a Polish album): it is decided
+        // field by field below and sways the file's reading only when the
+        // file has nothing else to judge.
+        bool othersThanComments = false;
+        for (const auto& text : files[f])
+            othersThanComments = othersThanComments || (judgedText(text) && !isComment(text));
         // Many pages read a text alike (koi8-r and koi8-u, cp1252 and Latin-1):
         // a text already scored is not scored again.
         for (size_t r = 0; r < readings; ++r) {
             std::u32string& joined = decoded[r];
             joined.clear();
             for (const auto& text : files[f]) {
-                if (!judgedText(text))
-                    continue;  // reads the same under every reading
+                if (!judgedText(text) || (othersThanComments && isComment(text)))
+                    continue;  // reads the same under every reading, or a comment
                 if (!append(text, r, joined)) {
                     row[r] = kInvalid;
                     break;
@@ -513,7 +530,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             if (choices[j] != 0 && text.unicodeFrame && judgedText(text)) {
                 const double one = textPenalty(text, 0, buffer) - textPenalty(text, choices[j], buffer);
                 gain += one;
-                if (one >= kOverwhelming || gain >= kOverwhelming)
+                if (one >= kOverwhelming || gain >= albumEvidence)
                     misreadAsUnicode = true;
             }
     for (size_t j = 0; j < judged.size(); ++j) {

@@ -50,7 +50,9 @@ private:
 
     // judge() with the texts as given; `misreadShown` when some text reads
     // through nothing plainer than a reader that only misreading explains.
-    Verdict judgeAs(const std::vector<FileTexts>& files, bool misreadShown);
+    // `albumEvidence`: how much more plausible the Latin-1-looking fields of
+    // Unicode frames must read, all together, before they are re-read.
+    Verdict judgeAs(const std::vector<FileTexts>& files, bool misreadShown, double albumEvidence);
 
     // Appends `text` under reading `reading` (0: as it is) to `out`; false
     // when the reading cannot decode it.

@@ -37,6 +37,7 @@ constexpr double kStrayMark = 4;       // a combining mark after no letter
 constexpr double kExtraScript = 3;     // each further alphabet in one text
 constexpr double kSignAfterLetter = 3; // "niż" read as "ni¿": a sign stuck to a word
 constexpr double kLoneLetter = 4;      // "L'Hymne а l'amour": one Cyrillic letter among Latin words
+constexpr double kLoneExtended = 4;    // "L'Hymne ŕ l'amour": no language writes "ŕ" as a word
 // What the learnt model says, in points per half bit by which a text is less
 // likely than everyday text of the best-fitting language of its script; a
 // word that fits another language of that script better pays at most
@@ -276,6 +277,12 @@ WordScore scoreWord(std::u32string_view word, const CharClass* classes)
         score.penalty += kLatinInCjk;
     if (caseInside)
         score.penalty += kCaseInside;
+    // Of the small letters of Latin Extended-A only Lithuanian "į" and
+    // Hungarian "ő" stand alone as words; the others alone are a Western
+    // "à", "å" or "è" read through a Central European or Baltic page.
+    if (score.letters == 1 && word.size() == 1 && inRange(word[0], 0x100, 0x17F)
+        && latinCase(word[0]) == Case::Lower && word[0] != U'į' && word[0] != U'ő')
+        score.penalty += kLoneExtended;
     // A word of two scripts is wrong whatever its letters: the model only
     // weighs words of one.
     if (distinct == 1 && !(asciiJoins && !cjk) && modelScript(wordScript, score.script)) {

@@ -111,6 +111,27 @@ TEST(AlbumJudge, EachFileOfACompilationGetsThePageItsOwnTextReadsIn)
     }
 }
 
+// A genuine Western comment in a Latin-1 frame of an album in a Central
+// European page: the titles are read in their page, the comment stays,
+// even when a lone "à" is all it holds beyond ASCII ("ŕ" in cp1250).
+TEST(AlbumJudge, AWesternCommentThatReadsWellAsItIsStays)
+{
+    const char* const titles[] = {"Mniej niż zero", "Wciąż bardziej obcy", "Tańcz głupia, tańcz"};
+    for (const char* list : {"auto", "auto:cp1250,iso-8859-2"})
+        for (const char* comment : {"L'Hymne à l'amour", "Voilà", "Enregistré à Paris, août 1988"}) {
+            AlbumJudge judge(CandidateList::parse(list));
+            std::vector<FileTexts> files;
+            for (const char* title : titles)
+                files.push_back({LabelledText("TPE1", storedIn("Lady Pank", "CP1250"), Reader::Latin1, false),
+                                 LabelledText("TIT2", storedIn(title, "CP1250"), Reader::Latin1, false),
+                                 LabelledText("COMM", storedIn(comment, "CP1252"), Reader::Latin1, false)});
+            for (const Reading& reading : judge.judge(files)) {
+                EXPECT_EQ(reading.codePage, "cp1250") << list << " " << comment;
+                EXPECT_EQ(reading.keptAsItIs, std::vector<std::string>{"COMM"}) << list << " " << comment;
+            }
+        }
+}
+
 // Albums a real library was seen to get wrong, under plain auto and under
 // a list of every page that library held: never another script, and a
 // genuine Western name in a Latin-1 frame stays.

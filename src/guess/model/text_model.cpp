@@ -78,6 +78,8 @@ const Tables& tables()
             if (slot >= 0)
                 t.lower[slot] = pair[1];
         }
+        // Turkish capital dotted I: its lower case is a plain "i" ("İstanbul").
+        t.lower[slotOf(0x130)] = U'i';
         for (const auto& language : kAlphabetLanguages) {
             Alphabet a;
             a.language = &language;
