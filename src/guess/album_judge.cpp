@@ -49,6 +49,12 @@ constexpr double kSpreadEvidence = 6;
 // the album's page.
 constexpr size_t kOutsideFiles = 8;
 
+// Hangul of everyday words costs at most this much a syllable on average,
+// in half bits; the Han characters a Chinese or Japanese page makes of the
+// same bytes at least this much more ("핑계" read as GBK is "俏拌").
+constexpr double kCommonHangul = 24;
+constexpr double kHangulLead = 5;
+
 // Fewer letters than this in the words of a whole folder that hold bytes
 // beyond ASCII are read only by a page that makes characters of byte pairs.
 constexpr size_t kThinEvidence = 3;
@@ -120,6 +126,7 @@ bool isComment(const LabelledText& text) { return text.label == "COMM"; }
 struct AlbumJudge::Decoding {
     enum class Way { Latin1, Utf8, Table, Iconv } way = Way::Latin1;
     HanReading han = HanReading::Any;
+    bool korean = false;
     std::array<char32_t, 256> table{};
     std::optional<CodePageDecoder> iconv;
 
@@ -127,6 +134,7 @@ struct AlbumJudge::Decoding {
     {
         auto decoding = std::make_unique<Decoding>();
         decoding->han = hanReadingOf(page);
+        decoding->korean = writesKorean(page);
         decoding->way = Way::Iconv;
         decoding->iconv.emplace(page);
         if (auto table = decoding->iconv->singleByteTable()) {
@@ -328,6 +336,28 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
     return std::move(verdict.readings);
 }
 
+size_t AlbumJudge::koreanIfCommon(const FileTexts& texts, const std::vector<double>& row, size_t choice) const
+{
+    std::u32string chosen, korean;
+    for (size_t r = 1; r < decodings_.size(); ++r) {
+        if (!decodings_[r]->korean || row[r] == kInvalid || row[r] > row[choice] + kDisagreement)
+            continue;
+        chosen.clear(), korean.clear();
+        bool valid = true;
+        for (const auto& text : texts)
+            if (judgedText(text))
+                valid = valid && append(text, r, korean) && append(text, choice, chosen);
+        if (!valid)
+            continue;
+        const CjkCommonness hangul = cjkCommonness(korean, HanReading::Any);
+        const CjkCommonness han = cjkCommonness(chosen, decodings_[choice]->han);
+        if (hangul.allHangul && hangul.characters >= 2 && hangul.meanCost <= kCommonHangul
+            && han.meanCost >= hangul.meanCost + kHangulLead)
+            return r;
+    }
+    return choice;
+}
+
 AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, bool misreadShown,
                                         double albumEvidence)
 {
@@ -493,6 +523,12 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             && plausible(row[alone], lengths[j][alone], otherScript)
             && !pageOutsideListReadsBetter(files, {judged[j]}, row[alone]))
             choice = alone;
+        // Korean bytes read as Han by a Chinese or Japanese page are mostly
+        // common characters, which the penalty cannot tell from real text:
+        // a file that reads as everyday Hangul takes the Korean page of the
+        // list, whatever its folder's majority.
+        if (choice != 0 && decodings_[choice]->han != HanReading::Any)
+            choice = koreanIfCommon(files[judged[j]], row, choice);
         // A file its page reads as less than clearly real text is tried
         // against the built-in pages outside the list: one reading it
         // clearly better says the list misses the file's page (a Greek

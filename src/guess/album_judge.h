@@ -58,6 +58,11 @@ private:
     // when the reading cannot decode it.
     bool append(const LabelledText& text, size_t reading, std::u32string& out) const;
 
+    // The Korean reading of the list that reads `texts` as everyday Hangul
+    // where `choice`, a Chinese or Japanese page, makes rarer Han of them
+    // (`row`: the file's penalties); else `choice`.
+    size_t koreanIfCommon(const FileTexts& texts, const std::vector<double>& row, size_t choice) const;
+
     // One text's penalty under reading `reading` (0: as it is).
     double textPenalty(const LabelledText& text, size_t reading, std::u32string& buffer) const;
 

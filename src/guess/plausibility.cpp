@@ -348,9 +348,11 @@ HanReading hanReadingOf(const std::string& name)
     return HanReading::Any;
 }
 
-double implausibility(const std::u32string& text, HanReading han)
+namespace {
+
+// The Han languages of the model a reading under `han` may be in, a bit each.
+uint32_t hanLanguagesOf(HanReading han)
 {
-    // The Han languages of the model the reading may be in, a bit each.
     static const std::array<uint32_t, 4> hanLanguages = [] {
         std::array<uint32_t, 4> masks{};
         masks.fill(~uint32_t{0});
@@ -368,7 +370,45 @@ double implausibility(const std::u32string& text, HanReading han)
         }
         return masks;
     }();
-    const uint32_t hanAllowed = hanLanguages[static_cast<size_t>(han)];
+    return hanLanguages[static_cast<size_t>(han)];
+}
+
+}  // namespace
+
+bool writesKorean(const std::string& name)
+{
+    std::string lower;
+    for (char c : name)
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.find("949") != std::string::npos || lower.find("euckr") != std::string::npos
+           || lower.find("uhc") != std::string::npos;
+}
+
+CjkCommonness cjkCommonness(const std::u32string& text, HanReading han)
+{
+    const uint32_t allowed = hanLanguagesOf(han);
+    CjkCommonness result;
+    result.allHangul = true;
+    double total = 0;
+    for (char32_t c : text) {
+        const int cost = model::characterCost(c, allowed);
+        if (cost >= 0) {
+            total += cost, ++result.characters;
+            result.allHangul = result.allHangul && c >= 0xAC00 && c <= 0xD7A3;
+        } else if (c >= 0x80) {
+            result.allHangul = false;
+        }
+    }
+    result.allHangul = result.allHangul && result.characters > 0;
+    if (result.characters > 0)
+        result.meanCost = total / result.characters;
+    return result;
+}
+
+double implausibility(const std::u32string& text, HanReading han)
+{
+    const uint32_t hanAllowed = hanLanguagesOf(han);
     // The buffers outlive the call: the guess scores thousands of texts, and
     // an album's texts, right or wrong, repeat the same words (an artist, an
     // album, the same garbage under a wrong page), so each word is scored once.

@@ -100,6 +100,15 @@ TEST(AlbumJudge, EachFileOfACompilationGetsThePageItsOwnTextReadsIn)
           {file("Sezen Aksu", "Şarkı Söylemek Lazım", "cp1254"), "cp1254"},
           {file("Lady Pank", "Mniej niż zero", "cp1250"), "cp1250"},
           {file("Кино", "Группа крови", "cp1251"), "cp1251"}}},
+        // Korean bytes read as GBK are common Han ("핑계" as "俏拌"): the
+        // Korean files keep their page in a folder of mostly Chinese.
+        {"auto:cp932,gbk,big5,cp949",
+         {{file("王菲", "红豆", "gbk"), "gbk"},
+          {file("김건모", "핑계", "cp949"), "cp949"},
+          {file("张学友", "每天爱你多一些", "gbk"), "gbk"},
+          {file("周杰倫", "雙截棍", "big5"), "big5"},
+          {file("朴树", "白桦林", "gbk"), "gbk"},
+          {file("김건모", "잘못된 만남", "cp949"), "cp949"}}},
     };
     for (const auto& c : cases) {
         AlbumJudge judge(CandidateList::parse(c.list));
