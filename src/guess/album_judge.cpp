@@ -154,14 +154,21 @@ struct AlbumJudge::Decoding {
         case Way::Latin1: points = decodeLatin1(bytes); break;
         case Way::Utf8: points = decodeUtf8(bytes); break;
         case Way::Iconv: points = iconv->decode(bytes); break;
-        case Way::Table:
+        case Way::Table: {
+            // Written in place: pushed one by one, the points cost as much
+            // again as the lookups.
+            size_t end = out.size();
+            out.resize(end + bytes.size());
             for (unsigned char byte : bytes) {
                 const char32_t point = table[byte];
-                if (point == CodePageDecoder::kNoCharacter)
+                if (point == CodePageDecoder::kNoCharacter) {
+                    out.resize(end);
                     return false;
-                out.push_back(point);
+                }
+                out[end++] = point;
             }
             return true;
+        }
         }
         if (!points)
             return false;
@@ -249,8 +256,11 @@ bool anyNonAscii(const FileTexts& texts)
 // The text as it reads now: its bytes through the reader that misread them.
 void appendAsItIs(const LabelledText& text, std::u32string& out)
 {
-    for (unsigned char byte : text.bytes)
-        out.push_back(readerPoint(text.reader, byte));
+    const auto& points = readerPoints(text.reader);
+    const size_t start = out.size();
+    out.resize(start + text.bytes.size());
+    for (size_t i = 0; i < text.bytes.size(); ++i)
+        out[start + i] = points[static_cast<unsigned char>(text.bytes[i])];
 }
 
 // Whether a reading's penalty over `length` code points is that of real

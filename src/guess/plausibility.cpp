@@ -169,7 +169,7 @@ CharClass computeClass(char32_t c)
 // single-byte page lands) come from a table made once.
 constexpr char32_t kTabled = 0x500;
 
-CharClass classify(char32_t c)
+const std::vector<CharClass>& tabledClasses()
 {
     static const std::vector<CharClass> table = [] {
         std::vector<CharClass> classes(kTabled);
@@ -177,7 +177,7 @@ CharClass classify(char32_t c)
             classes[point] = computeClass(point);
         return classes;
     }();
-    return c < kTabled ? table[c] : computeClass(c);
+    return table;
 }
 
 bool isBicameral(Script s)
@@ -223,6 +223,10 @@ struct WordScore {
     int letters = 0;  // combining marks aside
     model::Script script = model::Script::Latin;
     std::vector<int> costs;  // per language of `script`, in half bits
+    // `costs`, none more than kWordSwitch over the best: what the word adds
+    // to the text when every language of its script may count (worked out
+    // once, as the word is remembered from text to text).
+    std::vector<int> capped;
 };
 
 WordScore scoreWord(std::u32string_view word, const CharClass* classes)
@@ -288,6 +292,9 @@ WordScore scoreWord(std::u32string_view word, const CharClass* classes)
     if (distinct == 1 && !(asciiJoins && !cjk) && modelScript(wordScript, score.script)) {
         score.modelled = true;
         model::wordCosts(letters, score.script, score.costs);
+        const int best = *std::min_element(score.costs.begin(), score.costs.end());
+        for (int cost : score.costs)
+            score.capped.push_back(std::min(cost, best + kWordSwitch));
     }
     return score;
 }
@@ -298,7 +305,10 @@ WordScore scoreWord(std::u32string_view word, const CharClass* classes)
 // title is no sign of a wrong reading; "Güne Karþý", whose every word wants
 // another language, is).
 struct LanguageSums {
-    std::array<std::vector<int>, model::kScripts> sums;  // per script, per language
+    // The sums live on the stack: the score runs for every reading of every file.
+    static constexpr uint32_t kEvery = ~uint32_t{0};
+    std::array<std::array<int, model::kMostLanguages>, model::kScripts> sums;  // per script, per language
+    std::array<size_t, model::kScripts> languages{};  // of each script that has a word, else 0
 
     // `allowed`: a bit per language of the word's script that may count
     // (the Han languages the reading's page writes), all of them if none.
@@ -306,28 +316,51 @@ struct LanguageSums {
     {
         if (word.costs.empty())
             return;
-        auto& sum = sums[static_cast<size_t>(word.script)];
-        if (sum.empty())
-            sum.assign(word.costs.size(), kNotWritten);
+        const auto script = static_cast<size_t>(word.script);
+        auto& sum = sums[script];
+        const size_t count = word.costs.size();
+        // A script's words all come with the same `allowed`.
+        if (languages[script] == 0) {
+            languages[script] = count;
+            for (size_t l = 0; l < count; ++l)
+                sum[l] = allowed >> l & 1 ? 0 : kNotWritten;
+        }
+        if (allowed == kEvery) {
+            for (size_t l = 0; l < count; ++l)
+                sum[l] += word.capped[l];
+            return;
+        }
         int best = kNotWritten;
-        for (size_t l = 0; l < word.costs.size(); ++l)
+        for (size_t l = 0; l < count; ++l)
             if (allowed >> l & 1)
                 best = std::min(best, word.costs[l]);
-        for (size_t l = 0; l < word.costs.size(); ++l)
+        for (size_t l = 0; l < count; ++l)
             if (allowed >> l & 1)
-                sum[l] = (sum[l] == kNotWritten ? 0 : sum[l]) + std::min(word.costs[l], best + kWordSwitch);
+                sum[l] += std::min(word.costs[l], best + kWordSwitch);
     }
 
     int halfBits() const
     {
         int total = 0;
-        for (const auto& sum : sums)
-            if (!sum.empty())
-                total += *std::min_element(sum.begin(), sum.end());
+        for (size_t script = 0; script < sums.size(); ++script)
+            if (languages[script] > 0)
+                total += *std::min_element(sums[script].begin(), sums[script].begin() + languages[script]);
         return total;
     }
 
     static constexpr int kNotWritten = std::numeric_limits<int>::max() / 2;
+};
+
+// Words are a few letters long: a plain hash of their code points costs
+// less than the standard one over their bytes.
+struct WordHash {
+    size_t operator()(const std::u32string& word) const
+    {
+        size_t hash = 0;
+        for (char32_t c : word)
+            hash = hash * 31 + c;
+        return hash;
+    }
 };
 
 }  // namespace
@@ -414,13 +447,14 @@ double implausibility(const std::u32string& text, HanReading han)
     // album, the same garbage under a wrong page), so each word is scored once.
     thread_local std::vector<CharClass> classes;
     thread_local std::u32string key;
-    thread_local std::unordered_map<std::u32string, WordScore> words;
+    thread_local std::unordered_map<std::u32string, WordScore, WordHash> words;
     constexpr size_t kWordsKept = 8192;  // an album's words under every reading
     if (words.size() > kWordsKept)
         words.clear();
     classes.resize(text.size());
+    const std::vector<CharClass>& tabled = tabledClasses();
     for (size_t i = 0; i < text.size(); ++i)
-        classes[i] = classify(text[i]);
+        classes[i] = text[i] < kTabled ? tabled[text[i]] : computeClass(text[i]);
 
     double penalty = 0;
     uint16_t textScripts = 0;

@@ -133,6 +133,11 @@ char32_t readerPoint(Reader reader, unsigned char byte)
     return table(reader).shows[byte];
 }
 
+const std::array<char32_t, 256>& readerPoints(Reader reader)
+{
+    return table(reader).shows;
+}
+
 std::optional<std::string> bytesThrough(const TagLib::String& text, Reader reader)
 {
     const ReaderTable& through = table(reader);

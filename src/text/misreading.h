@@ -4,6 +4,7 @@
 
 #include <taglib/tstring.h>
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,6 +46,8 @@ bool readsUtf8Only(Reader reader);
 // The character `reader` shows for `byte`; a byte its page leaves undefined
 // shows as the C1 control of its value, as Windows shows it.
 char32_t readerPoint(Reader reader, unsigned char byte);
+// The same for every byte at once, for a caller that reads many.
+const std::array<char32_t, 256>& readerPoints(Reader reader);
 
 // The bytes behind `text` through `reader`, or nothing when a character lies
 // outside the reader's image.

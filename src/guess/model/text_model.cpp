@@ -25,6 +25,19 @@ struct CjkLanguage {
 
 #include "guess/model/text_model.inc"
 
+constexpr bool fewEnoughLanguages()
+{
+    for (int script = 0; script < kScripts; ++script) {
+        size_t count = 0;
+        for (const auto& language : kAlphabetLanguages)
+            count += static_cast<int>(language.script) == script;
+        if (count > kMostLanguages)
+            return false;
+    }
+    return sizeof kCjkLanguages / sizeof kCjkLanguages[0] <= kMostLanguages;
+}
+static_assert(fewEnoughLanguages(), "more languages in a script than a mask holds");
+
 // A letter no language of its script writes: about as unlikely as a pair
 // of letters never seen together.
 constexpr int kUnknownLetter = 24;

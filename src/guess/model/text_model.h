@@ -3,6 +3,7 @@
 // Chinese and Korean (tables made by scripts/train_text_model.py).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,8 @@ namespace tagshifter::guess::model {
 
 enum class Script : uint8_t { Latin, Cyrillic, Greek, Hebrew, Arabic, Thai, Han, Hangul };
 constexpr int kScripts = 8;
+// No script has more languages: the languages a reading allows are a 32-bit mask.
+constexpr size_t kMostLanguages = 32;
 
 // The lower case of a letter of the modelled alphabets; any other point as it is.
 char32_t lowerCase(char32_t c);
