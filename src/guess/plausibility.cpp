@@ -7,6 +7,7 @@
 #include <cctype>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <limits>
 #include <string_view>
 #include <unordered_map>
@@ -354,7 +355,7 @@ struct LanguageSums {
 // Words are a few letters long: a plain hash of their code points costs
 // less than the standard one over their bytes.
 struct WordHash {
-    size_t operator()(const std::u32string& word) const
+    size_t operator()(std::u32string_view word) const
     {
         size_t hash = 0;
         for (char32_t c : word)
@@ -445,12 +446,14 @@ double implausibility(const std::u32string& text, HanReading han)
     // The buffers outlive the call: the guess scores thousands of texts, and
     // an album's texts, right or wrong, repeat the same words (an artist, an
     // album, the same garbage under a wrong page), so each word is scored once.
+    // A word is looked up where it stands in the text; the map's keys look
+    // at the spellings kept beside it (a deque never moves what it holds).
     thread_local std::vector<CharClass> classes;
-    thread_local std::u32string key;
-    thread_local std::unordered_map<std::u32string, WordScore, WordHash> words;
+    thread_local std::deque<std::u32string> spellings;
+    thread_local std::unordered_map<std::u32string_view, WordScore, WordHash> words;
     constexpr size_t kWordsKept = 8192;  // an album's words under every reading
     if (words.size() > kWordsKept)
-        words.clear();
+        words.clear(), spellings.clear();
     classes.resize(text.size());
     const std::vector<CharClass>& tabled = tabledClasses();
     for (size_t i = 0; i < text.size(); ++i)
@@ -487,10 +490,10 @@ double implausibility(const std::u32string& text, HanReading han)
         size_t end = i;
         while (end < text.size() && classes[end].script != Script::None)
             ++end;
-        key.assign(text, i, end - i);
-        auto found = words.find(key);
+        const std::u32string_view spelling(text.data() + i, end - i);
+        auto found = words.find(spelling);
         if (found == words.end())
-            found = words.emplace(key, scoreWord(key, classes.data() + i)).first;
+            found = words.emplace(spellings.emplace_back(spelling), scoreWord(spelling, classes.data() + i)).first;
         const WordScore& word = found->second;
         penalty += word.penalty;
         if (word.modelled)

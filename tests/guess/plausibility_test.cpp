@@ -32,6 +32,38 @@ TEST(Implausibility, GenuineWesternTextIsNoWorseThanAnyCodePageReading)
     }
 }
 
+// Words are scored once and remembered, and forgotten wholesale when an
+// album brings too many: a text scores alike whether its words were met
+// before, forgotten, or met again, under a reading of any Han languages.
+TEST(Implausibility, RememberedWordsScoreAsWhenFirstMet)
+{
+    const struct {
+        std::u32string text;
+        guess::HanReading han;
+    } texts[] = {
+        {U"Ночь улица фонарь аптека", guess::HanReading::Any},
+        {U"Íî÷ü óëèöà ôîíàðü", guess::HanReading::Any},
+        {U"Sigur Rós: Með suð í eyrum", guess::HanReading::Any},
+        {U"千と千尋の神隠し", guess::HanReading::Japanese},
+        {U"千と千尋の神隠し", guess::HanReading::Chinese},
+        {U"尢捲 媼", guess::HanReading::TraditionalChinese},
+    };
+    std::vector<double> first;
+    for (const auto& t : texts)
+        first.push_back(implausibility(t.text, t.han));
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(implausibility(texts[i].text, texts[i].han), first[i]) << "remembered";
+    // More distinct words than are kept: all are forgotten on the way.
+    std::u32string word = U"аааа";
+    for (int n = 0; n < 10000; ++n) {
+        for (size_t at = 0, rest = static_cast<size_t>(n); at < word.size(); ++at, rest /= 32)
+            word[at] = U'а' + static_cast<char32_t>(rest % 32);
+        implausibility(word);
+    }
+    for (size_t i = 0; i < std::size(texts); ++i)
+        EXPECT_EQ(implausibility(texts[i].text, texts[i].han), first[i]) << "after forgetting, text " << i;
+}
+
 TEST(Implausibility, PureAsciiCostsTheSameUnderEveryReading)
 {
     const std::string bytes = "Come Together (Remastered 2009) - The Beatles";
