@@ -117,7 +117,9 @@ FileList expandFolders(const std::vector<std::string>& operands)
     list.walked = std::make_shared<sys::FolderTree>();
     Walk walk(list);
     for (const std::string& operand : operands) {
-        sys::FolderOpening opening = sys::openFolderPath(operand);
+        // An empty operand names no file; the resolution would take it for
+        // the working folder, whose files would then show as "/song.mp3".
+        sys::FolderOpening opening = operand.empty() ? sys::FolderOpening{} : sys::openFolderPath(operand);
         if (opening.fd.valid()) {
             walk.operand(operand, std::move(opening.fd));
             continue;

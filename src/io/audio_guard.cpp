@@ -67,6 +67,31 @@ bool onlyEndTags(OriginalFile& original, uint64_t from)
     return tagSize == end - from;
 }
 
+// A tag whose size reaches past the end of the file, as TagLib takes it,
+// swallows whatever follows its frames: where that is not padding (zeros),
+// it is audio behind a header that claims too much. The offset of its first
+// byte, or the size of the file when the tag holds nothing else.
+uint64_t audioInCutTag(OriginalFile& original, const id3::PlacedTag& placed)
+{
+    const uint64_t size = original.size();
+    std::string head;
+    original.read(placed.at, 10, head);
+    const auto header = id3::readTagHeader(head);
+    if (!header || placed.at + 10 >= size)
+        return size;
+    std::string body;
+    original.read(placed.at + 10, size - placed.at - 10, body);
+    std::string spill;
+    const std::string_view area = id3::frameArea(*header, body, spill);
+    const id3::FrameWalk walk = id3::walkFrames(area, header->version);
+    const size_t framesEnd = walk.frames.empty() ? 0 : walk.frames.back().at + walk.frames.back().size;
+    const size_t first = area.find_first_not_of('\0', framesEnd);
+    if (first == std::string_view::npos)
+        return size;
+    // Counted from the end, where the cut body and its frame area meet.
+    return std::max(placed.at + 10, size - std::min<uint64_t>(size, area.size() - first));
+}
+
 }  // namespace
 
 std::optional<std::string> findAudioLoss(const std::vector<Piece>& pieces, OriginalFile& original)
@@ -79,7 +104,9 @@ std::optional<std::string> findAudioLoss(const std::vector<Piece>& pieces, Origi
     };
     for (const Range& run : droppedRuns(pieces, size)) {
         const std::vector<id3::PlacedTag> tags = id3::tagChain(read, run.first);
-        const uint64_t audio = tags.empty() ? run.first : std::min(size, tags.back().end());
+        uint64_t audio = tags.empty() ? run.first : std::min(size, tags.back().end());
+        if (!tags.empty() && tags.back().end() > size)
+            audio = audioInCutTag(original, tags.back());
         if (audio >= run.second || (run.second == size && onlyEndTags(original, audio)))
             continue;
         return formatted(messages::kAudioWouldBeLost, static_cast<unsigned long long>(audio),

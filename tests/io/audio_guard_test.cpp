@@ -20,6 +20,12 @@ TEST(AudioGuard, OnlyTagsMayBeDropped)
     const std::string v1 = id3v1Block("t", "a", "b");
     const std::string ape = apeTag({{"Title", "x"}});
     const uint64_t fake = v23Flagged.size();
+    // A size that claims more than the file holds: TagLib takes the audio
+    // behind the frames for the tag; zeros there are only cut padding.
+    std::string greedy = v23 + audio;
+    greedy[8] = '\x7F';
+    std::string cutPadding = id3v23Tag(frames + std::string(64, '\0'));
+    cutPadding = cutPadding.substr(0, cutPadding.size() - 32);
     const struct {
         const char* name;
         std::string file;
@@ -31,6 +37,8 @@ TEST(AudioGuard, OnlyTagsMayBeDropped)
         {"the tag and 10 bytes its flag calls a footer", v23Flagged + audio,
          {{true, fake + 10, audio.size() - 10}}, "audio bytes 26 to 35 would be lost"},
         {"a tag and the one right behind it", v23 + v23 + audio, {{true, 2 * v23.size(), audio.size()}}, nullptr},
+        {"a tag claiming the audio behind it past the end", greedy, {}, "audio bytes 26 to 1693 would be lost"},
+        {"a tag cut short in its padding", cutPadding, {}, nullptr},
         {"a tag of an unknown version", v5 + audio, {{true, v5.size(), audio.size()}}, nullptr},
         {"ID3v1 and APE at the end", audio + ape + v1, {{true, 0, audio.size()}}, nullptr},
         {"all but the tags", v23 + audio + v1, {}, "audio bytes 26 to 1821 would be lost"},

@@ -227,6 +227,11 @@ TEST(HostileWalk, FoldersThatGiveNoFileAreExplained)
     EXPECT_EQ(walked.status, 0);
     EXPECT_EQ(walked.out, "");
     EXPECT_EQ(walked.err, "tagshifter: " + empty + ": no .mp3 file in this folder or below\n");
+
+    // An empty operand is no name of the working folder.
+    const RunResult nameless = runInProcess({"-r", "-w", "-s", "cp1251", "-2", "unicode", ""});
+    EXPECT_EQ(nameless.status, 1);
+    EXPECT_EQ(nameless.out, "Error: Cannot open file: .\n");
 }
 
 }  // namespace

@@ -35,12 +35,25 @@ void Output::clearProgress()
     progressShown_ = false;
 }
 
-void Output::print(const std::string& text)
+void Output::write(const std::string& line)
+{
+    const std::string shown = escapeOut_ ? escapeControls(line) : std::string();
+    const std::string& bytes = escapeOut_ ? shown : line;
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
+
+void Output::print(const std::string& line)
 {
     clearProgress();
-    const std::string shown = escapeOut_ ? escapeControls(text) : std::string();
-    const std::string& bytes = escapeOut_ ? shown : text;
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+    write(line);
+    std::fflush(stdout);
+}
+
+void Output::print(const std::vector<std::string>& lines)
+{
+    clearProgress();
+    for (const std::string& line : lines)
+        write(line);
     std::fflush(stdout);
 }
 

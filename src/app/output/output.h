@@ -99,14 +99,17 @@ public:
     virtual void journal(const JournalListing& listing) = 0;
 
 protected:
-    // Standard output, after the progress line is wiped.
-    void print(const std::string& text);
+    // Standard output, after the progress line is wiped: one line, or
+    // several at once.
+    void print(const std::string& line);
+    void print(const std::vector<std::string>& lines);
     virtual void show(const FileResult& result) = 0;
     virtual void showUnreadable(const std::string& /*folder*/, const std::string& /*why*/) {}
     virtual void close(const Counts& counts, const Error* fatal) = 0;
 
 private:
     void clearProgress();
+    void write(const std::string& line);  // escaped where it goes to a terminal
     void noteError(const Error& error);
     void noteRemovals();
 

@@ -17,13 +17,9 @@ void TextOutput::show(const FileResult& result)
     case Outcome::Skipped:
         print(result.path + messages::kSkipSuffix);
         break;
-    case Outcome::Previewed: {
-        std::string lines;
-        for (const std::string& line : result.preview)
-            lines += line;
-        print(lines);
+    case Outcome::Previewed:
+        print(result.preview);
         break;
-    }
     case Outcome::Converted:
     case Outcome::Unchanged:
     case Outcome::Restored:

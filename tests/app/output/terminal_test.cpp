@@ -95,6 +95,14 @@ TEST(Terminal, ControlCharactersOfNamesAndTagsAreEscaped)
     EXPECT_NE(seen.find("a\\x1b[2Jb\\x0d.mp3"), std::string::npos) << seen;
     EXPECT_NE(seen.find("\\x1b]0;owned\\x07T"), std::string::npos) << seen;
     EXPECT_NE(seen.find("gone\\x1b[H.mp3: cannot open the file"), std::string::npos) << seen;
+    // A line break in a name or a comment cannot fake a line of its own.
+    const std::string faked = dir.put("x\nshadow...done\n.mp3", id3v23Tag(textFrame("TIT2", "T")
+        + commentFrame("a\n/root/x.mp3...done")) + mpegFrames(2));
+    const std::string fakes = onTerminal({"-w", "-s", "cp1251", "-2", "unicode", faked, dir.file("y\nz.mp3")});
+    EXPECT_EQ(fakes.find("\nshadow"), std::string::npos) << fakes;
+    EXPECT_EQ(fakes.find("\n/root/x.mp3"), std::string::npos) << fakes;
+    EXPECT_NE(fakes.find("x\\x0ashadow...done\\x0a.mp3\r\n\tid3v1:"), std::string::npos) << fakes;
+    EXPECT_NE(fakes.find("y\\x0az.mp3: cannot open the file"), std::string::npos) << fakes;
 
     const RunResult piped = runInProcess({"-w", "-s", "cp1251", "-2", "unicode", name});
     EXPECT_NE(piped.out.find(name), std::string::npos);
