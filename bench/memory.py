@@ -92,6 +92,15 @@ def run(command, work):
     return rss, done.returncode, done.stderr.decode(errors="replace").strip()
 
 
+def id3v2_size(path):
+    """The size of the ID3v2 tag a file starts with, header included; 0 without."""
+    with open(path, "rb") as f:
+        head = f.read(10)
+    if len(head) < 10 or head[:3] != b"ID3":
+        return 0
+    return 10 + ((head[6] & 0x7F) << 21 | (head[7] & 0x7F) << 14 | (head[8] & 0x7F) << 7 | head[9] & 0x7F)
+
+
 def massif_peak(command, work):
     out = os.path.join(work, "massif.out")
     subprocess.run(["valgrind", "--tool=massif", "--pages-as-heap=no", f"--massif-out-file={out}"] + command,
@@ -132,9 +141,9 @@ def main():
         rss, status, error = run(command + [copy], work)
         if status != 0:
             print(f"  ({name} {' '.join(target)}: status {status}: {error})", file=sys.stderr)
-        return rss
+        return rss, id3v2_size(copy)
 
-    header = "| case | tag MB | target | journal | peak over baseline MB | x tag |"
+    header = "| case | tag MB | target | journal | peak over baseline MB | x tag | new tag MB | x larger tag |"
     if args.massif:
         header += " massif heap MB | x tag |"
     print(header)
@@ -142,10 +151,12 @@ def main():
     for name in names:
         for label, target in TARGETS:
             for journal in (True, False):
-                base = measure("tiny", target, journal)
-                peak = measure(name, target, journal) - base
+                base, _ = measure("tiny", target, journal)
+                rss, written = measure(name, target, journal)
+                peak = rss - base
+                larger = max(sizes[name], written)
                 row = (f"| {name} | {sizes[name] / MB:.1f} | {label} | {'yes' if journal else 'no'} "
-                       f"| {peak / MB:.1f} | {peak / sizes[name]:.1f} |")
+                       f"| {peak / MB:.1f} | {peak / sizes[name]:.1f} | {written / MB:.1f} | {peak / larger:.1f} |")
                 if args.massif:
                     heap = measure(name, target, journal, massif=True)
                     row += f" {heap / MB:.1f} | {heap / sizes[name]:.1f} |"

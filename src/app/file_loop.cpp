@@ -72,7 +72,7 @@ void convertTags(TagConverter& converter, const TagLib::Tag& combined, const Tag
     if (settings.allFrames)
         converter.convertOtherFrames(settings.id3v2Version);
     for (size_t i = 0; i < values.size(); ++i) {
-        converter.convertField(values[i], kTagFields[i].set);
+        converter.convertField(std::move(values[i]), kTagFields[i].set);
         values[i] = TagLib::String();
     }
     converter.finishId3v1();
@@ -148,8 +148,10 @@ void prepare(std::optional<TagConverter>& converter, format::TaggedFile& file, c
         result.removedPictures = file.mainPictures();
     if (settings.json)
         converter->recordTextChanges();
-    if (!settings.previewOnly)
+    if (!settings.previewOnly) {
         converter->cutId3v1ToRoom();
+        converter->packLargeTexts(settings.id3v2Version);
+    }
 }
 
 // Converts the texts of `file` and notes in `result` what they became and

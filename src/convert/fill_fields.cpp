@@ -1,5 +1,6 @@
 #include "convert/fill_fields.h"
 
+#include "convert/packed_text.h"
 #include "text/fields.h"
 
 #include <taglib/tag.h>
@@ -9,7 +10,8 @@ namespace tagshifter {
 void fillMissingFields(const TagLib::Tag& source, TagLib::Tag& target)
 {
     for (const TagField& field : kTagFields) {
-        if (!(target.*field.get)().isEmpty())
+        // A packed text is never empty, and asking would decode all of it.
+        if (holdsPackedText(target, field.frameId) || !(target.*field.get)().isEmpty())
             continue;
         const TagLib::String value = (source.*field.get)();
         if (!value.isEmpty())

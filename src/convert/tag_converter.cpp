@@ -5,11 +5,13 @@
 #include "common/messages.h"
 #include "convert/frame_factory.h"
 #include "convert/frame_text.h"
+#include "convert/packed_text.h"
 #include "convert/preview.h"
 #include "convert/source_texts.h"
 #include "convert/utf8_string.h"
 #include "text/fields.h"
 
+#include <taglib/commentsframe.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/tag.h>
 #include <taglib/tstring.h>
@@ -20,6 +22,9 @@
 namespace tagshifter {
 
 namespace {
+
+// What a large field holds between its old text and its new one.
+const char kStandIn[] = "-";
 
 const TagField& fieldOf(TagConverter::Setter setter)
 {
@@ -47,10 +52,10 @@ TagConverter::TagConverter(const SourceEncoding& source, const TargetEncoding& i
 {
 }
 
-std::string TagConverter::utf8Text(const TagLib::String& value, const std::string& label)
+TagConverter::SourceText TagConverter::sourceText(const TagLib::String& value, const std::string& label)
 {
     if (recoding.sourceIsUnicode)
-        return recodeStep(Step::Source, value.to8Bit(true));
+        return {value.to8Bit(true)};
     auto among = [&label](const std::vector<std::string>& labels) {
         return std::find(labels.begin(), labels.end(), label) != labels.end();
     };
@@ -65,8 +70,65 @@ std::string TagConverter::utf8Text(const TagLib::String& value, const std::strin
     if (!kept && !bytes)
         bytes = sourceBytes(value, preserveUnicode);
     if (bytes)
-        return recodeStep(Step::Source, *bytes);
-    return value.to8Bit(true);  // recoded for each target as it is
+        return {std::move(*bytes)};
+    return {value.to8Bit(true), false};  // recoded for each target as it is
+}
+
+std::string TagConverter::utf8Text(const TagLib::String& value, const std::string& label)
+{
+    SourceText source = sourceText(value, label);
+    return source.recoded ? recodeStep(Step::Source, source.bytes) : std::move(source.bytes);
+}
+
+bool TagConverter::isLarge(const TagLib::String& value, Setter setter) const
+{
+    static constexpr unsigned int kLargeText = 1 << 18;  // characters
+    return packVersion_ != 0 && id3v2Tag != nullptr && !recording && value.size() > kLargeText
+           && (setter == &TagLib::Tag::setTitle || setter == &TagLib::Tag::setArtist
+               || setter == &TagLib::Tag::setAlbum || setter == &TagLib::Tag::setComment);
+}
+
+// Once its bytes are taken, the old text goes from `value` and from the
+// ID3v2 frame the field is set on (which holds a stand-in until the new
+// text is set): at 4 bytes a character, it need not wait for the new one.
+// With an ID3v2 target the field is set again all the same; without, that
+// tag is not written.
+std::string TagConverter::releasedUtf8Text(TagLib::String& value, const std::string& label, Setter setter)
+{
+    SourceText source = sourceText(value, label);
+    value = TagLib::String();
+    (id3v2Tag->*setter)(TagLib::String(kStandIn));
+    if (!source.recoded)
+        return std::move(source.bytes);
+    std::string utf8 = recodeStep(Step::Source, source.bytes);
+    std::string().swap(source.bytes);
+    return utf8;
+}
+
+// The frame TagLib's setter put the stand-in in is given the new text as
+// the bytes it writes; where that cannot be, the text is set as usual.
+void TagConverter::setPacked(TextChange& change, const char* frameId, Setter setter)
+{
+    std::string bytes = recodeStep(Step::Id3v2, change.after);
+    change = TextChange();
+    auto* tag = dynamic_cast<TagLib::ID3v2::Tag*>(id3v2Tag);
+    TagLib::ID3v2::Frame* standIn = nullptr;
+    if (tag != nullptr) {
+        // As the setter chooses: a comment without description first.
+        const TagLib::ID3v2::FrameList& frames = tag->frameList(frameId);
+        for (TagLib::ID3v2::Frame* frame : frames) {
+            const auto* comment = dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame);
+            if (standIn == nullptr && comment != nullptr && comment->description().isEmpty())
+                standIn = frame;
+        }
+        if (standIn == nullptr && !frames.isEmpty())
+            standIn = frames.front();
+    }
+    if (standIn != nullptr && standIn->toString() == kStandIn
+        && packText(*tag, *standIn, bytes, recoding.id3v2IsUnicode, packVersion_))
+        return;
+    (id3v2Tag->*setter)(recoding.id3v2IsUnicode ? stringFromUtf8(std::move(bytes))
+                                                : TagLib::String(bytes, TagLib::String::Latin1));
 }
 
 // A code page's bytes travel one per Latin-1 character; only a Unicode
@@ -85,12 +147,13 @@ TagLib::String TagConverter::id3v2Text(TextChange& change)
                                    : TagLib::String(bytes, TagLib::String::Latin1);
 }
 
-void TagConverter::convertField(const TagLib::String& value, Setter setter)
+void TagConverter::convertField(TagLib::String&& value, Setter setter)
 {
     const TagField& field = fieldOf(setter);
     failedWhere = field.name;
     TextChange change;
-    change.after = utf8Text(value, field.frameId);
+    const bool large = isLarge(value, setter);
+    change.after = large ? releasedUtf8Text(value, field.frameId, setter) : utf8Text(value, field.frameId);
     if (recoding.id3v1PerFile) {
         pendingId3v1_.push_back({setter, change.after, recording ? changes.size() : SIZE_MAX,
                                  (id3v1Tag->*field.get)().to8Bit(false)});
@@ -105,7 +168,9 @@ void TagConverter::convertField(const TagLib::String& value, Setter setter)
         if (!recording)
             change.id3v1.reset();
     }
-    if (recoding.id3v2Enabled) {
+    if (recoding.id3v2Enabled && large) {
+        setPacked(change, field.frameId, setter);
+    } else if (recoding.id3v2Enabled) {
         // An empty text deletes every frame of the field, frames that hold
         // other things among them (a COMM with only a description, a TCON of
         // "()"): a field that is empty and stays empty is left as it is.

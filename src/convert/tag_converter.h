@@ -55,7 +55,10 @@ public:
     // target, on the ID3v1 tag and then on the ID3v2 tag (where an empty
     // field that stays empty is not set). A text that cannot be converted
     // throws an Error that names the field and the conversion.
-    void convertField(const TagLib::String& value, Setter setter);
+    void convertField(const TagLib::String& value, Setter setter) { convertField(TagLib::String(value), setter); }
+    // The same; a large text (see packLargeTexts) is let go, `value` emptied,
+    // once its bytes are taken.
+    void convertField(TagLib::String&& value, Setter setter);
 
     // With an ID3v2 target: recodes, under the same rules, the text and
     // description of every other text frame, TXXX, COMM and USLT of the
@@ -71,6 +74,12 @@ public:
     // ID3v1 texts longer than the tag writes are set cut to what it
     // writes (not for the preview, which shows them whole).
     void cutId3v1ToRoom() { id3v1CutToRoom_ = true; }
+
+    // Texts of title, artist, album and comment too large to hold twice are
+    // set on their ID3v2 frames as the bytes the frames write as
+    // ID3v2.`id3v2Version`, the old text let go before the new one is made
+    // (not for the preview nor the report, which read the tag's texts).
+    void packLargeTexts(int id3v2Version) { packVersion_ = id3v2Version; }
 
     // From now on, each text converted is kept for textChanges(), in order.
     void recordTextChanges() { recording = true; }
@@ -89,7 +98,18 @@ public:
 private:
     using Step = Recoding::Step;
 
+    // The bytes a text is converted from, and whether they go through the
+    // source step (or are UTF-8 as they are).
+    struct SourceText {
+        std::string bytes;
+        bool recoded = true;
+    };
+    SourceText sourceText(const TagLib::String& value, const std::string& label);
     std::string utf8Text(const TagLib::String& value, const std::string& label);
+    // The large-text way of convertField (see packLargeTexts).
+    bool isLarge(const TagLib::String& value, Setter setter) const;
+    std::string releasedUtf8Text(TagLib::String& value, const std::string& label, Setter setter);
+    void setPacked(TextChange& change, const char* frameId, Setter setter);
     std::string recodeStep(Step step, const std::string& input) { return recoding.recode(step, input, failedWhere); }
     // Sets change.id3v2 from change.after; returns the text for the tag.
     TagLib::String id3v2Text(TextChange& change);
@@ -111,6 +131,7 @@ private:
     std::string failedWhere;  // the field or frame being converted, for an error
     bool recording = false;
     bool id3v1CutToRoom_ = false;
+    int packVersion_ = 0;  // 0: texts are set as TagLib strings
     static constexpr size_t kId3v1Room = 30;
     std::vector<TextChange> changes;
     SourcePlan plan_;

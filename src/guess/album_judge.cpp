@@ -39,10 +39,21 @@ constexpr double kStrictPerPoint = 0.08;
 // evidence to be re-read at all.
 constexpr double kFieldMargin = 3;
 constexpr double kOverwhelming = 12;
+// Less is enough when the evidence is spread over the fields of an album
+// read as it shows (a Czech or Turkish album misread through Windows-1252,
+// each title a letter or two off); a reader that would first have to be
+// assumed ("MFÖ" taken for Mac OS Roman bytes) still needs all of it.
+constexpr double kSpreadEvidence = 6;
 // Pages of the built-in list outside the user's list are tried on this
 // many files of an album: one reading clearly better says the list misses
 // the album's page.
 constexpr size_t kOutsideFiles = 8;
+
+// Hangul of everyday words costs at most this much a syllable on average,
+// in half bits; the Han characters a Chinese or Japanese page makes of the
+// same bytes at least this much more ("핑계" read as GBK is "俏拌").
+constexpr double kCommonHangul = 24;
+constexpr double kHangulLead = 5;
 
 // Fewer letters than this in the words of a whole folder that hold bytes
 // beyond ASCII are read only by a page that makes characters of byte pairs.
@@ -106,6 +117,8 @@ bool judgedText(const LabelledText& text)
     return !text.evidenceOnly && hasNonAscii(text.bytes);
 }
 
+bool isComment(const LabelledText& text) { return text.label == "COMM"; }
+
 }  // namespace
 
 // How one reading turns bytes into code points: by a table for the pages of
@@ -113,6 +126,7 @@ bool judgedText(const LabelledText& text)
 struct AlbumJudge::Decoding {
     enum class Way { Latin1, Utf8, Table, Iconv } way = Way::Latin1;
     HanReading han = HanReading::Any;
+    bool korean = false;
     std::array<char32_t, 256> table{};
     std::optional<CodePageDecoder> iconv;
 
@@ -120,6 +134,7 @@ struct AlbumJudge::Decoding {
     {
         auto decoding = std::make_unique<Decoding>();
         decoding->han = hanReadingOf(page);
+        decoding->korean = writesKorean(page);
         decoding->way = Way::Iconv;
         decoding->iconv.emplace(page);
         if (auto table = decoding->iconv->singleByteTable()) {
@@ -318,18 +333,43 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
     // texts, though nothing says they misread them, compete, and must win
     // clearly.
     const std::optional<Reader> shown = readerShown(input);
-    Verdict verdict = shown ? judgeAs(through(input, *shown), true) : judgeAs(input, false);
+    Verdict verdict =
+        shown ? judgeAs(through(input, *shown), true, kOverwhelming) : judgeAs(input, false, kSpreadEvidence);
     for (const Reader reader : readers()) {
         if (reader == shown || !anyThrough(input, reader))
             continue;
-        Verdict other = judgeAs(through(input, reader), shown.has_value());
+        Verdict other = judgeAs(through(input, reader), shown.has_value(),
+                                isPlain(reader) ? kSpreadEvidence : kOverwhelming);
         if (other.penalty + kMargin <= verdict.penalty)
             verdict = std::move(other);
     }
     return std::move(verdict.readings);
 }
 
-AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, bool misreadShown)
+size_t AlbumJudge::koreanIfCommon(const FileTexts& texts, const std::vector<double>& row, size_t choice) const
+{
+    std::u32string chosen, korean;
+    for (size_t r = 1; r < decodings_.size(); ++r) {
+        if (!decodings_[r]->korean || row[r] == kInvalid || row[r] > row[choice] + kDisagreement)
+            continue;
+        chosen.clear(), korean.clear();
+        bool valid = true;
+        for (const auto& text : texts)
+            if (judgedText(text))
+                valid = valid && append(text, r, korean) && append(text, choice, chosen);
+        if (!valid)
+            continue;
+        const CjkCommonness hangul = cjkCommonness(korean, HanReading::Any);
+        const CjkCommonness han = cjkCommonness(chosen, decodings_[choice]->han);
+        if (hangul.allHangul && hangul.characters >= 2 && hangul.meanCost <= kCommonHangul
+            && han.meanCost >= hangul.meanCost + kHangulLead)
+            return r;
+    }
+    return choice;
+}
+
+AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, bool misreadShown,
+                                        double albumEvidence)
 {
     Verdict verdict;
     std::vector<Reading>& result = verdict.readings;
@@ -367,14 +407,21 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                 pooled += '\n';
             }
         }
+        // A comment is free text, often of another hand and language than
+        // the tags ("L'Hymne à l'amour" in a Polish album): it is decided
+        // field by field below and sways the file's reading only when the
+        // file has nothing else to judge.
+        bool othersThanComments = false;
+        for (const auto& text : files[f])
+            othersThanComments = othersThanComments || (judgedText(text) && !isComment(text));
         // Many pages read a text alike (koi8-r and koi8-u, cp1252 and Latin-1):
         // a text already scored is not scored again.
         for (size_t r = 0; r < readings; ++r) {
             std::u32string& joined = decoded[r];
             joined.clear();
             for (const auto& text : files[f]) {
-                if (!judgedText(text))
-                    continue;  // reads the same under every reading
+                if (!judgedText(text) || (othersThanComments && isComment(text)))
+                    continue;  // reads the same under every reading, or a comment
                 if (!append(text, r, joined)) {
                     row[r] = kInvalid;
                     break;
@@ -486,6 +533,12 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             && plausible(row[alone], lengths[j][alone], otherScript)
             && !pageOutsideListReadsBetter(files, {judged[j]}, row[alone]))
             choice = alone;
+        // Korean bytes read as Han by a Chinese or Japanese page are mostly
+        // common characters, which the penalty cannot tell from real text:
+        // a file that reads as everyday Hangul takes the Korean page of the
+        // list, whatever its folder's majority.
+        if (choice != 0 && decodings_[choice]->han != HanReading::Any)
+            choice = koreanIfCommon(files[judged[j]], row, choice);
         // A file its page reads as less than clearly real text is tried
         // against the built-in pages outside the list: one reading it
         // clearly better says the list misses the file's page (a Greek
@@ -523,7 +576,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             if (choices[j] != 0 && text.unicodeFrame && judgedText(text)) {
                 const double one = textPenalty(text, 0, buffer) - textPenalty(text, choices[j], buffer);
                 gain += one;
-                if (one >= kOverwhelming || gain >= kOverwhelming)
+                if (one >= kOverwhelming || gain >= albumEvidence)
                     misreadAsUnicode = true;
             }
     for (size_t j = 0; j < judged.size(); ++j) {

@@ -50,11 +50,18 @@ private:
 
     // judge() with the texts as given; `misreadShown` when some text reads
     // through nothing plainer than a reader that only misreading explains.
-    Verdict judgeAs(const std::vector<FileTexts>& files, bool misreadShown);
+    // `albumEvidence`: how much more plausible the Latin-1-looking fields of
+    // Unicode frames must read, all together, before they are re-read.
+    Verdict judgeAs(const std::vector<FileTexts>& files, bool misreadShown, double albumEvidence);
 
     // Appends `text` under reading `reading` (0: as it is) to `out`; false
     // when the reading cannot decode it.
     bool append(const LabelledText& text, size_t reading, std::u32string& out) const;
+
+    // The Korean reading of the list that reads `texts` as everyday Hangul
+    // where `choice`, a Chinese or Japanese page, makes rarer Han of them
+    // (`row`: the file's penalties); else `choice`.
+    size_t koreanIfCommon(const FileTexts& texts, const std::vector<double>& row, size_t choice) const;
 
     // One text's penalty under reading `reading` (0: as it is).
     double textPenalty(const LabelledText& text, size_t reading, std::u32string& buffer) const;

@@ -38,6 +38,7 @@ constexpr double kStrayMark = 4;       // a combining mark after no letter
 constexpr double kExtraScript = 3;     // each further alphabet in one text
 constexpr double kSignAfterLetter = 3; // "niż" read as "ni¿": a sign stuck to a word
 constexpr double kLoneLetter = 4;      // "L'Hymne а l'amour": one Cyrillic letter among Latin words
+constexpr double kLoneExtended = 4;    // "L'Hymne ŕ l'amour": no language writes "ŕ" as a word
 // What the learnt model says, in points per half bit by which a text is less
 // likely than everyday text of the best-fitting language of its script; a
 // word that fits another language of that script better pays at most
@@ -281,6 +282,12 @@ WordScore scoreWord(std::u32string_view word, const CharClass* classes)
         score.penalty += kLatinInCjk;
     if (caseInside)
         score.penalty += kCaseInside;
+    // Of the small letters of Latin Extended-A only Lithuanian "į" and
+    // Hungarian "ő" stand alone as words; the others alone are a Western
+    // "à", "å" or "è" read through a Central European or Baltic page.
+    if (score.letters == 1 && word.size() == 1 && inRange(word[0], 0x100, 0x17F)
+        && latinCase(word[0]) == Case::Lower && word[0] != U'į' && word[0] != U'ő')
+        score.penalty += kLoneExtended;
     // A word of two scripts is wrong whatever its letters: the model only
     // weighs words of one.
     if (distinct == 1 && !(asciiJoins && !cjk) && modelScript(wordScript, score.script)) {
@@ -375,9 +382,11 @@ HanReading hanReadingOf(const std::string& name)
     return HanReading::Any;
 }
 
-double implausibility(const std::u32string& text, HanReading han)
+namespace {
+
+// The Han languages of the model a reading under `han` may be in, a bit each.
+uint32_t hanLanguagesOf(HanReading han)
 {
-    // The Han languages of the model the reading may be in, a bit each.
     static const std::array<uint32_t, 4> hanLanguages = [] {
         std::array<uint32_t, 4> masks{};
         masks.fill(~uint32_t{0});
@@ -395,7 +404,45 @@ double implausibility(const std::u32string& text, HanReading han)
         }
         return masks;
     }();
-    const uint32_t hanAllowed = hanLanguages[static_cast<size_t>(han)];
+    return hanLanguages[static_cast<size_t>(han)];
+}
+
+}  // namespace
+
+bool writesKorean(const std::string& name)
+{
+    std::string lower;
+    for (char c : name)
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.find("949") != std::string::npos || lower.find("euckr") != std::string::npos
+           || lower.find("uhc") != std::string::npos;
+}
+
+CjkCommonness cjkCommonness(const std::u32string& text, HanReading han)
+{
+    const uint32_t allowed = hanLanguagesOf(han);
+    CjkCommonness result;
+    result.allHangul = true;
+    double total = 0;
+    for (char32_t c : text) {
+        const int cost = model::characterCost(c, allowed);
+        if (cost >= 0) {
+            total += cost, ++result.characters;
+            result.allHangul = result.allHangul && c >= 0xAC00 && c <= 0xD7A3;
+        } else if (c >= 0x80) {
+            result.allHangul = false;
+        }
+    }
+    result.allHangul = result.allHangul && result.characters > 0;
+    if (result.characters > 0)
+        result.meanCost = total / result.characters;
+    return result;
+}
+
+double implausibility(const std::u32string& text, HanReading han)
+{
+    const uint32_t hanAllowed = hanLanguagesOf(han);
     // The buffers outlive the call: the guess scores thousands of texts, and
     // an album's texts, right or wrong, repeat the same words (an artist, an
     // album, the same garbage under a wrong page), so each word is scored once.

@@ -22,4 +22,17 @@ double implausibility(const std::u32string& text, HanReading han = HanReading::A
 // What the code page `name` (an iconv name, any case) writes in Han characters.
 HanReading hanReadingOf(const std::string& name);
 
+// Whether the code page `name` is made for Korean (cp949, EUC-KR, UHC).
+bool writesKorean(const std::string& name);
+
+// How common the Han, kana and Hangul characters of `text` are in everyday
+// text: their mean cost in half bits (Han under `han`), their number, and
+// whether every other character is ASCII and all of them Hangul.
+struct CjkCommonness {
+    double meanCost = 0;
+    int characters = 0;
+    bool allHangul = false;
+};
+CjkCommonness cjkCommonness(const std::u32string& text, HanReading han);
+
 }  // namespace tagshifter::guess

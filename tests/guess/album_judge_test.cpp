@@ -100,6 +100,15 @@ TEST(AlbumJudge, EachFileOfACompilationGetsThePageItsOwnTextReadsIn)
           {file("Sezen Aksu", "Şarkı Söylemek Lazım", "cp1254"), "cp1254"},
           {file("Lady Pank", "Mniej niż zero", "cp1250"), "cp1250"},
           {file("Кино", "Группа крови", "cp1251"), "cp1251"}}},
+        // Korean bytes read as GBK are common Han ("핑계" as "俏拌"): the
+        // Korean files keep their page in a folder of mostly Chinese.
+        {"auto:cp932,gbk,big5,cp949",
+         {{file("王菲", "红豆", "gbk"), "gbk"},
+          {file("김건모", "핑계", "cp949"), "cp949"},
+          {file("张学友", "每天爱你多一些", "gbk"), "gbk"},
+          {file("周杰倫", "雙截棍", "big5"), "big5"},
+          {file("朴树", "白桦林", "gbk"), "gbk"},
+          {file("김건모", "잘못된 만남", "cp949"), "cp949"}}},
     };
     for (const auto& c : cases) {
         AlbumJudge judge(CandidateList::parse(c.list));
@@ -109,6 +118,27 @@ TEST(AlbumJudge, EachFileOfACompilationGetsThePageItsOwnTextReadsIn)
             files.push_back(texts), expected.push_back(label);
         EXPECT_EQ(labels(judge.judge(files)), expected) << c.list;
     }
+}
+
+// A genuine Western comment in a Latin-1 frame of an album in a Central
+// European page: the titles are read in their page, the comment stays,
+// even when a lone "à" is all it holds beyond ASCII ("ŕ" in cp1250).
+TEST(AlbumJudge, AWesternCommentThatReadsWellAsItIsStays)
+{
+    const char* const titles[] = {"Mniej niż zero", "Wciąż bardziej obcy", "Tańcz głupia, tańcz"};
+    for (const char* list : {"auto", "auto:cp1250,iso-8859-2"})
+        for (const char* comment : {"L'Hymne à l'amour", "Voilà", "Enregistré à Paris, août 1988"}) {
+            AlbumJudge judge(CandidateList::parse(list));
+            std::vector<FileTexts> files;
+            for (const char* title : titles)
+                files.push_back({LabelledText("TPE1", storedIn("Lady Pank", "CP1250"), Reader::Latin1, false),
+                                 LabelledText("TIT2", storedIn(title, "CP1250"), Reader::Latin1, false),
+                                 LabelledText("COMM", storedIn(comment, "CP1252"), Reader::Latin1, false)});
+            for (const Reading& reading : judge.judge(files)) {
+                EXPECT_EQ(reading.codePage, "cp1250") << list << " " << comment;
+                EXPECT_EQ(reading.keptAsItIs, std::vector<std::string>{"COMM"}) << list << " " << comment;
+            }
+        }
 }
 
 // Albums a real library was seen to get wrong, under plain auto and under

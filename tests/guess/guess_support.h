@@ -50,11 +50,10 @@ inline std::string shownThrough(const std::string& bytes, const char* page)
 }
 
 // The share of a page's files each tuning set must get right under its
-// natural list. Korean tracks of the CJK compilations still read as GBK
-// (6 of 9): held where they stand until the guess tells Hangul from rare Han.
-inline double perPageFloor(const std::string& page)
+// natural list.
+inline double perPageFloor(const std::string&)
 {
-    return page == "cp949" ? 66.0 : 90.0;
+    return 90.0;
 }
 
 }  // namespace tagshifter::test

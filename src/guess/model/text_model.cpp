@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace tagshifter::guess::model {
 namespace {
@@ -91,6 +92,8 @@ const Tables& tables()
             if (slot >= 0)
                 t.lower[slot] = pair[1];
         }
+        // Turkish capital dotted I: its lower case is a plain "i" ("İstanbul").
+        t.lower[slotOf(0x130)] = U'i';
         for (const auto& language : kAlphabetLanguages) {
             Alphabet a;
             a.language = &language;
@@ -172,6 +175,24 @@ char32_t lowerCase(char32_t c)
 const std::vector<const char*>& languagesOf(Script script)
 {
     return tables().names[static_cast<size_t>(script)];
+}
+
+int characterCost(char32_t c, uint32_t hanLanguages)
+{
+    if (c >= kHangulFirst && c <= kHangulLast)
+        return kHangul_ko[c - kHangulFirst];
+    const bool han = c >= kHanFirst && c <= kHanLast;
+    if (!han && !(c >= kKanaFirst && c <= kKanaLast))
+        return -1;
+    int best = -1;
+    for (size_t l = 0; l < std::size(kCjkLanguages); ++l) {
+        if (!(hanLanguages >> l & 1))
+            continue;
+        const auto& language = kCjkLanguages[l];
+        const int cost = han ? language.han[c - kHanFirst] : language.kana[c - kKanaFirst];
+        best = best < 0 ? cost : std::min(best, cost);
+    }
+    return best;
 }
 
 void wordCosts(std::u32string_view word, Script script, std::vector<int>& costs)

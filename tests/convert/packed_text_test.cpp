@@ -1,0 +1,101 @@
+// Large texts are written from the bytes they convert to, not through
+// TagLib's strings: the file must come out as the ordinary way writes it,
+// which --json (whose report reads the texts) still takes.
+#include "app/file_loop.h"
+#include "support/fixtures.h"
+#include "support/id3_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tagshifter::test {
+namespace {
+
+std::string repeated(const std::string& piece, size_t size)
+{
+    std::string text;
+    while (text.size() < size)
+        text += piece;
+    return text.substr(0, size);
+}
+
+std::vector<std::string> idsOf(const std::string& file)
+{
+    std::vector<std::string> ids;
+    if (const auto tag = readId3v2(file))
+        for (const Id3v2Frame& frame : tag->frames)
+            ids.push_back(frame.id);
+    return ids;
+}
+
+TEST(PackedText, ALargeTextIsWrittenAsTheOrdinaryWayWritesIt)
+{
+    const size_t large = 300 << 10;  // past the size at which texts are packed
+    const std::string title = repeated(kPrivetCp1251 + " ", large);
+    const std::string picture = id3v23Frame("APIC", std::string("\0image/png\0\x03\0", 13) + std::string(5000, 'P'));
+    // The large title stands between other frames; the large comment is the
+    // second COMM, after one with a description.
+    const std::string original =
+        id3v23Tag(textFrame("TPE1", kPrivetCp1251) + textFrame("TIT2", title)
+                      + describedFrame("COMM", 0, "note", kPrivetCp1251) + picture
+                      + describedFrame("COMM", 0, "", repeated(kPrivetCp1251, large + 3)) + textFrame("TRCK", "7"),
+                  100)
+        + mpegFrames(12) + id3v1Block("old", "old", "old");
+    // Its 6 letters and a space are 13 bytes in UTF-8.
+    const std::string titleUtf8 =
+        repeated(kPrivetUtf8 + " ", large / 7 * 13) + kPrivetUtf8.substr(0, large % 7 * 2);
+    // The album comes from the old ID3v1 tag.
+    const std::vector<std::string> kIds = {"TPE1", "TIT2", "COMM", "APIC", "COMM", "TRCK", "TALB"};
+    const struct {
+        std::vector<std::string> targets;
+        std::vector<std::string> ids;  // the frames written, in order
+        uint8_t encoding;              // the title's
+    } cases[] = {
+        {{"-2", "unicode"}, kIds, 3},
+        {{"-2", "unicode", "--id3v2.3"}, kIds, 1},
+        {{"-2", "cp1251"}, kIds, 0},
+        {{"-1", "cp1251", "-2", "unicode", "--id3v2.3"}, kIds, 1},
+        {{"-1", "cp1251"}, {}, 0},
+    };
+    for (const auto& c : cases) {
+        std::string name;
+        for (const std::string& word : c.targets)
+            name += word + " ";
+        SCOPED_TRACE(name);
+        TempDir dir;
+        const std::string packed = dir.put("packed.mp3", original);
+        const std::string ordinary = dir.put("ordinary.mp3", original);
+        std::vector<std::string> args = {"-q", "--no-journal", "-s", "cp1251"};
+        args.insert(args.end(), c.targets.begin(), c.targets.end());
+        std::vector<std::string> withJson = args;
+        withJson.push_back("--json");
+        args.push_back(packed);
+        withJson.push_back(ordinary);
+        ASSERT_EQ(runInProcess(args).status, 0);
+        ASSERT_EQ(runInProcess(withJson).status, 0);
+
+        const std::string written = readFile(packed);
+        EXPECT_TRUE(written == readFile(ordinary)) << "the large texts were written otherwise";
+        EXPECT_EQ(idsOf(written), c.ids);
+        EXPECT_TRUE(audioBytes(written) == audioBytes(original)) << "the audio changed";
+        if (c.ids.empty())
+            continue;
+        const auto tag = readId3v2(written);
+        ASSERT_TRUE(tag);
+        const auto text = frameText(*tag, "TIT2");
+        ASSERT_TRUE(text);
+        EXPECT_EQ(text->encoding, c.encoding);
+        if (c.encoding == 0)
+            EXPECT_TRUE(text->bytes == title) << "the title changed";
+        else
+            EXPECT_TRUE(toUtf8(*text) == titleUtf8) << "the title was not converted whole";
+        const std::string& image = tag->frames[3].body;  // its description's encoding is the target's
+        EXPECT_TRUE(image.size() > 5000 && image.substr(image.size() - 5000) == std::string(5000, 'P'))
+            << "the picture changed";
+    }
+}
+
+}  // namespace
+}  // namespace tagshifter::test
