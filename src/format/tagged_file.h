@@ -32,7 +32,7 @@ public:
     // Why not open: empty when it opened but holds nothing of its format.
     virtual bool isOpen() const = 0;
     virtual const std::string& whyNotOpen() const = 0;
-    // Why it opened but is not read (its tags are too large), or empty.
+    // Why it opened but is not read (its tags are too large, or a read failed), or empty.
     virtual const std::string& tooLarge() const = 0;
     // The five fields as read, both tags combined.
     virtual const TagLib::Tag& texts() = 0;

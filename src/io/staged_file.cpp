@@ -95,6 +95,12 @@ StagedFile::StagedFile(const std::string& name, TagLib::ID3v2::FrameFactory* fac
 #else
     file_ = std::make_unique<TagLib::MPEG::File>(&stream_, factory, false);
 #endif
+    // A read that failed gave TagLib nothing or part of the file: its
+    // reading (no tag at all, say) is no verdict on the file.
+    if (original_.failed()) {
+        tooLarge_ = messages::kReadError;
+        file_.reset();
+    }
 }
 
 id3::ReadBytes StagedFile::readOriginal()

@@ -48,7 +48,8 @@ public:
     bool isOpen() const { return file_ && file_->isOpen(); }
     // Why the file was not handed to TagLib although it opened: a tag past
     // the limits below, whose reading would take many times its size in
-    // memory. Empty otherwise.
+    // memory; or why TagLib's reading is not kept: a read error. Empty
+    // otherwise.
     const std::string& tooLarge() const { return tooLarge_; }
     // Why not, where the file itself refused to open.
     const std::string& whyNotOpen() const { return original_.whyNotOpen(); }

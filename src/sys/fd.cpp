@@ -1,5 +1,7 @@
 #include "sys/fd.h"
 
+#include "sys/seam.h"
+
 #include <sys/file.h>
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -20,6 +22,8 @@ void Fd::reset(int fd)
 
 int64_t preadInto(int fd, uint64_t offset, uint64_t length, char* buffer)
 {
+    if (!stepAllowed(Step::Read))
+        return -1;
     uint64_t done = 0;
     while (done < length) {
         const ssize_t got

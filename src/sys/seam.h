@@ -21,6 +21,7 @@ enum class Step {
     MakeFolder,       // the journal folder and those above it
     OpenFolder,       // each folder opened on the way to a file or by the walk
     ReadFolder,       // listing a folder the walk entered
+    Read,             // each read of a file's bytes
 };
 
 // Called before each step: 0 lets it run, an errno value makes it fail with it.

@@ -328,6 +328,24 @@ TEST(HostileFolder, EveryRaceAndFaultLeavesTheFileWholeAndNothingBehind)
 
 // A folder that cannot be flushed after the rename: the file was converted
 // and says so, with a warning, and the status tells that --sync did not hold.
+// A file whose bytes cannot be read fails; TagLib's reading of nothing
+// would call it a file without tags, skipped, and the run a success.
+TEST(HostileFolder, ReadErrorFailsTheFileInsteadOfSkippingIt)
+{
+    TempDir dir;
+    const std::string song = dir.put("song.mp3", id3v23Tag(textFrame("TIT2", kPrivetCp1251)) + mpegFrames(4));
+    const std::string before = readFile(song);
+    RunResult run;
+    {
+        sys::ScopedStepHook hook(nth(Step::Read, 1));
+        run = runInProcess({"-s", "cp1251", "-2", "unicode", song});
+    }
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, song + "failed!\n");
+    EXPECT_NE(run.err.find("read error"), std::string::npos) << run.err;
+    EXPECT_EQ(readFile(song), before);
+}
+
 TEST(HostileFolder, FolderSyncFailingAfterTheRenameIsAWarningNotAFailure)
 {
     TempDir dir;
