@@ -37,6 +37,8 @@ bool Formats::takesName(const std::string& name)
     return false;
 }
 
+// The first format takes what no other claims: a file named on the command line is
+// converted whatever its name, as it always was, and only the walk asks takesName.
 format::Format& Formats::of(const std::string& name)
 {
     for (size_t i = 1; i < formats_.size(); ++i)
