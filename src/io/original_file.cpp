@@ -33,23 +33,20 @@ OriginalFile::OriginalFile(const std::string& name, uint64_t wholeReadLimit, sys
 {
     const sys::SplitName split = sys::splitName(name);
     base_ = split.base;
-    if (!open(split.folder, folders, walked))
+    whyNotOpen_ = open(split.folder, folders, walked);
+    if (!whyNotOpen_.empty())
         fd_.reset();
 }
 
-bool OriginalFile::open(const std::string& folderName, sys::FolderCache* folders, int64_t walked)
+std::string OriginalFile::open(const std::string& folderName, sys::FolderCache* folders, int64_t walked)
 {
     int error = 0;
     folder_ = folders ? folders->open(folderName, walked, error) : sys::Folder::open(folderName, error);
-    if (!folder_) {
-        whyNotOpen_ = sys::folderError(error, messages::kFolderLinkNotFollowed, messages::kChangedMeanwhile);
-        return false;
-    }
+    if (!folder_)
+        return sys::folderError(error, messages::kFolderLinkNotFollowed, messages::kChangedMeanwhile);
     struct stat named {};
-    if (!folder_->statAt(base_, named, false)) {
-        whyNotOpen_ = std::strerror(errno);
-        return false;
-    }
+    if (!folder_->statAt(base_, named, false))
+        return std::strerror(errno);
     viaLink_ = S_ISLNK(named.st_mode);
     sys::Fd target;
     if (viaLink_) {
@@ -58,37 +55,25 @@ bool OriginalFile::open(const std::string& folderName, sys::FolderCache* folders
         // Looked at through a path handle first, so no device is opened.
         target.reset(folder_->openAt(base_, O_PATH));
         struct stat led {};
-        if (!target.valid() || !sys::statusOf(target.get(), led)) {
-            whyNotOpen_ = std::strerror(errno);
-            return false;
-        }
-        if (named.st_uid != sys::effectiveUser() && named.st_uid != led.st_uid) {
-            whyNotOpen_ = messages::kLinkNotFollowed;
-            return false;
-        }
+        if (!target.valid() || !sys::statusOf(target.get(), led))
+            return std::strerror(errno);
+        if (named.st_uid != sys::effectiveUser() && named.st_uid != led.st_uid)
+            return messages::kLinkNotFollowed;
         named = led;
     }
     // A FIFO or a device would block or never end in the reader, so
     // anything but a regular file is a file that does not open.
-    if (!S_ISREG(named.st_mode)) {
-        whyNotOpen_ = S_ISDIR(named.st_mode) ? messages::kFolderNeedsRecursive : messages::kNotRegularFile;
-        return false;
-    }
-    if (!sys::stepAllowed(sys::Step::Open)) {
-        whyNotOpen_ = std::strerror(errno);
-        return false;
-    }
+    if (!S_ISREG(named.st_mode))
+        return S_ISDIR(named.st_mode) ? messages::kFolderNeedsRecursive : messages::kNotRegularFile;
+    if (!sys::stepAllowed(sys::Step::Open))
+        return std::strerror(errno);
     fd_.reset(viaLink_ ? sys::reopen(target.get(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)
                        : folder_->openAt(base_, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
-    if (!fd_.valid() || !sys::statusOf(fd_.get(), status_)) {
-        whyNotOpen_ = errno == ELOOP ? messages::kChangedMeanwhile : std::strerror(errno);
-        return false;
-    }
-    if (status_.st_dev != named.st_dev || status_.st_ino != named.st_ino || !S_ISREG(status_.st_mode)) {
-        whyNotOpen_ = messages::kChangedMeanwhile;
-        return false;
-    }
-    return true;
+    if (!fd_.valid() || !sys::statusOf(fd_.get(), status_))
+        return errno == ELOOP ? messages::kChangedMeanwhile : std::strerror(errno);
+    if (status_.st_dev != named.st_dev || status_.st_ino != named.st_ino || !S_ISREG(status_.st_mode))
+        return messages::kChangedMeanwhile;
+    return {};
 }
 
 bool OriginalFile::takeWriteAccess(std::string& why)

@@ -76,7 +76,8 @@ private:
     };
     const Window& windowAt(uint64_t offset);
 
-    bool open(const std::string& folderName, sys::FolderCache* folders, int64_t walked);
+    // Why the file did not open, or "" when it did.
+    std::string open(const std::string& folderName, sys::FolderCache* folders, int64_t walked);
 
     std::string name_;
     std::shared_ptr<const sys::Folder> folder_;
