@@ -35,15 +35,6 @@ Error openError(const std::string& name, const std::string& reason)
     return error;
 }
 
-// The file is not written (Failed or Refused) for `why`, its error's reason.
-void fail(FileResult& result, Outcome outcome, const std::string& why)
-{
-    result.outcome = outcome;
-    result.error = Error(outcome == Outcome::Refused ? Error::Kind::Refused : Error::Kind::NotWritten, why);
-    result.error->file = result.path;
-    result.error->reason = why;
-}
-
 // An encoding name is wrong whatever the file: the error names the option,
 // and the name (the one at fault in an auto: list, when it says which).
 void nameTheOption(Error& error, const Settings& settings)
@@ -192,7 +183,7 @@ void saveAndCommit(format::TaggedFile& file, const TagConverter& converter, cons
     if (journal)
         journal->afterCommit(commit);
     if (!commit.written)
-        return fail(result, commit.refused ? Outcome::Refused : Outcome::Failed, commit.error);
+        return result.fail(commit.refused ? Outcome::Refused : Outcome::Failed, commit.error);
     result.outcome = commit.path == io::CommitPath::Unchanged ? Outcome::Unchanged : Outcome::Converted;
     warning = commit.warning;
 }
@@ -210,7 +201,7 @@ void processFile(const Settings& settings, const FileSource& source, Formats& fo
     const std::unique_ptr<format::TaggedFile> opened = formats.of(name).open(name, folders, source.folder);
     format::TaggedFile& file = *opened;
     if (!file.tooLarge().empty())
-        return fail(result, Outcome::Failed, file.tooLarge());
+        return result.fail(Outcome::Failed, file.tooLarge());
     if (!file.isOpen())
         throw openError(name, file.whyNotOpen());
     if (file.texts().isEmpty()) {
@@ -220,7 +211,7 @@ void processFile(const Settings& settings, const FileSource& source, Formats& fo
     // A field TagLib took for empty would be written empty, or lost with the
     // main tag when that goes: such a file is left as it is.
     if (const auto misread = settings.previewOnly ? std::nullopt : file.misreadFrame())
-        return fail(result, Outcome::Refused, *misread);
+        return result.fail(Outcome::Refused, *misread);
 
     std::optional<TagConverter> converter;
     prepare(converter, file, settings, source, result);
@@ -251,7 +242,7 @@ bool handleFile(const Settings& settings, const std::string& name, const FileSou
             processFile(settings, source, formats, save, journal, result, folders, warning, held);
         } catch (const std::bad_alloc&) {
             // A huge tag: this file fails, its memory is given back, the run goes on.
-            fail(result, Outcome::Failed, messages::kOutOfMemory);
+            result.fail(Outcome::Failed, messages::kOutOfMemory);
         }
     } catch (Error& error) {
         error.file = name;

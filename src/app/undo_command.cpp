@@ -92,10 +92,7 @@ int undoFiles(const Settings& settings, const undo::JournalContents& journal, Ou
         case undo::RestoreOutcome::Refused:
         case undo::RestoreOutcome::NotWritten:
             // Left as it is: failed, one word for it in the line, the count and JSON.
-            result.outcome = Outcome::Failed;
-            result.error = Error(Error::Kind::NotWritten, restore.why);
-            result.error->file = entry.path;
-            result.error->reason = restore.why;
+            result.fail(Outcome::Failed, restore.why);
             status = 1;
             break;
         }

@@ -40,6 +40,15 @@ struct FileResult {
     // pictures among the removed ID3v2 tag's frames.
     bool removesId3v1 = false, removesId3v2 = false;
     size_t removedPictures = 0;
+
+    // The file is not written (Failed or Refused) for `why`, its error's reason.
+    void fail(Outcome failed, const std::string& why)
+    {
+        outcome = failed;
+        error = Error(failed == Outcome::Refused ? Error::Kind::Refused : Error::Kind::NotWritten, why);
+        error->file = path;
+        error->reason = why;
+    }
 };
 
 // One journal of the state folder, as --undo --list shows it.
