@@ -20,14 +20,9 @@ bool saveTags(format::TaggedFile& file, const format::TagsWritten& written);
 using SaveFile = std::function<bool(format::TaggedFile&, const format::TagsWritten&)>;
 
 // Processes every operand in order, each shown on `output` once done.
-// Returns the exit status: 0 when every file was handled, 1 when any save
-// failed or was refused because the new ID3v2 tag would lose a frame of the
-// old one. A file that does not open, an unusable encoding or a text that
-// cannot be converted ends the loop with its Error, once the file is shown;
-// with -k only an unusable encoding does, and the others leave the file as
-// it was and make the status 1. An interrupt, terminate or
-// hang-up signal that arrives while a file is being saved takes effect once
-// that file is written and closed.
+// Returns the exit status, 1 when any file was not written. A file's own
+// error is thrown once it is shown (with -k, only an unusable encoding is);
+// a stop signal during a save waits until that file is written and closed.
 int processFiles(const Settings& settings, const FileList& files, Output& output,
                  const SaveFile& save = saveTags);
 

@@ -58,13 +58,10 @@ struct FileEntry {
     uint64_t device = 0;
     uint64_t inode = 0;
     std::vector<Segment> old;  // the old file, front to back
-    // Entries written since chunks were hashed one by one: each chunk of the
-    // new file has its hash (chunks()), writtenHash and keptHash are hashes
-    // of those hashes, and takenHash is that of the old bytes the entry
-    // takes from the written ranges (a picture the new tag holds as well).
-    // With them an undo can tell, chunk by chunk, where a save in place that
-    // moved the audio was cut short. Older entries hash each kind of range
-    // in one run.
+    // Chunks hashed one by one (chunkHashes; writtenHash and keptHash then
+    // hash those), so that an undo can tell where a save in place was cut
+    // short; older entries hash each kind of range whole. takenHash: the old
+    // bytes taken from the written ranges (a picture the new tag keeps).
     bool chunked = false;
     std::vector<uint64_t> chunkHashes;
     uint64_t takenHash = 0;
