@@ -8,7 +8,7 @@
 #include <taglib/textidentificationframe.h>
 
 #include <cstdint>
-#include <cstring>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <typeinfo>
@@ -126,8 +126,7 @@ std::optional<ByteVector> joined(const ByteVector& prefix, std::string_view text
         return std::nullopt;
     ByteVector out(static_cast<unsigned int>(size), '\0');
     char* at = out.data();
-    std::memcpy(at, prefix.data(), prefix.size());
-    at += prefix.size();
+    at = std::copy(prefix.begin(), prefix.end(), at);
     if (to == String::UTF16)
         at = encode(0xFEFF, to, at);
     forEachCharacter(text, from, [&](char32_t c) { at = encode(c, to, at); });
@@ -190,7 +189,7 @@ private:
         const auto to = static_cast<String::Type>(static_cast<unsigned char>(empty[0]));
         const ByteVector tail = String().data(to);
         if (tail.size() > empty.size()
-            || std::memcmp(empty.data() + empty.size() - tail.size(), tail.data(), tail.size()) != 0)
+            || !std::equal(tail.begin(), tail.end(), empty.end() - tail.size()))
             return std::nullopt;
         prefixSize = empty.size() - tail.size();
         return joined(empty.mid(0, prefixSize), text, from, to);
