@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iconv.h>
 #include <map>
 #include <optional>
 #include <set>
@@ -277,27 +276,6 @@ void score(const std::vector<MadeFile>& files, const std::map<std::string, std::
     }
 }
 
-// `bytes` read in `page`, or nothing where the page does not take them.
-std::optional<std::string> decoded(const std::string& bytes, const std::string& page)
-{
-    const iconv_t conversion = iconv_open("UTF-8", page.c_str());
-    if (conversion == reinterpret_cast<iconv_t>(-1))
-        return std::nullopt;
-    std::string text(bytes.size() * 4 + 16, '\0');
-    char* in = const_cast<char*>(bytes.data());
-    size_t inLeft = bytes.size();
-    char* out = text.data();
-    size_t outLeft = text.size();
-    // cp1255 and cp1258 hold back a letter for a mark that may follow: the second call lets it out
-    const bool whole = iconv(conversion, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1)
-                       && iconv(conversion, nullptr, nullptr, &out, &outLeft) != static_cast<size_t>(-1);
-    iconv_close(conversion);
-    if (!whole)
-        return std::nullopt;
-    text.resize(text.size() - outLeft);
-    return text;
-}
-
 // What uchardet alone makes of the legacy albums, as a user with only a
 // detector would: each folder's bytes joined are its input, and a file is
 // right when the answer reads every field of it exactly. The guess starts
@@ -317,8 +295,11 @@ void scoreDetectorAlone(const std::vector<MadeFile>& files, Figures& figures)
         const std::string answer = detector.detect(bytes);
         for (const MadeFile* file : album) {
             bool right = !answer.empty();
-            for (const auto& field : file->fields)
-                right = right && decoded(storedIn(field.asItIs, "ISO-8859-1"), answer) == field.truth;
+            for (const auto& field : file->fields) {
+                std::string text;
+                right = right && convert(storedIn(field.asItIs, "ISO-8859-1"), answer.c_str(), "UTF-8", text)
+                        && text == field.truth;
+            }
             figures.detectorPerGroup[file->group].add(right);
         }
     }
