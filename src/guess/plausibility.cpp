@@ -39,6 +39,7 @@ constexpr double kExtraScript = 3;     // each further alphabet in one text
 constexpr double kSignAfterLetter = 3; // "niż" read as "ni¿": a sign stuck to a word
 constexpr double kLoneLetter = 4;      // "L'Hymne а l'amour": one Cyrillic letter among Latin words
 constexpr double kLoneExtended = 4;    // "L'Hymne ŕ l'amour": no language writes "ŕ" as a word
+constexpr double kQuoteOpensWord = 2;  // "’νοιξη": cp1253's "Ά" read through iso-8859-7
 // What the learnt model says, in points per half bit by which a text is less
 // likely than everyday text of the best-fitting language of its script; a
 // word that fits another language of that script better pays at most
@@ -473,6 +474,11 @@ double implausibility(const std::u32string& text, HanReading han)
             if (inRange(text[i], 0xA1, 0xBF) && text[i] != 0xAB && text[i] != 0xBB && i > 0
                 && classes[i - 1].script != Script::None)
                 penalty += kSignAfterLetter;
+            // A closing quote opening a word of an alphabet beside Latin:
+            // the same byte is a capital letter in a relative page.
+            if (text[i] == 0x2019 && (i == 0 || classes[i - 1].script == Script::None) && i + 1 < text.size()
+                && classes[i + 1].script != Script::None && classes[i + 1].script != Script::Latin)
+                penalty += kQuoteOpensWord;
             // An Arabic sign stuck to a letter of another script: "ni؟" is
             // Polish "niż" read through cp1256.
             if (inRange(text[i], 0x600, 0x6FF)

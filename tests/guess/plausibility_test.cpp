@@ -119,6 +119,7 @@ TEST(Implausibility, TheRightPageBeatsTheOnesRealLibrariesWereMisreadIn)
         {"Mniej niż zero", "cp1250", "ISO-8859-1", 1.5},     // not "ni¿"
         {"Żywię", "cp1250", "cp1257", 1},
         {"Ελλάδα", "cp1253", "cp1251", 4},
+        {"Άξιον Εστί", "cp1253", "ISO-8859-7", 1},          // not "’ξιον Εστί"
         {"Їжак і ґава", "koi8-u", "koi8-r", 2},
         {"L'Hymne à l'amour", "cp1252", "cp1251", 2},       // not "L'Hymne а l'amour"
         {"Ça plane pour moi", "cp1252", "cp1251", 2},       // not "Са plane pour moi"
