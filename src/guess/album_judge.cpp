@@ -27,6 +27,7 @@ constexpr double kInvalidFile = 20;
 // once: its answer settles within a few hundred bytes, and it costs about a
 // microsecond a byte, as much as the rest of the guess on a large folder.
 constexpr size_t kDetectorBytes = 4096;
+constexpr long kDetectorLeast = 3;  // bytes beyond ASCII before it is asked
 
 // A reading is plausible, text of its own script, when its penalty is at
 // most this floor plus this much per code point.
@@ -451,7 +452,12 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     }
     if (judged.empty())
         return verdict;
-    lastDetected_ = detector_.detect(pooled);
+    // uchardet's answer on a byte or two beyond ASCII is a toss between
+    // the pages that hold a letter there ("ţ" or Baltic "ž"): not asked.
+    const auto beyondAscii = std::count_if(pooled.begin(), pooled.end(),
+                                           [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (beyondAscii >= kDetectorLeast)
+        lastDetected_ = detector_.detect(pooled);
     size_t proposed = 0;  // none
     if (const auto proposal = mapProposal(lastDetected_, codePages_))
         for (size_t r = 1; r < readings; ++r)
@@ -493,6 +499,14 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     for (const auto& row : lengths)
         for (size_t r = 0; r < readings; ++r)
             albumLength[r] += row[r];
+    // uchardet tells a family of pages apart far better than its members
+    // (cp1253 from iso-8859-7): the member of the list that reads the album
+    // best takes the proposal.
+    if (proposed != 0 && album[proposed] != kInvalid)
+        for (size_t r = 1; r < readings; ++r)
+            if (album[r] < album[proposed] && readings_[r].kind == Reading::Kind::CodePage
+                && mapProposal(lastDetected_, {readings_[r].codePage}) == readings_[r])
+                proposed = r;
     size_t albumChoice = choose(album, albumLength, proposed);
     // A choice that does not read like real text is no choice: a list that
     // misses the album's page must change nothing. uchardet naming a script
