@@ -72,6 +72,9 @@ inline constexpr char kDoneSuffix[] = "...done\n";
 // field or frame, the conversion.
 inline constexpr char kNoteCannotOpenFile[] = "tagshifter: %s: cannot open the file: %s\n";
 inline constexpr char kNotRegularFile[] = "not a regular file";
+// An operand "" names no file: shown as '' on standard error, with why.
+inline constexpr char kEmptyNameShown[] = "''";
+inline constexpr char kEmptyName[] = "an empty name names no file";
 inline constexpr char kCannotOpenConversion[] = "Cannot open a conversion";
 inline constexpr char kNoteCannotReadFolder[] = "tagshifter: %s: cannot read the folder: %s\n";
 inline constexpr char kCannotReadFolder[] = "cannot read the folder";

@@ -515,9 +515,15 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     bool albumFits =
         albumChoice == 0 || plausible(album[albumChoice], albumLength[albumChoice], otherScript);
     // So does a page outside the list that reads the album clearly better.
+    // Each file counts as the album's pooled penalty counts it: a
+    // compilation's file of another listed page costs the choice no more
+    // than it costs its own page, or an outside page that reads no file
+    // well would beat a choice that reads all but that file well.
     double chosenSample = 0;
-    for (size_t j = 0; j < judged.size() && j < kOutsideFiles; ++j)
-        chosenSample += penalties[j][albumChoice];
+    for (size_t j = 0; j < judged.size() && j < kOutsideFiles; ++j) {
+        const double best = *std::min_element(penalties[j].begin(), penalties[j].end());
+        chosenSample += std::min(penalties[j][albumChoice], best + kDisagreement);
+    }
     const bool listMisses = albumFits && readings_[albumChoice].kind == Reading::Kind::CodePage
                             && pageOutsideListReadsBetter(files, judged, chosenSample);
     albumFits = albumFits && !listMisses;
@@ -540,9 +546,14 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             choice = own;
         // The album's proposal helps the file's own choice above; a file
         // whose text alone reads clearly better in another page of the list
-        // takes that page, however few files of its folder share it.
+        // takes that page, however few files of its folder share it. So does
+        // a file that left the album's page for its text as it is: the folder
+        // is shown misread, and the file's page needs no more than a proposed
+        // one (a Polish title of one letter, "Mniej ni¿ zero", in a Russian
+        // compilation).
         const size_t alone = choose(row, lengths[j], 0, kMarginProposed);
-        if (choice == albumChoice && alone != 0 && alone != choice && !listMisses
+        const bool leftAlbum = choice == 0 && albumChoice != 0;
+        if ((choice == albumChoice || leftAlbum) && alone != 0 && alone != choice && !listMisses
             && row[albumChoice] - row[alone] >= kDisagreement
             && plausible(row[alone], lengths[j][alone], otherScript)
             && !pageOutsideListReadsBetter(files, {judged[j]}, row[alone]))
