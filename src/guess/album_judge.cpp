@@ -70,25 +70,34 @@ bool hasNonAscii(const std::string& text)
     return false;
 }
 
+// The readings uchardet proposed, by index (empty: none).
+using Proposed = std::vector<bool>;
+
+bool isProposed(const Proposed& proposed, size_t reading)
+{
+    return reading < proposed.size() && proposed[reading];
+}
+
 // The best reading by `penalties` (index 0 = as it is), or 0 when none
-// beats the text as it is clearly (by `unproposedMargin` unless proposed). Of readings scored alike, the one that
-// makes fewer characters of the bytes wins (a valid multi-byte reading is
-// rarely an accident), then the earlier in the list.
+// beats the text as it is clearly (by `unproposedMargin` unless proposed).
+// Of readings scored alike, the one that makes fewer characters of the
+// bytes wins (a valid multi-byte reading is rarely an accident), then the
+// earlier in the list.
 size_t choose(const std::vector<double>& penalties, const std::vector<size_t>& lengths,
-              size_t proposed, double unproposedMargin = kMargin)
+              const Proposed& proposed, double unproposedMargin = kMargin)
 {
     size_t best = 0;
     double bestScore = kInvalid;
     for (size_t r = 1; r < penalties.size(); ++r) {
         if (penalties[r] == kInvalid)
             continue;
-        const double score = penalties[r] - (r == proposed ? kProposalBonus : 0);
+        const double score = penalties[r] - (isProposed(proposed, r) ? kProposalBonus : 0);
         if (score < bestScore || (score == bestScore && lengths[r] < lengths[best]))
             best = r, bestScore = score;
     }
     if (best == 0)
         return 0;
-    const double margin = best == proposed ? kMarginProposed : unproposedMargin;
+    const double margin = isProposed(proposed, best) ? kMarginProposed : unproposedMargin;
     return penalties[best] <= penalties[0] - margin ? best : 0;
 }
 
@@ -458,11 +467,16 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                                            [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     if (beyondAscii >= kDetectorLeast)
         lastDetected_ = detector_.detect(pooled);
-    size_t proposed = 0;  // none
+    // uchardet's answer stands for every relative the list names alike
+    // (cp1253 and iso-8859-7 both listed): which of them reads the text
+    // is for the penalties to say, not for the name uchardet happened on.
+    Proposed proposed(readings, false);
     if (const auto proposal = mapProposal(lastDetected_, codePages_))
         for (size_t r = 1; r < readings; ++r)
-            if (readings_[r] == *proposal)
-                proposed = r;
+            proposed[r] = readings_[r] == *proposal
+                          || (proposal->kind == Reading::Kind::CodePage
+                              && readings_[r].kind == Reading::Kind::CodePage
+                              && relatives(readings_[r].codePage, proposal->codePage));
     // A folder whose only legacy text is a word of two letters ("Äà") says
     // too little for a page of one byte per character: any of them reads
     // two letters as some word. A multi-byte page that makes one character
@@ -499,14 +513,6 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     for (const auto& row : lengths)
         for (size_t r = 0; r < readings; ++r)
             albumLength[r] += row[r];
-    // uchardet tells a family of pages apart far better than its members
-    // (cp1253 from iso-8859-7): the member of the list that reads the album
-    // best takes the proposal.
-    if (proposed != 0 && album[proposed] != kInvalid)
-        for (size_t r = 1; r < readings; ++r)
-            if (album[r] < album[proposed] && readings_[r].kind == Reading::Kind::CodePage
-                && mapProposal(lastDetected_, {readings_[r].codePage}) == readings_[r])
-                proposed = r;
     size_t albumChoice = choose(album, albumLength, proposed);
     // A choice that does not read like real text is no choice: a list that
     // misses the album's page must change nothing. uchardet naming a script
@@ -551,7 +557,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         // is shown misread, and the file's page needs no more than a proposed
         // one (a Polish title of one letter, "Mniej ni¿ zero", in a Russian
         // compilation).
-        const size_t alone = choose(row, lengths[j], 0, kMarginProposed);
+        const size_t alone = choose(row, lengths[j], {}, kMarginProposed);
         const bool leftAlbum = choice == 0 && albumChoice != 0;
         if ((choice == albumChoice || leftAlbum) && alone != 0 && alone != choice && !listMisses
             && row[albumChoice] - row[alone] >= kDisagreement

@@ -223,10 +223,12 @@ TEST(AlbumJudge, ReadsAShortCjkTitleAloneInItsMultiByteCodePage)
 TEST(AlbumJudge, NamesTheListedPageForUchardetsRelative)
 {
     // uchardet answers ISO-8859-7 for this; the user's list names cp1253,
-    // which alone reads the "Ά" right.
-    AlbumJudge judge(CandidateList::parse("auto:cp1253"));
-    const auto readings = judge.judge({file("Άννα Βίσση", "Δώδεκα", "cp1253")});
-    EXPECT_EQ(labels(readings), std::vector<std::string>{"cp1253"});
+    // which alone reads the "Ά" right, whether or not it names iso-8859-7 too.
+    for (const char* list : {"auto:cp1253", "auto:iso-8859-7,cp1253", "auto:cp1253,iso-8859-7"}) {
+        AlbumJudge judge(CandidateList::parse(list));
+        const auto readings = judge.judge({file("Άννα Βίσση", "Δώδεκα", "cp1253")});
+        EXPECT_EQ(labels(readings), std::vector<std::string>{"cp1253"}) << list;
+    }
 }
 
 TEST(AlbumJudge, UnicodeTextOfAFileTellsTheLanguageOfItsLoneLegacyField)
