@@ -30,6 +30,7 @@ constexpr double kInvalidFile = 20;
 // once: its answer settles within a few hundred bytes, and it costs about a
 // microsecond a byte, as much as the rest of the guess on a large folder.
 constexpr size_t kDetectorBytes = 4096;
+constexpr long kDetectorLeast = 3;  // bytes beyond ASCII before it is asked
 
 // A reading is plausible, text of its own script, when its penalty is at
 // most this floor plus this much per code point.
@@ -463,7 +464,12 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     }
     if (judged.empty())
         return verdict;
-    lastDetected_ = detector_.detect(pooled);
+    // uchardet's answer on a byte or two beyond ASCII is a toss between
+    // the pages that hold a letter there ("ţ" or Baltic "ž"): not asked.
+    const auto beyondAscii = std::count_if(pooled.begin(), pooled.end(),
+                                           [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (beyondAscii >= kDetectorLeast)
+        lastDetected_ = detector_.detect(pooled);
     // uchardet's answer stands for every relative the list names alike
     // (cp1253 and iso-8859-7 both listed): which of them reads the text
     // is for the penalties to say, not for the name uchardet happened on.

@@ -23,7 +23,8 @@ TEST(Implausibility, GenuineWesternTextIsNoWorseThanAnyCodePageReading)
 {
     for (const char* text : {"Été", "Müller", "Björk", "Motörhead", "Ça plane pour moi",
                              "Sigur Rós: Með suð í eyrum", "Señorita", "Coração vagabundo",
-                             "L'Hymne à l'amour", "Kärleken väntar"}) {
+                             "L'Hymne à l'amour", "Kärleken väntar", "¿Qué pasa?", "«Ça ira»",
+                             "´Round Midnight"}) {
         const std::string bytes = storedIn(text, "ISO-8859-1");
         const double asItIs = implausibility(decodeLatin1(bytes));
         EXPECT_EQ(asItIs, implausibility(decodeLatin1(bytes))) << "stable";
@@ -123,6 +124,9 @@ TEST(Implausibility, TheRightPageBeatsTheOnesRealLibrariesWereMisreadIn)
         {"Їжак і ґава", "koi8-u", "koi8-r", 2},
         {"L'Hymne à l'amour", "cp1252", "cp1251", 2},       // not "L'Hymne а l'amour"
         {"Ça plane pour moi", "cp1252", "cp1251", 2},       // not "Са plane pour moi"
+        {"Łowcy gwiazd", "cp1250", "ISO-8859-1", 4},        // not "£owcy gwiazd"
+        {"Άρνηση", "ISO-8859-7", "cp1253", 4},              // not "¶ρνηση"
+        {"Tinereţe", "cp1250", "ISO-8859-1", 4},            // not "Tinereþe"
     };
     for (const auto& c : cases) {
         const std::string bytes = storedIn(c.text, c.stored);

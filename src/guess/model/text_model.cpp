@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <utility>
 
 namespace tagshifter::guess::model {
 namespace {
@@ -45,6 +46,8 @@ constexpr unsigned char kOutside = 255;
 constexpr char32_t kHanFirst = 0x4E00, kHanLast = 0x9FFF;
 constexpr char32_t kKanaFirst = 0x3041, kKanaLast = 0x30FF;
 constexpr char32_t kHangulFirst = 0xAC00, kHangulLast = 0xD7A3;
+// Lower-case letters written either way: with a cedilla, and with a comma below.
+constexpr std::pair<char32_t, char32_t> kSameLetters[] = {{0x15F, 0x219}, {0x163, 0x21B}};
 
 // The alphabets' letters live below U+0700, in Thai and in Latin Extended
 // Additional (Vietnamese): one slot each in a dense table.
@@ -94,12 +97,25 @@ const Tables& tables()
         }
         // Turkish capital dotted I: its lower case is a plain "i" ("İstanbul").
         t.lower[slotOf(0x130)] = U'i';
+        // No alphabet learnt writes "Ţ", which older pages hold for Romanian.
+        t.lower[slotOf(0x162)] = 0x163;
         for (const auto& language : kAlphabetLanguages) {
             Alphabet a;
             a.language = &language;
             a.index.fill(kOutside);
             for (const char32_t* c = language.alphabet; *c; ++c)
                 a.index[slotOf(*c)] = static_cast<unsigned char>(++a.size);
+            // "ş" and "ţ" with a cedilla or a comma below are one letter to
+            // their writers: Romanian dictionaries use the comma, the pages
+            // of Central Europe hold only the cedilla.
+            for (const auto& [cedilla, comma] : kSameLetters) {
+                unsigned char& withCedilla = a.index[slotOf(cedilla)];
+                unsigned char& withComma = a.index[slotOf(comma)];
+                if (withCedilla == kOutside)
+                    withCedilla = withComma;
+                else if (withComma == kOutside)
+                    withComma = withCedilla;
+            }
             ++a.size;  // the edge
             const auto script = static_cast<size_t>(language.script);
             t.members[script].push_back(t.alphabets.size());
