@@ -85,9 +85,9 @@ bool isProposed(const Proposed& proposed, size_t reading)
 // beats the text as it is clearly (by `unproposedMargin` unless proposed).
 // Of readings scored alike, the one that makes fewer characters of the
 // bytes wins (a valid multi-byte reading is rarely an accident), then the
-// earlier in the list.
+// one of lower `ranks`.
 size_t choose(const std::vector<double>& penalties, const std::vector<size_t>& lengths,
-              const Proposed& proposed, double unproposedMargin = kMargin)
+              const std::vector<size_t>& ranks, const Proposed& proposed, double unproposedMargin = kMargin)
 {
     size_t best = 0;
     double bestScore = kInvalid;
@@ -95,7 +95,9 @@ size_t choose(const std::vector<double>& penalties, const std::vector<size_t>& l
         if (penalties[r] == kInvalid)
             continue;
         const double score = penalties[r] - (isProposed(proposed, r) ? kProposalBonus : 0);
-        if (score < bestScore || (score == bestScore && lengths[r] < lengths[best]))
+        if (score < bestScore
+            || (score == bestScore
+                && (lengths[r] < lengths[best] || (lengths[r] == lengths[best] && ranks[r] < ranks[best]))))
             best = r, bestScore = score;
     }
     if (best == 0)
@@ -208,6 +210,19 @@ AlbumJudge::AlbumJudge(const CandidateList& candidates) : codePages_(candidates.
             outside_.push_back(Decoding::of(page));
             outsidePages_.push_back(page);
         }
+    // Readings scored alike go by the built-in order, whatever order the
+    // user named the pages in: it puts euc-jp after gbk and big5, as short
+    // Chinese text reads in EUC-JP too. A page the built-in list lacks
+    // ranks as its relative there, else after all of them.
+    const auto& builtIn = CandidateList::builtIn();
+    ranks_.assign(readings_.size(), 0);  // UTF-8 first
+    for (size_t p = 0; p < codePages_.size(); ++p) {
+        auto place = std::find(builtIn.begin(), builtIn.end(), codePages_[p]);
+        if (place == builtIn.end())
+            place = std::find_if(builtIn.begin(), builtIn.end(),
+                                 [&](const std::string& page) { return relatives(page, codePages_[p]); });
+        ranks_[2 + p] = 1 + (place != builtIn.end() ? static_cast<size_t>(place - builtIn.begin()) : builtIn.size() + p);
+    }
 }
 
 bool AlbumJudge::pageOutsideListReadsBetter(const std::vector<FileTexts>& files,
@@ -516,7 +531,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     for (const auto& row : lengths)
         for (size_t r = 0; r < readings; ++r)
             albumLength[r] += row[r];
-    size_t albumChoice = choose(album, albumLength, proposed);
+    size_t albumChoice = choose(album, albumLength, ranks_, proposed);
     // A choice that does not read like real text is no choice: a list that
     // misses the album's page must change nothing. uchardet naming a script
     // no page of the list writes says the page may be missing.
@@ -545,7 +560,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     for (size_t j = 0; j < judged.size(); ++j) {
         const auto& row = penalties[j];
         size_t choice = albumChoice;
-        const size_t best = choose(row, lengths[j], proposed);
+        const size_t best = choose(row, lengths[j], ranks_, proposed);
         size_t own =
             best != 0 && !listMisses && plausible(row[best], lengths[j][best], otherScript) ? best : 0;
         if (own != albumChoice && readings_[own].kind == Reading::Kind::CodePage
@@ -561,7 +576,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         // one (a Polish title of one letter, "Mniej ni¿ zero", in a Russian
         // compilation), as long as no other reading comes close ("Żegnaj"
         // reads as "―egnaj" in cp1253 about as well).
-        const size_t alone = choose(row, lengths[j], {}, kMarginProposed);
+        const size_t alone = choose(row, lengths[j], ranks_, {}, kMarginProposed);
         bool leftAlbum = choice == 0 && albumChoice != 0 && alone != 0;
         for (size_t r = 1; r < readings && leftAlbum; ++r)
             leftAlbum = aliases[j][r] == aliases[j][alone] || row[r] - row[alone] >= kLeftAlbumLead;

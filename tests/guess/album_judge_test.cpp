@@ -224,6 +224,15 @@ TEST(AlbumJudge, ReadsAShortCjkTitleAloneInItsMultiByteCodePage)
     for (const auto& [title, page] : cases)
         EXPECT_EQ(labels(judge.judge({{storedIn(title, page)}})), std::vector<std::string>{page})
             << title;
+    // EUC-JP reads short Chinese as well: however the user orders the list,
+    // the tie goes to the page the built-in list puts first.
+    AlbumJudge named(CandidateList::parse("auto:cp1251,shift_jis,euc-jp,gbk,big5,cp949"));
+    const std::pair<const char*, const char*> chinese[] = {
+        {"汪峰", "春天里"}, {"林俊杰", "江南"}, {"beyond", "海阔天空"}, {"刀郎", "冲动的惩罚"}};
+    for (const auto& [artist, title] : chinese)
+        EXPECT_EQ(labels(named.judge({{storedIn(artist, "gbk"), storedIn(title, "gbk")}})),
+                  std::vector<std::string>{"gbk"})
+            << title;
 }
 
 TEST(AlbumJudge, NamesTheListedPageForUchardetsRelative)
