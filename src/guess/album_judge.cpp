@@ -21,6 +21,9 @@ constexpr double kProposalBonus = 3;
 // How much more plausible another reading must be for one file alone before
 // that file leaves the album's choice.
 constexpr double kDisagreement = 2;
+// How far every other reading must trail a page a file takes alone after
+// leaving its album's page for its text as it is.
+constexpr double kLeftAlbumLead = 1;
 // An album's pooled penalty for each file a reading cannot decode.
 constexpr double kInvalidFile = 20;
 // uchardet reads at most this much of an album's text, each distinct text
@@ -556,9 +559,12 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         // a file that left the album's page for its text as it is: the folder
         // is shown misread, and the file's page needs no more than a proposed
         // one (a Polish title of one letter, "Mniej ni¿ zero", in a Russian
-        // compilation).
+        // compilation), as long as no other reading comes close ("Żegnaj"
+        // reads as "―egnaj" in cp1253 about as well).
         const size_t alone = choose(row, lengths[j], {}, kMarginProposed);
-        const bool leftAlbum = choice == 0 && albumChoice != 0;
+        bool leftAlbum = choice == 0 && albumChoice != 0 && alone != 0;
+        for (size_t r = 1; r < readings && leftAlbum; ++r)
+            leftAlbum = aliases[j][r] == aliases[j][alone] || row[r] - row[alone] >= kLeftAlbumLead;
         if ((choice == albumChoice || leftAlbum) && alone != 0 && alone != choice && !listMisses
             && row[albumChoice] - row[alone] >= kDisagreement
             && plausible(row[alone], lengths[j][alone], otherScript)

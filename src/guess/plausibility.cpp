@@ -497,6 +497,10 @@ double implausibility(const std::u32string& text, HanReading han)
             if (text[i] == 0x2019 && (i == 0 || classes[i - 1].script == Script::None) && i + 1 < text.size()
                 && classes[i + 1].script != Script::None && classes[i + 1].script != Script::Latin)
                 penalty += kQuoteOpensWord;
+            // The horizontal bar opens a line of dialogue, a space behind
+            // it: glued to a word it is cp1253's reading of "Ż" ("―egnaj").
+            if (text[i] == 0x2015 && i + 1 < text.size() && classes[i + 1].script != Script::None)
+                penalty += kSignBeforeWord;
             // An Arabic sign stuck to a letter of another script: "ni؟" is
             // Polish "niż" read through cp1256.
             if (inRange(text[i], 0x600, 0x6FF)

@@ -122,6 +122,12 @@ TEST(AlbumJudge, EachFileOfACompilationGetsThePageItsOwnTextReadsIn)
          {{track("Łzy", "Oczy szeroko zamknięte", "cp1250"), "cp1250"},
           {track("Пикник", "Египтянин", "cp1251"), "cp1251"},
           {track("Œuvre", "Cœur de pirate", "cp1252"), "cp1252"}}},
+        // "Żegnaj" is "¯egnaj" as it is and "―egnaj" in cp1253: a sign
+        // glued to the front of a word.
+        {"auto",
+         {{track("Ich Troje", "Żegnaj", "cp1250"), "cp1250"},
+          {track("Сектор Газа", "Лирика", "cp1251"), "cp1251"},
+          {track("Indochine", "L'aventurier", "cp1252"), "left as it is"}}},
         // Korean bytes read as GBK are common Han ("핑계" as "俏拌"): the
         // Korean files keep their page in a folder of mostly Chinese.
         {"auto:cp932,gbk,big5,cp949",
