@@ -217,6 +217,13 @@ inline const std::vector<Album>& tuningAlbums()
          {{"Město Er"}, {"Kolej Yesterday"}, {"Bitva o Karlův most"}}},
         {"cp1250", "cp1250,iso-8859-2", "Hana Zagorová", "Dávné časy",
          {{"Málokdo ví"}, {"Duhová víla"}, {"Dělání"}}},
+        // Czech whose only sign through Windows-1252 is "ě" read "ì"
+        // beside the letters both pages share.
+        {"cp1250", "cp1250", "Aneta Langerová", "Dívka s perlami", {{"Svět"}, {"Hvězdy"}, {"Věra"}}},
+        {"cp1250", "cp1250", "Lenka Dusilová", "Baromantika", {{"Dítě"}, {"Něco"}, {"Bez tebe"}}},
+        {"cp1250", "cp1250", "Kabát", "Dole v dole", {{"Pohoda"}, {"Malá dáma"}, {"Dobrý den"}, {"Kdo měl víc"}}},
+        {"cp1250", "cp1250", "Mig 21", "Udělám z tebe ženu", {{"Snadný je žít"}, {"Dívám se"}, {"Šťastný den"}}},
+        {"cp1250", "cp1250", "Xindl X", "Návod k použití", {{"Anděl"}, {"Láska"}, {"Dědek"}}},
         // A folder that mixes pages: one koi8-r file among cp1251 ones.
         {"cp1251", "cp1251,koi8-r", "Сборник", "Русский рок",
          {{"Всё идёт по плану"}, {"Перемен"}, {"Кукла колдуна"}, {"Я свободен", "koi8-r"}}},

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <string_view>
 #include <utility>
 
 namespace tagshifter::guess::model {
@@ -75,7 +76,38 @@ struct Alphabet {
     std::array<unsigned char, kSlots> index{};  // letter -> row of `steps`, kOutside if not written
     int size = 0;
     const AlphabetLanguage* language = nullptr;
+    bool syllables = false;  // each word one syllable (Vietnamese)
 };
+
+// Whether lower-case `c` is a vowel of the Latin alphabets, with any marks.
+bool isLatinVowel(char32_t c)
+{
+    static constexpr std::u32string_view plain = U"aeiouyàáâãäåæèéêëìíîïòóôõöøùúûüýÿœ";
+    if (c < 0x100)
+        return plain.find(c) != std::u32string_view::npos;
+    return (c >= 0x100 && c <= 0x105) || (c >= 0x112 && c <= 0x11B) || (c >= 0x128 && c <= 0x131)
+           || (c >= 0x14C && c <= 0x153) || (c >= 0x168 && c <= 0x173) || c == 0x177 || c == 0x1A1
+           || c == 0x1B0 || (c >= 0x1EA0 && c <= 0x1EF9);
+}
+
+// Whether `word` can be one Vietnamese syllable: one run of vowels
+// ("nguyễn", "người"), ended by a vowel or by c, ch, m, n, ng, nh, p or t.
+// Czech read through Windows-1252 is not: "dítì" has two runs, "mìl" ends in l.
+bool isSyllable(std::u32string_view word, const std::array<char32_t, kSlots>& lower)
+{
+    int runs = 0;
+    bool inVowels = false;
+    char32_t last = 0;
+    for (char32_t c : word) {
+        const int slot = slotOf(c);
+        last = slot < 0 ? c : lower[slot];
+        const bool vowel = isLatinVowel(last);
+        runs += vowel && !inVowels;
+        inVowels = vowel;
+    }
+    static constexpr std::u32string_view finals = U"cghmnpt";
+    return runs <= 1 && (inVowels || finals.find(last) != std::u32string_view::npos);
+}
 
 struct Tables {
     std::array<char32_t, kSlots> lower{};
@@ -102,6 +134,7 @@ const Tables& tables()
         for (const auto& language : kAlphabetLanguages) {
             Alphabet a;
             a.language = &language;
+            a.syllables = std::string_view(language.name) == "vi";
             a.index.fill(kOutside);
             for (const char32_t* c = language.alphabet; *c; ++c)
                 a.index[slotOf(*c)] = static_cast<unsigned char>(++a.size);
@@ -156,6 +189,8 @@ int alphabetCost(std::u32string_view word, const Alphabet& a)
         cost += excess(steps[previous * a.size + letter], usual);
         previous = letter;
     }
+    if (a.syllables && !isSyllable(word, t.lower))
+        cost += kUnknownLetter;
     return cost + excess(steps[previous * a.size], usual);
 }
 
