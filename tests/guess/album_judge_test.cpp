@@ -122,6 +122,12 @@ TEST(AlbumJudge, EachFileOfACompilationGetsThePageItsOwnTextReadsIn)
          {{track("Łzy", "Oczy szeroko zamknięte", "cp1250"), "cp1250"},
           {track("Пикник", "Египтянин", "cp1251"), "cp1251"},
           {track("Œuvre", "Cœur de pirate", "cp1252"), "cp1252"}}},
+        // "Żegnaj" is "¯egnaj" as it is and "―egnaj" in cp1253: a sign
+        // glued to the front of a word.
+        {"auto",
+         {{track("Ich Troje", "Żegnaj", "cp1250"), "cp1250"},
+          {track("Сектор Газа", "Лирика", "cp1251"), "cp1251"},
+          {track("Indochine", "L'aventurier", "cp1252"), "left as it is"}}},
         // Korean bytes read as GBK are common Han ("핑계" as "俏拌"): the
         // Korean files keep their page in a folder of mostly Chinese.
         {"auto:cp932,gbk,big5,cp949",
@@ -218,15 +224,26 @@ TEST(AlbumJudge, ReadsAShortCjkTitleAloneInItsMultiByteCodePage)
     for (const auto& [title, page] : cases)
         EXPECT_EQ(labels(judge.judge({{storedIn(title, page)}})), std::vector<std::string>{page})
             << title;
+    // EUC-JP reads short Chinese as well: however the user orders the list,
+    // the tie goes to the page the built-in list puts first.
+    AlbumJudge named(CandidateList::parse("auto:cp1251,shift_jis,euc-jp,gbk,big5,cp949"));
+    const std::pair<const char*, const char*> chinese[] = {
+        {"汪峰", "春天里"}, {"林俊杰", "江南"}, {"beyond", "海阔天空"}, {"刀郎", "冲动的惩罚"}};
+    for (const auto& [artist, title] : chinese)
+        EXPECT_EQ(labels(named.judge({{storedIn(artist, "gbk"), storedIn(title, "gbk")}})),
+                  std::vector<std::string>{"gbk"})
+            << title;
 }
 
 TEST(AlbumJudge, NamesTheListedPageForUchardetsRelative)
 {
     // uchardet answers ISO-8859-7 for this; the user's list names cp1253,
-    // which alone reads the "Ά" right.
-    AlbumJudge judge(CandidateList::parse("auto:cp1253"));
-    const auto readings = judge.judge({file("Άννα Βίσση", "Δώδεκα", "cp1253")});
-    EXPECT_EQ(labels(readings), std::vector<std::string>{"cp1253"});
+    // which alone reads the "Ά" right, whether or not it names iso-8859-7 too.
+    for (const char* list : {"auto:cp1253", "auto:iso-8859-7,cp1253", "auto:cp1253,iso-8859-7"}) {
+        AlbumJudge judge(CandidateList::parse(list));
+        const auto readings = judge.judge({file("Άννα Βίσση", "Δώδεκα", "cp1253")});
+        EXPECT_EQ(labels(readings), std::vector<std::string>{"cp1253"}) << list;
+    }
 }
 
 TEST(AlbumJudge, UnicodeTextOfAFileTellsTheLanguageOfItsLoneLegacyField)
