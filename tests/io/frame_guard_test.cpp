@@ -136,6 +136,10 @@ TEST(FrameGuard, CatchesLossesButNotTheUpgradeRules)
          "frame TPE2 would be lost"},
         {"iTunes' ID3v2.2 ids in ID3v2.3", {id3v23Tag(id3v23Frame(std::string("TT1\0", 4), std::string("\0g", 2)))},
          v24({"TIT1"}), 4, ""},
+        {"frame behind the padding", {id3v23Tag(textFrame("TIT2", "t") + std::string(10, '\0') + textFrame("TPE1", "a"))},
+         v24({"TIT2"}), 4, "the tag cannot be read past frame TIT2"},
+        {"stray bytes behind the padding", {id3v23Tag(textFrame("TIT2", "t") + std::string(10, '\0') + "x\x01")},
+         v24({"TIT2"}), 4, ""},
         {"walk stopped before the end", {id3v2Tag(4, 0, id3v24Frame("TIT2", std::string("\0t", 2)) + "junk" + v24({"TSSE"}))},
          v24({"TIT2", "TSSE"}), 4, "the tag cannot be read past frame TIT2"},
     };
