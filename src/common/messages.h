@@ -72,6 +72,9 @@ inline constexpr char kDoneSuffix[] = "...done\n";
 // field or frame, the conversion.
 inline constexpr char kNoteCannotOpenFile[] = "tagshifter: %s: cannot open the file: %s\n";
 inline constexpr char kNotRegularFile[] = "not a regular file";
+// An operand "" names no file: shown as '' on standard error, with why.
+inline constexpr char kEmptyNameShown[] = "''";
+inline constexpr char kEmptyName[] = "an empty name names no file";
 inline constexpr char kCannotOpenConversion[] = "Cannot open a conversion";
 inline constexpr char kNoteCannotReadFolder[] = "tagshifter: %s: cannot read the folder: %s\n";
 inline constexpr char kCannotReadFolder[] = "cannot read the folder";
@@ -123,6 +126,8 @@ inline constexpr char kNoteNotWritten[] = "tagshifter: %s: not written: %s\n";
 inline constexpr char kFramePrefix[] = "frame ";
 inline constexpr char kFrameLostSuffix[] = " would be lost";
 inline constexpr char kFrameEmptiedSuffix[] = " would be emptied";
+// ... a frame whose group byte or encryption TagLib would not keep ...
+inline constexpr char kFrameGroupedOrEncryptedSuffix[] = " is grouped or encrypted, which TagLib does not keep";
 // ... a frame holding text that TagLib reads as empty ...
 inline constexpr char kFrameReadEmptySuffix[] = " holds text that TagLib reads as empty";
 // ... a tag whose frames cannot all be read (what lies behind would go) ...

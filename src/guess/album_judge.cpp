@@ -21,12 +21,16 @@ constexpr double kProposalBonus = 3;
 // How much more plausible another reading must be for one file alone before
 // that file leaves the album's choice.
 constexpr double kDisagreement = 2;
+// How far every other reading must trail a page a file takes alone after
+// leaving its album's page for its text as it is.
+constexpr double kLeftAlbumLead = 1;
 // An album's pooled penalty for each file a reading cannot decode.
 constexpr double kInvalidFile = 20;
 // uchardet reads at most this much of an album's text, each distinct text
 // once: its answer settles within a few hundred bytes, and it costs about a
 // microsecond a byte, as much as the rest of the guess on a large folder.
 constexpr size_t kDetectorBytes = 4096;
+constexpr long kDetectorLeast = 3;  // bytes beyond ASCII before it is asked
 
 // A reading is plausible, text of its own script, when its penalty is at
 // most this floor plus this much per code point.
@@ -69,25 +73,36 @@ bool hasNonAscii(const std::string& text)
     return false;
 }
 
+// The readings uchardet proposed, by index (empty: none).
+using Proposed = std::vector<bool>;
+
+bool isProposed(const Proposed& proposed, size_t reading)
+{
+    return reading < proposed.size() && proposed[reading];
+}
+
 // The best reading by `penalties` (index 0 = as it is), or 0 when none
-// beats the text as it is clearly (by `unproposedMargin` unless proposed). Of readings scored alike, the one that
-// makes fewer characters of the bytes wins (a valid multi-byte reading is
-// rarely an accident), then the earlier in the list.
+// beats the text as it is clearly (by `unproposedMargin` unless proposed).
+// Of readings scored alike, the one that makes fewer characters of the
+// bytes wins (a valid multi-byte reading is rarely an accident), then the
+// one of lower `ranks`.
 size_t choose(const std::vector<double>& penalties, const std::vector<size_t>& lengths,
-              size_t proposed, double unproposedMargin = kMargin)
+              const std::vector<size_t>& ranks, const Proposed& proposed, double unproposedMargin = kMargin)
 {
     size_t best = 0;
     double bestScore = kInvalid;
     for (size_t r = 1; r < penalties.size(); ++r) {
         if (penalties[r] == kInvalid)
             continue;
-        const double score = penalties[r] - (r == proposed ? kProposalBonus : 0);
-        if (score < bestScore || (score == bestScore && lengths[r] < lengths[best]))
+        const double score = penalties[r] - (isProposed(proposed, r) ? kProposalBonus : 0);
+        if (score < bestScore
+            || (score == bestScore
+                && (lengths[r] < lengths[best] || (lengths[r] == lengths[best] && ranks[r] < ranks[best]))))
             best = r, bestScore = score;
     }
     if (best == 0)
         return 0;
-    const double margin = best == proposed ? kMarginProposed : unproposedMargin;
+    const double margin = isProposed(proposed, best) ? kMarginProposed : unproposedMargin;
     return penalties[best] <= penalties[0] - margin ? best : 0;
 }
 
@@ -195,6 +210,19 @@ AlbumJudge::AlbumJudge(const CandidateList& candidates) : codePages_(candidates.
             outside_.push_back(Decoding::of(page));
             outsidePages_.push_back(page);
         }
+    // Readings scored alike go by the built-in order, whatever order the
+    // user named the pages in: it puts euc-jp after gbk and big5, as short
+    // Chinese text reads in EUC-JP too. A page the built-in list lacks
+    // ranks as its relative there, else after all of them.
+    const auto& builtIn = CandidateList::builtIn();
+    ranks_.assign(readings_.size(), 0);  // UTF-8 first
+    for (size_t p = 0; p < codePages_.size(); ++p) {
+        auto place = std::find(builtIn.begin(), builtIn.end(), codePages_[p]);
+        if (place == builtIn.end())
+            place = std::find_if(builtIn.begin(), builtIn.end(),
+                                 [&](const std::string& page) { return relatives(page, codePages_[p]); });
+        ranks_[2 + p] = 1 + (place != builtIn.end() ? static_cast<size_t>(place - builtIn.begin()) : builtIn.size() + p);
+    }
 }
 
 bool AlbumJudge::pageOutsideListReadsBetter(const std::vector<FileTexts>& files,
@@ -451,12 +479,22 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     }
     if (judged.empty())
         return verdict;
-    lastDetected_ = detector_.detect(pooled);
-    size_t proposed = 0;  // none
+    // uchardet's answer on a byte or two beyond ASCII is a toss between
+    // the pages that hold a letter there ("ţ" or Baltic "ž"): not asked.
+    const auto beyondAscii = std::count_if(pooled.begin(), pooled.end(),
+                                           [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (beyondAscii >= kDetectorLeast)
+        lastDetected_ = detector_.detect(pooled);
+    // uchardet's answer stands for every relative the list names alike
+    // (cp1253 and iso-8859-7 both listed): which of them reads the text
+    // is for the penalties to say, not for the name uchardet happened on.
+    Proposed proposed(readings, false);
     if (const auto proposal = mapProposal(lastDetected_, codePages_))
         for (size_t r = 1; r < readings; ++r)
-            if (readings_[r] == *proposal)
-                proposed = r;
+            proposed[r] = readings_[r] == *proposal
+                          || (proposal->kind == Reading::Kind::CodePage
+                              && readings_[r].kind == Reading::Kind::CodePage
+                              && relatives(readings_[r].codePage, proposal->codePage));
     // A folder whose only legacy text is a word of two letters ("Äà") says
     // too little for a page of one byte per character: any of them reads
     // two letters as some word. A multi-byte page that makes one character
@@ -493,7 +531,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     for (const auto& row : lengths)
         for (size_t r = 0; r < readings; ++r)
             albumLength[r] += row[r];
-    size_t albumChoice = choose(album, albumLength, proposed);
+    size_t albumChoice = choose(album, albumLength, ranks_, proposed);
     // A choice that does not read like real text is no choice: a list that
     // misses the album's page must change nothing. uchardet naming a script
     // no page of the list writes says the page may be missing.
@@ -501,9 +539,15 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     bool albumFits =
         albumChoice == 0 || plausible(album[albumChoice], albumLength[albumChoice], otherScript);
     // So does a page outside the list that reads the album clearly better.
+    // Each file counts as the album's pooled penalty counts it: a
+    // compilation's file of another listed page costs the choice no more
+    // than it costs its own page, or an outside page that reads no file
+    // well would beat a choice that reads all but that file well.
     double chosenSample = 0;
-    for (size_t j = 0; j < judged.size() && j < kOutsideFiles; ++j)
-        chosenSample += penalties[j][albumChoice];
+    for (size_t j = 0; j < judged.size() && j < kOutsideFiles; ++j) {
+        const double best = *std::min_element(penalties[j].begin(), penalties[j].end());
+        chosenSample += std::min(penalties[j][albumChoice], best + kDisagreement);
+    }
     const bool listMisses = albumFits && readings_[albumChoice].kind == Reading::Kind::CodePage
                             && pageOutsideListReadsBetter(files, judged, chosenSample);
     albumFits = albumFits && !listMisses;
@@ -516,7 +560,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     for (size_t j = 0; j < judged.size(); ++j) {
         const auto& row = penalties[j];
         size_t choice = albumChoice;
-        const size_t best = choose(row, lengths[j], proposed);
+        const size_t best = choose(row, lengths[j], ranks_, proposed);
         size_t own =
             best != 0 && !listMisses && plausible(row[best], lengths[j][best], otherScript) ? best : 0;
         if (own != albumChoice && readings_[own].kind == Reading::Kind::CodePage
@@ -526,9 +570,17 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             choice = own;
         // The album's proposal helps the file's own choice above; a file
         // whose text alone reads clearly better in another page of the list
-        // takes that page, however few files of its folder share it.
-        const size_t alone = choose(row, lengths[j], 0, kMarginProposed);
-        if (choice == albumChoice && alone != 0 && alone != choice && !listMisses
+        // takes that page, however few files of its folder share it. So does
+        // a file that left the album's page for its text as it is: the folder
+        // is shown misread, and the file's page needs no more than a proposed
+        // one (a Polish title of one letter, "Mniej ni¿ zero", in a Russian
+        // compilation), as long as no other reading comes close ("Żegnaj"
+        // reads as "―egnaj" in cp1253 about as well).
+        const size_t alone = choose(row, lengths[j], ranks_, {}, kMarginProposed);
+        bool leftAlbum = choice == 0 && albumChoice != 0 && alone != 0;
+        for (size_t r = 1; r < readings && leftAlbum; ++r)
+            leftAlbum = aliases[j][r] == aliases[j][alone] || row[r] - row[alone] >= kLeftAlbumLead;
+        if ((choice == albumChoice || leftAlbum) && alone != 0 && alone != choice && !listMisses
             && row[albumChoice] - row[alone] >= kDisagreement
             && plausible(row[alone], lengths[j][alone], otherScript)
             && !pageOutsideListReadsBetter(files, {judged[j]}, row[alone]))

@@ -69,6 +69,7 @@ private:
     std::vector<std::string> codePages_;
     std::vector<std::unique_ptr<Decoding>> decodings_;  // one per reading, as-is first
     std::vector<Reading> readings_;
+    std::vector<size_t> ranks_;  // of each reading, for ties: its page's place in the built-in list
     std::vector<std::unique_ptr<Decoding>> outside_;  // built-in pages the list does not name
     std::vector<std::string> outsidePages_;           // their names
 

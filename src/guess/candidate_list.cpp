@@ -20,7 +20,7 @@ const std::vector<std::string>& CandidateList::builtIn()
         "cp1251", "koi8-r", "koi8-u", "cp866", "iso-8859-5",  // Cyrillic
         "cp1250", "iso-8859-2",                               // Central European
         "cp1252",                                             // Western
-        "cp1253",                                             // Greek
+        "cp1253", "iso-8859-7",                               // Greek
         "cp1254",                                             // Turkish
         "cp1255",                                             // Hebrew
         "cp1256",                                             // Arabic

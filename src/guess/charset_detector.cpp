@@ -93,6 +93,17 @@ std::optional<Reading> mapProposal(const std::string& detectedName,
     return std::nullopt;
 }
 
+bool relatives(const std::string& name, const std::string& other)
+{
+    const std::string a = normalized(name), b = normalized(other);
+    if (a == b)
+        return true;
+    for (const auto& family : families())
+        if (std::find(family.begin(), family.end(), a) != family.end())
+            return std::find(family.begin(), family.end(), b) != family.end();
+    return false;
+}
+
 bool answersAnotherScript(const std::string& detectedName, const std::vector<std::string>& codePages)
 {
     // The script of each family above, by its index: the four Cyrillic ones

@@ -36,6 +36,10 @@ private:
 std::optional<Reading> mapProposal(const std::string& detectedName,
                                    const std::vector<std::string>& codePages);
 
+// Whether two page names are one page or near relatives (cp1253 and
+// iso-8859-7), which uchardet tells apart no better than their texts do.
+bool relatives(const std::string& name, const std::string& other);
+
 // Whether uchardet's answer is a page of a script that no page of
 // `codePages` writes (Greek for a Cyrillic list): the list misses the page.
 bool answersAnotherScript(const std::string& detectedName, const std::vector<std::string>& codePages);

@@ -37,8 +37,10 @@ constexpr double kSymbolInWord = 4;    // "Ìà¸ðò": a symbol between two let
 constexpr double kStrayMark = 4;       // a combining mark after no letter
 constexpr double kExtraScript = 3;     // each further alphabet in one text
 constexpr double kSignAfterLetter = 3; // "niż" read as "ni¿": a sign stuck to a word
+constexpr double kSignBeforeWord = 3;  // "Łowcy" read as "£owcy", "Άρνηση" as "¶ρνηση"
 constexpr double kLoneLetter = 4;      // "L'Hymne а l'amour": one Cyrillic letter among Latin words
 constexpr double kLoneExtended = 4;    // "L'Hymne ŕ l'amour": no language writes "ŕ" as a word
+constexpr double kQuoteOpensWord = 2;  // "’νοιξη": cp1253's "Ά" read through iso-8859-7
 // What the learnt model says, in points per half bit by which a text is less
 // likely than everyday text of the best-fitting language of its script; a
 // word that fits another language of that script better pays at most
@@ -364,6 +366,21 @@ struct WordHash {
     }
 };
 
+// A Latin-1 sign that opens a word: mostly a capital of another page
+// ("£owcy", "¶ρνηση", "ªtefan"). Titles open words with "¿", "¡", quotes,
+// a degree or an accent typed for an apostrophe ("´Cause"), and put signs
+// after numbers ("1ªParte").
+bool startsWordAsSign(const std::u32string& text, const std::vector<CharClass>& classes, size_t i)
+{
+    static const std::u32string_view opensWords = U"\u00A1\u00AB\u00AD\u00B0\u00B4\u00BB\u00BF";
+    const char32_t c = text[i];
+    if (!inRange(c, 0xA1, 0xBF) || opensWords.find(c) != std::u32string_view::npos)
+        return false;
+    if (i + 1 >= text.size() || classes[i + 1].script == Script::None)
+        return false;
+    return i == 0 || (classes[i - 1].script == Script::None && !inRange(text[i - 1], '0', '9'));
+}
+
 }  // namespace
 
 HanReading hanReadingOf(const std::string& name)
@@ -473,6 +490,17 @@ double implausibility(const std::u32string& text, HanReading han)
             if (inRange(text[i], 0xA1, 0xBF) && text[i] != 0xAB && text[i] != 0xBB && i > 0
                 && classes[i - 1].script != Script::None)
                 penalty += kSignAfterLetter;
+            if (startsWordAsSign(text, classes, i))
+                penalty += kSignBeforeWord;
+            // A closing quote opening a word of an alphabet beside Latin:
+            // the same byte is a capital letter in a relative page.
+            if (text[i] == 0x2019 && (i == 0 || classes[i - 1].script == Script::None) && i + 1 < text.size()
+                && classes[i + 1].script != Script::None && classes[i + 1].script != Script::Latin)
+                penalty += kQuoteOpensWord;
+            // The horizontal bar opens a line of dialogue, a space behind
+            // it: glued to a word it is cp1253's reading of "Ż" ("―egnaj").
+            if (text[i] == 0x2015 && i + 1 < text.size() && classes[i + 1].script != Script::None)
+                penalty += kSignBeforeWord;
             // An Arabic sign stuck to a letter of another script: "ni؟" is
             // Polish "niż" read through cp1256.
             if (inRange(text[i], 0x600, 0x6FF)

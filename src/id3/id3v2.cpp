@@ -179,7 +179,10 @@ FrameWalk walkFrames(std::string_view area, int version)
         at = frame->at + frame->size;
         walk.frames.push_back(std::move(*frame));
     }
-    walk.complete = true;
+    // A frame standing behind the zeros is one TagLib never reads, and a
+    // save would drop: the walk did not reach it.
+    const size_t behind = at < area.size() ? area.find_first_not_of('\0', at) : std::string_view::npos;
+    walk.complete = behind == std::string_view::npos || !frameAt(area, behind, version);
     return walk;
 }
 

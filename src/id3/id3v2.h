@@ -73,8 +73,8 @@ struct Frame {
 
 struct FrameWalk {
     std::vector<Frame> frames;
-    // The walk ended at the end of the frames or at padding: no frame behind
-    // it was left unread.
+    // The walk ended at the end of the frames or at padding with no frame
+    // behind it: no frame was left unread.
     bool complete = false;
 };
 

@@ -3,6 +3,7 @@
 #include "common/format.h"
 #include "common/messages.h"
 #include "id3/id3v2.h"
+#include "io/mpeg_frame.h"
 
 #include <algorithm>
 #include <utility>
@@ -92,6 +93,33 @@ uint64_t audioInCutTag(OriginalFile& original, const id3::PlacedTag& placed)
     return std::max(placed.at + 10, size - std::min<uint64_t>(size, area.size() - first));
 }
 
+// A tag whose size claims more than its frames and padding can hold MPEG
+// audio behind its zeros, which players that skip the tag by its size never
+// play but players that look for frames do: dropping it with the tag loses
+// it. The offset of its first frame there, or nothing.
+std::optional<uint64_t> audioInPadding(OriginalFile& original, const id3::PlacedTag& placed)
+{
+    std::string head;
+    original.read(placed.at, 10, head);
+    const auto header = id3::readTagHeader(head);
+    if (!header || header->unsynchronised())
+        return std::nullopt;  // no frame sync survives unsynchronisation
+    std::string spill;
+    std::string areaSpill;
+    const std::string_view body = original.bytesAt(placed.at + 10, header->bodySize, spill);
+    const std::string_view area = id3::frameArea(*header, body, areaSpill);
+    const id3::FrameWalk walk = id3::walkFrames(area, header->version);
+    const size_t framesEnd = walk.frames.empty() ? 0 : walk.frames.back().at + walk.frames.back().size;
+    // Only what lies behind the last frame is padding; a walk that stopped
+    // short leaves frames there, which the frame guard answers for.
+    if (!walk.complete || area.find_first_not_of('\0', framesEnd) == std::string_view::npos)
+        return std::nullopt;
+    const size_t audio = findMpegAudio(area, framesEnd);
+    if (audio == std::string_view::npos)
+        return std::nullopt;
+    return placed.at + 10 + (body.size() - area.size()) + audio;
+}
+
 }  // namespace
 
 std::optional<std::string> findAudioLoss(const std::vector<Piece>& pieces, OriginalFile& original)
@@ -107,6 +135,14 @@ std::optional<std::string> findAudioLoss(const std::vector<Piece>& pieces, Origi
         uint64_t audio = tags.empty() ? run.first : std::min(size, tags.back().end());
         if (!tags.empty() && tags.back().end() > size)
             audio = audioInCutTag(original, tags.back());
+        for (const id3::PlacedTag& tag : tags) {
+            if (tag.end() > size || tag.at >= audio)
+                break;
+            if (const auto inPadding = audioInPadding(original, tag)) {
+                audio = *inPadding;
+                break;
+            }
+        }
         if (audio >= run.second || (run.second == size && onlyEndTags(original, audio)))
             continue;
         return formatted(messages::kAudioWouldBeLost, static_cast<unsigned long long>(audio),

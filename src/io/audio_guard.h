@@ -15,8 +15,9 @@ namespace tagshifter::io {
 // holds: each run of them must be ID3v2 tags (a tag and those right behind
 // it, a footer only where one stands) followed by nothing, or by the APE and
 // ID3v1 tags that end the file; a tag whose size reaches past the end of
-// the file holds only its frames and zeros. Returns why not, naming the audio bytes
-// that would be lost.
+// the file holds only its frames and zeros, and no tag holds MPEG audio
+// frames behind its padding. Returns why not, naming the audio bytes that
+// would be lost.
 std::optional<std::string> findAudioLoss(const std::vector<Piece>& pieces, OriginalFile& original);
 
 }  // namespace tagshifter::io

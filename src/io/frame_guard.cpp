@@ -166,6 +166,7 @@ std::optional<RawTag> readRawTag(std::string_view all, uint64_t offset)
         else if (frame.id == "COMM" || frame.id == "COM")
             raw.holdsText = content && !commentTextEmpty(*content);
         raw.discardOnAlter = frame.status & (tag.version == 3 ? 0x80 : 0x40);
+        raw.groupedOrEncrypted = frame.format & (tag.version == 3 ? 0x60 : tag.version == 4 ? 0x44 : 0);
         tag.frames.push_back(std::move(raw));
     }
     return tag;
@@ -189,6 +190,8 @@ std::optional<std::string> findFrameLoss(const std::vector<RawTag>& oldTags,
             const Ids ids = successors(frame.id, old.version, writtenVersion);
             if (ids.empty())
                 continue;
+            if (frame.groupedOrEncrypted)
+                return messages::kFramePrefix + frame.id + messages::kFrameGroupedOrEncryptedSuffix;
             auto has = [&ids](const RawFrame* f) {
                 return std::find(ids.begin(), ids.end(), f->id) != ids.end();
             };

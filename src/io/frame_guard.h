@@ -15,6 +15,9 @@ struct RawFrame {
     bool empty = false;           // no text (text frames) or only zero bytes
     bool holdsText = false;       // a text frame or COMM with a character of text
     bool discardOnAlter = false;  // the writer asked for it to go on any change
+    // A group byte or encryption: TagLib reads the group byte as content
+    // and writes either frame back without its flag, so neither survives.
+    bool groupedOrEncrypted = false;
 };
 
 struct RawTag {
@@ -34,7 +37,8 @@ std::optional<RawTag> readRawTag(std::string_view bytes, uint64_t offset = 0);
 // TRDA, TSIZ, EQUA, RVAD, ...), frames marked to be discarded on alteration
 // and empty frames may go. Returns why the new tag would lose a frame, or
 // nothing when it keeps them all; an old tag not read to its end loses
-// whatever lay behind, so it is refused too.
+// whatever lay behind, so it is refused too, and so is a grouped or
+// encrypted frame that the new tag would carry, spoilt.
 std::optional<std::string> findFrameLoss(const std::vector<RawTag>& oldTags,
                                          const std::optional<RawTag>& newTag,
                                          int writtenVersion = 4);

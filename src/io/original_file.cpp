@@ -33,7 +33,7 @@ OriginalFile::OriginalFile(const std::string& name, uint64_t wholeReadLimit, sys
 {
     const sys::SplitName split = sys::splitName(name);
     base_ = split.base;
-    whyNotOpen_ = open(split.folder, folders, walked);
+    whyNotOpen_ = name.empty() ? messages::kEmptyName : open(split.folder, folders, walked);
     if (!whyNotOpen_.empty())
         fd_.reset();
 }

@@ -43,6 +43,16 @@ std::optional<std::string> findMisreadFrame(const RawTag& old, const TagLib::ID3
             ids[i] = kTagFields[i].frameId;
         return ids;
     }();
+    // TagLib reads a group byte as the frame's first byte of content, and
+    // cannot read an encrypted frame: its text is not the field's.
+    for (const RawFrame& frame : old.frames) {
+        if (!frame.groupedOrEncrypted)
+            continue;
+        for (size_t i = 0; i < kTagFields.size(); ++i) {
+            if (frame.id == kTagFields[i].frameId || frame.id == kId3v22Ids[i])
+                return messages::kFramePrefix + frame.id + messages::kFrameGroupedOrEncryptedSuffix;
+        }
+    }
     const TagLib::ID3v2::FrameListMap& frames = tag.frameListMap();
     for (size_t i = 0; i < kTagFields.size(); ++i) {
         // TagLib's reading first: where it reads text, the raw frames need no look.

@@ -66,6 +66,36 @@ std::string whyTooLarge(const std::vector<id3::PlacedTag>& chain, const id3::Rea
     return {};
 }
 
+// TagLib reads the size of an ID3v2.3 extended header as ID3v2.4 counts
+// it, with its own four bytes, and so takes the header's last bytes for the
+// frames' start: it finds no frame at all. Where the size is a plain one
+// that fits the tag, TagLib is handed the same size counted its way (the
+// same four bytes, sync-safe), and reads the frames where this tool's
+// reader does. The extended header is not written back: the tag is
+// rewritten or removed on save.
+void patchExtendedHeaderSize(const id3::PlacedTag& tag, const id3::ReadBytes& read, EditStream& stream)
+{
+    const id3::TagHeader& header = tag.header;
+    if (header.version != 3 || !header.hasExtendedHeader())
+        return;
+    const std::string size = read(tag.at + 10, 4);
+    // Under unsynchronisation a 0xFF there carries a stuffed zero behind it,
+    // which the new size would leave standing.
+    if (size.size() < 4 || (header.unsynchronised() && size.find('\xFF') != std::string::npos))
+        return;
+    uint64_t counted = 0;
+    for (const char byte : size)
+        counted = (counted << 8) | static_cast<uint8_t>(byte);
+    counted += 4;
+    if (counted > header.bodySize)
+        return;  // neither reader skips what does not fit
+    char syncSafe[4];
+    for (int i = 0; i < 4; ++i)
+        syncSafe[i] = static_cast<char>((counted >> (7 * (3 - i))) & 0x7F);
+    stream.seek(static_cast<StreamOffset>(tag.at + 10));
+    stream.writeBlock(TagLib::ByteVector(syncSafe, 4));
+}
+
 }  // namespace
 
 StagedFile::StagedFile(const std::string& name, TagLib::ID3v2::FrameFactory* factory,
@@ -85,6 +115,8 @@ StagedFile::StagedFile(const std::string& name, TagLib::ID3v2::FrameFactory* fac
         stream_.seek(static_cast<StreamOffset>(placed.at + 5));
         stream_.writeBlock(TagLib::ByteVector(1, static_cast<char>(placed.header.flags & ~0x10)));
     }
+    if (!chain.empty())
+        patchExtendedHeaderSize(chain.front(), readOriginal(), stream_);
     stream_.seek(0);
     tooLarge_ = whyTooLarge(chain, readOriginal());
     if (!tooLarge_.empty())

@@ -106,14 +106,18 @@ std::shared_ptr<const sys::Folder> openDefaultFolder(bool create, std::string& n
         return nullptr;
     }
     size_t start = 0;
+    std::string checked = base;
     while (folder) {
-        if (!folderIsOurs(*folder, why))
+        if (!folderIsOurs(*folder, why)) {
+            name = checked;  // the folder refused, which may lie above the journals'
             return nullptr;
+        }
         if (start > below.size())
             return folder;
         const size_t end = std::min(below.find('/', start), below.size());
         const std::string part = below.substr(start, end - start);
         start = end + 1;
+        checked += (checked == "/" ? "" : "/") + part;
         folder = folder->child(part, create);
     }
     if (missing)

@@ -25,7 +25,8 @@ inline constexpr char kJournalSuffix[] = ".journal";
 // the way from the base must belong to the user who runs the tool, and no
 // one else may write it: a run as root with someone else's HOME neither
 // writes there nor makes anything, and takes no journal from there.
-// Fails with the reason in `why`; `missing` says that it does not exist.
+// Fails with the reason in `why` and, where a folder on the way is refused,
+// that folder in `name`; `missing` says that it does not exist.
 std::shared_ptr<const sys::Folder> openDefaultFolder(bool create, std::string& name, std::string& why,
                                                      bool* missing = nullptr);
 

@@ -188,6 +188,42 @@ inline const std::vector<Album>& tuningAlbums()
          {{"Připitej mi, lásko"}, {"Lásko má, já stůňu"}, {"Čerešně"}}},
         {"iso-8859-2", "cp1250,iso-8859-2", "Kovács Kati", "Közeli helyeken",
          {{"Add már, Uram, az esőt"}, {"Úgy szeretném meghálálni"}, {"Nem leszek a játékszered"}}},
+        // Romanian in the pages that hold only the cedilla forms of "ş" and
+        // "ţ" (the model learnt the comma-below ones), a Polish title whose
+        // only letter beyond ASCII is a capital "Ł" (Latin-1 "£") in an
+        // ASCII album, Greek in iso-8859-7 with "Ά" at a word's start (cp1253
+        // "¶"), and Czech whose "ě" reads "ì" through Windows-1252.
+        {"cp1250", "cp1250", "Maria Tănase", "Cântece de petrecere",
+         {{"Cine iubeşte şi lasă"}, {"Mărie şi Mărioară"}, {"Lume, lume"}}},
+        {"cp1250", "cp1250", "Iris", "Iris",
+         {{"Trenul"}, {"Tinereţe"}, {"Somnul"}}},
+        {"iso-8859-2", "cp1250,iso-8859-2", "Phoenix", "Cantafabule",
+         {{"Ciocârlia"}, {"Fată verde cu păr de iarbă"}, {"Strigăt de ţară"}}},
+        {"cp1250", "cp1250", "Zdob şi Zdub", "Tabăra noastră",
+         {{"Bunica bate toba"}, {"Hora"}, {"Ţiganii"}}},
+        {"cp1250", "cp1250,iso-8859-2", "Maryla Rodowicz", "Best of",
+         {{"Kolorowe jarmarki"}, {"Łatwopalni"}, {"Sing-sing"}}},
+        {"iso-8859-2", "cp1250,iso-8859-2", "Kombi", "Kombi 4",
+         {{"Nasze rendez-vous"}, {"Łowcy gwiazd"}, {"Black and White"}}},
+        {"iso-8859-7", "cp1253,iso-8859-7", "Νίκος Παπάζογλου", "Χαράτσι",
+         {{"Άνθρωποι μονάχοι"}, {"Αύγουστος"}, {"Χαράτσι"}}},
+        {"iso-8859-7", "cp1253,iso-8859-7", "Άλκηστις Πρωτοψάλτη", "Άσπρο μαύρο",
+         {{"Άσπρο μαύρο"}, {"Ήλιε μου"}, {"Άρνηση"}}},
+        {"cp1253", "cp1253,iso-8859-7", "Γρηγόρης Μπιθικώτσης", "Επιτάφιος",
+         {{"Άρνηση"}, {"Μέρα Μαγιού μου μίσεψες"}, {"Άσμα ηρωικό"}}},
+        {"cp1250", "cp1250", "Karel Kryl", "Bratříčku, zavírej vrátka",
+         {{"Anděl"}, {"Veličenstvo kat"}, {"Píseň neznámého vojína"}}},
+        {"cp1250", "cp1250", "Michal Prokop", "Město Er",
+         {{"Město Er"}, {"Kolej Yesterday"}, {"Bitva o Karlův most"}}},
+        {"cp1250", "cp1250,iso-8859-2", "Hana Zagorová", "Dávné časy",
+         {{"Málokdo ví"}, {"Duhová víla"}, {"Dělání"}}},
+        // Czech whose only sign through Windows-1252 is "ě" read "ì"
+        // beside the letters both pages share.
+        {"cp1250", "cp1250", "Aneta Langerová", "Dívka s perlami", {{"Svět"}, {"Hvězdy"}, {"Věra"}}},
+        {"cp1250", "cp1250", "Lenka Dusilová", "Baromantika", {{"Dítě"}, {"Něco"}, {"Bez tebe"}}},
+        {"cp1250", "cp1250", "Kabát", "Dole v dole", {{"Pohoda"}, {"Malá dáma"}, {"Dobrý den"}, {"Kdo měl víc"}}},
+        {"cp1250", "cp1250", "Mig 21", "Udělám z tebe ženu", {{"Snadný je žít"}, {"Dívám se"}, {"Šťastný den"}}},
+        {"cp1250", "cp1250", "Xindl X", "Návod k použití", {{"Anděl"}, {"Láska"}, {"Dědek"}}},
         // A folder that mixes pages: one koi8-r file among cp1251 ones.
         {"cp1251", "cp1251,koi8-r", "Сборник", "Русский рок",
          {{"Всё идёт по плану"}, {"Перемен"}, {"Кукла колдуна"}, {"Я свободен", "koi8-r"}}},

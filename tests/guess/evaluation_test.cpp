@@ -176,6 +176,41 @@ TEST(GuessEvaluation, SecondHeldOutSetMeetsTheGoals)
     expectGoals(natural, automatic);
 }
 
+// One list of every page a whole library uses, in the order a user of many
+// languages names them (relatives side by side, euc-jp before gbk): no page
+// of the set may come out worse than under plain auto, which holds the same
+// pages.
+constexpr const char* kLongList = "cp1251,koi8-r,koi8-u,cp866,cp1250,iso-8859-2,cp1252,cp1253,"
+                                  "iso-8859-7,cp1254,cp1255,cp1256,cp1257,cp874,cp1258,cp932,"
+                                  "euc-jp,gbk,big5,cp949";
+
+TEST(GuessEvaluation, OneLongListIsAtLeastAsGoodAsAuto)
+{
+    std::vector<Album> held = heldOutAlbums();
+    held.insert(held.end(), freshAlbums().begin(), freshAlbums().end());
+    for (const auto& [name, albums] : {std::pair<const char*, const std::vector<Album>&>{"tuning set", tuningAlbums()},
+                                       {"held-out sets", held}}) {
+        Outcome longList, automatic;
+        for (const auto& album : albums) {
+            run(album, std::string("auto:") + kLongList, longList, true);
+            run(album, "auto", automatic, false);
+        }
+        std::printf("%s under one long list\n %-12s %18s %18s\n", name, "stored as", "long list", "auto");
+        for (const auto& [page, tally] : longList.perPage) {
+            const Tally& a = automatic.perPage[page];
+            std::printf(" %-12s %5.1f %% (%3d/%3d) %5.1f %% (%3d/%3d)\n", page.c_str(), tally.share(),
+                        tally.right, tally.files, a.share(), a.right, a.files);
+            EXPECT_GE(tally.right, a.right) << name << ": " << page;
+        }
+        std::printf(" %-12s %5.1f %% (%3d/%3d) %5.1f %% (%3d/%3d)\n false fixes: %d long list, %d auto\n",
+                    "overall", longList.overall.share(), longList.overall.right, longList.overall.files,
+                    automatic.overall.share(), automatic.overall.right, automatic.overall.files,
+                    longList.falseFixes, automatic.falseFixes);
+        EXPECT_GE(longList.overall.share(), 97.0) << name;
+        EXPECT_EQ(longList.falseFixes, 0) << name;
+    }
+}
+
 // Every legacy album under lists that miss its page: the files must stay
 // as they are (a list's near relative of the page, koi8-u for koi8-r, counts
 // as naming it).

@@ -23,7 +23,8 @@ TEST(Implausibility, GenuineWesternTextIsNoWorseThanAnyCodePageReading)
 {
     for (const char* text : {"Été", "Müller", "Björk", "Motörhead", "Ça plane pour moi",
                              "Sigur Rós: Með suð í eyrum", "Señorita", "Coração vagabundo",
-                             "L'Hymne à l'amour", "Kärleken väntar"}) {
+                             "L'Hymne à l'amour", "Kärleken väntar", "¿Qué pasa?", "«Ça ira»",
+                             "´Round Midnight"}) {
         const std::string bytes = storedIn(text, "ISO-8859-1");
         const double asItIs = implausibility(decodeLatin1(bytes));
         EXPECT_EQ(asItIs, implausibility(decodeLatin1(bytes))) << "stable";
@@ -119,9 +120,15 @@ TEST(Implausibility, TheRightPageBeatsTheOnesRealLibrariesWereMisreadIn)
         {"Mniej niż zero", "cp1250", "ISO-8859-1", 1.5},     // not "ni¿"
         {"Żywię", "cp1250", "cp1257", 1},
         {"Ελλάδα", "cp1253", "cp1251", 4},
+        {"Άξιον Εστί", "cp1253", "ISO-8859-7", 1},          // not "’ξιον Εστί"
         {"Їжак і ґава", "koi8-u", "koi8-r", 2},
         {"L'Hymne à l'amour", "cp1252", "cp1251", 2},       // not "L'Hymne а l'amour"
         {"Ça plane pour moi", "cp1252", "cp1251", 2},       // not "Са plane pour moi"
+        {"Łowcy gwiazd", "cp1250", "ISO-8859-1", 4},        // not "£owcy gwiazd"
+        {"Άρνηση", "ISO-8859-7", "cp1253", 4},              // not "¶ρνηση"
+        {"Tinereţe", "cp1250", "ISO-8859-1", 4},            // not "Tinereþe"
+        {"Dítě", "cp1250", "cp1252", 4},                    // not "Dítì", no Vietnamese syllable
+        {"Kdo měl víc", "cp1250", "cp1252", 4},             // not "mìl", nor this one
     };
     for (const auto& c : cases) {
         const std::string bytes = storedIn(c.text, c.stored);

@@ -198,6 +198,7 @@ TEST(ReaderLayers, GenuineTextStays)
          {{{"Live \u2014 2001", true}, {"\u20AC5 \u201Cbest\u201D", true}, {"Intro\u2026", true}}}},
         {"Japanese Unicode", {{{"スピッツ", true}, {"ハチミツ", true}, {"ロビンソン", true}}}},
         {"Greek Unicode", {{{"Χάρις Αλεξίου", true}, {"Η Χαρούλα", true}, {"Θα σπάσω κούπες", true}}}},
+        {"Vietnamese Unicode of Latin-1 letters", {{{"Tình ca", true}, {"Khánh Ly", true}, {"Tình xa", true}}}},
     };
     for (const auto& c : cases) {
         StoredAlbum album;

@@ -26,6 +26,12 @@ TEST(AudioGuard, OnlyTagsMayBeDropped)
     greedy[8] = '\x7F';
     std::string cutPadding = id3v23Tag(frames + std::string(64, '\0'));
     cutPadding = cutPadding.substr(0, cutPadding.size() - 32);
+    // A size that claims audio frames behind the padding, inside the file:
+    // TagLib drops them with the tag. Stray bytes there are not audio.
+    const std::string padded = frames + std::string(100, '\0');
+    const std::string claimed = id3v2Tag(3, 0, padded + mpegFrames(2)) + audio;
+    const std::string junk = id3v2Tag(3, 0, padded + "\xFF\xFB junk, not a frame" + std::string(20, '\0')) + audio;
+    const std::string v24Claimed = id3v2Tag(4, 0, padded + mpegFrames(2, 0x21)) + audio;
     const struct {
         const char* name;
         std::string file;
@@ -40,6 +46,11 @@ TEST(AudioGuard, OnlyTagsMayBeDropped)
         {"a tag claiming the audio behind it past the end", greedy, {}, "audio bytes 26 to 1693 would be lost"},
         {"a tag cut short in its padding", cutPadding, {}, nullptr},
         {"a tag of an unknown version", v5 + audio, {{true, v5.size(), audio.size()}}, nullptr},
+        {"audio frames inside a tag's size, behind its padding", claimed,
+         {{true, claimed.size() - audio.size(), audio.size()}}, "audio bytes 126 to 959 would be lost"},
+        {"the same in ID3v2.4", v24Claimed, {{true, v24Claimed.size() - audio.size(), audio.size()}},
+         "audio bytes 126 to 959 would be lost"},
+        {"stray bytes in the padding", junk, {{true, junk.size() - audio.size(), audio.size()}}, nullptr},
         {"ID3v1 and APE at the end", audio + ape + v1, {{true, 0, audio.size()}}, nullptr},
         {"all but the tags", v23 + audio + v1, {}, "audio bytes 26 to 1821 would be lost"},
         {"audio in the middle", audio + audio, {{true, 0, 100}, {true, 200, 2 * audio.size() - 200}},

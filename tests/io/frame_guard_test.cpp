@@ -68,12 +68,13 @@ std::string v22(const std::vector<std::string>& ids)
     return id3v2Tag(2, 0, frames);
 }
 
-std::string v23(const std::vector<std::string>& ids, uint8_t status = 0)
+std::string v23(const std::vector<std::string>& ids, uint8_t status = 0, uint8_t format = 0)
 {
     std::string frames;
     for (const std::string& id : ids) {
-        std::string frame = textFrame(id, "text");
+        std::string frame = textFrame(id, format ? "\x01text" : "text");  // the group byte or method
         frame[8] = static_cast<char>(status);
+        frame[9] = static_cast<char>(format);
         frames += frame;
     }
     return id3v2Tag(3, 0, frames);
@@ -120,6 +121,13 @@ TEST(FrameGuard, CatchesLossesButNotTheUpgradeRules)
          {v23({"TYER", "TDAT", "TIME", "TORY", "TRDA", "TSIZ", "RVAD", "EQUA"})},
          v24({"TDRC", "TDOR"}), 4, ""},
         {"discarded on alteration", {v23({"TIT2", "TENC"}, 0x80)}, v24({}), 4, ""},
+        {"grouped frame, written back without its group", {v23({"TXXX"}, 0, 0x20)}, v24({"TXXX"}), 4,
+         "frame TXXX is grouped or encrypted, which TagLib does not keep"},
+        {"encrypted frame, written back as plain", {v23({"TPE2"}, 0, 0x40)}, v24({"TPE2"}), 3,
+         "frame TPE2 is grouped or encrypted, which TagLib does not keep"},
+        {"encrypted ID3v2.4 frame", {id3v2Tag(4, 0, id3v24Frame("TIT2", "\x01" "text", 0x04))}, v24({"TIT2"}), 4,
+         "frame TIT2 is grouped or encrypted, which TagLib does not keep"},
+        {"grouped, but discarded on alteration", {v23({"TENC"}, 0x80, 0x20)}, v24({}), 4, ""},
         {"second tag dropped", {v23({"TIT2"}), v23({"TPE2"})}, v24({"TIT2"}), 4,
          "frame TPE2 would be lost"},
         {"writing ID3v2.3", {v24({"TDRC", "TDOR", "TSOP", "TIT2"})}, v23({"TYER", "TORY", "TIT2"}), 3,
@@ -128,6 +136,10 @@ TEST(FrameGuard, CatchesLossesButNotTheUpgradeRules)
          "frame TPE2 would be lost"},
         {"iTunes' ID3v2.2 ids in ID3v2.3", {id3v23Tag(id3v23Frame(std::string("TT1\0", 4), std::string("\0g", 2)))},
          v24({"TIT1"}), 4, ""},
+        {"frame behind the padding", {id3v23Tag(textFrame("TIT2", "t") + std::string(10, '\0') + textFrame("TPE1", "a"))},
+         v24({"TIT2"}), 4, "the tag cannot be read past frame TIT2"},
+        {"stray bytes behind the padding", {id3v23Tag(textFrame("TIT2", "t") + std::string(10, '\0') + "x\x01")},
+         v24({"TIT2"}), 4, ""},
         {"walk stopped before the end", {id3v2Tag(4, 0, id3v24Frame("TIT2", std::string("\0t", 2)) + "junk" + v24({"TSSE"}))},
          v24({"TIT2", "TSSE"}), 4, "the tag cannot be read past frame TIT2"},
     };

@@ -75,6 +75,33 @@ TEST(HostileOperands, WhatIsNoRegularFileIsReportedAndNeverWaitedOn)
     }
 }
 
+// An empty operand keeps the line every file that does not open gets, and
+// standard error says why, naming it '' rather than leaving a blank.
+TEST(HostileOperands, EmptyNameIsAFileThatDoesNotOpenAndSaysWhy)
+{
+    const std::string note = "tagshifter: '': cannot open the file: an empty name names no file\n";
+    const struct {
+        std::vector<std::string> options;
+        std::string out;
+    } cases[] = {
+        {kConvert, cannotOpen("")},
+        {{"-r", "-s", "cp1251", "-2", "unicode"}, cannotOpen("")},
+        {{"-w", "-s", "cp1251"}, cannotOpen("")},
+        {{"-k", "--json", "-s", "cp1251", "-2", "unicode"},
+         "{\"path\":\"\",\"outcome\":\"failed\",\"error\":{\"kind\":\"cannot-open-file\",\"message\":"
+         "\"Cannot open file: .\",\"reason\":\"an empty name names no file\"}}\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options[0]);
+        std::vector<std::string> args = c.options;
+        args.push_back("");
+        const RunResult run = runInProcess(args);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out.substr(0, c.out.size()), c.out);
+        EXPECT_EQ(run.err.substr(0, note.size()), note);
+    }
+}
+
 TEST(HostileOperands, FilesWithoutTagsAreSkippedUntouched)
 {
     TempDir dir;

@@ -169,13 +169,24 @@ std::vector<TagLayout> tagLayouts()
         const SourceFields f = cyrillic("v23x");
         // Size 6 (not counting itself), no flags, 16 bytes of padding declared.
         const std::string extended = bigEndian(6, 4) + std::string(2, '\0') + bigEndian(16, 4);
-        // TagLib 1.13 reads this size as if it counted itself and finds no
-        // frames: the file is then skipped as having no tags.
-        TagLayout layout{"Id3v23ExtendedHeader",
-                         id3v2Tag(3, 0x40, extended + fieldFrames(3, f) + std::string(16, '\0')) + audio(),
-                         f};
-        layout.mayBeSkipped = true;
-        layouts.push_back(layout);
+        // TagLib reads this size as if it counted itself and, left alone,
+        // finds no frames: the tool hands it the size counted its way.
+        layouts.push_back({"Id3v23ExtendedHeader",
+                           id3v2Tag(3, 0x40, extended + fieldFrames(3, f) + std::string(16, '\0')) + audio(),
+                           f});
+    }
+    {
+        SourceFields f = cyrillic("v23xu");
+        f.artist = "\xFF\xFF v23xu";
+        // Size 10 with a CRC (0xFF in it), the whole tag unsynchronised.
+        // TagLib 1.13 also takes the extended header's size off the end of
+        // the frames: padding as long stands there.
+        const std::string extended = bigEndian(10, 4) + std::string("\x80\0", 2) + bigEndian(0, 4)
+                                     + std::string("\xFF\xE1\xFF\x00", 4);
+        layouts.push_back({"Id3v23ExtendedHeaderWithCrcUnsynchronised",
+                           id3v2Tag(3, 0xC0, unsynchronise(extended + fieldFrames(3, f)) + std::string(16, '\0'))
+                               + audio(),
+                           f});
     }
     {
         const SourceFields f = cyrillic("v24x");

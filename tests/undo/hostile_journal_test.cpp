@@ -145,7 +145,7 @@ TEST(HostileJournal, JournalOthersCouldWriteIsRefused)
         bool needsRoot;
         std::function<void(const std::string& folder, const std::string& journal)> spoil;
         std::vector<std::string> args;  // the undo's
-        std::string out;                // "%F": the state folder, "%J": the journal
+        std::string out;                // "%F": the state folder, "%J": the journal, "%B": its base
     };
     const Case cases[] = {
         {"journal of another user", true,
@@ -157,6 +157,12 @@ TEST(HostileJournal, JournalOthersCouldWriteIsRefused)
         {"state folder others may write", false,
          [](const std::string& f, const std::string&) { ASSERT_EQ(chmod(f.c_str(), 01777), 0); }, {"--undo"},
          "Error: Cannot read the journal %F: others may write it.\n"},
+        {"base others may write, sticky as /tmp", false,
+         [](const std::string& f, const std::string&) {
+             ASSERT_EQ(chmod(f.c_str(), 0700), 0);
+             ASSERT_EQ(chmod(std::filesystem::path(f).parent_path().c_str(), 01777), 0);
+         },
+         {"--undo"}, "Error: Cannot read the journal %B: others may write it.\n"},
         {"listing a state folder others may write", false,
          [](const std::string& f, const std::string&) { ASSERT_EQ(chmod(f.c_str(), 0777), 0); },
          {"--undo", "--list"}, "Error: Cannot read the journals in %F: others may write it.\n"},
@@ -188,6 +194,8 @@ TEST(HostileJournal, JournalOthersCouldWriteIsRefused)
                 text.replace(at, 2, folder);
             for (size_t at; (at = text.find("%J")) != std::string::npos;)
                 text.replace(at, 2, journal);
+            for (size_t at; (at = text.find("%B")) != std::string::npos;)
+                text.replace(at, 2, dir.path());
             return text;
         };
         std::vector<std::string> args;
@@ -199,6 +207,7 @@ TEST(HostileJournal, JournalOthersCouldWriteIsRefused)
         EXPECT_EQ(undo.out, fill(c.out));
         EXPECT_EQ(readFile(song), converted);
         chmod(folder.c_str(), 0700);
+        chmod(dir.path().c_str(), 0700);
     }
 }
 

@@ -159,14 +159,20 @@ TEST(Journal, DefaultFolderThatCannotBeWrittenLeavesTheRunAsItWas)
     // And a full disk when the folder is made.
     const std::string full = dir.file("full");
     mkdir(full.c_str(), 0700);
+    // And a base everyone may write, as /tmp is: the note names the base.
+    const std::string sticky = dir.file("sticky");
+    mkdir(sticky.c_str(), 0700);
+    chmod(sticky.c_str(), 01777);
     const struct {
         std::string home;
         std::string why;
         int makeFolderFault;
+        std::string named;  // the folder the note names
     } cases[] = {
-        {plain, "Not a directory", 0},
-        {otherHome, "it belongs to another user", 0},
-        {full, "No space left on device", ENOSPC},
+        {plain, "Not a directory", 0, plain + "/tagshifter"},
+        {otherHome, "it belongs to another user", 0, otherHome},
+        {full, "No space left on device", ENOSPC, full + "/tagshifter"},
+        {sticky, "others may write it", 0, sticky},
     };
     for (const auto& c : cases) {
         if (c.home == otherHome && !asRoot)
@@ -178,7 +184,7 @@ TEST(Journal, DefaultFolderThatCannotBeWrittenLeavesTheRunAsItWas)
         const RunResult run = runInProcess({"-s", "cp1251", "-2", "unicode", song});
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.out, song + "...done\n");
-        EXPECT_EQ(run.err, "tagshifter: no journal in " + c.home + "/tagshifter (" + c.why + "): "
+        EXPECT_EQ(run.err, "tagshifter: no journal in " + c.named + " (" + c.why + "): "
                            "this run cannot be undone\n");
         EXPECT_NE(readFile(song), legacySong(4));
     }

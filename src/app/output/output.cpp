@@ -70,7 +70,7 @@ void Output::note(const std::string& line)
 
 void Output::noteError(const Error& error)
 {
-    const char* name = error.file.c_str();
+    const char* name = error.file.empty() ? messages::kEmptyNameShown : error.file.c_str();
     switch (error.kind) {
     case Error::Kind::CannotOpenFile:
         note(formatted(messages::kNoteCannotOpenFile, name, error.reason.c_str()));

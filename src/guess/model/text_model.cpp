@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <string_view>
+#include <utility>
 
 namespace tagshifter::guess::model {
 namespace {
@@ -45,6 +47,8 @@ constexpr unsigned char kOutside = 255;
 constexpr char32_t kHanFirst = 0x4E00, kHanLast = 0x9FFF;
 constexpr char32_t kKanaFirst = 0x3041, kKanaLast = 0x30FF;
 constexpr char32_t kHangulFirst = 0xAC00, kHangulLast = 0xD7A3;
+// Lower-case letters written either way: with a cedilla, and with a comma below.
+constexpr std::pair<char32_t, char32_t> kSameLetters[] = {{0x15F, 0x219}, {0x163, 0x21B}};
 
 // The alphabets' letters live below U+0700, in Thai and in Latin Extended
 // Additional (Vietnamese): one slot each in a dense table.
@@ -72,7 +76,38 @@ struct Alphabet {
     std::array<unsigned char, kSlots> index{};  // letter -> row of `steps`, kOutside if not written
     int size = 0;
     const AlphabetLanguage* language = nullptr;
+    bool syllables = false;  // each word one syllable (Vietnamese)
 };
+
+// Whether lower-case `c` is a vowel of the Latin alphabets, with any marks.
+bool isLatinVowel(char32_t c)
+{
+    static constexpr std::u32string_view plain = U"aeiouyàáâãäåæèéêëìíîïòóôõöøùúûüýÿœ";
+    if (c < 0x100)
+        return plain.find(c) != std::u32string_view::npos;
+    return (c >= 0x100 && c <= 0x105) || (c >= 0x112 && c <= 0x11B) || (c >= 0x128 && c <= 0x131)
+           || (c >= 0x14C && c <= 0x153) || (c >= 0x168 && c <= 0x173) || c == 0x177 || c == 0x1A1
+           || c == 0x1B0 || (c >= 0x1EA0 && c <= 0x1EF9);
+}
+
+// Whether `word` can be one Vietnamese syllable: one run of vowels
+// ("nguyễn", "người"), ended by a vowel or by c, ch, m, n, ng, nh, p or t.
+// Czech read through Windows-1252 is not: "dítì" has two runs, "mìl" ends in l.
+bool isSyllable(std::u32string_view word, const std::array<char32_t, kSlots>& lower)
+{
+    int runs = 0;
+    bool inVowels = false;
+    char32_t last = 0;
+    for (char32_t c : word) {
+        const int slot = slotOf(c);
+        last = slot < 0 ? c : lower[slot];
+        const bool vowel = isLatinVowel(last);
+        runs += vowel && !inVowels;
+        inVowels = vowel;
+    }
+    static constexpr std::u32string_view finals = U"cghmnpt";
+    return runs <= 1 && (inVowels || finals.find(last) != std::u32string_view::npos);
+}
 
 struct Tables {
     std::array<char32_t, kSlots> lower{};
@@ -94,12 +129,26 @@ const Tables& tables()
         }
         // Turkish capital dotted I: its lower case is a plain "i" ("İstanbul").
         t.lower[slotOf(0x130)] = U'i';
+        // No alphabet learnt writes "Ţ", which older pages hold for Romanian.
+        t.lower[slotOf(0x162)] = 0x163;
         for (const auto& language : kAlphabetLanguages) {
             Alphabet a;
             a.language = &language;
+            a.syllables = std::string_view(language.name) == "vi";
             a.index.fill(kOutside);
             for (const char32_t* c = language.alphabet; *c; ++c)
                 a.index[slotOf(*c)] = static_cast<unsigned char>(++a.size);
+            // "ş" and "ţ" with a cedilla or a comma below are one letter to
+            // their writers: Romanian dictionaries use the comma, the pages
+            // of Central Europe hold only the cedilla.
+            for (const auto& [cedilla, comma] : kSameLetters) {
+                unsigned char& withCedilla = a.index[slotOf(cedilla)];
+                unsigned char& withComma = a.index[slotOf(comma)];
+                if (withCedilla == kOutside)
+                    withCedilla = withComma;
+                else if (withComma == kOutside)
+                    withComma = withCedilla;
+            }
             ++a.size;  // the edge
             const auto script = static_cast<size_t>(language.script);
             t.members[script].push_back(t.alphabets.size());
@@ -140,6 +189,8 @@ int alphabetCost(std::u32string_view word, const Alphabet& a)
         cost += excess(steps[previous * a.size + letter], usual);
         previous = letter;
     }
+    if (a.syllables && !isSyllable(word, t.lower))
+        cost += kUnknownLetter;
     return cost + excess(steps[previous * a.size], usual);
 }
 

@@ -1,5 +1,6 @@
 // On a terminal, the progress line is wiped before any other text: the
 // preview's first line starts a line of its own.
+#include "app/output/terminal_text.h"
 #include "support/fixtures.h"
 
 #include <gtest/gtest.h>
@@ -104,9 +105,45 @@ TEST(Terminal, ControlCharactersOfNamesAndTagsAreEscaped)
     EXPECT_NE(fakes.find("x\\x0ashadow...done\\x0a.mp3\r\n\tid3v1:"), std::string::npos) << fakes;
     EXPECT_NE(fakes.find("y\\x0az.mp3: cannot open the file"), std::string::npos) << fakes;
 
+    // Lone bytes 0x80 to 0x9f (a code page's text shown as it is) are
+    // controls to a terminal that takes 8-bit ones.
+    const std::string csi = dir.put("c.mp3", id3v23Tag(textFrame("TIT2", "x\x9b" "2Jy")) + mpegFrames(2));
+    const std::string csiSeen = onTerminal({"-w", "-s", "cp1251", "-2", "cp1251", csi});
+    EXPECT_EQ(csiSeen.find('\x9b'), std::string::npos) << csiSeen;
+    EXPECT_NE(csiSeen.find("x\\x9b2Jy"), std::string::npos) << csiSeen;
+
     const RunResult piped = runInProcess({"-w", "-s", "cp1251", "-2", "unicode", name});
     EXPECT_NE(piped.out.find(name), std::string::npos);
     EXPECT_NE(piped.out.find(title), std::string::npos);
+}
+
+// What reaches a terminal of each kind of byte: controls of both sets
+// escaped, whether they come as UTF-8 or as lone bytes of a code page;
+// every well-formed character and every other byte as it is.
+TEST(TerminalText, ControlsOfBothSetsAreEscapedAndTextStays)
+{
+    const struct {
+        const char* name;
+        std::string text;
+        std::string shown;
+    } cases[] = {
+        {"plain text and tabs", "a\tb\n", "a\tb\n"},
+        {"C0 control and DEL", "a\x1b[2J\x7f", "a\\x1b[2J\\x7f"},
+        {"inner line break", "a\nb\n", "a\\x0ab\n"},
+        {"C1 control as UTF-8", "a\xc2\x9b" "2J", "a\\xc2\\x9b2J"},
+        {"lone CSI byte", "a\x9b" "2J", "a\\x9b2J"},
+        {"lone bytes 0x80 and 0x9f", "\x80x\x9f", "\\x80x\\x9f"},
+        {"continuation without a lead", "\xd0\x9f\x9f", "\xd0\x9f\\x9f"},
+        {"lead cut short", "\xe2\x82", "\xe2\\x82"},
+        {"overlong C1", "\xe0\x82\x9b", "\xe0\\x82\\x9b"},
+        {"Cyrillic, euro sign, emoji", "\xd0\x9f\xe2\x82\xac\xf0\x9f\x8e\xb5", "\xd0\x9f\xe2\x82\xac\xf0\x9f\x8e\xb5"},
+        {"code page bytes above 0x9f", "\xcf\xf0\xe8", "\xcf\xf0\xe8"},
+        {"U+00A0 and U+00FF", "\xc2\xa0\xc3\xbf", "\xc2\xa0\xc3\xbf"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(escapeControls(c.text), c.shown);
+    }
 }
 
 }  // namespace
