@@ -460,6 +460,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                 continue;
             // Unicode text of the file tells its language: a reading into
             // another script pays for the second alphabet.
+            const size_t judgedEnd = joined.size();
             for (const auto& text : files[f])
                 if (text.evidenceOnly)
                     if (const auto points = decodeUtf8(text.bytes))
@@ -471,6 +472,14 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                 ++same;
             row[r] = same < r ? row[same] : implausibility(joined, decodings_[r]->han);
             alias[r] = same < r ? alias[same] : r;
+            // Where the file's Unicode text shows an alphabet beside Latin,
+            // a reading into a third one is no reading of it ("Animal ДжаZ"
+            // beside Cyrillic titles is never GBK's "Animal 逆郱").
+            if (r > 0 && judgedEnd < joined.size()) {
+                const uint16_t shown = otherAlphabets(joined, judgedEnd);
+                if (shown != 0 && (otherAlphabets(joined, 0, judgedEnd) & ~shown) != 0)
+                    row[r] = kInvalid;
+            }
         }
         judged.push_back(f);
         penalties.push_back(std::move(row));

@@ -441,6 +441,20 @@ bool writesKorean(const std::string& name)
            || lower.find("uhc") != std::string::npos;
 }
 
+uint16_t otherAlphabets(const std::u32string& text, size_t from, size_t to)
+{
+    const std::vector<CharClass>& tabled = tabledClasses();
+    uint16_t alphabets = 0;
+    for (size_t i = from; i < std::min(to, text.size()); ++i) {
+        Script script = (text[i] < kTabled ? tabled[text[i]] : computeClass(text[i])).script;
+        if (script == Script::Hangul)
+            script = Script::Cjk;
+        if (script != Script::None && script != Script::Latin)
+            alphabets |= 1 << static_cast<int>(script);
+    }
+    return alphabets;
+}
+
 CjkCommonness cjkCommonness(const std::u32string& text, HanReading han)
 {
     const uint32_t allowed = hanLanguagesOf(han);

@@ -19,6 +19,10 @@ namespace tagshifter::guess {
 enum class HanReading : uint8_t { Any, Japanese, Chinese, TraditionalChinese };
 double implausibility(const std::u32string& text, HanReading han = HanReading::Any);
 
+// The alphabets beside Latin that `text` has letters of, a bit each; Han,
+// kana and Hangul count as one, since Korean and Japanese write Han too.
+uint16_t otherAlphabets(const std::u32string& text, size_t from = 0, size_t to = std::u32string::npos);
+
 // What the code page `name` (an iconv name, any case) writes in Han characters.
 HanReading hanReadingOf(const std::string& name);
 

@@ -249,13 +249,22 @@ TEST(AlbumJudge, NamesTheListedPageForUchardetsRelative)
 TEST(AlbumJudge, UnicodeTextOfAFileTellsTheLanguageOfItsLoneLegacyField)
 {
     // "Кино" alone reads as two Japanese characters in euc-jp, as well as
-    // in cp1251; the file's Cyrillic title in Unicode settles it.
+    // in cp1251; the file's Cyrillic title in Unicode settles it. "МакSим"
+    // mixes two alphabets as its singer writes it, while GBK makes three
+    // Han characters of it: beside a Cyrillic title, Han is no reading.
+    const struct {
+        const char* artist;
+        const char* title;
+    } cases[] = {{"Кино", "Пачка сигарет"}, {"МакSим", "Знаешь ли ты"}};
     AlbumJudge judge(CandidateList::parse("auto"));
-    LabelledText title("TIT2", "Пачка сигарет", Reader::Latin1, true);
-    title.evidenceOnly = true;
-    const LabelledText artist("TPE1", storedIn("Кино", "cp1251"), Reader::Latin1, false);
-    EXPECT_EQ(labels(judge.judge({{artist, title}, {artist, title}})),
-              (std::vector<std::string>{"cp1251", "cp1251"}));
+    for (const auto& c : cases) {
+        LabelledText title("TIT2", c.title, Reader::Latin1, true);
+        title.evidenceOnly = true;
+        const LabelledText artist("TPE1", storedIn(c.artist, "cp1251"), Reader::Latin1, false);
+        EXPECT_EQ(labels(judge.judge({{artist, title}, {artist, title}})),
+                  (std::vector<std::string>{"cp1251", "cp1251"}))
+            << c.artist;
+    }
 }
 
 }  // namespace
