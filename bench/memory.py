@@ -8,7 +8,8 @@ frames, an ID3v1 tag), then converted on a fresh copy with each target
 (-2 unicode, -1 cp1251, both), with the journal and without. The figure is
 the peak RSS (/usr/bin/time) less that of the same run on a file with a tiny
 tag, so that the program and its libraries are not counted; the floor is the
-size of the tag itself. With --massif, the heap's peak as valgrind's massif
+size of the tag itself. Cases marked -a convert every text frame (-a). The
+run's wall and CPU seconds are printed too. With --massif, the heap's peak as valgrind's massif
 sees it is printed too (slow: a minute or more a run).
 """
 
@@ -48,20 +49,31 @@ def short_texts():
     return [text("TIT2", 24), text("TPE1", 12), text("TALB", 16), frame("COMM", b"\0rus\0" + cp1251(30))]
 
 
+def described(frame_id, description, size):
+    language = b"rus" if frame_id != "TXXX" else b""
+    return frame(frame_id, b"\0" + language + description.encode("ascii") + b"\0" + cp1251(size))
+
+
 def picture(size):
     noise = bytes((i * 7919 + (i >> 8)) & 0xFF for i in range(65536))
     return frame("APIC", b"\0image/jpeg\0\x03\0" + (noise * (size // len(noise) + 1))[:size])
 
 
-# name, what, the tag's frames
+# name, what, the tag's frames, the options it is converted with
 CASES = {
-    "tiny": ("a tiny tag (the baseline)", lambda: short_texts()),
-    "a": ("a 2 MB cp1251 title", lambda: [text("TIT2", 2 * MB)] + short_texts()[1:]),
-    "b16": ("a 16 MB picture, short texts", lambda: short_texts() + [picture(16 * MB)]),
-    "b32": ("a 32 MB picture, short texts", lambda: short_texts() + [picture(32 * MB)]),
+    "tiny": ("a tiny tag (the baseline)", lambda: short_texts(), []),
+    "a": ("a 2 MB cp1251 title", lambda: [text("TIT2", 2 * MB)] + short_texts()[1:], []),
+    "a15": ("a 15 MB cp1251 title", lambda: [text("TIT2", 15 * MB)] + short_texts()[1:], []),
+    "b16": ("a 16 MB picture, short texts", lambda: short_texts() + [picture(16 * MB)], []),
+    "b32": ("a 32 MB picture, short texts", lambda: short_texts() + [picture(32 * MB)], []),
     "c": ("title, artist, album, comment of 2 MB each", lambda: [
         text("TIT2", 2 * MB), text("TPE1", 2 * MB), text("TALB", 2 * MB),
-        frame("COMM", b"\0rus\0" + cp1251(2 * MB))]),
+        frame("COMM", b"\0rus\0" + cp1251(2 * MB))], []),
+    "x": ("-a: TXXX, USLT and a described COMM of 2 MB each", lambda: short_texts() + [
+        described("TXXX", "notes", 2 * MB), described("USLT", "", 2 * MB),
+        described("COMM", "liner", 2 * MB)], ["-a"]),
+    "x32": ("-a: a 15 MB USLT, a 15 MB TXXX, a 2 MB title (32 MB)", lambda: [text("TIT2", 2 * MB)]
+            + short_texts()[1:] + [described("USLT", "", 15 * MB), described("TXXX", "notes", 15 * MB)], ["-a"]),
 }
 
 TARGETS = [
@@ -81,15 +93,17 @@ def write_case(path, frames):
 
 
 def run(command, work):
-    """The command's peak RSS in bytes, its exit status and what it said.
+    """The command's peak RSS in bytes, its wall and CPU seconds, its exit
+    status and what it said.
     Through /usr/bin/time: a child forked from this script would count the
     script's own peak, which holds the fixtures, in its own."""
     out = os.path.join(work, "time.out")
-    done = subprocess.run(["/usr/bin/time", "-f", "%M", "-o", out] + command,
+    done = subprocess.run(["/usr/bin/time", "-f", "%e %U %S %M", "-o", out] + command,
                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, check=False)
     with open(out) as f:
-        rss = int(f.read().split()[-1]) * 1024
-    return rss, done.returncode, done.stderr.decode(errors="replace").strip()
+        wall, user, system, rss = f.read().split()[-4:]
+    return (int(rss) * 1024, float(wall), float(user) + float(system), done.returncode,
+            done.stderr.decode(errors="replace").strip())
 
 
 def id3v2_size(path):
@@ -132,18 +146,19 @@ def main():
     def measure(name, target, journal, massif=False):
         copy = os.path.join(work, name + ".mp3")
         shutil.copyfile(os.path.join(work, name + ".pristine"), copy)
-        command = [args.tagshifter, "-q", "-s", "cp1251"] + target
+        command = [args.tagshifter, "-q", "-s", "cp1251"] + CASES[name][2] + target
         command += [f"--journal={os.path.join(work, 'run.journal')}"] if journal else ["--no-journal"]
         if os.path.exists(os.path.join(work, "run.journal")):
             os.remove(os.path.join(work, "run.journal"))
         if massif:
             return massif_peak(command + [copy], work)
-        rss, status, error = run(command + [copy], work)
+        rss, wall, cpu, status, error = run(command + [copy], work)
         if status != 0:
             print(f"  ({name} {' '.join(target)}: status {status}: {error})", file=sys.stderr)
-        return rss, id3v2_size(copy)
+        return rss, id3v2_size(copy), wall, cpu
 
-    header = "| case | tag MB | target | journal | peak over baseline MB | x tag | new tag MB | x larger tag |"
+    header = ("| case | tag MB | target | journal | peak over baseline MB | x tag | new tag MB | x larger tag "
+              "| wall s | CPU s |")
     if args.massif:
         header += " massif heap MB | x tag |"
     print(header)
@@ -151,12 +166,13 @@ def main():
     for name in names:
         for label, target in TARGETS:
             for journal in (True, False):
-                base, _ = measure("tiny", target, journal)
-                rss, written = measure(name, target, journal)
+                base = measure("tiny", target, journal)[0]
+                rss, written, wall, cpu = measure(name, target, journal)
                 peak = rss - base
                 larger = max(sizes[name], written)
                 row = (f"| {name} | {sizes[name] / MB:.1f} | {label} | {'yes' if journal else 'no'} "
-                       f"| {peak / MB:.1f} | {peak / sizes[name]:.1f} | {written / MB:.1f} | {peak / larger:.1f} |")
+                       f"| {peak / MB:.1f} | {peak / sizes[name]:.1f} | {written / MB:.1f} | {peak / larger:.1f} "
+                       f"| {wall:.2f} | {cpu:.2f} |")
                 if args.massif:
                     heap = measure(name, target, journal, massif=True)
                     row += f" {heap / MB:.1f} | {heap / sizes[name]:.1f} |"

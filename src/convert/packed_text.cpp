@@ -6,6 +6,7 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/taglib.h>
 #include <taglib/textidentificationframe.h>
+#include <taglib/unsynchronizedlyricsframe.h>
 
 #include <cstdint>
 #include <algorithm>
@@ -23,6 +24,8 @@ using TagLib::String;
 using TagLib::ID3v2::CommentsFrame;
 using TagLib::ID3v2::Frame;
 using TagLib::ID3v2::TextIdentificationFrame;
+using TagLib::ID3v2::UnsynchronizedLyricsFrame;
+using TagLib::ID3v2::UserTextIdentificationFrame;
 
 // Calls `put` with each character of `text` read in `from` (UTF-16 as the
 // frame writes it, a little-endian BOM first); false when the text is not
@@ -164,14 +167,27 @@ public:
         return true;
     }
 
-    String toString() const override { return String(textBytes(), encoding()); }
+    bool isPacked() const { return version_ != 0; }
+    String toString() const override { return version_ == 0 ? Base::toString() : String(textBytes(), encoding()); }
 #if TAGLIB_MAJOR_VERSION >= 2
-    TagLib::StringList toStringList() const override { return toString(); }
+    TagLib::StringList toStringList() const override
+    {
+        return version_ == 0 ? Base::toStringList() : TagLib::StringList(toString());
+    }
 #endif
+    // A text set later (a setter that finds this frame) replaces the packed one.
+    void setText(const String& text) override
+    {
+        fields_ = ByteVector();
+        version_ = 0;
+        Base::setText(text);
+    }
 
 protected:
     ByteVector renderFields() const override
     {
+        if (version_ == 0)
+            return Base::renderFields();
         if (this->header()->version() == version_)
             return fields_;
         // Another version: UTF-8 and UTF-16 trade places.
@@ -217,22 +233,44 @@ const FrameHeader* headerOf(const Frame& frame)
 }
 
 using PackedText = Packed<TextIdentificationFrame>;
+using PackedUserText = Packed<UserTextIdentificationFrame>;
 using PackedComment = Packed<CommentsFrame>;
+using PackedLyrics = Packed<UnsynchronizedLyricsFrame>;
+
+template <typename Made>
+std::unique_ptr<Frame> packedIf(std::unique_ptr<Made> made, std::string_view text, String::Type from,
+                                 unsigned int version)
+{
+    if (made->pack(text, from, version))
+        return made;
+    return nullptr;
+}
 
 std::unique_ptr<Frame> packed(const Frame& frame, std::string_view text, String::Type from, unsigned int version)
 {
     if (typeid(frame) == typeid(TextIdentificationFrame)) {
         const auto& plain = static_cast<const TextIdentificationFrame&>(frame);
-        auto made = std::make_unique<PackedText>(plain.frameID(), plain.textEncoding());
-        if (made->pack(text, from, version))
-            return made;
-    } else if (typeid(frame) == typeid(CommentsFrame)) {
+        return packedIf(std::make_unique<PackedText>(plain.frameID(), plain.textEncoding()), text, from, version);
+    }
+    if (typeid(frame) == typeid(UserTextIdentificationFrame)) {
+        const auto& user = static_cast<const UserTextIdentificationFrame&>(frame);
+        auto made = std::make_unique<PackedUserText>(user.textEncoding());
+        made->setDescription(user.description());
+        return packedIf(std::move(made), text, from, version);
+    }
+    if (typeid(frame) == typeid(CommentsFrame)) {
         const auto& comment = static_cast<const CommentsFrame&>(frame);
         auto made = std::make_unique<PackedComment>(comment.textEncoding());
         made->setLanguage(comment.language());
         made->setDescription(comment.description());
-        if (made->pack(text, from, version))
-            return made;
+        return packedIf(std::move(made), text, from, version);
+    }
+    if (typeid(frame) == typeid(UnsynchronizedLyricsFrame)) {
+        const auto& lyrics = static_cast<const UnsynchronizedLyricsFrame&>(frame);
+        auto made = std::make_unique<PackedLyrics>(lyrics.textEncoding());
+        made->setLanguage(lyrics.language());
+        made->setDescription(lyrics.description());
+        return packedIf(std::move(made), text, from, version);
     }
     return nullptr;
 }
@@ -277,12 +315,21 @@ bool holdsPackedText(const TagLib::Tag& tag, const char* id)
         return false;
     const TagLib::ID3v2::FrameListMap& frames = id3v2->frameListMap();
     const auto found = frames.find(id);
-    if (found == frames.end())
+    if (found == frames.end() || found->second.isEmpty())
         return false;
-    for (const Frame* frame : found->second)
-        if (dynamic_cast<const PackedText*>(frame) != nullptr || dynamic_cast<const PackedComment*>(frame) != nullptr)
-            return true;
-    return false;
+    // The frame the tag's getter reads: the first, or for the comment the
+    // first without a description.
+    const Frame* read = found->second.front();
+    for (const Frame* frame : found->second) {
+        const auto* comment = dynamic_cast<const CommentsFrame*>(frame);
+        if (comment != nullptr && comment->description().isEmpty()) {
+            read = frame;
+            break;
+        }
+    }
+    const auto* text = dynamic_cast<const PackedText*>(read);
+    const auto* comment = dynamic_cast<const PackedComment*>(read);
+    return (text != nullptr && text->isPacked()) || (comment != nullptr && comment->isPacked());
 }
 
 }  // namespace tagshifter

@@ -82,7 +82,6 @@ std::string TagConverter::utf8Text(const TagLib::String& value, const std::strin
 
 bool TagConverter::isLarge(const TagLib::String& value, Setter setter) const
 {
-    static constexpr unsigned int kLargeText = 1 << 18;  // characters
     return packVersion_ != 0 && id3v2Tag != nullptr && !recording && value.size() > kLargeText
            && (setter == &TagLib::Tag::setTitle || setter == &TagLib::Tag::setArtist
                || setter == &TagLib::Tag::setAlbum || setter == &TagLib::Tag::setComment);
@@ -210,10 +209,15 @@ void TagConverter::convertOtherFrames(int id3v2Version)
     if (!recoding.id3v2Enabled || !tag)
         return;
     otherFramesConverted = true;
+    const TagLib::String::Type encoding = id3v2TextEncoding(recoding.id3v2IsUnicode, id3v2Version);
     // Every text of a frame is recoded before any is set, so a failure
     // leaves the frame in hand as it was (and the caller drops the file).
-    for (TagLib::ID3v2::Frame* frame : tag->frameList()) {
-        const std::optional<FrameText> text = frameText(*frame);
+    // The frames as they stand, taken out of TagLib's list (a copy of
+    // which would own them): a packed text takes its frame's place.
+    const TagLib::ID3v2::FrameList& list = tag->frameList();
+    const std::vector<TagLib::ID3v2::Frame*> frames(list.begin(), list.end());
+    for (TagLib::ID3v2::Frame* frame : frames) {
+        std::optional<FrameText> text = frameText(*frame);
         if (!text)
             continue;
         failedWhere = nameOf(*text);
@@ -223,11 +227,44 @@ void TagConverter::convertOtherFrames(int id3v2Version)
         const std::string label = labelOf(*text);
         if (text->described)
             converted.description = convertFrameText(text->description, label, listedAs, true);
+        if (isLargeFrameText(*text)) {
+            converted.texts.clear();
+            convertLargeFrameText(*frame, *text, converted, label, encoding);
+            continue;
+        }
         converted.texts.clear();
         for (const TagLib::String& value : text->texts)
             converted.texts.append(convertFrameText(value, label, listedAs, false));
-        setFrameText(*frame, converted, id3v2TextEncoding(recoding.id3v2IsUnicode, id3v2Version));
+        setFrameText(*frame, converted, encoding);
     }
+}
+
+bool TagConverter::isLargeFrameText(const FrameText& text) const
+{
+    return packVersion_ != 0 && !recording && text.texts.size() == 1 && text.texts.front().size() > kLargeText;
+}
+
+// As for a large field: the old text goes from the frame (a stand-in until
+// the new one comes) once its bytes are taken, and the new one is set as
+// the bytes the frame writes, or where that cannot be as usual.
+void TagConverter::convertLargeFrameText(TagLib::ID3v2::Frame& frame, FrameText& text, FrameText& converted,
+                                         const std::string& label, TagLib::String::Type encoding)
+{
+    SourceText source = sourceText(text.texts.front(), label);
+    text.texts.clear();
+    converted.texts.append(TagLib::String(kStandIn));
+    setFrameText(frame, converted, encoding);
+    converted.texts.clear();
+    std::string utf8 = source.recoded ? recodeStep(Step::Source, source.bytes) : std::move(source.bytes);
+    std::string().swap(source.bytes);
+    std::string bytes = recodeStep(Step::Id3v2, utf8);
+    std::string().swap(utf8);
+    auto& tag = dynamic_cast<TagLib::ID3v2::Tag&>(*id3v2Tag);
+    if (packText(tag, frame, bytes, recoding.id3v2IsUnicode, packVersion_))
+        return;
+    converted.texts.append(recoding.id3v2IsUnicode ? stringFromUtf8(std::move(bytes))
+                                                   : TagLib::String(bytes, TagLib::String::Latin1));
+    setFrameText(frame, converted, encoding);
 }
 
 std::vector<std::string> TagConverter::preview(const std::string& fileName) const

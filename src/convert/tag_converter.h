@@ -14,6 +14,9 @@
 
 namespace TagLib {
 class Tag;
+namespace ID3v2 {
+class Frame;
+}
 }  // namespace TagLib
 
 namespace tagshifter {
@@ -113,6 +116,11 @@ private:
     std::string recodeStep(Step step, const std::string& input) { return recoding.recode(step, input, failedWhere); }
     // Sets change.id3v2 from change.after; returns the text for the tag.
     TagLib::String id3v2Text(TextChange& change);
+    // -a: a frame's one text too large to hold twice, set as packLargeTexts
+    // sets a field's.
+    bool isLargeFrameText(const FrameText& text) const;
+    void convertLargeFrameText(TagLib::ID3v2::Frame& frame, FrameText& text, FrameText& converted,
+                               const std::string& label, TagLib::String::Type encoding);
     // A text of a frame, or its description; recorded as of `listedAs`
     // unless that is null.
     // `label` names the frame in the guess's plan.
@@ -133,6 +141,7 @@ private:
     bool id3v1CutToRoom_ = false;
     int packVersion_ = 0;  // 0: texts are set as TagLib strings
     static constexpr size_t kId3v1Room = 30;
+    static constexpr unsigned int kLargeText = 1 << 18;  // characters, see packLargeTexts
     std::vector<TextChange> changes;
     SourcePlan plan_;
     std::vector<std::string> id3v1Pages_;

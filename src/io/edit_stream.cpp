@@ -1,8 +1,22 @@
 #include "io/edit_stream.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <new>
 
 namespace tagshifter::io {
+
+namespace {
+
+// `size` zero bytes, which a ByteVector counts in 32 bits.
+TagLib::ByteVector zeros(uint64_t size)
+{
+    if (size > UINT32_MAX)
+        throw std::bad_alloc();
+    return TagLib::ByteVector(static_cast<unsigned int>(size), '\0');
+}
+
+}  // namespace
 
 EditStream::EditStream(OriginalFile& original) : original_(original), length_(original.size())
 {
@@ -14,7 +28,8 @@ std::string_view EditStream::writtenBytes(const Piece& piece) const
 {
     const size_t chunk = static_cast<size_t>(
         std::upper_bound(writtenStarts_.begin(), writtenStarts_.end(), piece.from) - writtenStarts_.begin() - 1);
-    return std::string_view(written_[chunk]).substr(piece.from - writtenStarts_[chunk], piece.length);
+    const TagLib::ByteVector& bytes = written_[chunk];
+    return std::string_view(bytes.data(), bytes.size()).substr(piece.from - writtenStarts_[chunk], piece.length);
 }
 
 void EditStream::appendPiece(const Piece& piece, std::string& out)
@@ -80,25 +95,23 @@ TagLib::ByteVector EditStream::readBlock(StreamLength length)
 
 void EditStream::writeBlock(const TagLib::ByteVector& data)
 {
-    if (position_ > length_) {  // a write past the end fills the gap with zeros
-        const std::string gap(position_ - length_, '\0');
-        replace(length_, 0, gap.data(), gap.size());
-    }
+    if (position_ > length_)  // a write past the end fills the gap with zeros
+        replace(length_, 0, zeros(position_ - length_));
     const uint64_t overwritten = std::min<uint64_t>(data.size(), length_ - position_);
-    replace(position_, overwritten, data.data(), data.size());
+    replace(position_, overwritten, data);
     position_ += data.size();
 }
 
 void EditStream::insert(const TagLib::ByteVector& data, StreamStart start, StreamLength replaced)
 {
     const uint64_t at = std::min<uint64_t>(start, length_);
-    replace(at, std::min<uint64_t>(replaced, length_ - at), data.data(), data.size());
+    replace(at, std::min<uint64_t>(replaced, length_ - at), data);
 }
 
 void EditStream::removeBlock(StreamStart start, StreamLength length)
 {
     const uint64_t at = std::min<uint64_t>(start, length_);
-    replace(at, std::min<uint64_t>(length, length_ - at), nullptr, 0);
+    replace(at, std::min<uint64_t>(length, length_ - at), TagLib::ByteVector());
 }
 
 void EditStream::seek(StreamOffset offset, Position p)
@@ -115,12 +128,10 @@ void EditStream::seek(StreamOffset offset, Position p)
 void EditStream::truncate(StreamOffset length)
 {
     const uint64_t target = length < 0 ? 0 : static_cast<uint64_t>(length);
-    if (target < length_) {
-        replace(target, length_ - target, nullptr, 0);
-    } else if (target > length_) {
-        const std::string zeros(target - length_, '\0');
-        replace(length_, 0, zeros.data(), zeros.size());
-    }
+    if (target < length_)
+        replace(target, length_ - target, TagLib::ByteVector());
+    else if (target > length_)
+        replace(length_, 0, zeros(target - length_));
 }
 
 size_t EditStream::splitAt(uint64_t offset)
@@ -142,8 +153,9 @@ size_t EditStream::splitAt(uint64_t offset)
     return pieces_.size();
 }
 
-void EditStream::replace(uint64_t start, uint64_t removed, const char* data, uint64_t size)
+void EditStream::replace(uint64_t start, uint64_t removed, const TagLib::ByteVector& data)
 {
+    const uint64_t size = data.size();
     const size_t first = splitAt(start);
     const size_t last = splitAt(start + removed);
     pieces_.erase(pieces_.begin() + static_cast<std::ptrdiff_t>(first),
@@ -153,10 +165,10 @@ void EditStream::replace(uint64_t start, uint64_t removed, const char* data, uin
         // Written right behind the last write: one piece and its chunk grow.
         if (first > 0 && !pieces_[first - 1].original
             && pieces_[first - 1].from + pieces_[first - 1].length == added.from) {
-            written_.back().append(data, size);
+            written_.back().append(data);
             pieces_[first - 1].length += size;
         } else {
-            written_.emplace_back(data, size);
+            written_.push_back(data);
             writtenStarts_.push_back(writtenSize_);
             pieces_.insert(pieces_.begin() + static_cast<std::ptrdiff_t>(first), added);
         }

@@ -70,7 +70,7 @@ public:
 
 private:
     // Replaces [start, start + removed) by `data`.
-    void replace(uint64_t start, uint64_t removed, const char* data, uint64_t size);
+    void replace(uint64_t start, uint64_t removed, const TagLib::ByteVector& data);
     // Splits the piece that spans `offset` so that one starts there; returns
     // its index (pieces_.size() at the end).
     size_t splitAt(uint64_t offset);
@@ -78,9 +78,10 @@ private:
     OriginalFile& original_;
     std::vector<Piece> pieces_;
     // The bytes TagLib wrote, a chunk a write (a write right behind the last
-    // one grows it), so that a large tag is held once and not in a buffer
-    // grown by doubling. `from` of a written piece counts across them.
-    std::vector<std::string> written_;
+    // one grows it). A chunk shares the bytes TagLib handed over, which it
+    // lets go of when the save returns: a large tag is held once, not copied.
+    // `from` of a written piece counts across them.
+    std::vector<TagLib::ByteVector> written_;
     std::vector<uint64_t> writtenStarts_;
     uint64_t writtenSize_ = 0;
     uint64_t length_ = 0;

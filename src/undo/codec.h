@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace tagshifter::undo {
 
@@ -25,6 +26,9 @@ public:
         bytes_ += value;
     }
     const std::string& bytes() const { return bytes_; }
+    // The bytes written, handed over without a copy: a record holding a
+    // large tag's old bytes is not held twice.
+    std::string take() { return std::move(bytes_); }
 
 private:
     std::string bytes_;

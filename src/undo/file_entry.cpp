@@ -52,7 +52,7 @@ std::string FileEntry::encode() const
             out.u64(hash);
         out.u64(takenHash);
     }
-    return out.bytes();
+    return out.take();
 }
 
 bool FileEntry::decode(const std::string& bytes, bool chunked)

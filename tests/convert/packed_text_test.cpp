@@ -97,5 +97,53 @@ TEST(PackedText, ALargeTextIsWrittenAsTheOrdinaryWayWritesIt)
     }
 }
 
+// Under -a the large TXXX, USLT and described COMM are packed too: one of
+// them in a UTF-16 frame, the comment field read from a described COMM
+// (there is none without), which its setter then finds packed.
+TEST(PackedText, LargeFramesUnderAllFramesAreWrittenAsTheOrdinaryWayWritesThem)
+{
+    const size_t large = 300 << 10;
+    const std::string letters = repeated(kPrivetCp1251 + " ", large);
+    const std::string lettersUtf8 = repeated(kPrivetUtf8 + " ", large / 7 * 13) + kPrivetUtf8.substr(0, large % 7 * 2);
+    const std::string original =
+        id3v23Tag(textFrame("TIT2", kPrivetCp1251) + describedFrame("TXXX", 0, "notes", letters)
+                      + describedFrame("COMM", 0, "liner", letters + "1")
+                      + describedFrame("USLT", 1, utf16WithBom("\xD1\x82"), utf16WithBom(lettersUtf8))
+                      + describedFrame("TXXX", 0, "short", kPrivetCp1251),
+                  100)
+        + mpegFrames(12);
+    const std::vector<std::vector<std::string>> targets = {
+        {"-2", "unicode"}, {"-2", "unicode", "--id3v2.3"}, {"-2", "cp1251"}, {"-1", "cp1251", "-2", "unicode"}};
+    for (const auto& target : targets) {
+        SCOPED_TRACE(target.back());
+        TempDir dir;
+        const std::string packed = dir.put("packed.mp3", original);
+        const std::string ordinary = dir.put("ordinary.mp3", original);
+        std::vector<std::string> args = {"-q", "--no-journal", "-a", "-s", "cp1251"};
+        args.insert(args.end(), target.begin(), target.end());
+        std::vector<std::string> withJson = args;
+        withJson.push_back("--json");
+        args.push_back(packed);
+        withJson.push_back(ordinary);
+        ASSERT_EQ(runInProcess(args).status, 0);
+        ASSERT_EQ(runInProcess(withJson).status, 0);
+
+        const std::string written = readFile(packed);
+        EXPECT_TRUE(written == readFile(ordinary)) << "the large frames were written otherwise";
+        const auto tag = readId3v2(written);
+        ASSERT_TRUE(tag);
+        const std::vector<DescribedText> texts = describedTexts(*tag);
+        ASSERT_EQ(texts.size(), 5u);
+        if (target[1] == "cp1251")
+            continue;  // the code page's bytes, as the ordinary way writes them
+        EXPECT_EQ(texts[1].description, "notes");
+        EXPECT_TRUE(texts[1].text == lettersUtf8) << "TXXX was not converted whole";
+        EXPECT_EQ(texts[2].description, "liner");
+        EXPECT_TRUE(texts[2].text == lettersUtf8 + "1") << "COMM was not converted whole";
+        // A Unicode frame's text is kept as it is.
+        EXPECT_TRUE(texts[3].text == lettersUtf8) << "USLT changed";
+    }
+}
+
 }  // namespace
 }  // namespace tagshifter::test
