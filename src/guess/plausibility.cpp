@@ -34,6 +34,7 @@ constexpr double kMixedScripts = 8;    // "Йtй", "ثهيèي": two alphabets i
 constexpr double kLatinInCjk = 6;      // "D贸nde": Latin letters run into CJK (real titles do, rarely)
 constexpr double kCaseInside = 4;      // "пРиВЕТ": lower then upper in one word
 constexpr double kSymbolInWord = 4;    // "Ìà¸ðò": a symbol between two letters
+constexpr double kApostrophe = 1;      // "Rock’n’roll": how French and English write one, mostly
 constexpr double kStrayMark = 4;       // a combining mark after no letter
 constexpr double kExtraScript = 3;     // each further alphabet in one text
 constexpr double kSignAfterLetter = 3; // "niż" read as "ni¿": a sign stuck to a word
@@ -49,6 +50,10 @@ constexpr double kPerHalfBit = 0.25;
 constexpr int kWordSwitch = 8;
 
 bool inRange(char32_t c, char32_t first, char32_t last) { return c >= first && c <= last; }
+
+// The apostrophes typesetting uses: the closing quote, the opening one typed
+// for it, and the modifier letter.
+bool isApostrophe(char32_t c) { return c == 0x2019 || c == 0x2018 || c == 0x2BC; }
 
 // Latin-1 and Latin Extended-A: upper and lower by the Unicode layout.
 Case latinCase(char32_t c)
@@ -511,7 +516,10 @@ double implausibility(const std::u32string& text, HanReading han)
             if (text[i] >= 0x80 && i > 0 && i + 1 < text.size()
                 && classes[i - 1].script != Script::None && classes[i + 1].script != Script::None
                 && classes[i + 1].script != Script::Cjk)
-                penalty += kSymbolInWord;
+                penalty += isApostrophe(text[i]) && classes[i - 1].script == Script::Latin
+                                   && classes[i + 1].script == Script::Latin
+                               ? kApostrophe
+                               : kSymbolInWord;
             ++i;
             continue;
         }

@@ -129,6 +129,7 @@ TEST(Implausibility, TheRightPageBeatsTheOnesRealLibrariesWereMisreadIn)
         {"Tinereţe", "cp1250", "ISO-8859-1", 4},            // not "Tinereþe"
         {"Dítě", "cp1250", "cp1252", 4},                    // not "Dítì", no Vietnamese syllable
         {"Kdo měl víc", "cp1250", "cp1252", 4},             // not "mìl", nor this one
+        {"Rock’n’roll", "cp1252", "cp932", 2},              // not "Rock地池oll"
     };
     for (const auto& c : cases) {
         const std::string bytes = storedIn(c.text, c.stored);
