@@ -224,6 +224,13 @@ inline const std::vector<Album>& tuningAlbums()
         {"cp1250", "cp1250", "Kabát", "Dole v dole", {{"Pohoda"}, {"Malá dáma"}, {"Dobrý den"}, {"Kdo měl víc"}}},
         {"cp1250", "cp1250", "Mig 21", "Udělám z tebe ženu", {{"Snadný je žít"}, {"Dívám se"}, {"Šťastný den"}}},
         {"cp1250", "cp1250", "Xindl X", "Návod k použití", {{"Anděl"}, {"Láska"}, {"Dědek"}}},
+        // Turkish whose "İ ı" are the bytes of Latin-1's "Ý ý", so that the
+        // wrong reading looks Icelandic; Lithuanian "Ž" (Latin-1 "Þ")
+        // opening a word.
+        {"cp1254", "cp1254", "İbrahim Tatlıses", "Mavi Mavi",
+         {{"İnsanlar"}, {"Bir Kulunu Çok Sevdim"}, {"Haydi Söyle"}}},
+        {"cp1257", "cp1257", "Andrius Mamontovas", "Žiema",
+         {{"Žiema"}, {"Saulė"}, {"Laisvė"}}},
         // A folder that mixes pages: one koi8-r file among cp1251 ones.
         {"cp1251", "cp1251,koi8-r", "Сборник", "Русский рок",
          {{"Всё идёт по плану"}, {"Перемен"}, {"Кукла колдуна"}, {"Я свободен", "koi8-r"}}},
@@ -257,6 +264,9 @@ inline const std::vector<Album>& tuningAlbums()
         {"latin1", "", "Páll Óskar", "Allt fyrir ástina",
          {{"Þú komst við hjartað í mér"}, {"Allt fyrir ástina"}, {"Betra líf"}}},
         {"latin1", "", "Stuðmenn", "Með allt á hreinu", {{"Slá í gegn"}, {"Draumaprinsinn"}}},
+        {"latin1", "", "Björk Guðmundsdóttir", "Gling-Gló", {{"Gling-Gló"}, {"Þú ert jörðin"}}},
+        {"latin1", "", "Sólstafir", "Svartir sandar", {{"Fjara"}, {"Ljós í stormi"}, {"Þín orð"}}},
+        {"latin1", "", "Eivør", "Slør", {{"Slør"}, {"Í tokuni"}, {"Trøllabundin"}}},
         {"ascii", "", "The Beatles", "Abbey Road", {{"Come Together"}, {"Something"}}},
         {"ascii", "", "Kino", "Gruppa krovi", {{"Gruppa krovi"}, {"Zvezda po imeni Solntse"}}},
         {"unicode", "", "Ленинград", "Пуля", {{"WWW"}, {"Дикари"}}},
