@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tagshifter::test {
@@ -28,6 +29,22 @@ std::vector<std::string> idsOf(const std::string& file)
         for (const Id3v2Frame& frame : tag->frames)
             ids.push_back(frame.id);
     return ids;
+}
+
+// Converts `original` with `args`, once as it goes (large texts packed) and
+// once with --json, which takes the ordinary way; the two files as written.
+std::pair<std::string, std::string> packedAndOrdinary(const std::string& original, std::vector<std::string> args)
+{
+    TempDir dir;
+    const std::string packed = dir.put("packed.mp3", original);
+    const std::string ordinary = dir.put("ordinary.mp3", original);
+    std::vector<std::string> withJson = args;
+    withJson.push_back("--json");
+    args.push_back(packed);
+    withJson.push_back(ordinary);
+    EXPECT_EQ(runInProcess(args).status, 0);
+    EXPECT_EQ(runInProcess(withJson).status, 0);
+    return {readFile(packed), readFile(ordinary)};
 }
 
 TEST(PackedText, ALargeTextIsWrittenAsTheOrdinaryWayWritesIt)
@@ -64,20 +81,10 @@ TEST(PackedText, ALargeTextIsWrittenAsTheOrdinaryWayWritesIt)
         for (const std::string& word : c.targets)
             name += word + " ";
         SCOPED_TRACE(name);
-        TempDir dir;
-        const std::string packed = dir.put("packed.mp3", original);
-        const std::string ordinary = dir.put("ordinary.mp3", original);
         std::vector<std::string> args = {"-q", "--no-journal", "-s", "cp1251"};
         args.insert(args.end(), c.targets.begin(), c.targets.end());
-        std::vector<std::string> withJson = args;
-        withJson.push_back("--json");
-        args.push_back(packed);
-        withJson.push_back(ordinary);
-        ASSERT_EQ(runInProcess(args).status, 0);
-        ASSERT_EQ(runInProcess(withJson).status, 0);
-
-        const std::string written = readFile(packed);
-        EXPECT_TRUE(written == readFile(ordinary)) << "the large texts were written otherwise";
+        const auto [written, ordinary] = packedAndOrdinary(original, args);
+        EXPECT_TRUE(written == ordinary) << "the large texts were written otherwise";
         EXPECT_EQ(idsOf(written), c.ids);
         EXPECT_TRUE(audioBytes(written) == audioBytes(original)) << "the audio changed";
         if (c.ids.empty())
@@ -116,20 +123,10 @@ TEST(PackedText, LargeFramesUnderAllFramesAreWrittenAsTheOrdinaryWayWritesThem)
         {"-2", "unicode"}, {"-2", "unicode", "--id3v2.3"}, {"-2", "cp1251"}, {"-1", "cp1251", "-2", "unicode"}};
     for (const auto& target : targets) {
         SCOPED_TRACE(target.back());
-        TempDir dir;
-        const std::string packed = dir.put("packed.mp3", original);
-        const std::string ordinary = dir.put("ordinary.mp3", original);
         std::vector<std::string> args = {"-q", "--no-journal", "-a", "-s", "cp1251"};
         args.insert(args.end(), target.begin(), target.end());
-        std::vector<std::string> withJson = args;
-        withJson.push_back("--json");
-        args.push_back(packed);
-        withJson.push_back(ordinary);
-        ASSERT_EQ(runInProcess(args).status, 0);
-        ASSERT_EQ(runInProcess(withJson).status, 0);
-
-        const std::string written = readFile(packed);
-        EXPECT_TRUE(written == readFile(ordinary)) << "the large frames were written otherwise";
+        const auto [written, ordinary] = packedAndOrdinary(original, args);
+        EXPECT_TRUE(written == ordinary) << "the large frames were written otherwise";
         const auto tag = readId3v2(written);
         ASSERT_TRUE(tag);
         const std::vector<DescribedText> texts = describedTexts(*tag);
