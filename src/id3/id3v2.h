@@ -60,6 +60,10 @@ std::vector<PlacedTag> tagChain(const ReadBytes& read, uint64_t offset = 0, size
 std::string frameArea(const TagHeader& header, std::string_view body);
 // The same, a view of `body` where nothing needs undoing, else of `spill`.
 std::string_view frameArea(const TagHeader& header, std::string_view body, std::string& spill);
+// The length of the extended header at the start of `area` (the body with
+// unsynchronisation undone) as TagLib skips it: 0 where its size does not
+// fit and TagLib looks for frames from the first byte.
+uint64_t extendedHeaderLength(const TagHeader& header, std::string_view area);
 
 struct Frame {
     // Three characters for ID3v2.2 frames, and for those iTunes wrote into
