@@ -228,6 +228,15 @@ std::optional<std::string_view> frameContent(const Frame& frame, std::string_vie
     return content;
 }
 
+bool dataLengthHolds(const Frame& frame, std::string_view area, int version, std::string_view content)
+{
+    if (version != 4 || !(frame.format & 0x01) || (frame.format & 0x08) || frame.size < 4)
+        return true;
+    // Read as TagLib reads it: sync-safe, else a plain number.
+    const uint32_t length = syncSafe(area, frame.at).value_or(bigEndian(area, frame.at, 4));
+    return length == content.size();
+}
+
 bool droppedGoingTo24(std::string_view id)
 {
     return id == "TDAT" || id == "TIME" || id == "TRDA" || id == "TSIZ" || id == "EQUA"

@@ -103,6 +103,12 @@ FrameWalk walkFrames(std::string_view area, int version);
 std::optional<std::string_view> frameContent(const Frame& frame, std::string_view area, int version,
                                              std::string& spill);
 
+// Whether the data length indicator of an ID3v2.4 frame (where it has one
+// and is not compressed) gives the length of its content with its
+// unsynchronisation undone: TagLib reads that many bytes whatever the
+// content holds. `content`: the frame's content as frameContent gives it.
+bool dataLengthHolds(const Frame& frame, std::string_view area, int version, std::string_view content);
+
 // ID3v2.3 frames that ID3v2.4 has no place for (merged into TDRC, or gone
 // from the standard): TagLib drops them when it upgrades a tag.
 bool droppedGoingTo24(std::string_view id);

@@ -142,6 +142,13 @@ TEST(FrameGuard, CatchesLossesButNotTheUpgradeRules)
          v24({"TIT2"}), 4, ""},
         {"walk stopped before the end", {id3v2Tag(4, 0, id3v24Frame("TIT2", std::string("\0t", 2)) + "junk" + v24({"TSSE"}))},
          v24({"TIT2", "TSSE"}), 4, "the tag cannot be read past frame TIT2"},
+        // TagLib reads as many bytes as a data length indicator says.
+        {"data length short of the content",
+         {id3v2Tag(4, 0, id3v24Frame("PRIV", std::string("\0\0\0\x03owner\0data", 14), 0x01))}, v24({"PRIV"}),
+         4, "frame PRIV gives a data length its content does not have, which TagLib misreads"},
+        {"data length of the content, unsynchronised by the tag's header",
+         {id3v2Tag(4, 0x80, id3v24Frame("PRIV", std::string("\0\0\0\x04", 4) + unsynchronise(std::string("o\0\xFF\xE0", 4)), 0x01))},
+         v24({"PRIV"}), 4, ""},
         {"frame behind stray bytes in the padding",
          {id3v23Tag(textFrame("TIT2", "t") + std::string(10, '\0') + "x\x01" + textFrame("TPE1", "a"))},
          v24({"TIT2"}), 4, "the tag cannot be read past frame TIT2"},
