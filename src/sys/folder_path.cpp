@@ -38,7 +38,8 @@ public:
 
 private:
     bool step(const std::string& name, bool last, int& error);
-    bool followLink(const std::string& name, const struct stat& link, bool last, int& error);
+    // Follows the link held as `link`, whose stat is `status`.
+    bool followLink(int link, const struct stat& status, bool last, int& error);
 
     Fd held_;
     int links_ = 0;
@@ -76,10 +77,13 @@ bool Cursor::step(const std::string& name, bool last, int& error)
 {
     int fd = openFolderStep(this->fd(), name.c_str(), last ? O_RDONLY : O_PATH);
     if (fd < 0 && (errno == ELOOP || errno == ENOTDIR)) {
+        // The link itself, held: its owner and its target are then read
+        // from the one link, whatever is renamed over its name meanwhile.
         const int why = errno;
-        struct stat link {};
-        if (fstatat(this->fd(), name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode))
-            return followLink(name, link, last, error);
+        Fd link(openat(this->fd(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        struct stat status {};
+        if (link.valid() && fstat(link.get(), &status) == 0 && S_ISLNK(status.st_mode))
+            return followLink(link.get(), status, last, error);
         errno = why;
     }
     if (fd < 0 && errno == EACCES && last)  // a folder one may search but not list
@@ -92,14 +96,14 @@ bool Cursor::step(const std::string& name, bool last, int& error)
     return true;
 }
 
-bool Cursor::followLink(const std::string& name, const struct stat& link, bool last, int& error)
+bool Cursor::followLink(int link, const struct stat& status, bool last, int& error)
 {
     struct stat holder {};
     if (fstatat(fd(), ".", &holder, 0) != 0) {
         error = errno;
         return false;
     }
-    if (link.st_uid != geteuid() && link.st_uid != holder.st_uid) {
+    if (status.st_uid != geteuid() && status.st_uid != holder.st_uid) {
         error = kLinkRefused;
         return false;
     }
@@ -107,10 +111,14 @@ bool Cursor::followLink(const std::string& name, const struct stat& link, bool l
         error = ELOOP;
         return false;
     }
-    std::string target(static_cast<size_t>(link.st_size) + 1, '\0');
-    const ssize_t length = readlinkat(fd(), name.c_str(), target.data(), target.size());
+    std::string target(static_cast<size_t>(status.st_size) + 1, '\0');
+    if (!stepAllowed(Step::ReadLink)) {
+        error = errno;
+        return false;
+    }
+    const ssize_t length = readlinkat(link, "", target.data(), target.size());
     if (length < 0 || static_cast<size_t>(length) >= target.size()) {
-        error = length < 0 ? errno : kFolderSwapped;  // grew since the look: replaced
+        error = length < 0 ? errno : kFolderSwapped;
         return false;
     }
     target.resize(static_cast<size_t>(length));

@@ -156,6 +156,28 @@ TEST(HostileWalk, NoFolderIsEnteredThroughALinkAndNoneIsSkippedSilently)
              return std::vector<std::string>{home + "/music"};
          },
          nullptr, 0, ""},
+        {"a link of the folder's owner swapped for a third user's once its owner was looked at", true,
+         [](WalkScene& s, std::vector<std::string>& converted) {
+             // Longer than the protected folder's name: the swapped link fits the length looked at.
+             const std::string album = s.root.file("album-of-the-owner");
+             EXPECT_EQ(mkdir(album.c_str(), 0755), 0);
+             converted = {s.root.put("album-of-the-owner/song.mp3", songBytes())};
+             const std::string home = s.root.file("home");
+             EXPECT_EQ(mkdir(home.c_str(), 0775), 0);
+             EXPECT_EQ(chown(home.c_str(), 65534, 65534), 0);
+             EXPECT_EQ(symlink(album.c_str(), (home + "/music").c_str()), 0);
+             EXPECT_EQ(lchown((home + "/music").c_str(), 65534, 65534), 0);
+             return std::vector<std::string>{"-k", home + "/music"};
+         },
+         [](WalkScene& s) {
+             return onceAfter(Step::ReadLink, 0, Step::ReadLink, [&s] {
+                 const std::string music = s.root.file("home/music");
+                 EXPECT_EQ(symlink(s.shelter.c_str(), (music + ".new").c_str()), 0);
+                 EXPECT_EQ(lchown((music + ".new").c_str(), 65533, 65533), 0);
+                 EXPECT_EQ(rename((music + ".new").c_str(), music.c_str()), 0);
+             });
+         },
+         0, ""},
     };
     for (const WalkCase& c : cases) {
         SCOPED_TRACE(c.name);
