@@ -28,7 +28,8 @@ int openFolderStep(int at, const char* name, int mode)
 // Where the resolution stands: the current folder until a part is opened.
 class Cursor {
 public:
-    int fd() const { return held_.valid() ? held_.get() : AT_FDCWD; }
+    explicit Cursor(int start = AT_FDCWD) : start_(start) {}
+    int fd() const { return held_.valid() ? held_.get() : start_; }
     void moveTo(int fd) { held_.reset(fd); }
     Fd take() { return std::move(held_); }
 
@@ -41,6 +42,7 @@ private:
     // Follows the link held as `link`, whose stat is `status`.
     bool followLink(int link, const struct stat& status, bool last, int& error);
 
+    int start_;
     Fd held_;
     int links_ = 0;
 };
@@ -127,17 +129,54 @@ bool Cursor::followLink(int link, const struct stat& status, bool last, int& err
 
 }  // namespace
 
-FolderOpening openFolderPath(const std::string& path)
+FolderOpening openFolderPath(const std::string& path, int at)
 {
     FolderOpening opening;
     if (path.size() >= PATH_MAX) {  // as the system would refuse it
         opening.error = ENAMETOOLONG;
         return opening;
     }
-    Cursor cursor;
+    Cursor cursor(at);
     if (cursor.walk(path, true, opening.error))
         opening.fd = cursor.take();
     return opening;
+}
+
+Fd followFileLink(int at, Fd link, struct stat& status, std::vector<uid_t>& owners, int& error)
+{
+    Fd holder;  // the folder of the link being followed, once not `at`
+    while (S_ISLNK(status.st_mode)) {
+        if (owners.size() == kMostLinks) {
+            error = ELOOP;
+            return Fd();
+        }
+        owners.push_back(status.st_uid);
+        std::string target(static_cast<size_t>(status.st_size) + 1, '\0');
+        const ssize_t length
+            = stepAllowed(Step::ReadLink) ? readlinkat(link.get(), "", target.data(), target.size()) : -1;
+        if (length < 0 || static_cast<size_t>(length) >= target.size()) {
+            error = length < 0 ? errno : kFolderSwapped;
+            return Fd();
+        }
+        target.resize(static_cast<size_t>(length));
+        const size_t slash = target.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+        const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+        FolderOpening opening = openFolderPath(folder, holder.valid() ? holder.get() : at);
+        if (!opening.fd.valid()) {
+            error = opening.error;
+            return Fd();
+        }
+        holder = std::move(opening.fd);
+        link.reset(retried([&] {
+            return openat(holder.get(), base.empty() ? "." : base.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        }));
+        if (!link.valid() || fstat(link.get(), &status) != 0) {
+            error = errno;
+            return Fd();
+        }
+    }
+    return link;
 }
 
 int openSubfolder(int at, const std::string& name)

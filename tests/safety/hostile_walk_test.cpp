@@ -178,6 +178,31 @@ TEST(HostileWalk, NoFolderIsEnteredThroughALinkAndNoneIsSkippedSilently)
              });
          },
          0, ""},
+        {"file operand: this user's link whose target passes through a link another user planted", true,
+         [](WalkScene& s, std::vector<std::string>&) {
+             s.plant("evil", 65534);
+             const std::string mine = s.root.file("mine.mp3");
+             EXPECT_EQ(symlink((s.shared + "/evil/victim.mp3").c_str(), mine.c_str()), 0);
+             return std::vector<std::string>{mine};
+         },
+         nullptr, 1, "mine.mp3: cannot open the file: a symbolic link on the way"},
+        {"file operand: this user's link swapped for another user's once its owner was looked at", true,
+         [](WalkScene& s, std::vector<std::string>&) {
+             // Longer than the protected file's name: the swapped link fits the length looked at.
+             const std::string song = s.song("album-of-this-user");
+             EXPECT_EQ(symlink(song.c_str(), (s.shared + "/fav.mp3").c_str()), 0);
+             return std::vector<std::string>{s.shared + "/fav.mp3"};
+         },
+         [](WalkScene& s) {
+             // -r reads the link first, seeking a folder; then the file's opening does.
+             return onceAfter(Step::ReadLink, 2, Step::ReadLink, [&s] {
+                 const std::string fav = s.shared + "/fav.mp3";
+                 EXPECT_EQ(symlink(s.victim.c_str(), (fav + ".new").c_str()), 0);
+                 EXPECT_EQ(lchown((fav + ".new").c_str(), 65534, 65534), 0);
+                 EXPECT_EQ(rename((fav + ".new").c_str(), fav.c_str()), 0);
+             });
+         },
+         1, "fav.mp3: not written: changed while being converted"},
     };
     for (const WalkCase& c : cases) {
         SCOPED_TRACE(c.name);
