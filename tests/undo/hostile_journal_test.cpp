@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -208,6 +209,41 @@ TEST(HostileJournal, JournalOthersCouldWriteIsRefused)
         EXPECT_EQ(readFile(song), converted);
         chmod(folder.c_str(), 0700);
         chmod(dir.path().c_str(), 0700);
+    }
+}
+
+// A state folder whose listing fails is no empty one: the undo and the
+// list say why, with status 1.
+TEST(HostileJournal, StateFolderThatCannotBeListedIsNamed)
+{
+    struct Case {
+        std::vector<std::string> args;
+        const char* out;  // after the state folder's name
+        int code;
+    };
+    const Case cases[] = {
+        {{"--undo", "--list"}, "Error: Cannot read the journals in %s: Too many open files.\n", EMFILE},
+        {{"--undo"}, "Error: Cannot read the journal %s: Too many open files in system.\n", ENFILE},
+        {{"--undo", "-w"}, "Error: Cannot read the journal %s: Input/output error.\n", EIO},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.out);
+        TempDir dir;
+        const StateHomeOverride override(dir.path());
+        const std::string song = dir.put("song.mp3", legacySong(4));
+        ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", song}).status, 0);
+        const std::string after = readFile(song);
+        RunResult undo;
+        {
+            const int code = c.code;
+            sys::ScopedStepHook hook([code](sys::Step step) { return step == sys::Step::ReadFolder ? code : 0; });
+            undo = runInProcess(c.args);
+        }
+        char expected[512];
+        std::snprintf(expected, sizeof expected, c.out, dir.file("tagshifter").c_str());
+        EXPECT_EQ(undo.status, 1);
+        EXPECT_EQ(undo.out, expected);
+        EXPECT_EQ(readFile(song), after);
     }
 }
 
