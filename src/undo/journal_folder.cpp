@@ -176,9 +176,12 @@ void pruneJournals(const sys::Folder& held, const std::string& keep, size_t maxC
             break;
         if (journal.name == keep)
             continue;
-        // A run still writing its journal holds it locked.
+        // A run still writing its journal holds it locked, from before its
+        // first byte: an empty one is a run's that has made it but not yet
+        // taken the lock.
         const sys::Fd fd(held.openAt(journal.name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
-        if (!fd || !sys::lockFile(fd.get(), false))
+        struct stat status {};
+        if (!fd || !sys::lockFile(fd.get(), false) || !sys::statusOf(fd.get(), status) || status.st_size == 0)
             continue;
         if (held.unlinkAt(journal.name)) {
             --count;

@@ -269,6 +269,26 @@ TEST(HostileJournal, PruningLeavesARunningRunsJournal)
     EXPECT_TRUE(std::filesystem::exists(folder + "/2000-01-01_00-00-12.000000Z.journal"));
 }
 
+// A run makes its journal, then locks it before writing a byte: another
+// run's pruning between the two finds it empty and passes it by.
+TEST(HostileJournal, PruningLeavesAJournalNotYetLocked)
+{
+    TempDir dir;
+    const StateHomeOverride override(dir.path());
+    const std::string folder = dir.file("tagshifter");
+    std::filesystem::create_directory(folder);
+    ASSERT_EQ(chmod(folder.c_str(), 0700), 0);
+    const std::string starting = folder + "/2000-01-01_00-00-00.000000Z.journal";
+    writeFile(starting, "");
+    for (int i = 1; i < 60; ++i)
+        writeFile(folder + "/2000-01-01_00-00-" + (i < 10 ? "0" : "") + std::to_string(i) + ".000000Z.journal", "x");
+    const std::string song = dir.put("song.mp3", legacySong(3));
+    ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", song}).status, 0);
+    EXPECT_TRUE(std::filesystem::exists(starting));
+    EXPECT_FALSE(std::filesystem::exists(folder + "/2000-01-01_00-00-10.000000Z.journal"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 50);
+}
+
 // Killed between two writes of an in-place save: the file holds the first
 // run of new bytes, not the second, and the journal the entry without the
 // record of its commit. Every byte the save kept is in place, so the undo
