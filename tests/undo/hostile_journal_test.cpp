@@ -68,6 +68,7 @@ struct HostileCase {
     std::function<sys::StepHook()> duringRun;           // the run's seam
     std::function<void(Scene&)> after;                  // between the run and the undo
     const char* why;                                    // nullptr: restored
+    std::vector<std::string> targets = {"-2", "unicode"};  // the run's
 };
 
 TEST(HostileJournal, UndoRestoresOnlyWhatTheRunWroteAndTakesNoPlantedLink)
@@ -102,6 +103,20 @@ TEST(HostileJournal, UndoRestoresOnlyWhatTheRunWroteAndTakesNoPlantedLink)
              std::filesystem::create_directory_symlink(s.folder + ".old", s.folder);
          },
          nullptr},
+        // Neither -1 nor -2 left the file empty, which every empty file
+        // matches: only the very file the run wrote is restored. Another's
+        // would be given the tags of a file they may not have been able to read.
+        {"file the run emptied replaced by another empty one of the same time", false,
+         [](Scene& s) { writeFile(s.song, id3v23Tag(textFrame("TIT2", kPrivetCp1251))); }, nullptr,
+         [](Scene& s) {
+             struct stat was {};
+             ASSERT_EQ(stat(s.song.c_str(), &was), 0);
+             ASSERT_EQ(was.st_size, 0);
+             replaceFile(s.song, "");
+             const struct timespec times[2] = {was.st_atim, was.st_mtim};
+             ASSERT_EQ(utimensat(AT_FDCWD, s.song.c_str(), times, 0), 0);
+         },
+         "it was modified after the run", {}},
     };
     for (const HostileCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -119,7 +134,9 @@ TEST(HostileJournal, UndoRestoresOnlyWhatTheRunWroteAndTakesNoPlantedLink)
             c.before(s);
         {
             const sys::ScopedStepHook hook(c.duringRun ? c.duringRun() : sys::StepHook());
-            runInProcess({"-s", "cp1251", "-2", "unicode", "--journal=" + s.journal, s.song});
+            std::vector<std::string> run = {"-s", "cp1251", "--journal=" + s.journal, s.song};
+            run.insert(run.begin() + 2, c.targets.begin(), c.targets.end());
+            runInProcess(run);
         }
         c.after(s);
         const std::string left = readFile(s.song);
