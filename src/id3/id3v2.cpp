@@ -131,12 +131,23 @@ std::string_view frameArea(const TagHeader& header, std::string_view body, std::
     }
     if (!header.hasExtendedHeader() || area.size() < 4)
         return area;
-    // ID3v2.3 counts the size without its own four bytes, ID3v2.4 with them.
-    const auto v24Size = syncSafe(area, 0);
-    const uint64_t skip = header.version == 3 ? 4 + uint64_t{bigEndian(area, 0, 4)}
-                          : header.version == 4 && v24Size ? *v24Size
-                                                           : area.size();
-    return area.substr(std::min<uint64_t>(skip, area.size()));
+    return area.substr(extendedHeaderLength(header, area));
+}
+
+uint64_t extendedHeaderLength(const TagHeader& header, std::string_view area)
+{
+    if (area.size() < 4)
+        return 0;
+    // ID3v2.3 counts the size without its own four bytes; where that fits,
+    // TagLib is handed it counted its way (see StagedFile).
+    const uint64_t v23Size = 4 + uint64_t{bigEndian(area, 0, 4)};
+    if (header.version == 3 && v23Size <= area.size())
+        return v23Size;
+    // TagLib's reading, of any version (the compression bit of ID3v2.2
+    // included): sync-safe, else a plain number; skipped only where it
+    // fits, else the frames are looked for from the first byte.
+    const uint64_t size = syncSafe(area, 0).value_or(bigEndian(area, 0, 4));
+    return size <= area.size() ? size : 0;
 }
 
 std::optional<Frame> frameAt(std::string_view area, size_t at, int version)
@@ -179,10 +190,17 @@ FrameWalk walkFrames(std::string_view area, int version)
         at = frame->at + frame->size;
         walk.frames.push_back(std::move(*frame));
     }
-    // A frame standing behind the zeros is one TagLib never reads, and a
-    // save would drop: the walk did not reach it.
-    const size_t behind = at < area.size() ? area.find_first_not_of('\0', at) : std::string_view::npos;
-    walk.complete = behind == std::string_view::npos || !frameAt(area, behind, version);
+    // A frame standing behind the zeros, right there or behind stray bytes,
+    // is one TagLib never reads, and a save would drop: the walk did not
+    // reach it.
+    walk.complete = true;
+    for (size_t behind = area.find_first_not_of('\0', at); behind != std::string_view::npos;
+         behind = area.find_first_not_of('\0', behind + 1)) {
+        if (frameAt(area, behind, version)) {
+            walk.complete = false;
+            break;
+        }
+    }
     return walk;
 }
 
@@ -208,6 +226,15 @@ std::optional<std::string_view> frameContent(const Frame& frame, std::string_vie
         }
     }
     return content;
+}
+
+bool dataLengthHolds(const Frame& frame, std::string_view area, int version, std::string_view content)
+{
+    if (version != 4 || !(frame.format & 0x01) || (frame.format & 0x08) || frame.size < 4)
+        return true;
+    // Read as TagLib reads it: sync-safe, else a plain number.
+    const uint32_t length = syncSafe(area, frame.at).value_or(bigEndian(area, frame.at, 4));
+    return length == content.size();
 }
 
 bool droppedGoingTo24(std::string_view id)

@@ -60,6 +60,10 @@ std::vector<PlacedTag> tagChain(const ReadBytes& read, uint64_t offset = 0, size
 std::string frameArea(const TagHeader& header, std::string_view body);
 // The same, a view of `body` where nothing needs undoing, else of `spill`.
 std::string_view frameArea(const TagHeader& header, std::string_view body, std::string& spill);
+// The length of the extended header at the start of `area` (the body with
+// unsynchronisation undone) as TagLib skips it: 0 where its size does not
+// fit and TagLib looks for frames from the first byte.
+uint64_t extendedHeaderLength(const TagHeader& header, std::string_view area);
 
 struct Frame {
     // Three characters for ID3v2.2 frames, and for those iTunes wrote into
@@ -98,6 +102,12 @@ FrameWalk walkFrames(std::string_view area, int version);
 // compressed or encrypted.
 std::optional<std::string_view> frameContent(const Frame& frame, std::string_view area, int version,
                                              std::string& spill);
+
+// Whether the data length indicator of an ID3v2.4 frame (where it has one
+// and is not compressed) gives the length of its content with its
+// unsynchronisation undone: TagLib reads that many bytes whatever the
+// content holds. `content`: the frame's content as frameContent gives it.
+bool dataLengthHolds(const Frame& frame, std::string_view area, int version, std::string_view content);
 
 // ID3v2.3 frames that ID3v2.4 has no place for (merged into TDRC, or gone
 // from the standard): TagLib drops them when it upgrades a tag.

@@ -42,6 +42,39 @@ uint32_t littleEndian(const std::string& bytes, size_t at)
     return value;
 }
 
+// Whether [from, end) is the APE tag whose footer is `footer`: its header
+// where the flags say there is one, then as many items as the footer
+// counts, up to the footer (zeros aside). TagLib takes the size from the
+// footer alone: one that claims more takes the audio before the tag.
+bool apeTagFills(OriginalFile& original, uint64_t from, uint64_t end, const std::string& footer)
+{
+    uint64_t at = from;
+    if (littleEndian(footer, 20) & 0x80000000u) {
+        std::string header;
+        original.read(from, 32, header);
+        if (header.size() != 32 || header.compare(0, 8, "APETAGEX") != 0)
+            return false;
+        at += 32;
+    }
+    const uint64_t itemsEnd = end - 32;
+    // Each item: its value's size and flags, a key of at most 255
+    // characters and a zero, then the value.
+    constexpr uint64_t kItemHead = 8 + 256;
+    for (uint32_t items = littleEndian(footer, 16); items > 0 && at < itemsEnd; --items) {
+        std::string head;
+        original.read(at, std::min(kItemHead, itemsEnd - at), head);
+        const size_t zero = head.find('\0', 8);
+        if (head.size() < 8 || zero == std::string::npos)
+            return false;
+        at += zero + 1 + uint64_t{littleEndian(head, 0)};
+    }
+    if (at > itemsEnd)
+        return false;
+    std::string rest;
+    original.read(at, itemsEnd - at, rest);
+    return rest.size() == itemsEnd - at && rest.find_first_not_of('\0') == std::string::npos;
+}
+
 // Whether [from, size) holds nothing but an APE tag, an ID3v1 tag, or an
 // APE tag and then an ID3v1 tag: what TagLib finds at the end of a file.
 bool onlyEndTags(OriginalFile& original, uint64_t from)
@@ -65,7 +98,7 @@ bool onlyEndTags(OriginalFile& original, uint64_t from)
     // The size counts the items and the footer; a header, where the flags
     // say there is one, comes before them.
     const uint64_t tagSize = littleEndian(footer, 12) + ((littleEndian(footer, 20) & 0x80000000u) ? 32 : 0);
-    return tagSize == end - from;
+    return tagSize == end - from && apeTagFills(original, from, end, footer);
 }
 
 // A tag whose size reaches past the end of the file, as TagLib takes it,

@@ -143,6 +143,15 @@ Ids successors(const std::string& id, int oldVersion, int writtenVersion)
 
 }  // namespace
 
+const char* whyNotKept(const RawFrame& frame)
+{
+    if (frame.groupedOrEncrypted)
+        return messages::kFrameGroupedOrEncryptedSuffix;
+    if (frame.lengthMisread)
+        return messages::kFrameDataLengthSuffix;
+    return nullptr;
+}
+
 std::optional<RawTag> readRawTag(std::string_view all, uint64_t offset)
 {
     const auto header = offset <= all.size() ? id3::readTagHeader(all.substr(offset)) : std::nullopt;
@@ -157,9 +166,14 @@ std::optional<RawTag> readRawTag(std::string_view all, uint64_t offset)
     tag.complete = walk.complete;
     tag.frames.reserve(walk.frames.size());
     std::string contentSpill;
-    for (const id3::Frame& frame : walk.frames) {
+    for (id3::Frame frame : walk.frames) {
         RawFrame raw{frame.id};
+        // TagLib undoes the unsynchronisation of every ID3v2.4 frame where
+        // the tag's header has it, whatever the frame's own flag says.
+        if (tag.version == 4 && header->unsynchronised())
+            frame.format |= 0x02;
         const auto content = id3::frameContent(frame, area, tag.version, contentSpill);
+        raw.lengthMisread = content && !id3::dataLengthHolds(frame, area, tag.version, *content);
         raw.empty = content && contentEmpty(frame.id, *content);
         if (frame.id[0] == 'T')
             raw.holdsText = content && !raw.empty;
@@ -190,8 +204,8 @@ std::optional<std::string> findFrameLoss(const std::vector<RawTag>& oldTags,
             const Ids ids = successors(frame.id, old.version, writtenVersion);
             if (ids.empty())
                 continue;
-            if (frame.groupedOrEncrypted)
-                return messages::kFramePrefix + frame.id + messages::kFrameGroupedOrEncryptedSuffix;
+            if (const char* why = whyNotKept(frame))
+                return messages::kFramePrefix + frame.id + why;
             auto has = [&ids](const RawFrame* f) {
                 return std::find(ids.begin(), ids.end(), f->id) != ids.end();
             };

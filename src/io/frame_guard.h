@@ -18,7 +18,13 @@ struct RawFrame {
     // A group byte or encryption: TagLib reads the group byte as content
     // and writes either frame back without its flag, so neither survives.
     bool groupedOrEncrypted = false;
+    // A data length indicator TagLib reads past the content or short of it.
+    bool lengthMisread = false;
 };
+
+// Why TagLib does not keep `frame` as it stands (the end of a sentence that
+// starts with the frame), or nullptr when it does.
+const char* whyNotKept(const RawFrame& frame);
 
 struct RawTag {
     int version = 0;  // 2, 3 or 4

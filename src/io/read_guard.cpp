@@ -43,14 +43,16 @@ std::optional<std::string> findMisreadFrame(const RawTag& old, const TagLib::ID3
             ids[i] = kTagFields[i].frameId;
         return ids;
     }();
-    // TagLib reads a group byte as the frame's first byte of content, and
-    // cannot read an encrypted frame: its text is not the field's.
+    // TagLib reads a group byte as the frame's first byte of content,
+    // cannot read an encrypted frame, and reads as many bytes as a data
+    // length indicator says: its text is not the field's.
     for (const RawFrame& frame : old.frames) {
-        if (!frame.groupedOrEncrypted)
+        const char* why = whyNotKept(frame);
+        if (why == nullptr)
             continue;
         for (size_t i = 0; i < kTagFields.size(); ++i) {
             if (frame.id == kTagFields[i].frameId || frame.id == kId3v22Ids[i])
-                return messages::kFramePrefix + frame.id + messages::kFrameGroupedOrEncryptedSuffix;
+                return messages::kFramePrefix + frame.id + why;
         }
     }
     const TagLib::ID3v2::FrameListMap& frames = tag.frameListMap();

@@ -44,6 +44,7 @@ TEST(FrameWalk, ReadsTheFramesTagLibReads)
         {"no frame id", title + "junk!" + tsse + padding, false},
         {"frame longer than the tag", title + id3v24Frame("TSSE", std::string(40, 'x')).substr(0, 30), false},
         {"no padding", title + tsse, true},
+        {"frame behind stray bytes in the padding", title + padding + "x\x01" + tsse + padding, false},
     };
     TempDir dir;
     for (const auto& c : cases) {

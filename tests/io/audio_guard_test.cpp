@@ -31,6 +31,10 @@ TEST(AudioGuard, OnlyTagsMayBeDropped)
     const std::string padded = frames + std::string(100, '\0');
     const std::string claimed = id3v2Tag(3, 0, padded + mpegFrames(2)) + audio;
     const std::string junk = id3v2Tag(3, 0, padded + "\xFF\xFB junk, not a frame" + std::string(20, '\0')) + audio;
+    // An APE tag whose footer claims 100 bytes more than the tag: TagLib
+    // drops the audio before it with the tag.
+    std::string greedyApe = ape;
+    greedyApe[greedyApe.size() - 32 + 12] = static_cast<char>(ape.size() - 32 + 100);
     const std::string v24Claimed = id3v2Tag(4, 0, padded + mpegFrames(2, 0x21)) + audio;
     const struct {
         const char* name;
@@ -52,6 +56,8 @@ TEST(AudioGuard, OnlyTagsMayBeDropped)
          "audio bytes 126 to 959 would be lost"},
         {"stray bytes in the padding", junk, {{true, junk.size() - audio.size(), audio.size()}}, nullptr},
         {"ID3v1 and APE at the end", audio + ape + v1, {{true, 0, audio.size()}}, nullptr},
+        {"an APE tag claiming the audio before it", v23 + audio + greedyApe + v1,
+         {{true, v23.size(), audio.size() - 100}}, "audio bytes 1594 to 1900 would be lost"},
         {"all but the tags", v23 + audio + v1, {}, "audio bytes 26 to 1821 would be lost"},
         {"audio in the middle", audio + audio, {{true, 0, 100}, {true, 200, 2 * audio.size() - 200}},
          "audio bytes 100 to 199 would be lost"},

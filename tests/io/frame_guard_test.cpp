@@ -142,6 +142,33 @@ TEST(FrameGuard, CatchesLossesButNotTheUpgradeRules)
          v24({"TIT2"}), 4, ""},
         {"walk stopped before the end", {id3v2Tag(4, 0, id3v24Frame("TIT2", std::string("\0t", 2)) + "junk" + v24({"TSSE"}))},
          v24({"TIT2", "TSSE"}), 4, "the tag cannot be read past frame TIT2"},
+        // TagLib reads as many bytes as a data length indicator says.
+        {"data length short of the content",
+         {id3v2Tag(4, 0, id3v24Frame("PRIV", std::string("\0\0\0\x03owner\0data", 14), 0x01))}, v24({"PRIV"}),
+         4, "frame PRIV gives a data length its content does not have, which TagLib misreads"},
+        {"data length of the content, unsynchronised by the tag's header",
+         {id3v2Tag(4, 0x80, id3v24Frame("PRIV", std::string("\0\0\0\x04", 4) + unsynchronise(std::string("o\0\xFF\xE0", 4)), 0x01))},
+         v24({"PRIV"}), 4, ""},
+        {"frame behind stray bytes in the padding",
+         {id3v23Tag(textFrame("TIT2", "t") + std::string(10, '\0') + "x\x01" + textFrame("TPE1", "a"))},
+         v24({"TIT2"}), 4, "the tag cannot be read past frame TIT2"},
+        // An extended header that does not fit the tag: TagLib looks for
+        // frames at its first byte, and finds none.
+        {"ID3v2.3 extended header larger than the tag",
+         {id3v2Tag(3, 0x40, std::string("\0\0\x13\x88\0\0\0\0\0\0", 10) + textFrame("TIT2", "t"))}, v24({}), 4,
+         "the tag's frames cannot be read"},
+        {"ID3v2.4 extended header larger than the tag",
+         {id3v2Tag(4, 0x40, std::string("\0\x06\x0D\x20\x01\0", 6) + id3v24Frame("TIT2", std::string("\0t", 2)))},
+         v24({}), 4, "the tag's frames cannot be read"},
+        // TagLib reads a size that is not sync-safe as a plain number.
+        {"ID3v2.4 extended header sized as a plain number",
+         {id3v2Tag(4, 0x40, std::string("\0\0\0\x86\x01\0", 6) + std::string(0x80, '\0') + id3v24Frame("TIT2", std::string("\0t", 2)))},
+         v24({}), 4, "frame TIT2 would be lost"},
+        // ID3v2.2's compression bit, which TagLib takes for an extended header.
+        {"compressed ID3v2.2 tag", {id3v2Tag(2, 0x40, "x\x9C" + v22({"TT2"}).substr(10))}, v24({}), 4,
+         "the tag's frames cannot be read"},
+        {"ID3v2.2 compression bit on plain frames", {id3v2Tag(2, 0x40, v22({"TT2"}).substr(10))}, v24({"TIT2"}), 4,
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
