@@ -88,6 +88,7 @@ std::optional<int> readCommandLine(int argc, char* argv[], CommandLine& line)
 {
     Settings& settings = line.settings;
     bool optionsValid = true;
+    bool journalUnnamed = false;  // --journal= with an empty value
     std::string notForUndo;  // "-s, -2" as given
     optind = 0;  // getopt's own state, fresh for each command line
     int letter;
@@ -111,6 +112,8 @@ std::optional<int> readCommandLine(int argc, char* argv[], CommandLine& line)
         case 'r': settings.recursive = true; break;
         case kJsonOption: settings.json = true; break;
         case kJournalOption:
+            // Empty, it would quietly mean the state folder: a script's unset variable.
+            journalUnnamed = journalUnnamed || *optarg == '\0';
             settings.journalFile = optarg;
             settings.journal = true;
             break;
@@ -137,6 +140,11 @@ std::optional<int> readCommandLine(int argc, char* argv[], CommandLine& line)
     }
 
     line.operands.assign(argv + optind, argv + argc);
+    if (journalUnnamed) {
+        std::printf("%s", messages::kJournalNeedsFile);
+        std::printf("%s", messages::kHelpHint);
+        return 1;
+    }
     if (settings.undo || settings.listJournals) {
         // An undo takes its files and their encodings from the journal.
         const std::string wrong = !settings.undo ? messages::kListNeedsUndo

@@ -209,14 +209,15 @@ void processFile(const Settings& settings, const FileSource& source, Formats& fo
         return result.fail(Outcome::Failed, file.tooLarge());
     if (!file.isOpen())
         throw openError(name, file.whyNotOpen());
+    // A field TagLib took for empty would be written empty, or lost with the
+    // main tag when that goes: such a file is left as it is, and one where
+    // TagLib read no text at all is not said to hold no tags.
+    if (const auto misread = settings.previewOnly ? std::nullopt : file.misreadFrame())
+        return result.fail(Outcome::Refused, *misread);
     if (file.texts().isEmpty()) {
         result.outcome = Outcome::Skipped;
         return;
     }
-    // A field TagLib took for empty would be written empty, or lost with the
-    // main tag when that goes: such a file is left as it is.
-    if (const auto misread = settings.previewOnly ? std::nullopt : file.misreadFrame())
-        return result.fail(Outcome::Refused, *misread);
 
     std::optional<TagConverter> converter;
     prepare(converter, file, settings, source, result);

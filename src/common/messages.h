@@ -219,6 +219,8 @@ inline constexpr char kCannotWriteNamedJournal[] = "Cannot write the journal %s:
 inline constexpr char kCannotReadJournal[] = "Cannot read the journal %s: %s.";
 inline constexpr char kUndoTakesNoFiles[] = "--undo takes no files: it restores those of the journal.\n";
 inline constexpr char kListNeedsUndo[] = "--list goes with --undo.\n";
+// --journal= with nothing after it.
+inline constexpr char kJournalNeedsFile[] = "--journal takes a file name; --no-journal keeps none.\n";
 // "-s, -2": the options given that say how to convert.
 inline constexpr char kUndoTakesNoOption[] =
     "--undo does not take %s: it puts back the bytes the journal holds, as they were.\n";

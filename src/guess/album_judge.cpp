@@ -134,6 +134,14 @@ bool judgedText(const LabelledText& text)
 
 bool isComment(const LabelledText& text) { return text.label == "COMM"; }
 
+// The bytes of a legacy frame as they are: Latin-1, which genuine text only
+// fills with the Western languages it was made for. Text of a Unicode frame
+// may be in any language, whatever reader it could have come through.
+LatinReading asItIsLanguages(const LabelledText& text)
+{
+    return text.reader == Reader::Latin1 && !text.unicodeFrame ? LatinReading::Western : LatinReading::Any;
+}
+
 }  // namespace
 
 // How one reading turns bytes into code points: by a table for the pages of
@@ -141,6 +149,7 @@ bool isComment(const LabelledText& text) { return text.label == "COMM"; }
 struct AlbumJudge::Decoding {
     enum class Way { Latin1, Utf8, Table, Iconv } way = Way::Latin1;
     HanReading han = HanReading::Any;
+    LatinReading latin = LatinReading::Any;
     bool korean = false;
     std::array<char32_t, 256> table{};
     std::optional<CodePageDecoder> iconv;
@@ -149,6 +158,7 @@ struct AlbumJudge::Decoding {
     {
         auto decoding = std::make_unique<Decoding>();
         decoding->han = hanReadingOf(page);
+        decoding->latin = latinReadingOf(page);
         decoding->korean = writesKorean(page);
         decoding->way = Way::Iconv;
         decoding->iconv.emplace(page);
@@ -159,6 +169,8 @@ struct AlbumJudge::Decoding {
         }
         return decoding;
     }
+
+    double penalty(const std::u32string& text) const { return implausibility(text, han, latin); }
 
     // Appends the code points of `bytes` to `out`; false when they are not
     // valid under this reading (`out` then holds part of them).
@@ -260,7 +272,7 @@ bool AlbumJudge::pageOutsideListReadsBetter(const std::vector<FileTexts>& files,
                 if (text.evidenceOnly)
                     if (const auto points = decodeUtf8(text.bytes))
                         joined += *points + U' ';
-            outside[s] += implausibility(joined, outside_[s]->han);
+            outside[s] += outside_[s]->penalty(joined);
         }
     }
     for (size_t s = 0; s < outside.size(); ++s)
@@ -351,7 +363,10 @@ bool AlbumJudge::append(const LabelledText& text, size_t reading, std::u32string
 double AlbumJudge::textPenalty(const LabelledText& text, size_t reading, std::u32string& buffer) const
 {
     buffer.clear();
-    return append(text, reading, buffer) ? implausibility(buffer, decodings_[reading]->han) : kInvalid;
+    if (!append(text, reading, buffer))
+        return kInvalid;
+    return reading == 0 ? implausibility(buffer, HanReading::Any, asItIsLanguages(text))
+                        : decodings_[reading]->penalty(buffer);
 }
 
 std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
@@ -442,6 +457,13 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         bool othersThanComments = false;
         for (const auto& text : files[f])
             othersThanComments = othersThanComments || (judgedText(text) && !isComment(text));
+        // As it is, the file's text is judged in the Western languages only
+        // when each of its texts is the Latin-1 of a legacy frame.
+        LatinReading asItIs = LatinReading::Western;
+        for (const auto& text : files[f])
+            if (judgedText(text) && !(othersThanComments && isComment(text)))
+                asItIs = asItIsLanguages(text) == LatinReading::Western ? asItIs : LatinReading::Any;
+        auto latinOf = [&](size_t r) { return r == 0 ? asItIs : decodings_[r]->latin; };
         // Many pages read a text alike (koi8-r and koi8-u, cp1252 and Latin-1):
         // a text already scored is not scored again.
         for (size_t r = 0; r < readings; ++r) {
@@ -468,9 +490,9 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             length[r] = joined.size();
             size_t same = 0;
             while (same < r && (row[same] == kInvalid || decoded[same] != joined
-                                || decodings_[same]->han != decodings_[r]->han))
+                                || decodings_[same]->han != decodings_[r]->han || latinOf(same) != latinOf(r)))
                 ++same;
-            row[r] = same < r ? row[same] : implausibility(joined, decodings_[r]->han);
+            row[r] = same < r ? row[same] : implausibility(joined, decodings_[r]->han, latinOf(r));
             alias[r] = same < r ? alias[same] : r;
             // Where the file's Unicode text shows an alphabet beside Latin,
             // a reading into a third one is no reading of it ("Animal ДжаZ"
@@ -481,6 +503,15 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                     row[r] = kInvalid;
             }
         }
+        // A page that reads the text just as it is says the text may be in
+        // its languages too ("Khánh Ly" in cp1258): reading it so changes
+        // nothing, and as it is it costs no more.
+        for (size_t r = 1; r < readings; ++r)
+            if (row[r] != kInvalid && alias[r] == r && decoded[r] == decoded[0])
+                row[0] = std::min(row[0], row[r]);
+        for (size_t r = 1; r < readings; ++r)
+            if (row[r] != kInvalid && decoded[r] == decoded[0])
+                row[r] = row[0], alias[r] = 0;
         judged.push_back(f);
         penalties.push_back(std::move(row));
         lengths.push_back(std::move(length));

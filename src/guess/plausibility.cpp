@@ -319,7 +319,7 @@ struct LanguageSums {
     std::array<size_t, model::kScripts> languages{};  // of each script that has a word, else 0
 
     // `allowed`: a bit per language of the word's script that may count
-    // (the Han languages the reading's page writes), all of them if none.
+    // (the Han or Latin languages the reading's page writes), all of them if none.
     void add(const WordScore& word, uint32_t allowed)
     {
         if (word.costs.empty())
@@ -429,7 +429,67 @@ uint32_t hanLanguagesOf(HanReading han)
     return hanLanguages[static_cast<size_t>(han)];
 }
 
+// The Latin languages of the model a reading under `latin` may be in, a bit
+// each: the languages whose letters its page was made for, and the Western
+// ones it shares them with.
+uint32_t latinLanguagesOf(LatinReading latin)
+{
+    static const std::array<uint32_t, 6> latinLanguages = [] {
+        const std::array<std::vector<std::string>, 6> wanted = {{
+            {},  // in the order of LatinReading: Any first
+            {"en", "de", "fr", "es", "it", "pt", "nl", "sv", "da", "no", "is", "et"},
+            {"en", "de", "pl", "cs", "sk", "hu", "hr", "sl", "ro"},
+            {"en", "de", "fr", "es", "it", "pt", "nl", "sv", "da", "no", "tr"},
+            {"en", "de", "pl", "lt", "lv", "et"},
+            {"en", "de", "fr", "es", "vi"},
+        }};
+        const auto& names = model::languagesOf(model::Script::Latin);
+        std::array<uint32_t, 6> masks{};
+        for (size_t reading = 0; reading < wanted.size(); ++reading) {
+            for (size_t l = 0; l < names.size(); ++l)
+                if (std::find(wanted[reading].begin(), wanted[reading].end(), names[l]) != wanted[reading].end())
+                    masks[reading] |= uint32_t{1} << l;
+            if (masks[reading] == 0)  // Any, or tables without those languages: any judges
+                masks[reading] = ~uint32_t{0};
+        }
+        return masks;
+    }();
+    return latinLanguages[static_cast<size_t>(latin)];
+}
+
 }  // namespace
+
+LatinReading latinReadingOf(const std::string& name)
+{
+    // iconv's names and aliases of each page, without case, punctuation
+    // or the year of the standard ("ISO_8859-9:1989").
+    static const std::unordered_map<std::string, LatinReading> pages = {
+        {"cp1252", LatinReading::Western},       {"windows1252", LatinReading::Western},
+        {"iso88591", LatinReading::Western},     {"latin1", LatinReading::Western},
+        {"l1", LatinReading::Western},           {"cp819", LatinReading::Western},
+        {"iso885915", LatinReading::Western},    {"latin9", LatinReading::Western},
+        {"cp850", LatinReading::Western},        {"macintosh", LatinReading::Western},
+        {"mac", LatinReading::Western},          {"macroman", LatinReading::Western},
+        {"cp1250", LatinReading::CentralEuropean}, {"windows1250", LatinReading::CentralEuropean},
+        {"iso88592", LatinReading::CentralEuropean}, {"latin2", LatinReading::CentralEuropean},
+        {"l2", LatinReading::CentralEuropean},   {"cp852", LatinReading::CentralEuropean},
+        {"iso885916", LatinReading::CentralEuropean}, {"latin10", LatinReading::CentralEuropean},
+        {"cp1254", LatinReading::Turkish},       {"windows1254", LatinReading::Turkish},
+        {"iso88599", LatinReading::Turkish},     {"latin5", LatinReading::Turkish},
+        {"l5", LatinReading::Turkish},           {"cp857", LatinReading::Turkish},
+        {"cp1257", LatinReading::Baltic},        {"windows1257", LatinReading::Baltic},
+        {"iso885913", LatinReading::Baltic},     {"latin7", LatinReading::Baltic},
+        {"iso88594", LatinReading::Baltic},      {"latin4", LatinReading::Baltic},
+        {"l4", LatinReading::Baltic},            {"cp775", LatinReading::Baltic},
+        {"cp1258", LatinReading::Vietnamese},    {"windows1258", LatinReading::Vietnamese},
+    };
+    std::string lower;
+    for (char c : name.substr(0, name.find(':')))
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const auto found = pages.find(lower);
+    return found != pages.end() ? found->second : LatinReading::Any;
+}
 
 bool writesKorean(const std::string& name)
 {
@@ -476,9 +536,10 @@ CjkCommonness cjkCommonness(const std::u32string& text, HanReading han)
     return result;
 }
 
-double implausibility(const std::u32string& text, HanReading han)
+double implausibility(const std::u32string& text, HanReading han, LatinReading latin)
 {
     const uint32_t hanAllowed = hanLanguagesOf(han);
+    const uint32_t latinAllowed = latinLanguagesOf(latin);
     // The buffers outlive the call: the guess scores thousands of texts, and
     // an album's texts, right or wrong, repeat the same words (an artist, an
     // album, the same garbage under a wrong page), so each word is scored once.
@@ -547,7 +608,9 @@ double implausibility(const std::u32string& text, HanReading han)
         const WordScore& word = found->second;
         penalty += word.penalty;
         if (word.modelled)
-            languages.add(word, word.script == model::Script::Han ? hanAllowed : ~uint32_t{0});
+            languages.add(word, word.script == model::Script::Han     ? hanAllowed
+                                : word.script == model::Script::Latin ? latinAllowed
+                                                                      : LanguageSums::kEvery);
         textScripts |= word.scripts;
         asciiWords += word.scripts == 0 && word.letters >= 2;
         if (word.letters >= 2)

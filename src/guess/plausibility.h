@@ -17,7 +17,13 @@ namespace tagshifter::guess {
 // page made for Japanese reads Japanese, not Chinese that happens to share
 // the bytes ("尢捲" is no Japanese, though Chinese knows both characters).
 enum class HanReading : uint8_t { Any, Japanese, Chinese, TraditionalChinese };
-double implausibility(const std::u32string& text, HanReading han = HanReading::Any);
+//
+// `latin` does the same for words in Latin letters beyond ASCII: a page
+// made for Turkish reads Turkish or Western text, not the Slovenian that
+// its bytes happen to spell through a Baltic page ("Žebnem" for "Şebnem").
+enum class LatinReading : uint8_t { Any, Western, CentralEuropean, Turkish, Baltic, Vietnamese };
+double implausibility(const std::u32string& text, HanReading han = HanReading::Any,
+                      LatinReading latin = LatinReading::Any);
 
 // The alphabets beside Latin that `text` has letters of, a bit each; Han,
 // kana and Hangul count as one, since Korean and Japanese write Han too.
@@ -25,6 +31,10 @@ uint16_t otherAlphabets(const std::u32string& text, size_t from = 0, size_t to =
 
 // What the code page `name` (an iconv name, any case) writes in Han characters.
 HanReading hanReadingOf(const std::string& name);
+
+// The languages the code page `name` (an iconv name, any case) writes in
+// Latin letters beyond ASCII; Any for pages of other scripts and unknown ones.
+LatinReading latinReadingOf(const std::string& name);
 
 // Whether the code page `name` is made for Korean (cp949, EUC-KR, UHC).
 bool writesKorean(const std::string& name);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace tagshifter::io {
 
@@ -44,22 +45,25 @@ std::string OriginalFile::open(const std::string& folderName, sys::FolderCache* 
     folder_ = folders ? folders->open(folderName, walked, error) : sys::Folder::open(folderName, error);
     if (!folder_)
         return sys::folderError(error, messages::kFolderLinkNotFollowed, messages::kChangedMeanwhile);
+    // The name held as it is, a link itself rather than what it leads to,
+    // so that what is looked at below is what was named.
+    sys::Fd target(folder_->openAt(base_, O_PATH | O_NOFOLLOW));
     struct stat named {};
-    if (!folder_->statAt(base_, named, false))
+    if (!target.valid() || !sys::statusOf(target.get(), named))
         return std::strerror(errno);
     viaLink_ = S_ISLNK(named.st_mode);
-    sys::Fd target;
     if (viaLink_) {
         // Followed as the kernel's protected_symlinks rule would: a link
-        // someone else planted never leads the tool to a file not theirs.
-        // Looked at through a path handle first, so no device is opened.
-        target.reset(folder_->openAt(base_, O_PATH));
-        struct stat led {};
-        if (!target.valid() || !sys::statusOf(target.get(), led))
-            return std::strerror(errno);
-        if (named.st_uid != sys::effectiveUser() && named.st_uid != led.st_uid)
-            return messages::kLinkNotFollowed;
-        named = led;
+        // someone else planted never leads the tool to a file not theirs,
+        // and no folder on the way is reached through another's link.
+        // Path handles only, so no device is opened.
+        std::vector<uid_t> owners;
+        target = sys::followFileLink(folder_->fd(), std::move(target), named, owners, error);
+        if (!target.valid())
+            return sys::folderError(error, messages::kFolderLinkNotFollowed, messages::kChangedMeanwhile);
+        for (const uid_t owner : owners)
+            if (owner != sys::effectiveUser() && owner != named.st_uid)
+                return messages::kLinkNotFollowed;
     }
     // A FIFO or a device would block or never end in the reader, so
     // anything but a regular file is a file that does not open.

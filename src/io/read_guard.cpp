@@ -55,6 +55,11 @@ std::optional<std::string> findMisreadFrame(const RawTag& old, const TagLib::ID3
                 return messages::kFramePrefix + frame.id + why;
         }
     }
+    // A tag TagLib read no frame of, whose frames this reader cannot read
+    // either (compressed, or behind an extended header that does not fit),
+    // is not an empty tag.
+    if (!old.complete && old.frames.empty() && tag.frameList().isEmpty())
+        return std::string(messages::kUnreadFrames);
     const TagLib::ID3v2::FrameListMap& frames = tag.frameListMap();
     for (size_t i = 0; i < kTagFields.size(); ++i) {
         // TagLib's reading first: where it reads text, the raw frames need no look.

@@ -15,8 +15,9 @@ namespace tagshifter::io {
 
 // Checks that where `old` (the file's first ID3v2 tag, read by the tool's
 // own reader) has a title, artist, album, comment or genre frame holding
-// text, TagLib's `tag` reads text from a frame of that field too, and that
-// none of the field's frames is grouped or encrypted. Returns why not: the
+// text, TagLib's `tag` reads text from a frame of that field too; that none
+// of the field's frames is grouped or encrypted; and that a tag TagLib read
+// no frame of is not one whose frames cannot be read. Returns why not: the
 // conversion would take the field for empty, or for other text.
 std::optional<std::string> findMisreadFrame(const RawTag& old, const TagLib::ID3v2::Tag& tag);
 

@@ -28,7 +28,8 @@ int openFolderStep(int at, const char* name, int mode)
 // Where the resolution stands: the current folder until a part is opened.
 class Cursor {
 public:
-    int fd() const { return held_.valid() ? held_.get() : AT_FDCWD; }
+    explicit Cursor(int start = AT_FDCWD) : start_(start) {}
+    int fd() const { return held_.valid() ? held_.get() : start_; }
     void moveTo(int fd) { held_.reset(fd); }
     Fd take() { return std::move(held_); }
 
@@ -38,8 +39,10 @@ public:
 
 private:
     bool step(const std::string& name, bool last, int& error);
-    bool followLink(const std::string& name, const struct stat& link, bool last, int& error);
+    // Follows the link held as `link`, whose stat is `status`.
+    bool followLink(int link, const struct stat& status, bool last, int& error);
 
+    int start_;
     Fd held_;
     int links_ = 0;
 };
@@ -76,10 +79,13 @@ bool Cursor::step(const std::string& name, bool last, int& error)
 {
     int fd = openFolderStep(this->fd(), name.c_str(), last ? O_RDONLY : O_PATH);
     if (fd < 0 && (errno == ELOOP || errno == ENOTDIR)) {
+        // The link itself, held: its owner and its target are then read
+        // from the one link, whatever is renamed over its name meanwhile.
         const int why = errno;
-        struct stat link {};
-        if (fstatat(this->fd(), name.c_str(), &link, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(link.st_mode))
-            return followLink(name, link, last, error);
+        Fd link(openat(this->fd(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        struct stat status {};
+        if (link.valid() && fstat(link.get(), &status) == 0 && S_ISLNK(status.st_mode))
+            return followLink(link.get(), status, last, error);
         errno = why;
     }
     if (fd < 0 && errno == EACCES && last)  // a folder one may search but not list
@@ -92,14 +98,14 @@ bool Cursor::step(const std::string& name, bool last, int& error)
     return true;
 }
 
-bool Cursor::followLink(const std::string& name, const struct stat& link, bool last, int& error)
+bool Cursor::followLink(int link, const struct stat& status, bool last, int& error)
 {
     struct stat holder {};
     if (fstatat(fd(), ".", &holder, 0) != 0) {
         error = errno;
         return false;
     }
-    if (link.st_uid != geteuid() && link.st_uid != holder.st_uid) {
+    if (status.st_uid != geteuid() && status.st_uid != holder.st_uid) {
         error = kLinkRefused;
         return false;
     }
@@ -107,10 +113,14 @@ bool Cursor::followLink(const std::string& name, const struct stat& link, bool l
         error = ELOOP;
         return false;
     }
-    std::string target(static_cast<size_t>(link.st_size) + 1, '\0');
-    const ssize_t length = readlinkat(fd(), name.c_str(), target.data(), target.size());
+    std::string target(static_cast<size_t>(status.st_size) + 1, '\0');
+    if (!stepAllowed(Step::ReadLink)) {
+        error = errno;
+        return false;
+    }
+    const ssize_t length = readlinkat(link, "", target.data(), target.size());
     if (length < 0 || static_cast<size_t>(length) >= target.size()) {
-        error = length < 0 ? errno : kFolderSwapped;  // grew since the look: replaced
+        error = length < 0 ? errno : kFolderSwapped;
         return false;
     }
     target.resize(static_cast<size_t>(length));
@@ -119,17 +129,54 @@ bool Cursor::followLink(const std::string& name, const struct stat& link, bool l
 
 }  // namespace
 
-FolderOpening openFolderPath(const std::string& path)
+FolderOpening openFolderPath(const std::string& path, int at)
 {
     FolderOpening opening;
     if (path.size() >= PATH_MAX) {  // as the system would refuse it
         opening.error = ENAMETOOLONG;
         return opening;
     }
-    Cursor cursor;
+    Cursor cursor(at);
     if (cursor.walk(path, true, opening.error))
         opening.fd = cursor.take();
     return opening;
+}
+
+Fd followFileLink(int at, Fd link, struct stat& status, std::vector<uid_t>& owners, int& error)
+{
+    Fd holder;  // the folder of the link being followed, once not `at`
+    while (S_ISLNK(status.st_mode)) {
+        if (owners.size() == kMostLinks) {
+            error = ELOOP;
+            return Fd();
+        }
+        owners.push_back(status.st_uid);
+        std::string target(static_cast<size_t>(status.st_size) + 1, '\0');
+        const ssize_t length
+            = stepAllowed(Step::ReadLink) ? readlinkat(link.get(), "", target.data(), target.size()) : -1;
+        if (length < 0 || static_cast<size_t>(length) >= target.size()) {
+            error = length < 0 ? errno : kFolderSwapped;
+            return Fd();
+        }
+        target.resize(static_cast<size_t>(length));
+        const size_t slash = target.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+        const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+        FolderOpening opening = openFolderPath(folder, holder.valid() ? holder.get() : at);
+        if (!opening.fd.valid()) {
+            error = opening.error;
+            return Fd();
+        }
+        holder = std::move(opening.fd);
+        link.reset(retried([&] {
+            return openat(holder.get(), base.empty() ? "." : base.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        }));
+        if (!link.valid() || fstat(link.get(), &status) != 0) {
+            error = errno;
+            return Fd();
+        }
+    }
+    return link;
 }
 
 int openSubfolder(int at, const std::string& name)

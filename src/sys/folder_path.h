@@ -6,7 +6,12 @@
 
 #include "sys/fd.h"
 
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <fcntl.h>
+
 #include <string>
+#include <vector>
 
 namespace tagshifter::sys {
 
@@ -19,9 +24,16 @@ struct FolderOpening {
     int error = 0;  // an errno value or one of the above, when not opened
 };
 
-// Opens the folder `path` (relative to the current folder unless it starts
-// with a slash; "" is the current folder).
-FolderOpening openFolderPath(const std::string& path);
+// Opens the folder `path` (relative to the folder `at`, the current one by
+// default, unless it starts with a slash; "" is that folder).
+FolderOpening openFolderPath(const std::string& path, int at = AT_FDCWD);
+
+// Follows `link`, a symbolic link held as a path handle in the folder `at`,
+// with `status` its stat, to what it leads to: each link on the way held
+// while its target is read, the folder part of each target opened as above.
+// A path handle of the end, `status` then its stat, and in `owners` the
+// owner of each link passed, for the caller's rule; invalid with `error`.
+Fd followFileLink(int at, Fd link, struct stat& status, std::vector<uid_t>& owners, int& error);
 
 // Opens the folder `name` in the folder `at` for reading, never through a
 // link; -1 with errno otherwise.

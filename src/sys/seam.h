@@ -20,6 +20,7 @@ enum class Step {
     SyncFolder,
     MakeFolder,       // the journal folder and those above it
     OpenFolder,       // each folder opened on the way to a file or by the walk
+    ReadLink,         // reading a symbolic link met on the way, once its owner is known
     ReadFolder,       // listing a folder the walk entered
     Read,             // each read of a file's bytes
 };

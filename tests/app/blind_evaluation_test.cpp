@@ -1,5 +1,5 @@
-// The blind libraries (tests/guess/blind_set.h, and the second one,
-// blind_set_b.h) on disk, run through the real program: each natural list
+// The blind libraries (tests/guess/blind_set.h, the second one,
+// blind_set_b.h, and the third, blind_set_c.h) on disk, run through the real program: each natural list
 // over its albums and every control, and plain auto over the whole library
 // as a user runs it (-r -k -a -s auto -1 auto -2 unicode), then a second
 // time, then undone. Prints the share of files wholly right per layer and
@@ -8,6 +8,7 @@
 // legacy files are set beside what uchardet alone makes of their albums.
 #include "guess/blind_set.h"
 #include "guess/blind_set_b.h"
+#include "guess/blind_set_c.h"
 #include "guess/charset_detector.h"
 #include "guess/guess_support.h"
 #include "support/fixtures.h"
@@ -471,6 +472,22 @@ TEST(BlindEvaluation, SetBAutoOverTheLibraryTwiceThenUndone)
 {
     autoTwiceThenUndone("B", blind_b::albums(),
                         {{{"comment", 10}, {"compilation", 17}, {"lone", 10}, {"missing", 15}}, 0, 0, 0, {}});
+}
+
+// The third set, written later from names no other set or test uses; held
+// at its first figures, taken before any guess change made after it.
+TEST(BlindEvaluation, SetCNaturalListsOnDisk)
+{
+    naturalListsOnDisk("C", blind_c::albums(),
+                       {{{"plain", 75}, {"utf8-via", 7}, {"via-cp1252", 22}, {"Baltic", 3}}, 0, 0, 0, {{"Baltic", 1}}});
+}
+
+TEST(BlindEvaluation, SetCAutoOverTheLibraryTwiceThenUndone)
+{
+    autoTwiceThenUndone("C", blind_c::albums(),
+                        {{{"compilation", 14}, {"plain", 74}, {"utf8-via", 7}, {"via-cp1252", 22}, {"Baltic", 3},
+                          {"Japanese", 8}},
+                         0, 1, 1, {{"Baltic", 1}}});
 }
 
 }  // namespace

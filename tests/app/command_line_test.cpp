@@ -100,6 +100,9 @@ TEST(CommandLine, EveryRejectionPrintsItsMessagesAndEndsWithStatus1)
         // An undo takes its files from the journal.
         {{"--undo", "a.mp3"}, "--undo takes no files: it restores those of the journal.\n" + kHint},
         {{"--list"}, "--list goes with --undo.\n" + kHint},
+        // An empty journal name is refused, not read as the state folder.
+        {{"-s", "cp1251", "--journal=", "a.mp3"}, "--journal takes a file name; --no-journal keeps none.\n" + kHint},
+        {{"--journal", "", "--undo"}, "--journal takes a file name; --no-journal keeps none.\n" + kHint},
         // ... and the journal says how they were: an option that says how to convert is refused.
         {{"--undo", "-s", "cp1251", "-2", "unicode", "-k", "--source-encoding=koi8-r"},
          "--undo does not take -s, -2, -k: it puts back the bytes the journal holds, as they were.\n" + kHint},

@@ -229,8 +229,25 @@ inline const std::vector<Album>& tuningAlbums()
         // opening a word.
         {"cp1254", "cp1254", "İbrahim Tatlıses", "Mavi Mavi",
          {{"İnsanlar"}, {"Bir Kulunu Çok Sevdim"}, {"Haydi Söyle"}}},
+        // Turkish "Ş ş", which are Latin-1's "Þ þ" and cp1257's "Ž ž"
+        // ("Žebnem" fits Slovenian, a language no Baltic page serves).
+        {"cp1254", "cp1254", "Şebnem Ferah", "Kelebek",
+         {{"Sil Baştan"}, {"Sigara"}, {"Bu Aşk Fazla Sana"}}},
         {"cp1257", "cp1257", "Andrius Mamontovas", "Žiema",
          {{"Žiema"}, {"Saulė"}, {"Laisvė"}}},
+        // One name with a single letter of its page beyond ASCII in an
+        // otherwise ASCII album: the page must come from that one word.
+        {"cp1254", "cp1254", "Mustafa Sandal", "Best Of", {{"Araba"}, {"İsyankar"}, {"Aya Benzer"}}},
+        {"cp1250", "cp1250", "Riblja Čorba", "Kost u grlu", {{"Lutka sa naslovne strane"}, {"Rokenrol za decu"}}},
+        {"cp1250", "cp1250", "Miroslav Ilić", "Best Of", {{"Voleo sam devojku iz grada"}}},
+        {"cp1250", "cp1250", "Lačni Franz", "Adijo pamet", {{"Adijo pamet"}}},
+        {"cp1250", "cp1250,iso-8859-2", "Lady Pank", "Lady Pank", {{"Mała Lady Punk"}}},
+        {"cp1250", "cp1250,iso-8859-2", "Krzysztof Krawczyk", "Best Of", {{"Parostatek"}, {"Bo jesteś Ty"}}},
+        {"cp1250", "cp1250", "Edda Művek", "Best Of", {{"Minden sarkon"}}},
+        {"cp1250", "cp1250", "Cargo", "Best Of", {{"Ziua vrăjitoarelor"}}},
+        {"cp1257", "cp1257", "Pērkons", "Best Of", {{"Pie baltas lapas"}}},
+        {"cp1257", "cp1257", "Imants Kalniņš", "Best Of", {{"Dziesma"}}},
+        {"cp1257", "cp1257", "Tõnis Mägi", "Koit", {{"Koit"}}},
         // A folder that mixes pages: one koi8-r file among cp1251 ones.
         {"cp1251", "cp1251,koi8-r", "Сборник", "Русский рок",
          {{"Всё идёт по плану"}, {"Перемен"}, {"Кукла колдуна"}, {"Я свободен", "koi8-r"}}},

@@ -12,11 +12,13 @@ namespace {
 
 using guess::implausibility;
 
+// The penalty of `bytes` read through `page`, judged in the languages that
+// page writes, as the guess judges each reading.
 double underPage(const std::string& bytes, const char* page)
 {
     const auto points = CodePageDecoder(page).decode(bytes);
     EXPECT_TRUE(points.has_value()) << page;
-    return points ? implausibility(*points) : 1e9;
+    return points ? implausibility(*points, guess::hanReadingOf(page), guess::latinReadingOf(page)) : 1e9;
 }
 
 TEST(Implausibility, GenuineWesternTextIsNoWorseThanAnyCodePageReading)
@@ -130,6 +132,9 @@ TEST(Implausibility, TheRightPageBeatsTheOnesRealLibrariesWereMisreadIn)
         {"Dítě", "cp1250", "cp1252", 4},                    // not "Dítì", no Vietnamese syllable
         {"Kdo měl víc", "cp1250", "cp1252", 4},             // not "mìl", nor this one
         {"Rock’n’roll", "cp1252", "cp932", 2},              // not "Rock地池oll"
+        {"Bu Aşk Fazla Sana", "cp1254", "cp1257", 1.5},      // not "Ažk", Czech to no Baltic page
+        {"Žiema", "cp1257", "cp1254", 4},                   // not "Şiema", Romanian to no Turkish page
+        {"Pērkons", "cp1257", "ISO-8859-1", 4},             // not "Pçrkons", no Western word
     };
     for (const auto& c : cases) {
         const std::string bytes = storedIn(c.text, c.stored);

@@ -42,6 +42,9 @@ TEST(ReadGuard, AFieldTagLibReadsAsEmptyIsCaught)
         // TagLib takes the group byte for the text's encoding.
         {"grouped artist, read as other text", id3v23Tag(title + grouped), nullptr,
          "frame TPE1 is grouped or encrypted, which TagLib does not keep"},
+        {"compressed ID3v2.2 tag, of which TagLib reads no frame",
+         id3v2Tag(2, 0x40, "x\x9C" + id3v22Frame("TT2", std::string("\0Title", 6))), nullptr,
+         "the tag's frames cannot be read"},
         // TagLib 1.13 reads the next frame's bytes into the title, 2.x none.
         {"title whose data length reaches past it",
          id3v2Tag(4, 0, id3v24Frame("TIT2", std::string("\0\0\x02\x2C\0Title", 10), 0x01) + textFrame("TPE1", "A")),

@@ -156,6 +156,53 @@ TEST(HostileWalk, NoFolderIsEnteredThroughALinkAndNoneIsSkippedSilently)
              return std::vector<std::string>{home + "/music"};
          },
          nullptr, 0, ""},
+        {"a link of the folder's owner swapped for a third user's once its owner was looked at", true,
+         [](WalkScene& s, std::vector<std::string>& converted) {
+             // Longer than the protected folder's name: the swapped link fits the length looked at.
+             const std::string album = s.root.file("album-of-the-owner");
+             EXPECT_EQ(mkdir(album.c_str(), 0755), 0);
+             converted = {s.root.put("album-of-the-owner/song.mp3", songBytes())};
+             const std::string home = s.root.file("home");
+             EXPECT_EQ(mkdir(home.c_str(), 0775), 0);
+             EXPECT_EQ(chown(home.c_str(), 65534, 65534), 0);
+             EXPECT_EQ(symlink(album.c_str(), (home + "/music").c_str()), 0);
+             EXPECT_EQ(lchown((home + "/music").c_str(), 65534, 65534), 0);
+             return std::vector<std::string>{"-k", home + "/music"};
+         },
+         [](WalkScene& s) {
+             return onceAfter(Step::ReadLink, 0, Step::ReadLink, [&s] {
+                 const std::string music = s.root.file("home/music");
+                 EXPECT_EQ(symlink(s.shelter.c_str(), (music + ".new").c_str()), 0);
+                 EXPECT_EQ(lchown((music + ".new").c_str(), 65533, 65533), 0);
+                 EXPECT_EQ(rename((music + ".new").c_str(), music.c_str()), 0);
+             });
+         },
+         0, ""},
+        {"file operand: this user's link whose target passes through a link another user planted", true,
+         [](WalkScene& s, std::vector<std::string>&) {
+             s.plant("evil", 65534);
+             const std::string mine = s.root.file("mine.mp3");
+             EXPECT_EQ(symlink((s.shared + "/evil/victim.mp3").c_str(), mine.c_str()), 0);
+             return std::vector<std::string>{mine};
+         },
+         nullptr, 1, "mine.mp3: cannot open the file: a symbolic link on the way"},
+        {"file operand: this user's link swapped for another user's once its owner was looked at", true,
+         [](WalkScene& s, std::vector<std::string>&) {
+             // Longer than the protected file's name: the swapped link fits the length looked at.
+             const std::string song = s.song("album-of-this-user");
+             EXPECT_EQ(symlink(song.c_str(), (s.shared + "/fav.mp3").c_str()), 0);
+             return std::vector<std::string>{s.shared + "/fav.mp3"};
+         },
+         [](WalkScene& s) {
+             // -r reads the link first, seeking a folder; then the file's opening does.
+             return onceAfter(Step::ReadLink, 2, Step::ReadLink, [&s] {
+                 const std::string fav = s.shared + "/fav.mp3";
+                 EXPECT_EQ(symlink(s.victim.c_str(), (fav + ".new").c_str()), 0);
+                 EXPECT_EQ(lchown((fav + ".new").c_str(), 65534, 65534), 0);
+                 EXPECT_EQ(rename((fav + ".new").c_str(), fav.c_str()), 0);
+             });
+         },
+         1, "fav.mp3: not written: changed while being converted"},
     };
     for (const WalkCase& c : cases) {
         SCOPED_TRACE(c.name);

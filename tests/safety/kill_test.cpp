@@ -43,9 +43,13 @@ TEST(KilledRun, EveryFileIsWhollyOldOrWhollyNew)
     int leftovers = 0;
     for (int round = 0; round < rounds(); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
-        const ChildOutcome outcome = batch.stopOnce(SIGKILL);
+        // The first round at a point the run cannot pass, the others at random.
+        const ChildOutcome outcome = round == 0 ? batch.stopMidway(SIGKILL) : batch.stopOnce(SIGKILL);
         ASSERT_FALSE(outcome.timedOut);
         const StoppedBatch::Count count = batch.count();
+        if (round == 0) {
+            EXPECT_TRUE(count.midBatch()) << count.oldFiles << " old, " << count.newFiles << " new";
+        }
         torn += count.torn;
         if (count.midBatch())
             ++caughtMidBatch;
@@ -86,8 +90,12 @@ TEST(KilledRun, UndoRestoresEveryFileTheRunChanged)
     for (int round = 0; round < rounds(); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         std::filesystem::remove_all(state + "/tagshifter");
-        ASSERT_FALSE(batch.stopOnce(SIGKILL).timedOut);
+        // The first round at a point the run cannot pass, the others at random.
+        ASSERT_FALSE((round == 0 ? batch.stopMidway(SIGKILL) : batch.stopOnce(SIGKILL)).timedOut);
         const StoppedBatch::Count count = batch.count();
+        if (round == 0) {
+            EXPECT_TRUE(count.midBatch()) << count.oldFiles << " old, " << count.newFiles << " new";
+        }
         // Killed before its journal had a header, the run changed nothing.
         const ChildOutcome undo = runProgramLimited({"-q", "--undo"});
         if (count.newFiles > 0) {

@@ -17,6 +17,9 @@ pid_t startProgram(const std::vector<std::string>& args, const ChildOptions& opt
     int pipeEnds[2] = {-1, -1};
     if (options.keepOutput && pipe(pipeEnds) != 0)
         throw std::runtime_error("pipe failed");
+    if (options.keepOutput && options.outputPipeBytes > 0
+        && fcntl(pipeEnds[0], F_SETPIPE_SZ, options.outputPipeBytes) < 0)
+        throw std::runtime_error("F_SETPIPE_SZ failed");
     // Everything the child needs is made before fork: only async-signal-safe
     // calls follow in it.
     std::string program = options.program.empty() ? TAGSHIFTER_BINARY : options.program;

@@ -23,6 +23,7 @@ struct ChildOptions {
     std::optional<uid_t> user;        // run as this user (needs root)
     bool keepOutput = true;           // false: standard output goes to /dev/null
     std::string program;              // the program to run; empty: the one just built
+    int outputPipeBytes = 0;          // with keepOutput: the pipe's capacity (F_SETPIPE_SZ), if not 0
 };
 
 // Starts the program with `args`; standard input is /dev/null.

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace tagshifter::test {
@@ -41,6 +45,54 @@ ChildOutcome StoppedBatch::stopOnce(int signal)
     const pid_t child = startProgram(args_, quiet, &outFd);
     std::uniform_real_distribution<double> delay(0.0, batchSeconds_);
     usleep(static_cast<useconds_t>(delay(random_) * 1e6));
+    kill(child, signal);
+    return finishProgram(child, outFd, 30);
+}
+
+namespace {
+// Still running: looked at without reaping it, which finishProgram does.
+bool running(pid_t child)
+{
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
+}
+}  // namespace
+
+ChildOutcome StoppedBatch::stopMidway(int signal)
+{
+    for (const std::string& name : names_)
+        writeFile(name, original_);
+    constexpr int kPipeBytes = 4096;
+    constexpr char kDone[] = "...done\n";
+    // Each line is at least twice the pipe's share of one file: "./" parts
+    // lengthen the names, which the run prints as given.
+    const size_t lineBytes = 2 * kPipeBytes / names_.size() + 1;
+    std::vector<std::string> args;
+    for (const std::string& arg : args_) {
+        if (arg == "-q")
+            continue;  // the lines are the point
+        if (std::find(names_.begin(), names_.end(), arg) == names_.end()) {
+            args.push_back(arg);
+            continue;
+        }
+        const size_t slash = arg.rfind('/') + 1;
+        std::string padding;
+        while (arg.size() + padding.size() + sizeof kDone - 1 < lineBytes)
+            padding += "./";
+        args.push_back(arg.substr(0, slash) + padding + arg.substr(slash));
+    }
+    ChildOptions small;
+    small.outputPipeBytes = kPipeBytes;
+    int outFd = -1;
+    const pid_t child = startProgram(args, small, &outFd);
+    EXPECT_EQ(fcntl(outFd, F_GETPIPE_SZ), kPipeBytes);
+    // Full: no room for the next line.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    int queued = 0;
+    while (ioctl(outFd, FIONREAD, &queued) == 0 && queued <= kPipeBytes - static_cast<int>(lineBytes)
+           && std::chrono::steady_clock::now() < deadline && running(child))
+        usleep(1000);
+    EXPECT_GT(queued, kPipeBytes - static_cast<int>(lineBytes)) << "the run never filled its pipe";
     kill(child, signal);
     return finishProgram(child, outFd, 30);
 }

@@ -21,6 +21,13 @@ public:
     // Puts every copy back as it was, starts the program over them and
     // sends `signal` after a random part of a batch's time.
     ChildOutcome stopOnce(int signal);
+    // The same, but at a point the run cannot pass: its "...done" lines go
+    // into a pipe of one page that nobody reads, each long enough that the
+    // pipe is full before half the batch is saved. Once it is, the run can
+    // save at most one more file before it blocks; `signal` then lands with
+    // the first files saved and the last ones untouched, however loaded the
+    // machine.
+    ChildOutcome stopMidway(int signal);
 
     // After a round: copies wholly as they were and wholly saved. Any other
     // copy is torn, and a test failure.
