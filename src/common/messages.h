@@ -144,6 +144,8 @@ inline constexpr char kAudioWouldBeLost[] = "audio bytes %llu to %llu would be l
 inline constexpr char kChangedMeanwhile[] = "changed while being converted";
 // A tag too large to be read safely, or memory that ran out on it.
 inline constexpr char kTagTooLarge[] = "the ID3v2 tag is larger than %llu MiB";
+// A tag read with its large frames cut short, which would be written back.
+inline constexpr char kShortenedTagKept[] = "the ID3v2 tag was read in part and would be kept";
 inline constexpr char kFrameTooLarge[] = "frame %s is larger than %llu MiB";
 inline constexpr char kOutOfMemory[] = "out of memory";
 inline constexpr char kReadError[] = "read error";
