@@ -230,6 +230,12 @@ std::optional<std::string_view> frameContent(const Frame& frame, std::string_vie
 
 bool dataLengthHolds(const Frame& frame, std::string_view area, int version, std::string_view content)
 {
+    // TagLib reads the size an ID3v2.3 frame gives its data before
+    // compression sync-safe where it can, and inflates only that much.
+    if (version == 3 && (frame.format & 0x80) && frame.size >= 4) {
+        const uint32_t plain = bigEndian(area, frame.at, 4);
+        return syncSafe(area, frame.at).value_or(plain) == plain;
+    }
     if (version != 4 || !(frame.format & 0x01) || (frame.format & 0x08) || frame.size < 4)
         return true;
     // Read as TagLib reads it: sync-safe, else a plain number.

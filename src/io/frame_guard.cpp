@@ -195,7 +195,7 @@ std::optional<RawTag> readRawTag(std::string_view all, uint64_t offset)
         if (tag.version == 4 && header->unsynchronised())
             frame.format |= 0x02;
         const auto content = id3::frameContent(frame, area, tag.version, contentSpill);
-        raw.lengthMisread = content && !id3::dataLengthHolds(frame, area, tag.version, *content);
+        raw.lengthMisread = !id3::dataLengthHolds(frame, area, tag.version, content.value_or(std::string_view()));
         const bool encoded = frame.id[0] == 'T' || frame.id == "COMM" || frame.id == "COM" || frame.id == "USLT"
                              || frame.id == "ULT";
         raw.unknownEncoding = encoded && content && !content->empty() && id3::byteAt(*content, 0) > 3;

@@ -98,6 +98,11 @@ TEST(FrameGuard, CatchesLossesButNotTheUpgradeRules)
         std::string verdict;  // empty: nothing lost
     };
     const std::string footer = layoutNamed("Id3v24Footer").bytes;
+    auto compressed = [](const std::string& size) {  // a PRIV frame marked compressed
+        std::string frame = id3v23Frame("PRIV", size + "x\x9C stands for zlib data");
+        frame[9] = '\x80';
+        return id3v2Tag(3, 0, frame);
+    };
     const std::string unsync = layoutNamed("Id3v24UnsynchronisedFrames").bytes;
     const std::vector<Case> cases = {
         {"footer: last frame dropped", {footer}, v24({"PRIV", "TIT2", "TPE1", "TALB", "COMM", "TCON"}),
@@ -145,7 +150,12 @@ TEST(FrameGuard, CatchesLossesButNotTheUpgradeRules)
         // TagLib reads as many bytes as a data length indicator says.
         {"data length short of the content",
          {id3v2Tag(4, 0, id3v24Frame("PRIV", std::string("\0\0\0\x03owner\0data", 14), 0x01))}, v24({"PRIV"}),
-         4, "frame PRIV gives a data length its content does not have, which TagLib misreads"},
+         4, "frame PRIV gives a data length by which TagLib misreads it"},
+        // 300 bytes before compression, which TagLib reads as 172 and
+        // inflates no further; 100 it reads as it is.
+        {"compressed size TagLib reads sync-safe", {compressed(std::string("\0\0\x01\x2C", 4))}, v24({"PRIV"}), 4,
+         "frame PRIV gives a data length by which TagLib misreads it"},
+        {"compressed size TagLib reads as it is", {compressed(std::string("\0\0\0\x64", 4))}, v24({"PRIV"}), 4, ""},
         {"data length of the content, unsynchronised by the tag's header",
          {id3v2Tag(4, 0x80, id3v24Frame("PRIV", std::string("\0\0\0\x04", 4) + unsynchronise(std::string("o\0\xFF\xE0", 4)), 0x01))},
          v24({"PRIV"}), 4, ""},

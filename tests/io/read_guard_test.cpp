@@ -52,7 +52,7 @@ TEST(ReadGuard, AFieldTagLibReadsAsEmptyIsCaught)
         // TagLib 1.13 reads the next frame's bytes into the title, 2.x none.
         {"title whose data length reaches past it",
          id3v2Tag(4, 0, id3v24Frame("TIT2", std::string("\0\0\x02\x2C\0Title", 10), 0x01) + textFrame("TPE1", "A")),
-         nullptr, "frame TIT2 gives a data length its content does not have, which TagLib misreads"},
+         nullptr, "frame TIT2 gives a data length by which TagLib misreads it"},
     };
     TempDir dir;
     for (const auto& c : cases) {
