@@ -393,7 +393,7 @@ void AlbumJudge::lendLatinLanguages(const FileTexts& texts, bool skipComments,
         const LatinReading own = decodings_[r]->latin;
         if (row[r] == kInvalid || own == LatinReading::Any)
             continue;
-        std::array<bool, 6> lent{};
+        std::array<bool, kLatinReadings> lent{};
         for (size_t q = 1; q < row.size(); ++q)
             if (q != r && row[q] != kInvalid && decodings_[q]->latin != LatinReading::Any && decoded[q] == decoded[r])
                 lent[static_cast<size_t>(decodings_[q]->latin)] = true;
