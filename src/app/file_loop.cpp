@@ -52,17 +52,22 @@ void nameTheOption(Error& error, const Settings& settings)
 
 // The five fields are read before any frame changes, so that under -a none
 // is recoded twice; without -a this is the same as reading each in turn.
-// Each is let go once converted, so that a large text is not kept.
-void convertTags(TagConverter& converter, const TagLib::Tag& combined, const TagLib::Tag* main,
-                 const Settings& settings)
+// Each is let go once converted, so that a large text is not kept; one read
+// cut short is converted from the whole text, read from the file only then.
+void convertTags(TagConverter& converter, format::TaggedFile& file, const Settings& settings)
 {
+    const TagLib::Tag& combined = file.texts();
+    const TagLib::Tag* main = file.mainTag();
     std::array<TagLib::String, kTagFields.size()> values;
     for (size_t i = 0; i < values.size(); ++i)
         values[i] = fieldText(combined, main, kTagFields[i]);
     if (settings.allFrames)
         converter.convertOtherFrames(settings.id3v2Version);
     for (size_t i = 0; i < values.size(); ++i) {
-        converter.convertField(std::move(values[i]), kTagFields[i].set);
+        if (std::optional<std::string> whole = file.wholeText(kTagFields[i]))
+            converter.convertLatin1Field(std::move(*whole), kTagFields[i].set);
+        else
+            converter.convertField(std::move(values[i]), kTagFields[i].set);
         values[i] = TagLib::String();
     }
     converter.finishId3v1();
@@ -153,7 +158,7 @@ void convert(TagConverter& converter, format::TaggedFile& file, const Settings& 
     if (converter.isId3v2Enabled())
         result.id3v2Target = settings.id3v2;
     try {
-        convertTags(converter, file.texts(), file.mainTag(), settings);
+        convertTags(converter, file, settings);
     } catch (const Error&) {
         result.texts = converter.textChanges();
         throw;  // the file is closed unsaved

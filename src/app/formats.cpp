@@ -11,10 +11,13 @@ struct Entry {
     std::unique_ptr<format::Format> (*make)(const Settings& settings);
 };
 
+// The main tag's large texts are read whole only where they are shown
+// (the preview, --json) or judged (-s auto).
 template <typename Each>
 std::unique_ptr<format::Format> make(const Settings& settings)
 {
-    return std::make_unique<Each>(settings.id3v2, settings.id3v2Version);
+    const bool shortened = !settings.previewOnly && !settings.json && !settings.source->isAuto();
+    return std::make_unique<Each>(settings.id3v2, settings.id3v2Version, shortened);
 }
 
 const Entry kFormats[] = {

@@ -10,6 +10,8 @@
 
 #include <fcntl.h>
 
+#include <cstring>
+
 #include <optional>
 
 namespace tagshifter {
@@ -25,7 +27,11 @@ int listJournals(Output& output)
             return 0;  // nothing kept yet
         throw Error(Error::Kind::Other, formatted(messages::kCannotReadJournalFolder, folderName.c_str(), why.c_str()));
     }
-    const std::vector<undo::JournalFile> journals = undo::journalsIn(*folder);
+    int error = 0;
+    const std::vector<undo::JournalFile> journals = undo::journalsIn(*folder, &error);
+    if (error != 0)
+        throw Error(Error::Kind::Other,
+                    formatted(messages::kCannotReadJournalFolder, folderName.c_str(), std::strerror(error)));
     for (size_t i = 0; i < journals.size(); ++i) {
         const undo::JournalFile& file = journals[i];
         const sys::Fd fd(folder->openAt(file.name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));

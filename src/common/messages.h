@@ -130,6 +130,8 @@ inline constexpr char kFrameEmptiedSuffix[] = " would be emptied";
 inline constexpr char kFrameGroupedOrEncryptedSuffix[] = " is grouped or encrypted, which TagLib does not keep";
 // ... a frame whose data length indicator TagLib reads short of its content or past it ...
 inline constexpr char kFrameDataLengthSuffix[] = " gives a data length its content does not have, which TagLib misreads";
+// ... a frame whose text encoding byte is none of ID3v2's four ...
+inline constexpr char kFrameUnknownEncodingSuffix[] = " holds text in an encoding ID3v2 does not have, which TagLib misreads";
 // ... a frame holding text that TagLib reads as empty ...
 inline constexpr char kFrameReadEmptySuffix[] = " holds text that TagLib reads as empty";
 // ... a tag whose frames cannot all be read (what lies behind would go) ...
@@ -142,6 +144,8 @@ inline constexpr char kAudioWouldBeLost[] = "audio bytes %llu to %llu would be l
 inline constexpr char kChangedMeanwhile[] = "changed while being converted";
 // A tag too large to be read safely, or memory that ran out on it.
 inline constexpr char kTagTooLarge[] = "the ID3v2 tag is larger than %llu MiB";
+// A tag read with its large frames cut short, which would be written back.
+inline constexpr char kShortenedTagKept[] = "the ID3v2 tag was read in part and would be kept";
 inline constexpr char kFrameTooLarge[] = "frame %s is larger than %llu MiB";
 inline constexpr char kOutOfMemory[] = "out of memory";
 inline constexpr char kReadError[] = "read error";

@@ -153,6 +153,29 @@ void TagConverter::convertField(TagLib::String&& value, Setter setter)
     TextChange change;
     const bool large = isLarge(value, setter);
     change.after = large ? releasedUtf8Text(value, field.frameId, setter) : utf8Text(value, field.frameId);
+    setOnTargets(change, field, setter, large);
+    if (recording) {
+        change.field = failedWhere;
+        change.before = value.to8Bit(true);
+        changes.push_back(std::move(change));
+    }
+}
+
+void TagConverter::convertLatin1Field(std::string&& bytes, Setter setter)
+{
+    const bool planned = plan_.keepAll || !plan_.keptAsItIs.empty() || !plan_.readers.empty();
+    if (recording || planned || recoding.sourceIsUnicode || (preserveUnicode && !mostlyHigh(bytes)))
+        return convertField(TagLib::String(bytes, TagLib::String::Latin1), setter);
+    const TagField& field = fieldOf(setter);
+    failedWhere = field.name;
+    TextChange change;
+    change.after = recodeStep(Step::Source, bytes);
+    std::string().swap(bytes);
+    setOnTargets(change, field, setter, false);
+}
+
+void TagConverter::setOnTargets(TextChange& change, const TagField& field, Setter setter, bool large)
+{
     if (recoding.id3v1PerFile) {
         pendingId3v1_.push_back({setter, change.after, recording ? changes.size() : SIZE_MAX,
                                  (id3v1Tag->*field.get)().to8Bit(false)});
@@ -178,11 +201,6 @@ void TagConverter::convertField(TagLib::String&& value, Setter setter)
             change = TextChange();  // a large text is not held more than it must
         if (!text.isEmpty() || !(id3v2Tag->*field.get)().isEmpty())
             (id3v2Tag->*setter)(text);
-    }
-    if (recording) {
-        change.field = failedWhere;
-        change.before = value.to8Bit(true);
-        changes.push_back(std::move(change));
     }
 }
 

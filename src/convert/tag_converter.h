@@ -22,6 +22,7 @@ class Frame;
 namespace tagshifter {
 
 struct FrameText;
+struct TagField;
 
 class TagConverter {
 public:
@@ -62,6 +63,11 @@ public:
     // The same; a large text (see packLargeTexts) is let go, `value` emptied,
     // once its bytes are taken.
     void convertField(TagLib::String&& value, Setter setter);
+    // The same for a text given as its Latin-1 bytes, which are recoded as
+    // they are where that is what the text's TagLib string would go
+    // through (without a guess's plan, -p's rule keeping it, a Unicode source
+    // or the report).
+    void convertLatin1Field(std::string&& bytes, Setter setter);
 
     // With an ID3v2 target: recodes, under the same rules, the text and
     // description of every other text frame, TXXX, COMM and USLT of the
@@ -113,6 +119,8 @@ private:
     bool isLarge(const TagLib::String& value, Setter setter) const;
     std::string releasedUtf8Text(TagLib::String& value, const std::string& label, Setter setter);
     void setPacked(TextChange& change, const char* frameId, Setter setter);
+    // Sets the converted text of one field on the enabled targets.
+    void setOnTargets(TextChange& change, const TagField& field, Setter setter, bool large);
     std::string recodeStep(Step step, const std::string& input) { return recoding.recode(step, input, failedWhere); }
     // Sets change.id3v2 from change.after; returns the text for the tag.
     TagLib::String id3v2Text(TextChange& change);

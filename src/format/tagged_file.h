@@ -16,6 +16,10 @@ namespace TagLib {
 class Tag;
 }
 
+namespace tagshifter {
+struct TagField;
+}
+
 namespace tagshifter::format {
 
 // The legacy tag is the -1 target, short and in a code page (ID3v1 in an
@@ -36,6 +40,10 @@ public:
     virtual const std::string& tooLarge() const = 0;
     // The five fields as read, both tags combined.
     virtual const TagLib::Tag& texts() = 0;
+    // A field whose text texts() holds cut short, the main tag being read
+    // only to be removed: the whole text, as its Latin-1 bytes. Nothing for
+    // the others.
+    virtual std::optional<std::string> wholeText(const TagField& field) = 0;
     // Why the texts read cannot be trusted; nothing when they can.
     virtual std::optional<std::string> misreadFrame() = 0;
     // Before the tags are made for writing: each one's content, the main one's pictures.

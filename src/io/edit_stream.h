@@ -67,6 +67,8 @@ public:
     std::string_view bytesAt(uint64_t offset, uint64_t length, std::string& spill);
     // Nothing was changed: the new content is the original file.
     bool unchanged() const;
+    // The bytes written so far; a written piece's `from` counts in them.
+    uint64_t writtenSize() const { return writtenSize_; }
 
 private:
     // Replaces [start, start + removed) by `data`.

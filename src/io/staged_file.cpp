@@ -99,7 +99,7 @@ void patchExtendedHeaderSize(const id3::PlacedTag& tag, const id3::ReadBytes& re
 }  // namespace
 
 StagedFile::StagedFile(const std::string& name, TagLib::ID3v2::FrameFactory* factory,
-                       uint64_t wholeReadLimit, sys::FolderCache* folders, int64_t walked)
+                       uint64_t wholeReadLimit, sys::FolderCache* folders, int64_t walked, bool shortened)
     : original_(name, wholeReadLimit, folders, walked), stream_(original_)
 {
     if (!original_.isOpen())
@@ -121,6 +121,8 @@ StagedFile::StagedFile(const std::string& name, TagLib::ID3v2::FrameFactory* fac
     tooLarge_ = whyTooLarge(chain, readOriginal());
     if (!tooLarge_.empty())
         return;
+    if (shortened && !chain.empty())
+        shortened_ = shortenLargeFrames(chain.front(), readOriginal(), stream_);
 #if TAGLIB_MAJOR_VERSION >= 2
     file_ = std::make_unique<TagLib::MPEG::File>(&stream_, false, TagLib::AudioProperties::Average,
                                                  factory);
@@ -161,8 +163,23 @@ std::optional<std::string> StagedFile::misreadFrame()
     return findMisreadFrame(tagsBefore().front(), *tag);
 }
 
+const std::vector<ShortenedText>& StagedFile::shortenedTexts() const
+{
+    static const std::vector<ShortenedText> kNone;
+    return shortened_ ? shortened_->texts : kNone;
+}
+
+std::string StagedFile::wholeText(const ShortenedText& text)
+{
+    std::string bytes;
+    original_.read(text.at, text.size, bytes);
+    return bytes;
+}
+
 CommitResult StagedFile::commit(const CommitRequest& request)
 {
+    if (shortened_ && (request.id3v2Written || !shortened_->gone(stream_)))
+        return {false, CommitPath::Unchanged, messages::kShortenedTagKept, true};
     if (request.id3v2Written) {
         const std::vector<RawTag>& before = tagsBefore();
         const std::vector<RawTag> after = leadingTags([this](uint64_t offset, uint64_t length, std::string& spill) {

@@ -8,6 +8,7 @@
 #include "io/edit_stream.h"
 #include "io/frame_guard.h"
 #include "io/original_file.h"
+#include "io/shortened_frames.h"
 
 #include <taglib/mpegfile.h>
 
@@ -38,10 +39,12 @@ class StagedFile {
 public:
     // Opens `name` without reading the audio properties, which the tool
     // never uses. isOpen() is false when the file cannot be read. `walked`:
-    // as OriginalFile takes it.
+    // as OriginalFile takes it. `shortened`: the ID3v2 tag will be removed,
+    // so TagLib is handed its large frames cut short (see
+    // shortenLargeFrames); such a file is never written with one.
     StagedFile(const std::string& name, TagLib::ID3v2::FrameFactory* factory,
                uint64_t wholeReadLimit = kWholeReadLimit, sys::FolderCache* folders = nullptr,
-               int64_t walked = sys::FolderCache::kByName);
+               int64_t walked = sys::FolderCache::kByName, bool shortened = false);
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
 
@@ -59,8 +62,14 @@ public:
     // holds text reads as empty. Nothing when it can.
     std::optional<std::string> misreadFrame();
 
+    // The field texts TagLib was handed cut short, and the whole text of
+    // one of them (its Latin-1 bytes), read from the file.
+    const std::vector<ShortenedText>& shortenedTexts() const;
+    std::string wholeText(const ShortenedText& text);
+
     // Refuses when the new ID3v2 tag would lose a frame of the old one or
     // the save would drop audio, and otherwise writes what the save changed.
+    // A tag handed to TagLib cut short must be gone, none of it written.
     CommitResult commit(const CommitRequest& request);
 
     const OriginalFile& original() const { return original_; }
@@ -74,6 +83,7 @@ private:
     EditStream stream_;
     std::unique_ptr<TagLib::MPEG::File> file_;
     std::optional<std::vector<RawTag>> tagsBefore_;
+    std::optional<ShortenedTag> shortened_;
     std::string tooLarge_;
 };
 

@@ -5,6 +5,7 @@
 #include "convert/source_texts.h"
 #include "guess/quick_fields.h"
 #include "io/staged_file.h"
+#include "text/fields.h"
 
 #include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 namespace tagshifter::mp3 {
 
@@ -19,16 +21,28 @@ namespace {
 
 class Mp3File : public format::TaggedFile {
 public:
-    Mp3File(const std::string& name, FrameFactory& factory, sys::FolderCache& folders, int64_t walked)
-        : staged_(name, &factory, io::kWholeReadLimit, &folders, walked)
+    Mp3File(const std::string& name, FrameFactory& factory, sys::FolderCache& folders, int64_t walked,
+            bool shortened)
     {
+        staged_.emplace(name, &factory, io::kWholeReadLimit, &folders, walked, shortened);
+        // Where TagLib does not read each text cut short as its head, it is
+        // read the ordinary way.
+        if (!staged_->shortenedTexts().empty() && !readsHeads())
+            staged_.emplace(name, &factory, io::kWholeReadLimit, &folders, walked, false);
     }
 
-    bool isOpen() const override { return staged_.isOpen(); }
-    const std::string& whyNotOpen() const override { return staged_.whyNotOpen(); }
-    const std::string& tooLarge() const override { return staged_.tooLarge(); }
+    bool isOpen() const override { return staged_->isOpen(); }
+    const std::string& whyNotOpen() const override { return staged_->whyNotOpen(); }
+    const std::string& tooLarge() const override { return staged_->tooLarge(); }
     const TagLib::Tag& texts() override { return *file().tag(); }
-    std::optional<std::string> misreadFrame() override { return staged_.misreadFrame(); }
+    std::optional<std::string> wholeText(const TagField& field) override
+    {
+        for (const io::ShortenedText& text : staged_->shortenedTexts())
+            if (text.frameId == field.frameId)
+                return staged_->wholeText(text);
+        return std::nullopt;
+    }
+    std::optional<std::string> misreadFrame() override { return staged_->misreadFrame(); }
     bool hasLegacyContent() override { return file().hasID3v1Tag() && !file().ID3v1Tag()->isEmpty(); }
     bool hasMainContent() override { return file().hasID3v2Tag() && !file().ID3v2Tag()->frameList().isEmpty(); }
     size_t mainPictures() override { return file().hasID3v2Tag() ? file().ID3v2Tag()->frameList("APIC").size() : 0; }
@@ -47,13 +61,30 @@ public:
     }
     io::CommitResult commit(const format::TagsWritten& written, const io::CommitOptions& options) override
     {
-        return staged_.commit({written.main, written.mainVersion, options});
+        return staged_->commit({written.main, written.mainVersion, options});
     }
 
 private:
-    TagLib::MPEG::File& file() { return staged_.file(); }
+    TagLib::MPEG::File& file() { return staged_->file(); }
 
-    io::StagedFile staged_;
+    // Whether the field of each text cut short reads as its head, both in
+    // the ID3v2 tag and in the tags combined: the text comes from that frame.
+    bool readsHeads()
+    {
+        if (!isOpen() || !tooLarge().empty() || file().ID3v2Tag() == nullptr)
+            return false;
+        for (const io::ShortenedText& text : staged_->shortenedTexts()) {
+            const TagLib::String head(text.head, TagLib::String::Latin1);
+            for (const TagField& field : kTagFields)
+                if (text.frameId == field.frameId
+                    && (fieldText(*file().ID3v2Tag(), file().ID3v2Tag(), field) != head
+                        || fieldText(*file().tag(), file().ID3v2Tag(), field) != head))
+                    return false;
+        }
+        return true;
+    }
+
+    std::optional<io::StagedFile> staged_;
 };
 
 }  // namespace
@@ -89,8 +120,9 @@ bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version)
 // Unicode (UTF-16 in ID3v2.3), and Latin-1 for a code page, so that the code
 // page's bytes (carried one per Latin-1 character) reach the disk unchanged.
 // TagLib still widens a frame whose text is not Latin-1, so nothing is lost.
-Mp3Format::Mp3Format(const TargetEncoding& mainTarget, int id3v2Version)
-    : factory_(id3v2TextEncoding(mainTarget.kind == TargetEncoding::Kind::Unicode, id3v2Version))
+Mp3Format::Mp3Format(const TargetEncoding& mainTarget, int id3v2Version, bool shortened)
+    : factory_(id3v2TextEncoding(mainTarget.kind == TargetEncoding::Kind::Unicode, id3v2Version)),
+      shortened_(shortened && mainTarget.kind == TargetEncoding::Kind::None)
 {
     // A file without an ID3v2 tag gets one that TagLib 1 makes with its
     // shared factory, whatever the file was opened with.
@@ -100,7 +132,7 @@ Mp3Format::Mp3Format(const TargetEncoding& mainTarget, int id3v2Version)
 std::unique_ptr<format::TaggedFile> Mp3Format::open(const std::string& name, sys::FolderCache& folders,
                                                     int64_t walked)
 {
-    return std::make_unique<Mp3File>(name, factory_, folders, walked);
+    return std::make_unique<Mp3File>(name, factory_, folders, walked, shortened_);
 }
 
 std::vector<LabelledText> Mp3Format::textsToJudge(const std::string& name, sys::FolderCache& folders,

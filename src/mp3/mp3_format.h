@@ -21,8 +21,10 @@ bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version);
 
 class Mp3Format : public format::Format {
 public:
-    // `mainTarget` (-2) written as ID3v2.`id3v2Version`.
-    Mp3Format(const TargetEncoding& mainTarget, int id3v2Version);
+    // `mainTarget` (-2) written as ID3v2.`id3v2Version`. `shortened`: the
+    // ID3v2 tag is removed and only the ID3v1 tag takes its texts (none
+    // shown whole): its large frames need not be read whole.
+    Mp3Format(const TargetEncoding& mainTarget, int id3v2Version, bool shortened = false);
 
     std::unique_ptr<format::TaggedFile> open(const std::string& name, sys::FolderCache& folders,
                                              int64_t walked) override;
@@ -32,6 +34,7 @@ public:
 private:
     FrameFactory factory_;
     FrameFactory asSaved_;  // for the guess: frames keep the encoding they were saved in
+    bool shortened_;
 };
 
 }  // namespace tagshifter::mp3

@@ -144,11 +144,13 @@ bool journalMayBeRead(int fd, std::string& why)
     return false;
 }
 
-std::vector<JournalFile> journalsIn(const sys::Folder& held)
+std::vector<JournalFile> journalsIn(const sys::Folder& held, int* error)
 {
     std::vector<JournalFile> journals;
     std::vector<sys::FolderEntry> entries;
-    sys::listFolder(held, entries);
+    const bool listed = sys::listFolder(held, entries);
+    if (error)
+        *error = listed ? 0 : errno;
     for (const sys::FolderEntry& entry : entries) {
         const std::string& name = entry.name;
         struct stat status {};
@@ -174,9 +176,12 @@ void pruneJournals(const sys::Folder& held, const std::string& keep, size_t maxC
             break;
         if (journal.name == keep)
             continue;
-        // A run still writing its journal holds it locked.
+        // A run still writing its journal holds it locked, from before its
+        // first byte: an empty one is a run's that has made it but not yet
+        // taken the lock.
         const sys::Fd fd(held.openAt(journal.name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
-        if (!fd || !sys::lockFile(fd.get(), false))
+        struct stat status {};
+        if (!fd || !sys::lockFile(fd.get(), false) || !sys::statusOf(fd.get(), status) || status.st_size == 0)
             continue;
         if (held.unlinkAt(journal.name)) {
             --count;
@@ -211,10 +216,12 @@ sys::Fd openJournalToUndo(const std::string& given, std::string& name, std::stri
         }
         std::string chosen = given;
         if (chosen.empty()) {
-            const std::vector<JournalFile> journals = journalsIn(*folder);
-            if (journals.empty()) {
+            // A listing cut short (no descriptor left, say) is no empty folder.
+            int error = 0;
+            const std::vector<JournalFile> journals = journalsIn(*folder, &error);
+            if (error != 0 || journals.empty()) {
                 name = folderName;
-                why = messages::kNoJournalYet;
+                why = error != 0 ? std::strerror(error) : messages::kNoJournalYet;
                 return sys::Fd();
             }
             chosen = journals.back().name;

@@ -39,8 +39,9 @@ struct JournalFile {
     uint64_t size = 0;
 };
 
-// The journals in the folder, oldest first.
-std::vector<JournalFile> journalsIn(const sys::Folder& folder);
+// The journals in the folder, oldest first; with `error`, set to the errno
+// of a listing that could not be read to the end (else 0).
+std::vector<JournalFile> journalsIn(const sys::Folder& folder, int* error = nullptr);
 
 // Removes the oldest journals, never `keep` nor one that a running run
 // holds locked, until at most `maxCount` are left and they hold at most

@@ -121,6 +121,12 @@ FileCheck checkFile(io::OriginalFile& current, const FileEntry& entry)
                                 && current.size() == std::max(entry.oldSize, entry.newSize);
         return torn.state == FileState::Torn || tornLength ? torn : FileCheck{FileState::Changed, why};
     }
+    // An empty file holds nothing the hashes could tell apart: any empty
+    // file, another's made to look the same, would match. Only the very
+    // file the run wrote is taken.
+    const bool runsFile = entry.stagedKnown ? stagedFile : sameFile;
+    if (entry.newSize == 0 && !runsFile)
+        return {FileState::Changed, messages::kUndoModifiedSince};
     if (entry.mtimeKnown
         && (current.status().st_mtim.tv_sec != entry.mtimeSeconds
             || current.status().st_mtim.tv_nsec != entry.mtimeNanoseconds))

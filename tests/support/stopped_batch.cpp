@@ -56,13 +56,24 @@ bool running(pid_t child)
     siginfo_t info{};
     return waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
 }
+// The capacity of the smallest pipe the system makes: one page.
+int smallestPipe()
+{
+    int ends[2];
+    if (pipe(ends) != 0)
+        return 4096;
+    const int bytes = fcntl(ends[0], F_SETPIPE_SZ, 1) > 0 ? fcntl(ends[0], F_GETPIPE_SZ) : 4096;
+    close(ends[0]);
+    close(ends[1]);
+    return bytes;
+}
 }  // namespace
 
 ChildOutcome StoppedBatch::stopMidway(int signal)
 {
     for (const std::string& name : names_)
         writeFile(name, original_);
-    constexpr int kPipeBytes = 4096;
+    const int kPipeBytes = smallestPipe();
     constexpr char kDone[] = "...done\n";
     // Each line is at least twice the pipe's share of one file: "./" parts
     // lengthen the names, which the run prints as given.

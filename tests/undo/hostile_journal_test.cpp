@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -67,6 +68,7 @@ struct HostileCase {
     std::function<sys::StepHook()> duringRun;           // the run's seam
     std::function<void(Scene&)> after;                  // between the run and the undo
     const char* why;                                    // nullptr: restored
+    std::vector<std::string> targets = {"-2", "unicode"};  // the run's
 };
 
 TEST(HostileJournal, UndoRestoresOnlyWhatTheRunWroteAndTakesNoPlantedLink)
@@ -101,6 +103,20 @@ TEST(HostileJournal, UndoRestoresOnlyWhatTheRunWroteAndTakesNoPlantedLink)
              std::filesystem::create_directory_symlink(s.folder + ".old", s.folder);
          },
          nullptr},
+        // Neither -1 nor -2 left the file empty, which every empty file
+        // matches: only the very file the run wrote is restored. Another's
+        // would be given the tags of a file they may not have been able to read.
+        {"file the run emptied replaced by another empty one of the same time", false,
+         [](Scene& s) { writeFile(s.song, id3v23Tag(textFrame("TIT2", kPrivetCp1251))); }, nullptr,
+         [](Scene& s) {
+             struct stat was {};
+             ASSERT_EQ(stat(s.song.c_str(), &was), 0);
+             ASSERT_EQ(was.st_size, 0);
+             replaceFile(s.song, "");
+             const struct timespec times[2] = {was.st_atim, was.st_mtim};
+             ASSERT_EQ(utimensat(AT_FDCWD, s.song.c_str(), times, 0), 0);
+         },
+         "it was modified after the run", {}},
     };
     for (const HostileCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -118,7 +134,9 @@ TEST(HostileJournal, UndoRestoresOnlyWhatTheRunWroteAndTakesNoPlantedLink)
             c.before(s);
         {
             const sys::ScopedStepHook hook(c.duringRun ? c.duringRun() : sys::StepHook());
-            runInProcess({"-s", "cp1251", "-2", "unicode", "--journal=" + s.journal, s.song});
+            std::vector<std::string> run = {"-s", "cp1251", "--journal=" + s.journal, s.song};
+            run.insert(run.begin() + 2, c.targets.begin(), c.targets.end());
+            runInProcess(run);
         }
         c.after(s);
         const std::string left = readFile(s.song);
@@ -211,6 +229,41 @@ TEST(HostileJournal, JournalOthersCouldWriteIsRefused)
     }
 }
 
+// A state folder whose listing fails is no empty one: the undo and the
+// list say why, with status 1.
+TEST(HostileJournal, StateFolderThatCannotBeListedIsNamed)
+{
+    struct Case {
+        std::vector<std::string> args;
+        const char* out;  // after the state folder's name
+        int code;
+    };
+    const Case cases[] = {
+        {{"--undo", "--list"}, "Error: Cannot read the journals in %s: Too many open files.\n", EMFILE},
+        {{"--undo"}, "Error: Cannot read the journal %s: Too many open files in system.\n", ENFILE},
+        {{"--undo", "-w"}, "Error: Cannot read the journal %s: Input/output error.\n", EIO},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.out);
+        TempDir dir;
+        const StateHomeOverride override(dir.path());
+        const std::string song = dir.put("song.mp3", legacySong(4));
+        ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", song}).status, 0);
+        const std::string after = readFile(song);
+        RunResult undo;
+        {
+            const int code = c.code;
+            sys::ScopedStepHook hook([code](sys::Step step) { return step == sys::Step::ReadFolder ? code : 0; });
+            undo = runInProcess(c.args);
+        }
+        char expected[512];
+        std::snprintf(expected, sizeof expected, c.out, dir.file("tagshifter").c_str());
+        EXPECT_EQ(undo.status, 1);
+        EXPECT_EQ(undo.out, expected);
+        EXPECT_EQ(readFile(song), after);
+    }
+}
+
 // A run still writing its journal holds it locked: another run's pruning
 // passes it by.
 TEST(HostileJournal, PruningLeavesARunningRunsJournal)
@@ -231,6 +284,26 @@ TEST(HostileJournal, PruningLeavesARunningRunsJournal)
     EXPECT_TRUE(std::filesystem::exists(running));
     EXPECT_FALSE(std::filesystem::exists(folder + "/2000-01-01_00-00-01.000000Z.journal"));
     EXPECT_TRUE(std::filesystem::exists(folder + "/2000-01-01_00-00-12.000000Z.journal"));
+}
+
+// A run makes its journal, then locks it before writing a byte: another
+// run's pruning between the two finds it empty and passes it by.
+TEST(HostileJournal, PruningLeavesAJournalNotYetLocked)
+{
+    TempDir dir;
+    const StateHomeOverride override(dir.path());
+    const std::string folder = dir.file("tagshifter");
+    std::filesystem::create_directory(folder);
+    ASSERT_EQ(chmod(folder.c_str(), 0700), 0);
+    const std::string starting = folder + "/2000-01-01_00-00-00.000000Z.journal";
+    writeFile(starting, "");
+    for (int i = 1; i < 60; ++i)
+        writeFile(folder + "/2000-01-01_00-00-" + (i < 10 ? "0" : "") + std::to_string(i) + ".000000Z.journal", "x");
+    const std::string song = dir.put("song.mp3", legacySong(3));
+    ASSERT_EQ(runInProcess({"-s", "cp1251", "-2", "unicode", song}).status, 0);
+    EXPECT_TRUE(std::filesystem::exists(starting));
+    EXPECT_FALSE(std::filesystem::exists(folder + "/2000-01-01_00-00-10.000000Z.journal"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 50);
 }
 
 // Killed between two writes of an in-place save: the file holds the first
