@@ -29,9 +29,24 @@ bool textEmpty(uint8_t encoding, std::string_view text)
     return true;
 }
 
+// Whether `text` at `at` starts with a reference to an ID3v1 genre of no
+// name, "(n)" for n from 192 to 255: TagLib reads it as no genre. Its length.
+size_t unnamedGenreAt(const std::string& text, size_t at)
+{
+    const size_t close = text.find(')', at);
+    if (close == std::string::npos || close - at != 4)
+        return 0;
+    const std::string number = text.substr(at + 1, 3);
+    if (number.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    const int value = std::stoi(number);
+    return value >= 192 && value <= 255 ? 5 : 0;
+}
+
 // Whether a frame holds nothing: a text frame with no character but a byte
-// order mark (or a genre of only empty references "()", which TagLib reads as
-// no genre), any other frame with only zero bytes.
+// order mark (or a genre of only empty references "()" and references to
+// genres of no name, which TagLib reads as no genre), any other frame with
+// only zero bytes.
 bool contentEmpty(const std::string& id, std::string_view body)
 {
     if (id[0] != 'T' || body.empty())
@@ -39,8 +54,13 @@ bool contentEmpty(const std::string& id, std::string_view body)
     const uint8_t encoding = id3::byteAt(body, 0);
     if ((id == "TCON" || id == "TCO") && encoding != 1 && encoding != 2) {
         std::string text(body.substr(1));
-        for (size_t at; (at = text.find("()")) != std::string::npos;)
-            text.erase(at, 2);
+        for (size_t at = 0; (at = text.find('(', at)) != std::string::npos;) {
+            const size_t length = text.compare(at, 2, "()") == 0 ? 2 : unnamedGenreAt(text, at);
+            if (length > 0)
+                text.erase(at, length);
+            else
+                ++at;
+        }
         return allZero(text);
     }
     return textEmpty(encoding, body.substr(1));
@@ -149,6 +169,8 @@ const char* whyNotKept(const RawFrame& frame)
         return messages::kFrameGroupedOrEncryptedSuffix;
     if (frame.lengthMisread)
         return messages::kFrameDataLengthSuffix;
+    if (frame.unknownEncoding)
+        return messages::kFrameUnknownEncodingSuffix;
     return nullptr;
 }
 
@@ -174,6 +196,9 @@ std::optional<RawTag> readRawTag(std::string_view all, uint64_t offset)
             frame.format |= 0x02;
         const auto content = id3::frameContent(frame, area, tag.version, contentSpill);
         raw.lengthMisread = content && !id3::dataLengthHolds(frame, area, tag.version, *content);
+        const bool encoded = frame.id[0] == 'T' || frame.id == "COMM" || frame.id == "COM" || frame.id == "USLT"
+                             || frame.id == "ULT";
+        raw.unknownEncoding = encoded && content && !content->empty() && id3::byteAt(*content, 0) > 3;
         raw.empty = content && contentEmpty(frame.id, *content);
         if (frame.id[0] == 'T')
             raw.holdsText = content && !raw.empty;

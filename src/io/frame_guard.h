@@ -20,6 +20,9 @@ struct RawFrame {
     bool groupedOrEncrypted = false;
     // A data length indicator TagLib reads past the content or short of it.
     bool lengthMisread = false;
+    // A text encoding byte ID3v2 has none for: TagLib reads the text as
+    // UTF-16 or worse, and a conversion makes other characters of it.
+    bool unknownEncoding = false;
 };
 
 // Why TagLib does not keep `frame` as it stands (the end of a sentence that

@@ -45,6 +45,10 @@ TEST(ReadGuard, AFieldTagLibReadsAsEmptyIsCaught)
         {"compressed ID3v2.2 tag, of which TagLib reads no frame",
          id3v2Tag(2, 0x40, "x\x9C" + id3v22Frame("TT2", std::string("\0Title", 6))), nullptr,
          "the tag's frames cannot be read"},
+        {"a genre of no name holds none", id3v23Tag(textFrame("TCON", "(255)")), "TCON", nullptr},
+        // TagLib reads encoding 4 as UTF-16: other characters.
+        {"title in an encoding ID3v2 does not have", id3v23Tag(textFrame("TIT2", "Title", 4)), nullptr,
+         "frame TIT2 holds text in an encoding ID3v2 does not have, which TagLib misreads"},
         // TagLib 1.13 reads the next frame's bytes into the title, 2.x none.
         {"title whose data length reaches past it",
          id3v2Tag(4, 0, id3v24Frame("TIT2", std::string("\0\0\x02\x2C\0Title", 10), 0x01) + textFrame("TPE1", "A")),
