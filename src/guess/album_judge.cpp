@@ -5,6 +5,7 @@
 #include "text/code_page.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <unordered_set>
 #include <optional>
@@ -360,6 +361,52 @@ bool AlbumJudge::append(const LabelledText& text, size_t reading, std::u32string
     return decodings_[reading]->appendTo(text.bytes, out);
 }
 
+void AlbumJudge::lendLatinLanguages(const FileTexts& texts, bool skipComments,
+                                    const std::vector<std::u32string>& decoded, std::vector<double>& row) const
+{
+    // The file's text under each Latin page outside the list, read as the
+    // listed readings read it: judged texts first, then the Unicode evidence.
+    std::vector<std::pair<LatinReading, std::u32string>> outside;
+    for (const auto& decoding : outside_) {
+        if (decoding->latin == LatinReading::Any)
+            continue;
+        std::u32string joined;
+        bool valid = true;
+        for (const auto& text : texts) {
+            if (!judgedText(text) || (skipComments && isComment(text)))
+                continue;
+            if (readsUtf8Only(text.reader) || !decoding->appendTo(text.bytes, joined)) {
+                valid = false;
+                break;
+            }
+            joined += U' ';
+        }
+        if (!valid)
+            continue;
+        for (const auto& text : texts)
+            if (text.evidenceOnly)
+                if (const auto points = decodeUtf8(text.bytes))
+                    joined += *points + U' ';
+        outside.emplace_back(decoding->latin, std::move(joined));
+    }
+    for (size_t r = 1; r < row.size(); ++r) {
+        const LatinReading own = decodings_[r]->latin;
+        if (row[r] == kInvalid || own == LatinReading::Any)
+            continue;
+        std::array<bool, kLatinReadings> lent{};
+        for (size_t q = 1; q < row.size(); ++q)
+            if (q != r && row[q] != kInvalid && decodings_[q]->latin != LatinReading::Any && decoded[q] == decoded[r])
+                lent[static_cast<size_t>(decodings_[q]->latin)] = true;
+        for (const auto& [latin, text] : outside)
+            if (text == decoded[r])
+                lent[static_cast<size_t>(latin)] = true;
+        lent[static_cast<size_t>(own)] = false;
+        for (size_t l = 0; l < lent.size(); ++l)
+            if (lent[l])
+                row[r] = std::min(row[r], implausibility(decoded[r], decodings_[r]->han, static_cast<LatinReading>(l)));
+    }
+}
+
 double AlbumJudge::textPenalty(const LabelledText& text, size_t reading, std::u32string& buffer) const
 {
     buffer.clear();
@@ -503,6 +550,11 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                     row[r] = kInvalid;
             }
         }
+        // Pages that read the file alike lend each other their languages:
+        // the same text reads no better under one of them than under another,
+        // and the letter pairs of one language misjudge some of its short
+        // words that a neighbour's know ("ça", "où").
+        lendLatinLanguages(files[f], othersThanComments, decoded, row);
         // A page that reads the text just as it is says the text may be in
         // its languages too ("Khánh Ly" in cp1258): reading it so changes
         // nothing, and as it is it costs no more.

@@ -63,6 +63,13 @@ private:
     // (`row`: the file's penalties); else `choice`.
     size_t koreanIfCommon(const FileTexts& texts, const std::vector<double>& row, size_t choice) const;
 
+    // Lowers each Latin page's penalty in `row` to the penalty of its text
+    // in the languages of any other Latin page, listed or not, that reads the
+    // file's judged texts (`skipComments`: all but its comments) into the
+    // same text, `decoded` holding the text of each reading.
+    void lendLatinLanguages(const FileTexts& texts, bool skipComments, const std::vector<std::u32string>& decoded,
+                            std::vector<double>& row) const;
+
     // One text's penalty under reading `reading` (0: as it is).
     double textPenalty(const LabelledText& text, size_t reading, std::u32string& buffer) const;
 

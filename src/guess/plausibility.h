@@ -1,6 +1,7 @@
 // How unlike real tag text a decoded text looks: the penalty the guess compares.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -22,6 +23,7 @@ enum class HanReading : uint8_t { Any, Japanese, Chinese, TraditionalChinese };
 // made for Turkish reads Turkish or Western text, not the Slovenian that
 // its bytes happen to spell through a Baltic page ("Žebnem" for "Şebnem").
 enum class LatinReading : uint8_t { Any, Western, CentralEuropean, Turkish, Baltic, Vietnamese };
+constexpr size_t kLatinReadings = 6;  // how many values LatinReading has
 double implausibility(const std::u32string& text, HanReading han = HanReading::Any,
                       LatinReading latin = LatinReading::Any);
 

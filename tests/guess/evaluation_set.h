@@ -255,7 +255,15 @@ inline const std::vector<Album>& tuningAlbums()
         {"cp1251", "cp1251,koi8-r", "Сектор Газа", "Лучшее",
          {{"Лирика"}, {"Туман", "unicode"}, {"Колхозный панк", "unicode"}}},
 
-        // Controls: these must come out unchanged under every list.
+        // Plain Western text in Windows-1252 under the lists its users name:
+        // curly apostrophes, and short French words ("ça", "où") whose
+        // letters the Western languages rarely start or end a word with.
+        {"cp1252", "cp1252", "Céline Dion", "D’eux",
+         {{"Pour que tu m’aimes encore"}, {"Je sais pas"}, {"J’irai où tu iras"}}},
+        {"cp1252", "cp1252,cp1250", "Alain Souchon", "C’est déjà ça",
+         {{"Foule sentimentale"}, {"L’Amour à la machine"}, {"C’est déjà ça"}}},
+        {"cp1252", "cp1250,cp1251,cp1252", "Mylène Farmer", "Ainsi soit je…",
+         {{"Pourvu qu’elles soient douces"}, {"Sans contrefaçon"}, {"Ainsi soit je…"}}},
         {"latin1", "", "Björk", "Homogenic", {{"Jóga"}, {"Bachelorette"}, {"Hunter"}}},
         {"latin1", "", "Motörhead", "Ace of Spades", {{"Ace of Spades"}, {"Love Me Like a Reptile"}}},
         {"latin1", "", "Édith Piaf", "Best of",
