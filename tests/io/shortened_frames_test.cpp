@@ -108,6 +108,20 @@ TEST(ShortenedFrames, ATextThatDoesNotConvertPastItsHeadFailsTheFile)
     EXPECT_TRUE(written == original) << "a file whose title does not convert was written";
 }
 
+// Audio the tag's size takes in (MPEG frames in its padding) would go with
+// the tag: the save is refused as the ordinary way refuses it.
+TEST(ShortenedFrames, AudioInsideATagReadCutShortIsStillKept)
+{
+    const std::string original =
+        id3v23Tag(textFrame("TIT2", letters(2 * kLarge)) + std::string(100, '\0') + mpegFrames(8), 0)
+        + mpegFrames(12);
+    int status = -1;
+    const std::string written =
+        runOn(original, {"-q", "-k", "--no-journal", "-s", "cp1251", "-1", "cp1251", "-2", "none"}, status);
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(written == original) << "the audio in the tag was dropped";
+}
+
 // The staged save of a tag read cut short: TagLib reads the head of each
 // large field, the whole text comes from the file, and the commit writes the
 // file only where the tag is gone, as the ordinary reading writes it.
