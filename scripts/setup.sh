@@ -16,6 +16,7 @@ packages=(
     cmake g++ make pkg-config   # the build
     libtag1-dev                 # TagLib (on Debian 13 this pulls in libtag-dev, TagLib 2)
     libuchardet-dev             # the code-page guess (-s auto)
+    zlib1g-dev                  # inflating compressed frames to check their lengths
     nlohmann-json3-dev          # --json (header-only)
 )
 if [ -z "$target" ]; then

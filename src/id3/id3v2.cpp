@@ -1,5 +1,7 @@
 #include "id3/id3v2.h"
 
+#include "id3/inflated_size.h"
+
 #include <algorithm>
 
 namespace tagshifter::id3 {
@@ -236,10 +238,19 @@ bool dataLengthHolds(const Frame& frame, std::string_view area, int version, std
         const uint32_t plain = bigEndian(area, frame.at, 4);
         return syncSafe(area, frame.at).value_or(plain) == plain;
     }
-    if (version != 4 || !(frame.format & 0x01) || (frame.format & 0x08) || frame.size < 4)
+    if (version != 4 || !(frame.format & 0x01) || frame.size < 4)
         return true;
     // Read as TagLib reads it: sync-safe, else a plain number.
     const uint32_t length = syncSafe(area, frame.at).value_or(bigEndian(area, frame.at, 4));
+    if (frame.format & 0x08) {
+        // Compressed: TagLib 2 inflates as much as the indicator says, so a
+        // wrong one cuts the text it writes back.
+        std::string_view data = area.substr(frame.at + 4, frame.size - 4);
+        std::string spill;
+        if (frame.format & 0x02)
+            data = spill = resynchronise(data);
+        return inflatedSize(data, length) == std::optional<uint64_t>(length);
+    }
     return length == content.size();
 }
 

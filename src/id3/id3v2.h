@@ -103,9 +103,9 @@ FrameWalk walkFrames(std::string_view area, int version);
 std::optional<std::string_view> frameContent(const Frame& frame, std::string_view area, int version,
                                              std::string& spill);
 
-// Whether the data length indicator of an ID3v2.4 frame (where it has one
-// and is not compressed) gives the length of its content with its
-// unsynchronisation undone: TagLib reads that many bytes whatever the
+// Whether the data length indicator of an ID3v2.4 frame (where it has one)
+// gives the length of its content with its unsynchronisation undone, or
+// inflated where it is compressed: TagLib reads that many bytes whatever the
 // content holds; and whether TagLib reads the size a compressed ID3v2.3
 // frame gives its data as the number it is. `content`: the frame's content
 // as frameContent gives it (empty where it gives none).

@@ -104,6 +104,8 @@ TEST(FrameGuard, CatchesLossesButNotTheUpgradeRules)
         return id3v2Tag(3, 0, frame);
     };
     const std::string unsync = layoutNamed("Id3v24UnsynchronisedFrames").bytes;
+    // zlib's "owner\0" and "data" 50 times.
+    const std::string zlibPriv("\x78\x9C\xCB\x2F\xCF\x4B\x2D\x62\x48\x49\x2C\x49\x1C\x0E\x18\x00\x2B\xED\x52\x40", 20);
     const std::vector<Case> cases = {
         {"footer: last frame dropped", {footer}, v24({"PRIV", "TIT2", "TPE1", "TALB", "COMM", "TCON"}),
          4, "frame TSSE would be lost"},
@@ -156,6 +158,13 @@ TEST(FrameGuard, CatchesLossesButNotTheUpgradeRules)
         {"compressed size TagLib reads sync-safe", {compressed(std::string("\0\0\x01\x2C", 4))}, v24({"PRIV"}), 4,
          "frame PRIV gives a data length by which TagLib misreads it"},
         {"compressed size TagLib reads as it is", {compressed(std::string("\0\0\0\x64", 4))}, v24({"PRIV"}), 4, ""},
+        // An ID3v2.4 frame's data length is checked against what its
+        // zlib data inflates to (206 bytes), which TagLib 2 inflates no further.
+        {"compressed ID3v2.4 frame, its length right",
+         {id3v2Tag(4, 0, id3v24Frame("PRIV", std::string("\0\0\x01\x4E", 4) + zlibPriv, 0x09))}, v24({"PRIV"}), 4, ""},
+        {"compressed ID3v2.4 frame, its length short",
+         {id3v2Tag(4, 0, id3v24Frame("PRIV", std::string("\0\0\0\x64", 4) + zlibPriv, 0x09))}, v24({"PRIV"}), 4,
+         "frame PRIV gives a data length by which TagLib misreads it"},
         {"data length of the content, unsynchronised by the tag's header",
          {id3v2Tag(4, 0x80, id3v24Frame("PRIV", std::string("\0\0\0\x04", 4) + unsynchronise(std::string("o\0\xFF\xE0", 4)), 0x01))},
          v24({"PRIV"}), 4, ""},
