@@ -95,31 +95,31 @@ TEST(ShortenedFrames, AFileReadCutShortIsWrittenAsTheOrdinaryWayWritesIt)
     }
 }
 
-// The whole text is converted, not only what the ID3v1 tag keeps of it: a
-// byte cp1251 has no character for, far into the title, fails the file.
-TEST(ShortenedFrames, ATextThatDoesNotConvertPastItsHeadFailsTheFile)
+// Files the ordinary way refuses are refused as well when the tag is read
+// cut short, and left as they were: a byte cp1251 has no character for, far
+// into the title (the whole text is converted, not only what the ID3v1 tag
+// keeps of it), and audio the tag's size takes in (MPEG frames in its
+// padding), which would go with the tag.
+TEST(ShortenedFrames, FilesTheOrdinaryWayRefusesAreRefusedAndLeftAsTheyWere)
 {
-    const std::string original = id3v23Tag(textFrame("TIT2", letters(kLarge) + "\x98" + letters(kLarge)), 0)
-                                 + mpegFrames(12);
-    int status = -1;
-    const std::string written =
-        runOn(original, {"-q", "-k", "--no-journal", "-s", "cp1251", "-1", "cp1251", "-2", "none"}, status);
-    EXPECT_EQ(status, 1);
-    EXPECT_TRUE(written == original) << "a file whose title does not convert was written";
-}
-
-// Audio the tag's size takes in (MPEG frames in its padding) would go with
-// the tag: the save is refused as the ordinary way refuses it.
-TEST(ShortenedFrames, AudioInsideATagReadCutShortIsStillKept)
-{
-    const std::string original =
-        id3v23Tag(textFrame("TIT2", letters(2 * kLarge)) + std::string(100, '\0') + mpegFrames(8), 0)
-        + mpegFrames(12);
-    int status = -1;
-    const std::string written =
-        runOn(original, {"-q", "-k", "--no-journal", "-s", "cp1251", "-1", "cp1251", "-2", "none"}, status);
-    EXPECT_EQ(status, 1);
-    EXPECT_TRUE(written == original) << "the audio in the tag was dropped";
+    const struct {
+        const char* name;
+        std::string original;
+    } cases[] = {
+        {"a title that does not convert past its head",
+         id3v23Tag(textFrame("TIT2", letters(kLarge) + "\x98" + letters(kLarge)), 0) + mpegFrames(12)},
+        {"audio inside the tag",
+         id3v23Tag(textFrame("TIT2", letters(2 * kLarge)) + std::string(100, '\0') + mpegFrames(8), 0)
+             + mpegFrames(12)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int status = -1;
+        const std::string written =
+            runOn(c.original, {"-q", "-k", "--no-journal", "-s", "cp1251", "-1", "cp1251", "-2", "none"}, status);
+        EXPECT_EQ(status, 1);
+        EXPECT_TRUE(written == c.original) << "the file was written";
+    }
 }
 
 // The staged save of a tag read cut short: TagLib reads the head of each
