@@ -45,12 +45,19 @@ std::string OriginalFile::open(const std::string& folderName, sys::FolderCache* 
     folder_ = folders ? folders->open(folderName, walked, error) : sys::Folder::open(folderName, error);
     if (!folder_)
         return sys::folderError(error, messages::kFolderLinkNotFollowed, messages::kChangedMeanwhile);
-    // The name held as it is, a link itself rather than what it leads to,
-    // so that what is looked at below is what was named.
-    sys::Fd target(folder_->openAt(base_, O_PATH | O_NOFOLLOW));
     struct stat named {};
-    if (!target.valid() || !sys::statusOf(target.get(), named))
+    if (!folder_->statAt(base_, named, false))
         return std::strerror(errno);
+    sys::Fd target;
+    if (S_ISLNK(named.st_mode)) {
+        // A link is held as it is, and looked at again through the handle,
+        // so that what is followed below is the link that was looked at. A
+        // plain file needs no handle: it is opened without following links
+        // and checked to be the file looked at.
+        target.reset(folder_->openAt(base_, O_PATH | O_NOFOLLOW));
+        if (!target.valid() || !sys::statusOf(target.get(), named))
+            return std::strerror(errno);
+    }
     viaLink_ = S_ISLNK(named.st_mode);
     if (viaLink_) {
         // Followed as the kernel's protected_symlinks rule would: a link
