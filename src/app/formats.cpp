@@ -12,11 +12,11 @@ struct Entry {
 };
 
 // The main tag's large texts are read whole only where they are shown
-// (the preview, --json) or judged (-s auto).
+// (the preview, --json); -s auto judges them from the album pass's own reading.
 template <typename Each>
 std::unique_ptr<format::Format> make(const Settings& settings)
 {
-    const bool shortened = !settings.previewOnly && !settings.json && !settings.source->isAuto();
+    const bool shortened = !settings.previewOnly && !settings.json;
     return std::make_unique<Each>(settings.id3v2, settings.id3v2Version, shortened);
 }
 

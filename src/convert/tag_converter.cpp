@@ -74,6 +74,16 @@ TagConverter::SourceText TagConverter::sourceText(const TagLib::String& value, c
     return {value.to8Bit(true), false};  // recoded for each target as it is
 }
 
+// A text the guess's plan does not name is read from the source page as
+// it would be without a plan.
+bool TagConverter::isPlanned(const std::string& label) const
+{
+    const auto& kept = plan_.keptAsItIs;
+    return plan_.keepAll || std::find(kept.begin(), kept.end(), label) != kept.end()
+           || std::any_of(plan_.readers.begin(), plan_.readers.end(),
+                          [&label](const auto& reader) { return reader.first == label; });
+}
+
 std::string TagConverter::utf8Text(const TagLib::String& value, const std::string& label)
 {
     SourceText source = sourceText(value, label);
@@ -163,10 +173,9 @@ void TagConverter::convertField(TagLib::String&& value, Setter setter)
 
 void TagConverter::convertLatin1Field(std::string&& bytes, Setter setter)
 {
-    const bool planned = plan_.keepAll || !plan_.keptAsItIs.empty() || !plan_.readers.empty();
-    if (recording || planned || recoding.sourceIsUnicode || (preserveUnicode && !mostlyHigh(bytes)))
-        return convertField(TagLib::String(bytes, TagLib::String::Latin1), setter);
     const TagField& field = fieldOf(setter);
+    if (recording || isPlanned(field.frameId) || recoding.sourceIsUnicode || (preserveUnicode && !mostlyHigh(bytes)))
+        return convertField(TagLib::String(bytes, TagLib::String::Latin1), setter);
     failedWhere = field.name;
     TextChange change;
     change.after = recodeStep(Step::Source, bytes);

@@ -115,6 +115,7 @@ private:
     };
     SourceText sourceText(const TagLib::String& value, const std::string& label);
     std::string utf8Text(const TagLib::String& value, const std::string& label);
+    bool isPlanned(const std::string& label) const;
     // The large-text way of convertField (see packLargeTexts).
     bool isLarge(const TagLib::String& value, Setter setter) const;
     std::string releasedUtf8Text(TagLib::String& value, const std::string& label, Setter setter);

@@ -70,7 +70,8 @@ TEST(ShortenedFrames, AFileReadCutShortIsWrittenAsTheOrdinaryWayWritesIt)
          ("x" + title).substr(0, 30)},
     };
     const std::vector<std::vector<std::string>> targets = {
-        {"-1", "cp1251"}, {"-1", "cp1251", "-a"}, {"-1", "auto"}, {"-1", "cp1251", "-p"}, {"-1", "koi8-r"}};
+        {"-1", "cp1251"}, {"-1", "cp1251", "-a"}, {"-1", "auto"}, {"-1", "cp1251", "-p"}, {"-1", "koi8-r"},
+        {"-1", "cp1251", "-s", "auto:cp1251,koi8-r"}, {"-1", "auto", "-s", "auto"}};
     for (const auto& file : files) {
         const std::string original = file.tag + mpegFrames(12) + id3v1Block("old", "old", "old");
         for (const auto& target : targets) {
