@@ -183,8 +183,36 @@ void TagConverter::convertLatin1Field(std::string&& bytes, Setter setter)
     setOnTargets(change, field, setter, false);
 }
 
+bool TagConverter::isAside(const TextChange& change, Setter setter) const
+{
+    return asideForPreview_ && !recording && change.after.size() > kLargeText
+           && (setter == &TagLib::Tag::setTitle || setter == &TagLib::Tag::setArtist
+               || setter == &TagLib::Tag::setAlbum || setter == &TagLib::Tag::setComment);
+}
+
+// The ID3v1 tag is given what it writes of the text, the ID3v2 tag a
+// stand-in; the preview shows the bytes kept here instead.
+void TagConverter::setAside(TextChange& change, const TagField& field, Setter setter)
+{
+    const size_t index = static_cast<size_t>(&field - kTagFields.data());
+    if (recoding.id3v1Enabled) {
+        std::string bytes = recodeStep(Step::Id3v1, change.after);
+        const size_t room = setter == &TagLib::Tag::setComment ? 28 : kId3v1Room;
+        (id3v1Tag->*setter)(TagLib::String(bytes.substr(0, room), TagLib::String::Latin1));
+        id3v1Aside_[index] = std::move(bytes);
+    }
+    if (recoding.id3v2Enabled) {
+        std::string bytes = recodeStep(Step::Id3v2, change.after);
+        std::string().swap(change.after);
+        (id3v2Tag->*setter)(TagLib::String(kStandIn));
+        id3v2Aside_[index] = std::move(bytes);
+    }
+}
+
 void TagConverter::setOnTargets(TextChange& change, const TagField& field, Setter setter, bool large)
 {
+    if (!recoding.id3v1PerFile && isAside(change, setter))
+        return setAside(change, field, setter);
     if (recoding.id3v1PerFile) {
         pendingId3v1_.push_back({setter, change.after, recording ? changes.size() : SIZE_MAX,
                                  (id3v1Tag->*field.get)().to8Bit(false)});
@@ -297,7 +325,8 @@ void TagConverter::convertLargeFrameText(TagLib::ID3v2::Frame& frame, FrameText&
 std::vector<std::string> TagConverter::preview(const std::string& fileName) const
 {
     return previewLines(fileName, recoding.id3v1Enabled ? id3v1Tag : nullptr,
-                        recoding.id3v2Enabled ? id3v2Tag : nullptr, recoding.id3v2IsUnicode, otherFramesConverted);
+                        recoding.id3v2Enabled ? id3v2Tag : nullptr, recoding.id3v2IsUnicode, otherFramesConverted,
+                        id3v1Aside_, id3v2Aside_);
 }
 
 }  // namespace tagshifter
