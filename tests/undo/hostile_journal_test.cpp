@@ -96,6 +96,20 @@ TEST(HostileJournal, UndoRestoresOnlyWhatTheRunWroteAndTakesNoPlantedLink)
          },
          "cannot open: a symbolic link on the way whose owner is neither this user nor the owner of the folder "
          "holding it"},
+        // In a folder anyone may write, the song swapped for another user's
+        // link to their own copy of what the run wrote.
+        {"song swapped for another user's link to their own copy", true,
+         [](Scene& s) { ASSERT_EQ(chmod(s.folder.c_str(), 01777), 0); }, nullptr,
+         [](Scene& s) {
+             const std::string theirs = s.dir.file("theirs.mp3");
+             std::filesystem::copy_file(s.song, theirs);
+             ASSERT_EQ(chown(theirs.c_str(), kOther, kOther), 0);
+             std::filesystem::rename(s.song, s.song + ".old");
+             std::filesystem::create_symlink(theirs, s.song);
+             ASSERT_EQ(lchown(s.song.c_str(), kOther, kOther), 0);
+         },
+         "cannot open: a symbolic link whose owner is neither this user nor the owner of both the folder holding it "
+         "and the file it leads to"},
         // The same swap by the user who runs the tool is followed.
         {"folder moved and linked by the user", false, nullptr, nullptr,
          [](Scene& s) {
