@@ -323,37 +323,62 @@ TEST(HostileJournal, PruningLeavesAJournalNotYetLocked)
 // Killed between two writes of an in-place save: the file holds the first
 // run of new bytes, not the second, and the journal the entry without the
 // record of its commit. Every byte the save kept is in place, so the undo
-// puts the old bytes back.
+// puts the old bytes back, unless a byte outside what the save wrote is no
+// longer as the cut left it.
 TEST(HostileJournal, SaveKilledBetweenTwoWritesInPlaceIsUndone)
 {
-    TempDir dir;
-    // ID3v1 and ID3v2 both rewritten at the same length: two runs of bytes
-    // far apart, each its own write.
-    const std::string old = legacySong(4, 256) + id3v1Block(kPrivetCp1251, kPrivetCp1251, "");
-    const std::string song = dir.put("song.mp3", old);
-    const std::string journal = dir.file("j");
-    std::string tornFile;
-    std::string tornJournal;
-    {
-        int writes = 0;
-        const sys::ScopedStepHook hook([&](sys::Step step) {
-            if (step == sys::Step::WriteInPlace && ++writes == 2) {
-                tornFile = readFile(song);
-                tornJournal = readFile(journal);
-            }
-            return 0;
-        });
-        ASSERT_EQ(runInProcess({"-s", "cp1251", "-1", "cp1251", "-2", "unicode", "--journal=" + journal, song}).status,
-                  0);
+    struct Case {
+        const char* name;
+        std::function<void(std::string&)> meddle;  // after the cut
+        const char* why;                           // nullptr: restored
+    };
+    const Case cases[] = {
+        {"as the cut left it", nullptr, nullptr},
+        {"bytes added at the end since", [](std::string& file) { file += std::string(1000, 'x'); },
+         "its size changed since the run"},
+        {"audio changed since", [](std::string& file) { file[file.size() / 2] ^= 0x20; },
+         "its audio changed since the run"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        // ID3v1 and ID3v2 both rewritten at the same length: two runs of bytes
+        // far apart, each its own write.
+        const std::string old = legacySong(4, 256) + id3v1Block(kPrivetCp1251, kPrivetCp1251, "");
+        const std::string song = dir.put("song.mp3", old);
+        const std::string journal = dir.file("j");
+        std::string tornFile;
+        std::string tornJournal;
+        {
+            int writes = 0;
+            const sys::ScopedStepHook hook([&](sys::Step step) {
+                if (step == sys::Step::WriteInPlace && ++writes == 2) {
+                    tornFile = readFile(song);
+                    tornJournal = readFile(journal);
+                }
+                return 0;
+            });
+            ASSERT_EQ(
+                runInProcess({"-s", "cp1251", "-1", "cp1251", "-2", "unicode", "--journal=" + journal, song}).status,
+                0);
+        }
+        ASSERT_FALSE(tornFile.empty());
+        ASSERT_NE(tornFile, old);
+        ASSERT_EQ(tornFile.size(), old.size());
+        if (c.meddle)
+            c.meddle(tornFile);
+        writeFile(song, tornFile);  // the same inode, as the kill left it
+        writeFile(journal, tornJournal);
+        const RunResult undo = runInProcess({"--undo=" + journal, "--no-journal"});
+        if (c.why == nullptr) {
+            EXPECT_EQ(undo.status, 0) << undo.err;
+            EXPECT_TRUE(readFile(song) == old);
+        } else {
+            EXPECT_EQ(undo.status, 1);
+            EXPECT_EQ(undo.err, "tagshifter: " + song + ": not written: " + c.why + "\n");
+            EXPECT_TRUE(readFile(song) == tornFile) << "changed";
+        }
     }
-    ASSERT_FALSE(tornFile.empty());
-    ASSERT_NE(tornFile, old);
-    ASSERT_EQ(tornFile.size(), old.size());
-    writeFile(song, tornFile);  // the same inode, as the kill left it
-    writeFile(journal, tornJournal);
-    const RunResult undo = runInProcess({"--undo=" + journal, "--no-journal"});
-    EXPECT_EQ(undo.status, 0) << undo.err;
-    EXPECT_EQ(readFile(song), old);
 }
 
 // A hard-linked song is saved in place. Its tag grows or shrinks, so every
