@@ -204,6 +204,12 @@ TEST(HostileJournal, JournalOthersCouldWriteIsRefused)
         {"a FIFO", false,
          [](const std::string& f, const std::string&) { ASSERT_EQ(mkfifo((f + "/fifo").c_str(), 0600), 0); },
          {"--undo=%F/fifo"}, "Error: Cannot read the journal %F/fifo: not a regular file.\n"},
+        // Not followed even where the user made it: but not said to be another's.
+        {"a link of the user's own to the journal", false,
+         [](const std::string& f, const std::string& j) { ASSERT_EQ(symlink(j.c_str(), (f + "/link").c_str()), 0); },
+         {"--undo=%F/link"},
+         "Error: Cannot read the journal %F/link: a symbolic link (a journal is read by its own name, never through a "
+         "link).\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
