@@ -85,7 +85,8 @@ inline constexpr char kFolderLinkNotFollowed[] =
     "a symbolic link on the way whose owner is neither this user nor the owner of the folder holding it";
 inline constexpr char kNotMpegFile[] = "TagLib cannot read it as an MPEG file";
 inline constexpr char kLinkNotFollowed[] =
-    "a symbolic link whose owner is neither this user nor the owner of the file it leads to";
+    "a symbolic link whose owner is neither this user nor the owner of both the folder holding it and the file it "
+    "leads to";
 inline constexpr char kNoteCannotConvert[] = "tagshifter: %s: %s: cannot convert %s\n";
 inline constexpr char kNoteCannotOpenEncoding[] =
     "tagshifter: cannot open the encoding '%s' given to %s; 'iconv --list' shows the names known here\n";
