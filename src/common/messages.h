@@ -233,6 +233,7 @@ inline constexpr char kFolderOfAnotherUser[] = "it belongs to another user";
 inline constexpr char kFolderWritableByOthers[] = "others may write it";
 inline constexpr char kNoJournalYet[] = "no journal yet";
 inline constexpr char kJournalOfAnotherUser[] = "another user owns it or can write it";
+inline constexpr char kJournalIsLink[] = "a symbolic link (a journal is read by its own name, never through a link)";
 inline constexpr char kNotAJournal[] = "not a journal";
 inline constexpr char kCannotWriteJournal[] = "cannot write the journal";
 inline constexpr char kCannotOpen[] = "cannot open";
