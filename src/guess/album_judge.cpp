@@ -805,9 +805,10 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         reading.nothingFits = nothingFits[j];
         size_t kept = 0, recoded = 0;
         double gained = 0;
-        bool unicodeRecoded = false;
+        bool unicodeRecoded = false, unicodeBeside = false;
         std::vector<Reading::Field> fields;
         for (const auto& text : files[judged[j]]) {
+            unicodeBeside = unicodeBeside || text.unicodeFrame;
             if (choice == 0 || !judgedText(text))
                 continue;
             const double asItIs = textPenalty(text, 0, asText);
@@ -845,11 +846,13 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             }
         }
         // A file whose legacy fields read no better, all together, in its
-        // page than as they are takes the page from Unicode text beside them
-        // or from the rest of its folder alone (Spanish titles under a
-        // Lithuanian name): it stays. Text a tool misread and saved as
-        // Unicode is shown misread by the album's other texts.
-        if (recoded > 0 && gained <= 0 && !unicodeRecoded) {
+        // page than as they are, beside Unicode text that lends the page
+        // (Spanish titles under a Lithuanian name), stays. Text a tool
+        // misread and saved as Unicode is shown misread by the album's other
+        // texts. A file of legacy frames alone still takes its album's page:
+        // the models know too few word forms of some languages for its few
+        // letters to outweigh the album.
+        if (recoded > 0 && gained <= 0 && !unicodeRecoded && unicodeBeside) {
             for (auto& field : fields)
                 if (!field.asItIs) {
                     field.asItIs = true;
