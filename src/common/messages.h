@@ -85,7 +85,8 @@ inline constexpr char kFolderLinkNotFollowed[] =
     "a symbolic link on the way whose owner is neither this user nor the owner of the folder holding it";
 inline constexpr char kNotMpegFile[] = "TagLib cannot read it as an MPEG file";
 inline constexpr char kLinkNotFollowed[] =
-    "a symbolic link whose owner is neither this user nor the owner of the file it leads to";
+    "a symbolic link whose owner is neither this user nor the owner of both the folder holding it and the file it "
+    "leads to";
 inline constexpr char kNoteCannotConvert[] = "tagshifter: %s: %s: cannot convert %s\n";
 inline constexpr char kNoteCannotOpenEncoding[] =
     "tagshifter: cannot open the encoding '%s' given to %s; 'iconv --list' shows the names known here\n";
@@ -234,6 +235,7 @@ inline constexpr char kFolderOfAnotherUser[] = "it belongs to another user";
 inline constexpr char kFolderWritableByOthers[] = "others may write it";
 inline constexpr char kNoJournalYet[] = "no journal yet";
 inline constexpr char kJournalOfAnotherUser[] = "another user owns it or can write it";
+inline constexpr char kJournalIsLink[] = "a symbolic link (a journal is read by its own name, never through a link)";
 inline constexpr char kNotAJournal[] = "not a journal";
 inline constexpr char kCannotWriteJournal[] = "cannot write the journal";
 inline constexpr char kCannotOpen[] = "cannot open";

@@ -60,16 +60,19 @@ std::string OriginalFile::open(const std::string& folderName, sys::FolderCache* 
     }
     viaLink_ = S_ISLNK(named.st_mode);
     if (viaLink_) {
-        // Followed as the kernel's protected_symlinks rule would: a link
-        // someone else planted never leads the tool to a file not theirs,
-        // and no folder on the way is reached through another's link.
-        // Path handles only, so no device is opened.
-        std::vector<uid_t> owners;
-        target = sys::followFileLink(folder_->fd(), std::move(target), named, owners, error);
+        // Followed as folders are: each link only where it is this user's
+        // or the owner's of the folder holding it (a link planted in a
+        // folder anyone may write is not), and no folder on the way reached
+        // through another's link. Another user's link must moreover lead
+        // to that user's own file, so that no one can steer the tool onto
+        // a file they could not write themselves. Path handles only, so no
+        // device is opened.
+        std::vector<sys::LinkOwners> passed;
+        target = sys::followFileLink(folder_->fd(), std::move(target), named, passed, error);
         if (!target.valid())
             return sys::folderError(error, messages::kFolderLinkNotFollowed, messages::kChangedMeanwhile);
-        for (const uid_t owner : owners)
-            if (owner != sys::effectiveUser() && owner != named.st_uid)
+        for (const sys::LinkOwners& owners : passed)
+            if (owners.link != sys::effectiveUser() && (owners.link != owners.folder || owners.link != named.st_uid))
                 return messages::kLinkNotFollowed;
     }
     // A FIFO or a device would block or never end in the reader, so

@@ -23,8 +23,8 @@ public:
     // Opens the file for reading only, in its folder held open (from
     // `folders` when given), without following anything planted in its
     // place: a symbolic link only where its owner is the user running the
-    // tool or the owner of the file it leads to, and nothing but a regular
-    // file. isOpen() is false, with whyNotOpen(), otherwise. `walked`: the
+    // tool, or owns both the folder holding it and the file it leads to,
+    // and nothing but a regular file. isOpen() is false, with whyNotOpen(), otherwise. `walked`: the
     // node of its folder in the walk `folders` holds, which it is opened
     // from instead of by the name's folder part.
     OriginalFile(const std::string& name, uint64_t wholeReadLimit = kWholeReadLimit,

@@ -142,15 +142,20 @@ FolderOpening openFolderPath(const std::string& path, int at)
     return opening;
 }
 
-Fd followFileLink(int at, Fd link, struct stat& status, std::vector<uid_t>& owners, int& error)
+Fd followFileLink(int at, Fd link, struct stat& status, std::vector<LinkOwners>& passed, int& error)
 {
     Fd holder;  // the folder of the link being followed, once not `at`
     while (S_ISLNK(status.st_mode)) {
-        if (owners.size() == kMostLinks) {
+        if (passed.size() == kMostLinks) {
             error = ELOOP;
             return Fd();
         }
-        owners.push_back(status.st_uid);
+        struct stat holding {};
+        if (fstatat(holder.valid() ? holder.get() : at, ".", &holding, 0) != 0) {
+            error = errno;
+            return Fd();
+        }
+        passed.push_back({status.st_uid, holding.st_uid});
         std::string target(static_cast<size_t>(status.st_size) + 1, '\0');
         const ssize_t length
             = stepAllowed(Step::ReadLink) ? readlinkat(link.get(), "", target.data(), target.size()) : -1;

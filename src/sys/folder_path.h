@@ -31,9 +31,14 @@ FolderOpening openFolderPath(const std::string& path, int at = AT_FDCWD);
 // Follows `link`, a symbolic link held as a path handle in the folder `at`,
 // with `status` its stat, to what it leads to: each link on the way held
 // while its target is read, the folder part of each target opened as above.
-// A path handle of the end, `status` then its stat, and in `owners` the
-// owner of each link passed, for the caller's rule; invalid with `error`.
-Fd followFileLink(int at, Fd link, struct stat& status, std::vector<uid_t>& owners, int& error);
+// A path handle of the end, `status` then its stat, and in `passed` the
+// owners of each link passed and of the folder holding it, for the
+// caller's rule; invalid with `error`.
+struct LinkOwners {
+    uid_t link;
+    uid_t folder;
+};
+Fd followFileLink(int at, Fd link, struct stat& status, std::vector<LinkOwners>& passed, int& error);
 
 // Opens the folder `name` in the folder `at` for reading, never through a
 // link; -1 with errno otherwise.

@@ -6,12 +6,6 @@ namespace tagshifter::undo {
 
 namespace {
 
-uint64_t mix(uint64_t hash, uint64_t word)
-{
-    hash = (hash ^ word) * 0x9e3779b97f4a7c15ull;
-    return hash ^ (hash >> 29);
-}
-
 uint64_t wordAt(const char* data)
 {
     uint64_t word;
@@ -19,25 +13,48 @@ uint64_t wordAt(const char* data)
     return word;
 }
 
+// The inverse of the multiplier of hashWord, modulo 2^64 (Newton's steps,
+// each doubling the bits that are right).
+constexpr uint64_t inverseOf(uint64_t odd)
+{
+    uint64_t inverse = odd;
+    for (int i = 0; i < 5; ++i)
+        inverse *= 2 - odd * inverse;
+    return inverse;
+}
+constexpr uint64_t kInverse = inverseOf(0x9e3779b97f4a7c15ull);
+static_assert(kInverse * 0x9e3779b97f4a7c15ull == 1);
+
 }  // namespace
+
+uint64_t hashUnword(uint64_t hash, uint64_t word)
+{
+    const uint64_t mixed = hash ^ (hash >> 29) ^ (hash >> 58);
+    return (mixed * kInverse) ^ word;
+}
+
+uint64_t wordOf(const char* data, size_t size)
+{
+    uint64_t word = 0;
+    for (size_t i = 0, shift = 0; i < size && i < 8; ++i, shift += 8)
+        word |= static_cast<uint64_t>(static_cast<unsigned char>(data[i])) << shift;
+    return word;
+}
 
 uint64_t hashBytes(const char* data, size_t size, uint64_t seed)
 {
-    uint64_t hash = mix(seed, size);
+    uint64_t hash = hashStart(size, seed);
     size_t i = 0;
     // Four words a turn: the same hash with a quarter of the loop's own work.
     for (; i + 32 <= size; i += 32) {
-        hash = mix(hash, wordAt(data + i));
-        hash = mix(hash, wordAt(data + i + 8));
-        hash = mix(hash, wordAt(data + i + 16));
-        hash = mix(hash, wordAt(data + i + 24));
+        hash = hashWord(hash, wordAt(data + i));
+        hash = hashWord(hash, wordAt(data + i + 8));
+        hash = hashWord(hash, wordAt(data + i + 16));
+        hash = hashWord(hash, wordAt(data + i + 24));
     }
     for (; i + 8 <= size; i += 8)
-        hash = mix(hash, wordAt(data + i));
-    uint64_t tail = 0;
-    for (size_t shift = 0; i < size; ++i, shift += 8)
-        tail |= static_cast<uint64_t>(static_cast<unsigned char>(data[i])) << shift;
-    return mix(hash, tail);
+        hash = hashWord(hash, wordAt(data + i));
+    return hashWord(hash, wordOf(data + i, size - i));
 }
 
 }  // namespace tagshifter::undo

@@ -203,7 +203,7 @@ sys::Fd openJournalToUndo(const std::string& given, std::string& name, std::stri
             error = errno;
         }
         if (!fd) {
-            why = error == ELOOP ? messages::kLinkNotFollowed
+            why = error == ELOOP ? messages::kJournalIsLink
                                  : sys::folderError(error, messages::kFolderLinkNotFollowed, messages::kChangedMeanwhile);
             return sys::Fd();
         }

@@ -67,6 +67,12 @@ FileCheck tornCheck(io::OriginalFile& current, const FileEntry& entry, bool stri
 {
     FileCheck check;
     if (!strict && entry.keptInPlace()) {
+        // A cut leaves the old length or the new one (room is made before
+        // the first write, the end cut off after the last): any other, a
+        // file someone added to or cut since, whose bytes past the new end
+        // the restore would drop.
+        if (current.size() != entry.oldSize && current.size() != entry.newSize)
+            return {FileState::Changed, messages::kUndoSizeChanged};
         if (entry.keptHashOf(readerOf(current)) != entry.keptHash || current.failed())
             return {FileState::Changed, messages::kUndoAudioChanged};
         check.state = FileState::Torn;

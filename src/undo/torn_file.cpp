@@ -2,6 +2,7 @@
 
 #include "common/messages.h"
 #include "undo/hash.h"
+#include "undo/splice_search.h"
 
 #include <algorithm>
 
@@ -9,11 +10,9 @@ namespace tagshifter::undo {
 
 namespace {
 
-// A torn split runs through a chunk at most this many ways: the places
-// where the file's bytes and the old places' bytes start or stop agreeing
-// for long enough (the new bytes over the old ones overlap there).
+// A torn split runs through a chunk at most this many ways that give
+// different bytes and hash right (more than one only by a hash collision).
 constexpr size_t kMostTries = 64;
-constexpr uint64_t kLongAgreement = 32;
 // The check of the old side compares this much at a time.
 constexpr uint64_t kBlock = 1 << 20;
 
@@ -57,7 +56,7 @@ private:
     void classify();
     std::vector<uint64_t> candidates(bool& changed);
     std::vector<uint64_t> splitsBetween(size_t lower, size_t upper);
-    std::vector<uint64_t> splitsInside(const Chunk& chunk);
+    std::vector<uint64_t> splitsInside(size_t index);
     bool holds(const char*& why);
     bool resolveSegments(FileEntry& resolved);
     bool oldSideAsLeft(const FileEntry& resolved);
@@ -154,23 +153,6 @@ uint64_t Torn::endOfZeros(uint64_t at)
     return size;
 }
 
-// The runs of at least kLongAgreement bytes, kMostTries at most, where
-// `now` (lying at `offset`) and `other` agree.
-std::vector<Range> agreeingRuns(uint64_t offset, const std::string& now, const std::string& other)
-{
-    std::vector<Range> runs;
-    const uint64_t length = std::min(now.size(), other.size());
-    for (uint64_t i = 0; i < length && runs.size() < kMostTries; ++i) {
-        uint64_t end = i;
-        while (end < length && now[end] == other[end])
-            ++end;
-        if (end - i >= kLongAgreement)
-            runs.push_back({offset + i, end - i});
-        i = end;  // and on past the byte where they differ
-    }
-    return runs;
-}
-
 // The splits that the chunks allow: the new side's chunks all hold their new
 // bytes, the old side's kept chunks theirs at their old places, and at most
 // one chunk between holds some of each.
@@ -192,7 +174,7 @@ std::vector<uint64_t> Torn::candidates(bool& changed)
         changed = true;
         return {};
     }
-    return splitsInside(chunks_[lower]);
+    return splitsInside(lower);
 }
 
 // Every chunk whole on its side: the split lies between `upper` and `lower`.
@@ -212,44 +194,24 @@ std::vector<uint64_t> Torn::splitsBetween(size_t lower, size_t upper)
     return splits;
 }
 
-// One chunk holds both: its bytes agree with those of the old places only
-// around the split, over as many bytes as moved (the new bytes written over
-// old ones already copied on, or not yet overwritten).
-std::vector<uint64_t> Torn::splitsInside(const Chunk& chunk)
+// One chunk holds both: the splits at which its bytes on the new side, and
+// the old places' bytes on the old side, hash as its new bytes did. Found
+// exactly rather than guessed from where the two agree, so that audio much
+// alike (silence, a repeated pattern) does not hide the split; splits that
+// give the same bytes are one.
+std::vector<uint64_t> Torn::splitsInside(size_t index)
 {
+    const Chunk& chunk = chunks_[index];
     std::string now;
     std::string before;
     current_.read(chunk.offset, chunk.length, now);
     if (now.size() != chunk.length || !readSources(chunk.offset, chunk.length, before))
         return {};
-    std::vector<uint64_t> splits{chunk.offset, chunk.offset + chunk.length};
-    // How far its old bytes moved, and the bytes as far the other way: an
-    // undo writing the old bytes back over the new ones puts there what
-    // the new file holds that far off.
-    const Source* source = sourceAt(chunk.offset);
-    const int64_t shift
-        = source ? static_cast<int64_t>(source->oldOffset) - static_cast<int64_t>(source->newOffset) : 0;
-    const uint64_t move = static_cast<uint64_t>(shift < 0 ? -shift : shift);
-    std::string beyond;
-    if (shift <= 0 || chunk.offset >= move)
-        current_.read(chunk.offset - static_cast<uint64_t>(shift), chunk.length, beyond);
-    // A write no longer than the move, cut half-way, leaves two such runs,
-    // the split as far past the first one's end as the second one is long,
-    // and a move's length past the first one's start.
-    const std::vector<Range> runs = agreeingRuns(chunk.offset, now, before);
-    for (size_t i = 0; i < runs.size(); ++i) {
-        splits.push_back(runs[i].offset);
-        splits.push_back(runs[i].offset + runs[i].length);
-        splits.push_back(runs[i].offset + move);
-        if (i + 1 < runs.size()) {
-            splits.push_back(runs[i].offset + runs[i].length + runs[i + 1].length);
-            splits.push_back(runs[i + 1].offset - runs[i].length);
-        }
-    }
-    for (const Range& run : agreeingRuns(chunk.offset, now, beyond)) {
-        splits.push_back(run.offset);
-        splits.push_back(run.offset + run.length);
-    }
+    const bool oldFirst = order_ == Order::OldThenNew;
+    std::vector<uint64_t> splits
+        = splicesHashingTo(oldFirst ? before : now, oldFirst ? now : before, entry_.chunkHashes[index], kMostTries);
+    for (uint64_t& split : splits)
+        split += chunk.offset;
     return splits;
 }
 

@@ -64,7 +64,22 @@ struct WalkScene {
         EXPECT_EQ(rename(path.c_str(), (path + ".aside").c_str()), 0);
         EXPECT_EQ(symlink(shelter.c_str(), path.c_str()), 0);
     }
+    // A song of another user (65534) in a folder of theirs, and a link of
+    // theirs to it named `link`.
+    std::string plantOwnSong(const std::string& link)
+    {
+        const std::string home = root.file("other");
+        mkdir(home.c_str(), 0755);
+        EXPECT_EQ(chown(home.c_str(), 65534, 65534), 0);
+        const std::string own = root.put("other/own.mp3", songBytes());
+        EXPECT_EQ(chown(own.c_str(), 65534, 65534), 0);
+        EXPECT_EQ(symlink(own.c_str(), link.c_str()), 0);
+        EXPECT_EQ(lchown(link.c_str(), 65534, 65534), 0);
+        untouched.push_back(own);
+        return link;
+    }
     bool converted(const std::string& file) const { return readFile(file).find(kPrivetUtf8) != std::string::npos; }
+    std::vector<std::string> untouched;  // besides the victim
 };
 
 // Calls `act` once, at the first `at` step after `after` steps of `counted`.
@@ -203,6 +218,34 @@ TEST(HostileWalk, NoFolderIsEnteredThroughALinkAndNoneIsSkippedSilently)
              });
          },
          1, "fav.mp3: not written: changed while being converted"},
+        {"file operand: another user's link in a folder anyone may write, to that user's own song", true,
+         [](WalkScene& s, std::vector<std::string>&) {
+             return std::vector<std::string>{s.plantOwnSong(s.shared + "/fav.mp3")};
+         },
+         nullptr, 1, "fav.mp3: cannot open the file: a symbolic link whose owner"},
+        {"walked file swapped for another user's link to that user's own song", true,
+         [](WalkScene& s, std::vector<std::string>& converted) {
+             converted = {s.root.put("shared/one.mp3", songBytes())};
+             s.root.put("shared/two.mp3", songBytes());
+             return std::vector<std::string>{s.shared};
+         },
+         [](WalkScene& s) {
+             // Once the walk is over, before the second file is looked at.
+             return onceAfter(Step::Check, 0, Step::Check, [&s] {
+                 const std::string two = s.shared + "/two.mp3";
+                 EXPECT_EQ(unlink(two.c_str()), 0);
+                 s.plantOwnSong(two);
+             });
+         },
+         1, "two.mp3: cannot open the file: a symbolic link whose owner"},
+        {"file operand: a link of its folder's owner to that owner's song is followed", true,
+         [](WalkScene& s, std::vector<std::string>& converted) {
+             const std::string link = s.plantOwnSong(s.root.file("other/fav.mp3"));
+             converted = {s.root.file("other/own.mp3")};
+             s.untouched.clear();
+             return std::vector<std::string>{link};
+         },
+         nullptr, 0, ""},
     };
     for (const WalkCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -223,6 +266,8 @@ TEST(HostileWalk, NoFolderIsEnteredThroughALinkAndNoneIsSkippedSilently)
         for (const std::string& file : converted)
             EXPECT_TRUE(s.converted(file)) << file << "\n" << run.err;
         EXPECT_EQ(readFile(s.victim), songBytes()) << "the protected file was reached";
+        for (const std::string& file : s.untouched)
+            EXPECT_TRUE(readFile(file) == songBytes()) << file << " was reached";
         EXPECT_EQ(run.out.find("victim.mp3...done"), std::string::npos) << run.out;
     }
 }

@@ -96,6 +96,20 @@ TEST(HostileJournal, UndoRestoresOnlyWhatTheRunWroteAndTakesNoPlantedLink)
          },
          "cannot open: a symbolic link on the way whose owner is neither this user nor the owner of the folder "
          "holding it"},
+        // In a folder anyone may write, the song swapped for another user's
+        // link to their own copy of what the run wrote.
+        {"song swapped for another user's link to their own copy", true,
+         [](Scene& s) { ASSERT_EQ(chmod(s.folder.c_str(), 01777), 0); }, nullptr,
+         [](Scene& s) {
+             const std::string theirs = s.dir.file("theirs.mp3");
+             std::filesystem::copy_file(s.song, theirs);
+             ASSERT_EQ(chown(theirs.c_str(), kOther, kOther), 0);
+             std::filesystem::rename(s.song, s.song + ".old");
+             std::filesystem::create_symlink(theirs, s.song);
+             ASSERT_EQ(lchown(s.song.c_str(), kOther, kOther), 0);
+         },
+         "cannot open: a symbolic link whose owner is neither this user nor the owner of both the folder holding it "
+         "and the file it leads to"},
         // The same swap by the user who runs the tool is followed.
         {"folder moved and linked by the user", false, nullptr, nullptr,
          [](Scene& s) {
@@ -190,6 +204,12 @@ TEST(HostileJournal, JournalOthersCouldWriteIsRefused)
         {"a FIFO", false,
          [](const std::string& f, const std::string&) { ASSERT_EQ(mkfifo((f + "/fifo").c_str(), 0600), 0); },
          {"--undo=%F/fifo"}, "Error: Cannot read the journal %F/fifo: not a regular file.\n"},
+        // Not followed even where the user made it: but not said to be another's.
+        {"a link of the user's own to the journal", false,
+         [](const std::string& f, const std::string& j) { ASSERT_EQ(symlink(j.c_str(), (f + "/link").c_str()), 0); },
+         {"--undo=%F/link"},
+         "Error: Cannot read the journal %F/link: a symbolic link (a journal is read by its own name, never through a "
+         "link).\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -309,37 +329,62 @@ TEST(HostileJournal, PruningLeavesAJournalNotYetLocked)
 // Killed between two writes of an in-place save: the file holds the first
 // run of new bytes, not the second, and the journal the entry without the
 // record of its commit. Every byte the save kept is in place, so the undo
-// puts the old bytes back.
+// puts the old bytes back, unless a byte outside what the save wrote is no
+// longer as the cut left it.
 TEST(HostileJournal, SaveKilledBetweenTwoWritesInPlaceIsUndone)
 {
-    TempDir dir;
-    // ID3v1 and ID3v2 both rewritten at the same length: two runs of bytes
-    // far apart, each its own write.
-    const std::string old = legacySong(4, 256) + id3v1Block(kPrivetCp1251, kPrivetCp1251, "");
-    const std::string song = dir.put("song.mp3", old);
-    const std::string journal = dir.file("j");
-    std::string tornFile;
-    std::string tornJournal;
-    {
-        int writes = 0;
-        const sys::ScopedStepHook hook([&](sys::Step step) {
-            if (step == sys::Step::WriteInPlace && ++writes == 2) {
-                tornFile = readFile(song);
-                tornJournal = readFile(journal);
-            }
-            return 0;
-        });
-        ASSERT_EQ(runInProcess({"-s", "cp1251", "-1", "cp1251", "-2", "unicode", "--journal=" + journal, song}).status,
-                  0);
+    struct Case {
+        const char* name;
+        std::function<void(std::string&)> meddle;  // after the cut
+        const char* why;                           // nullptr: restored
+    };
+    const Case cases[] = {
+        {"as the cut left it", nullptr, nullptr},
+        {"bytes added at the end since", [](std::string& file) { file += std::string(1000, 'x'); },
+         "its size changed since the run"},
+        {"audio changed since", [](std::string& file) { file[file.size() / 2] ^= 0x20; },
+         "its audio changed since the run"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        // ID3v1 and ID3v2 both rewritten at the same length: two runs of bytes
+        // far apart, each its own write.
+        const std::string old = legacySong(4, 256) + id3v1Block(kPrivetCp1251, kPrivetCp1251, "");
+        const std::string song = dir.put("song.mp3", old);
+        const std::string journal = dir.file("j");
+        std::string tornFile;
+        std::string tornJournal;
+        {
+            int writes = 0;
+            const sys::ScopedStepHook hook([&](sys::Step step) {
+                if (step == sys::Step::WriteInPlace && ++writes == 2) {
+                    tornFile = readFile(song);
+                    tornJournal = readFile(journal);
+                }
+                return 0;
+            });
+            ASSERT_EQ(
+                runInProcess({"-s", "cp1251", "-1", "cp1251", "-2", "unicode", "--journal=" + journal, song}).status,
+                0);
+        }
+        ASSERT_FALSE(tornFile.empty());
+        ASSERT_NE(tornFile, old);
+        ASSERT_EQ(tornFile.size(), old.size());
+        if (c.meddle)
+            c.meddle(tornFile);
+        writeFile(song, tornFile);  // the same inode, as the kill left it
+        writeFile(journal, tornJournal);
+        const RunResult undo = runInProcess({"--undo=" + journal, "--no-journal"});
+        if (c.why == nullptr) {
+            EXPECT_EQ(undo.status, 0) << undo.err;
+            EXPECT_TRUE(readFile(song) == old);
+        } else {
+            EXPECT_EQ(undo.status, 1);
+            EXPECT_EQ(undo.err, "tagshifter: " + song + ": not written: " + c.why + "\n");
+            EXPECT_TRUE(readFile(song) == tornFile) << "changed";
+        }
     }
-    ASSERT_FALSE(tornFile.empty());
-    ASSERT_NE(tornFile, old);
-    ASSERT_EQ(tornFile.size(), old.size());
-    writeFile(song, tornFile);  // the same inode, as the kill left it
-    writeFile(journal, tornJournal);
-    const RunResult undo = runInProcess({"--undo=" + journal, "--no-journal"});
-    EXPECT_EQ(undo.status, 0) << undo.err;
-    EXPECT_EQ(readFile(song), old);
 }
 
 // A hard-linked song is saved in place. Its tag grows or shrinks, so every
@@ -349,12 +394,21 @@ TEST(HostileJournal, SaveKilledBetweenTwoWritesInPlaceIsUndone)
 // between two pages of a write does), and leaves the file and the journal as
 // the kill would; the undo, run again, puts back the old bytes exactly,
 // unless someone else changed what the run did not write.
-std::string movedSong(size_t padding)
+std::string movedSong(size_t padding, bool silent = false)
 {
     std::string title;
     for (int i = 0; i < 40; ++i)
         title += kPrivetCp1251;
-    return id3v23Tag(textFrame("TIT2", title) + textFrame("TPE1", kPrivetCp1251), padding) + mpegFrames(8000, 9);
+    std::string audio;
+    if (silent) {
+        // Every frame alike, all zeros after its header: no place in the
+        // audio tells one byte's old place from another's.
+        for (int i = 0; i < 8000; ++i)
+            audio += std::string("\xFF\xFB\x90\xC0") + std::string(413, '\0');
+    } else {
+        audio = mpegFrames(8000, 9);
+    }
+    return id3v23Tag(textFrame("TIT2", title) + textFrame("TPE1", kPrivetCp1251), padding) + audio;
 }
 
 TEST(HostileJournal, InPlaceSaveOrUndoKilledWhileMovingTheAudioIsUndone)
@@ -368,6 +422,7 @@ TEST(HostileJournal, InPlaceSaveOrUndoKilledWhileMovingTheAudioIsUndone)
         // else, where no new chunk holds both old and new bytes.
         std::function<void(std::string&)> meddle;
         const char* why;  // nullptr: restored
+        bool silent = false;  // the audio silent frames, all alike
     };
     const Case cases[] = {
         {"tag grown, save cut", 0, false, false, nullptr, nullptr},
@@ -384,11 +439,19 @@ TEST(HostileJournal, InPlaceSaveOrUndoKilledWhileMovingTheAudioIsUndone)
          [](std::string& file) { file[file.size() - 1000] ^= 0x20; }, "its audio changed since the run"},
         {"tag shrunk, undo cut, audio changed since", 300000, true, false,
          [](std::string& file) { file[100000] ^= 0x20; }, "its audio changed since the run"},
+        {"tag grown, silent audio, save cut", 0, false, false, nullptr, nullptr, true},
+        {"tag grown, silent audio, save cut mid-write", 0, false, true, nullptr, nullptr, true},
+        {"tag shrunk, silent audio, save cut", 300000, false, false, nullptr, nullptr, true},
+        {"tag shrunk, silent audio, save cut mid-write", 300000, false, true, nullptr, nullptr, true},
+        {"tag grown, silent audio, undo cut mid-write", 0, true, true, nullptr, nullptr, true},
+        {"tag shrunk, silent audio, undo cut mid-write", 300000, true, true, nullptr, nullptr, true},
+        {"tag grown, silent audio, save cut, audio changed since", 0, false, false,
+         [](std::string& file) { file[100000] ^= 0x20; }, "its audio changed since the run", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        const std::string old = movedSong(c.padding);
+        const std::string old = movedSong(c.padding, c.silent);
         const std::string song = dir.put("song.mp3", old);
         ASSERT_EQ(::link(song.c_str(), dir.file("other.mp3").c_str()), 0);
         const std::string journal = dir.file("j");
