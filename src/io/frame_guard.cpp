@@ -129,7 +129,7 @@ const std::map<std::string, Ids>& v22Successors()
 {
     static const std::map<std::string, Ids> table = {
         {"BUF", {"RBUF"}}, {"CNT", {"PCNT"}}, {"COM", {"COMM"}}, {"CRA", {"AENC"}},
-        {"ETC", {"ETCO"}}, {"GEO", {"GEOB"}}, {"IPL", {"TIPL", "IPLS"}}, {"MCI", {"MCDI"}},
+        {"ETC", {"ETCO"}}, {"GEO", {"GEOB"}}, {"IPL", {"TIPL", "IPLS", "TMCL"}}, {"MCI", {"MCDI"}},
         {"MLL", {"MLLT"}}, {"PIC", {"APIC"}}, {"POP", {"POPM"}}, {"REV", {"RVRB"}},
         {"SLT", {"SYLT"}}, {"STC", {"SYTC"}}, {"TAL", {"TALB"}}, {"TBP", {"TBPM"}},
         {"TCM", {"TCOM"}}, {"TCO", {"TCON"}}, {"TCP", {"TCMP"}}, {"TCR", {"TCOP"}},
@@ -148,9 +148,11 @@ const std::map<std::string, Ids>& v22Successors()
     return table;
 }
 
-// ID3v2.3 ids that ID3v2.4 renamed, and the other way round.
+// ID3v2.3 ids that ID3v2.4 renamed, and the other way round. TagLib 2.2
+// and later move the musicians of an involved people list of an older tag
+// into TMCL, and drop the TIPL left without a pair.
 const std::map<std::string, Ids> kV23Successors = {
-    {"TORY", {"TDOR"}}, {"TYER", {"TDRC"}}, {"IPLS", {"TIPL", "IPLS"}},
+    {"TORY", {"TDOR"}}, {"TYER", {"TDRC"}}, {"IPLS", {"TIPL", "IPLS", "TMCL"}}, {"TIPL", {"TIPL", "TMCL"}},
 };
 const std::map<std::string, Ids> kV24Predecessors = {
     {"TDOR", {"TORY"}}, {"TDRC", {"TYER"}}, {"TIPL", {"IPLS"}}, {"TMCL", {"IPLS"}},

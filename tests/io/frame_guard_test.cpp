@@ -207,6 +207,13 @@ TEST(FrameGuard, CatchesLossesButNotTheUpgradeRules)
          {id3v23Tag(id3v23Frame("PRIV", std::string("a\0x", 3)) + id3v23Frame("PRIV", std::string("b\0y", 3)))},
          id3v2Tag(4, 0, id3v24Frame("PRIV", std::string("b\0y", 3)) + id3v24Frame("PRIV", std::string("a\0x", 3))), 4,
          ""},
+        // TagLib 2.2 and later move the musicians of an older tag's list to TMCL.
+        {"involved people of ID3v2.3, all musicians",
+         {id3v23Tag(textFrame("IPLS", std::string("Guitar\0John", 11)) + textFrame("TIPL", std::string("Bass\0Ann", 8)))},
+         id3v2Tag(4, 0, id3v24Frame("TMCL", std::string("\0Guitar\0John", 12)) + id3v24Frame("TMCL", std::string("\0Bass\0Ann", 9))),
+         4, ""},
+        {"involved people of ID3v2.2, all musicians", {id3v2Tag(2, 0, id3v22Frame("IPL", std::string("\0Guitar\0John", 12)))},
+         v24({"TMCL"}), 4, ""},
         // Frames other than text frames that start with an encoding byte.
         {"user link in an encoding ID3v2 does not have", {as23("WXXX", std::string("\x05" "d\0http://x", 11))},
          as24("WXXX", std::string("\x03\0\x05" "d", 4)), 4,
