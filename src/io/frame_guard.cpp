@@ -121,6 +121,20 @@ uint64_t digestOf(std::string_view content)
     return digest;
 }
 
+// The link of a WXXX frame: what follows the end of its description (two
+// zero bytes on a boundary of two in UTF-16), as TagLib finds it; the whole
+// content where there is no end, which TagLib takes for the description.
+std::string_view userLink(std::string_view content)
+{
+    const uint8_t encoding = content.empty() ? 0 : id3::byteAt(content, 0);
+    const size_t step = encoding == 1 || encoding == 2 ? 2 : 1;
+    for (size_t at = 1; at + step <= content.size(); at += step) {
+        if (content.compare(at, step, std::string(step, '\0')) == 0)
+            return content.substr(at + step);
+    }
+    return content;
+}
+
 using Ids = std::vector<std::string>;
 
 // ID3v2.2 ids and what they become in ID3v2.4. Where TagLib versions and
@@ -235,6 +249,8 @@ std::optional<RawTag> readRawTag(std::string_view all, uint64_t offset)
             startsWithEncoding(frame.id) && content && !content->empty() && id3::byteAt(*content, 0) > 3;
         if (content && keepsItsBytes(frame.id, tag.version))
             raw.digest = digestOf(*content);
+        else if (content && (frame.id == "WXXX" || frame.id == "WXX"))
+            raw.digest = digestOf(userLink(*content));
         raw.empty = content && contentEmpty(frame.id, *content);
         if (frame.id[0] == 'T')
             raw.holdsText = content && !raw.empty;

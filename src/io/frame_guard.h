@@ -25,7 +25,8 @@ struct RawFrame {
     bool unknownEncoding = false;
     // Frames of no text, which TagLib parses into fields and renders again:
     // a digest of the content (its trailing zeros aside), which the new tag
-    // must hold as it was. A malformed one comes back changed.
+    // must hold as it was. A malformed one comes back changed. For WXXX,
+    // a digest of the link, which a description without its end swallows.
     std::optional<uint64_t> digest;
 };
 

@@ -214,6 +214,12 @@ TEST(FrameGuard, CatchesLossesButNotTheUpgradeRules)
          4, ""},
         {"involved people of ID3v2.2, all musicians", {id3v2Tag(2, 0, id3v22Frame("IPL", std::string("\0Guitar\0John", 12)))},
          v24({"TMCL"}), 4, ""},
+        // A UTF-16 description ended by one zero byte: TagLib reads the link
+        // as part of it.
+        {"user link behind a description without its end", {as23("WXXX", std::string("\x01\xFF\xFE" "d\0\0http://x", 14))},
+         as24("WXXX", std::string("\x03\xE6\x90\x80\xE7\x90\xA8\0", 8)), 4, "frame WXXX would be written back changed"},
+        {"user link kept", {as23("WXXX", std::string("\x01\xFF\xFE" "d\0\0\0http://x\0", 16))},
+         as24("WXXX", std::string("\x03" "d\0http://x", 11)), 4, ""},
         // Frames other than text frames that start with an encoding byte.
         {"user link in an encoding ID3v2 does not have", {as23("WXXX", std::string("\x05" "d\0http://x", 11))},
          as24("WXXX", std::string("\x03\0\x05" "d", 4)), 4,
