@@ -24,7 +24,7 @@ const std::vector<std::string>& CandidateList::builtIn()
         "cp1254",                                             // Turkish
         "cp1255",                                             // Hebrew
         "cp1256",                                             // Arabic
-        "cp1257",                                             // Baltic
+        "cp1257", "iso-8859-4",                               // Baltic
         "cp1258",                                             // Vietnamese
         "cp874",                                              // Thai
         "cp932",                                              // Japanese

@@ -48,6 +48,8 @@ constexpr double kQuoteOpensWord = 2;  // "’νοιξη": cp1253's "Ά" read th
 // kWordSwitch half bits for it.
 constexpr double kPerHalfBit = 0.25;
 constexpr int kWordSwitch = 8;
+// ASCII words this long or longer count towards the language of a text.
+constexpr int kLanguageLetters = 3;
 
 bool inRange(char32_t c, char32_t first, char32_t last) { return c >= first && c <= last; }
 
@@ -276,8 +278,20 @@ WordScore scoreWord(std::u32string_view word, const CharClass* classes)
         else if (k.letterCase == Case::Upper && sawLower)
             caseInside = true;
     }
-    if (!hasNonAscii)
-        return score;  // reads the same under every page
+    if (!hasNonAscii) {
+        // Reads the same under every page, and breaks no rule; but it tells
+        // the text's language, which the other words must fit ("Belası"
+        // beside "Yoksulluk" is Turkish, though "Belasý" alone reads as
+        // Icelandic).
+        if (score.letters >= kLanguageLetters) {
+            score.modelled = true;
+            model::wordCosts(letters, score.script, score.costs);
+            const int best = *std::min_element(score.costs.begin(), score.costs.end());
+            for (int cost : score.costs)
+                score.capped.push_back(std::min(cost, best + kWordSwitch));
+        }
+        return score;
+    }
     // ASCII letters joined to any other script than Latin make a word of
     // two scripts: "Myl猫ne", "驴D贸nde" are Latin words read through a CJK page.
     const int distinct = static_cast<int>(std::count(scripts.begin(), scripts.end(), true));

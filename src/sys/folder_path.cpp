@@ -18,6 +18,14 @@ namespace {
 
 constexpr int kMostLinks = 40;  // as the kernel allows in one name
 
+// Room for the target of the link whose stat is `status`, and a byte more
+// to tell one that grew meanwhile. The links of /proc (/proc/self, a
+// process's root and working folder) give their size as 0: room for any.
+size_t targetRoom(const struct stat& status)
+{
+    return status.st_size > 0 ? static_cast<size_t>(status.st_size) + 1 : PATH_MAX;
+}
+
 int openFolderStep(int at, const char* name, int mode)
 {
     if (!stepAllowed(Step::OpenFolder))
@@ -113,7 +121,7 @@ bool Cursor::followLink(int link, const struct stat& status, bool last, int& err
         error = ELOOP;
         return false;
     }
-    std::string target(static_cast<size_t>(status.st_size) + 1, '\0');
+    std::string target(targetRoom(status), '\0');
     if (!stepAllowed(Step::ReadLink)) {
         error = errno;
         return false;
@@ -156,7 +164,7 @@ Fd followFileLink(int at, Fd link, struct stat& status, std::vector<LinkOwners>&
             return Fd();
         }
         passed.push_back({status.st_uid, holding.st_uid});
-        std::string target(static_cast<size_t>(status.st_size) + 1, '\0');
+        std::string target(targetRoom(status), '\0');
         const ssize_t length
             = stepAllowed(Step::ReadLink) ? readlinkat(link.get(), "", target.data(), target.size()) : -1;
         if (length < 0 || static_cast<size_t>(length) >= target.size()) {

@@ -217,6 +217,20 @@ TEST(AlbumJudge, ReadsTheAlbumsRealLibrariesWereMisreadIn)
     }
 }
 
+// Latvian and Lithuanian in ISO-8859-4 put "ļ", "ā", "ž" where no other
+// built-in page has them: plain auto reads them only through that page
+// itself, as uchardet names it.
+TEST(AlbumJudge, PlainAutoReadsTheOlderBalticPage)
+{
+    AlbumJudge judge(CandidateList::parse("auto"));
+    const std::vector<FileTexts> latvian = {file("Jumprava", "Ziemeļmeita", "ISO-8859-4"),
+                                            file("Jumprava", "Tālu", "ISO-8859-4")};
+    const std::vector<FileTexts> lithuanian = {file("Bix", "Trečias pasaulis", "ISO-8859-4"),
+                                               file("Bix", "Žvaigždė", "ISO-8859-4")};
+    EXPECT_EQ(labels(judge.judge(latvian)), std::vector<std::string>(2, "iso-8859-4"));
+    EXPECT_EQ(labels(judge.judge(lithuanian)), std::vector<std::string>(2, "iso-8859-4"));
+}
+
 // A folder whose only legacy text is one word of two letters says too
 // little for any page of one byte per character.
 TEST(AlbumJudge, LeavesATwoLetterWordAloneInItsFolder)

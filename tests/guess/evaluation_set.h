@@ -238,6 +238,10 @@ inline const std::vector<Album>& tuningAlbums()
         // One name with a single letter of its page beyond ASCII in an
         // otherwise ASCII album: the page must come from that one word.
         {"cp1254", "cp1254", "Mustafa Sandal", "Best Of", {{"Araba"}, {"İsyankar"}, {"Aya Benzer"}}},
+        // Turkish "ı" and "ğ" are Latin-1's Icelandic "ý" and "ð": alone,
+        // "Kalmadý" and "Emmoðlu" read as Icelandic; beside "Huzurum" not.
+        // ISO-8859-9 holds Turkish letters where Windows-1254 does.
+        {"iso-8859-9", "cp1254", "Ferdi Tayfur", "Emmoğlu", {{"Huzurum Kalmadı"}, {"Bana da Söyle"}}},
         {"cp1250", "cp1250", "Riblja Čorba", "Kost u grlu", {{"Lutka sa naslovne strane"}, {"Rokenrol za decu"}}},
         {"cp1250", "cp1250", "Miroslav Ilić", "Best Of", {{"Voleo sam devojku iz grada"}}},
         {"cp1250", "cp1250", "Lačni Franz", "Adijo pamet", {{"Adijo pamet"}}},

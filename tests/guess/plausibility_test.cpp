@@ -135,6 +135,8 @@ TEST(Implausibility, TheRightPageBeatsTheOnesRealLibrariesWereMisreadIn)
         {"Bu Aşk Fazla Sana", "cp1254", "cp1257", 1.5},      // not "Ažk", Czech to no Baltic page
         {"Žiema", "cp1257", "cp1254", 4},                   // not "Şiema", Romanian to no Turkish page
         {"Pērkons", "cp1257", "ISO-8859-1", 4},             // not "Pçrkons", no Western word
+        {"Huzurum Kalmadı", "cp1254", "ISO-8859-1", 2},     // "Kalmadý" is Icelandic, "Huzurum" no
+        {"Yoksulluk Kader Olamaz Belası", "cp1254", "ISO-8859-1", 2},  // nor "Yoksulluk"
     };
     for (const auto& c : cases) {
         const std::string bytes = storedIn(c.text, c.stored);

@@ -238,6 +238,12 @@ TEST(HostileWalk, NoFolderIsEnteredThroughALinkAndNoneIsSkippedSilently)
              });
          },
          1, "two.mp3: cannot open the file: a symbolic link whose owner"},
+        {"a song named through /proc/self/root, links whose size reads 0", false,
+         [](WalkScene& s, std::vector<std::string>& converted) {
+             converted = {s.song("a")};
+             return std::vector<std::string>{"/proc/self/root" + converted[0]};
+         },
+         nullptr, 0, ""},
         {"file operand: a link of its folder's owner to that owner's song is followed", true,
          [](WalkScene& s, std::vector<std::string>& converted) {
              const std::string link = s.plantOwnSong(s.root.file("other/fav.mp3"));

@@ -337,6 +337,7 @@ TEST(HostileJournal, SaveKilledBetweenTwoWritesInPlaceIsUndone)
         const char* name;
         std::function<void(std::string&)> meddle;  // after the cut
         const char* why;                           // nullptr: restored
+        bool cutUndo = false;                      // the undo of the finished save cut, not the save
     };
     const Case cases[] = {
         {"as the cut left it", nullptr, nullptr},
@@ -344,6 +345,7 @@ TEST(HostileJournal, SaveKilledBetweenTwoWritesInPlaceIsUndone)
          "its size changed since the run"},
         {"audio changed since", [](std::string& file) { file[file.size() / 2] ^= 0x20; },
          "its audio changed since the run"},
+        {"undo cut", nullptr, nullptr, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -355,6 +357,11 @@ TEST(HostileJournal, SaveKilledBetweenTwoWritesInPlaceIsUndone)
         const std::string journal = dir.file("j");
         std::string tornFile;
         std::string tornJournal;
+        const std::vector<std::string> save = {"-s", "cp1251", "-1", "cp1251", "-2", "unicode", "--journal=" + journal,
+                                               song};
+        if (c.cutUndo) {
+            ASSERT_EQ(runInProcess(save).status, 0);
+        }
         {
             int writes = 0;
             const sys::ScopedStepHook hook([&](sys::Step step) {
@@ -364,9 +371,9 @@ TEST(HostileJournal, SaveKilledBetweenTwoWritesInPlaceIsUndone)
                 }
                 return 0;
             });
-            ASSERT_EQ(
-                runInProcess({"-s", "cp1251", "-1", "cp1251", "-2", "unicode", "--journal=" + journal, song}).status,
-                0);
+            ASSERT_EQ(runInProcess(c.cutUndo ? std::vector<std::string>{"--undo=" + journal, "--no-journal"} : save)
+                          .status,
+                      0);
         }
         ASSERT_FALSE(tornFile.empty());
         ASSERT_NE(tornFile, old);
