@@ -1,15 +1,16 @@
 #!/usr/bin/python3
 """Peak memory of one file with a large tag, against the size of the tag.
 
-    memory.py [--tagshifter BIN] [--only a,b] [--massif] [--keep DIR]
+    memory.py [--tagshifter BIN] [--only a,b] [--targets L] [--modes L] [--massif] [--keep DIR]
 
 For each case a file is written byte by byte (an ID3v2.3 tag, silent MPEG
 frames, an ID3v1 tag), then converted on a fresh copy with each target
 (-2 unicode, -1 cp1251, both), with the journal and without. The figure is
 the peak RSS (/usr/bin/time) less that of the same run on a file with a tiny
 tag, so that the program and its libraries are not counted; the floor is the
-size of the tag itself. Cases marked -a convert every text frame (-a). The
-run's wall and CPU seconds are printed too. With --massif, the heap's peak as valgrind's massif
+size of the tag itself. Cases marked -a convert every text frame (-a). Each
+mode adds its options: "named" (-s cp1251 alone), "auto" (-s auto:cp1251,koi8-r),
+"json" (--json), "preview" (-w). The run's wall and CPU seconds are printed too. With --massif, the heap's peak as valgrind's massif
 sees it is printed too (slow: a minute or more a run).
 """
 
@@ -82,6 +83,14 @@ TARGETS = [
     ("both", ["-1", "cp1251", "-2", "unicode"]),
 ]
 
+# The ways the texts are read and shown besides the plain conversion.
+MODES = {
+    "named": ["-q", "-s", "cp1251"],
+    "auto": ["-q", "-s", "auto:cp1251,koi8-r"],
+    "json": ["--json", "-s", "cp1251"],
+    "preview": ["-w", "-s", "cp1251"],
+}
+
 
 def write_case(path, frames):
     body = b"".join(frames)
@@ -132,6 +141,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--tagshifter", default=os.path.join(HERE, "..", "build", "tagshifter"))
     parser.add_argument("--only", default="")
+    parser.add_argument("--targets", default="", help="some of: " + ", ".join(t for t, _ in TARGETS))
+    parser.add_argument("--modes", default="named", help="some of: " + ", ".join(MODES))
     parser.add_argument("--massif", action="store_true")
     parser.add_argument("--keep")
     args = parser.parse_args()
@@ -143,10 +154,13 @@ def main():
     for name in ["tiny"] + names:
         sizes[name] = write_case(os.path.join(work, name + ".pristine"), CASES[name][1]())
 
-    def measure(name, target, journal, massif=False):
+    targets = [t for t in TARGETS if not args.targets or t[0] in args.targets.split(",")]
+    modes = args.modes.split(",")
+
+    def measure(name, target, journal, mode, massif=False):
         copy = os.path.join(work, name + ".mp3")
         shutil.copyfile(os.path.join(work, name + ".pristine"), copy)
-        command = [args.tagshifter, "-q", "-s", "cp1251"] + CASES[name][2] + target
+        command = [args.tagshifter] + MODES[mode] + CASES[name][2] + target
         command += [f"--journal={os.path.join(work, 'run.journal')}"] if journal else ["--no-journal"]
         if os.path.exists(os.path.join(work, "run.journal")):
             os.remove(os.path.join(work, "run.journal"))
@@ -157,26 +171,27 @@ def main():
             print(f"  ({name} {' '.join(target)}: status {status}: {error})", file=sys.stderr)
         return rss, id3v2_size(copy), wall, cpu
 
-    header = ("| case | tag MB | target | journal | peak over baseline MB | x tag | new tag MB | x larger tag "
+    header = ("| case | tag MB | target | mode | journal | peak over baseline MB | x tag | new tag MB | x larger tag "
               "| wall s | CPU s |")
     if args.massif:
         header += " massif heap MB | x tag |"
     print(header)
     print("|" + "---|" * (header.count("|") - 1))
-    for name in names:
-        for label, target in TARGETS:
-            for journal in (True, False):
-                base = measure("tiny", target, journal)[0]
-                rss, written, wall, cpu = measure(name, target, journal)
-                peak = rss - base
-                larger = max(sizes[name], written)
-                row = (f"| {name} | {sizes[name] / MB:.1f} | {label} | {'yes' if journal else 'no'} "
-                       f"| {peak / MB:.1f} | {peak / sizes[name]:.1f} | {written / MB:.1f} | {peak / larger:.1f} "
-                       f"| {wall:.2f} | {cpu:.2f} |")
-                if args.massif:
-                    heap = measure(name, target, journal, massif=True)
-                    row += f" {heap / MB:.1f} | {heap / sizes[name]:.1f} |"
-                print(row, flush=True)
+    # The preview writes nothing: no journal is opened for it.
+    runs = [(name, label, target, mode, journal) for name in names for label, target in targets
+            for mode in modes for journal in ((False,) if mode == "preview" else (True, False))]
+    for name, label, target, mode, journal in runs:
+        base = measure("tiny", target, journal, mode)[0]
+        rss, written, wall, cpu = measure(name, target, journal, mode)
+        peak = rss - base
+        larger = max(sizes[name], written)
+        row = (f"| {name} | {sizes[name] / MB:.1f} | {label} | {mode} | {'yes' if journal else 'no'} "
+               f"| {peak / MB:.1f} | {peak / sizes[name]:.1f} | {written / MB:.1f} | {peak / larger:.1f} "
+               f"| {wall:.2f} | {cpu:.2f} |")
+        if args.massif:
+            heap = measure(name, target, journal, mode, massif=True)
+            row += f" {heap / MB:.1f} | {heap / sizes[name]:.1f} |"
+        print(row, flush=True)
     if not args.keep:
         shutil.rmtree(work)
 

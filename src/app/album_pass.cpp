@@ -11,6 +11,25 @@ std::string folderOf(const std::string& name)
     return end == std::string::npos ? "/" : name.substr(0, end + 1);
 }
 
+void cutToJudgedParts(std::string& bytes)
+{
+    if (bytes.size() <= kJudgedHead + kJudgedTail)
+        return;
+    auto low = [&bytes](size_t at) { return static_cast<unsigned char>(bytes[at]) < 0x30; };
+    size_t headEnd = kJudgedHead;  // right after a low byte
+    while (headEnd > kJudgedHead / 2 && !low(headEnd - 1))
+        --headEnd;
+    size_t tailStart = bytes.size() - kJudgedTail;  // right after a low byte
+    while (tailStart < bytes.size() - kJudgedTail / 2 && !low(tailStart - 1))
+        ++tailStart;
+    if (headEnd == kJudgedHead / 2 || tailStart == bytes.size() - kJudgedTail / 2)
+        return;
+    std::string parts;
+    parts.reserve(headEnd + bytes.size() - tailStart);
+    parts.append(bytes, 0, headEnd).append(bytes, tailStart, std::string::npos);
+    bytes.swap(parts);
+}
+
 std::string sourceEncodingOf(const guess::Reading& reading)
 {
     switch (reading.kind) {
@@ -56,9 +75,15 @@ guess::FileTexts AlbumPass::readTexts(size_t index) const
     const std::string& name = fileNames_[index];
     // Every file is opened as the conversion opens it: nothing but a regular
     // file, and no link another user planted followed.
-    return formats_.of(name).textsToJudge(name, folders_, files_.folderOf(index),
-                                          settings_.allFrames && settings_.id3v2.isWritten(),
-                                          settings_.preserveUnicode);
+    guess::FileTexts texts = formats_.of(name).textsToJudge(name, folders_, files_.folderOf(index),
+                                                           settings_.allFrames && settings_.id3v2.isWritten(),
+                                                           settings_.preserveUnicode);
+    for (LabelledText& text : texts) {
+        cutToJudgedParts(text.bytes);
+        for (auto& other : text.otherReaders)
+            cutToJudgedParts(other.second);
+    }
+    return texts;
 }
 
 }  // namespace tagshifter

@@ -50,6 +50,21 @@ private:
     std::vector<std::optional<guess::Reading>> readings_;
 };
 
+// A text past kJudgedHead + kJudgedTail bytes is judged by its head and its
+// tail: the guess holds each reading of a text at 4 bytes a character and
+// more, and a longer text says no more about its page. The tail keeps the end
+// a page of several bytes a character may fail to read. The whole text is
+// still converted.
+inline constexpr size_t kJudgedHead = 48 << 10;
+inline constexpr size_t kJudgedTail = 16 << 10;
+
+// `bytes` cut to its head and its tail, each at a byte under 0x30 (a space,
+// a sign, a control), which no page of several bytes a character uses inside
+// one (the second byte of GB18030's four may be a digit): every page reads
+// the two as it reads them in the whole. Left whole where no such byte stands
+// in the last half of the head or the first half of the tail.
+void cutToJudgedParts(std::string& bytes);
+
 // The encoding a file is converted from under `reading`: the code page,
 // UTF-8 (which also checks the bytes), or Latin-1, which gives each
 // character back as it is.

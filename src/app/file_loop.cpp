@@ -146,6 +146,8 @@ void prepare(std::optional<TagConverter>& converter, format::TaggedFile& file, c
     if (!settings.previewOnly) {
         converter->cutId3v1ToRoom();
         converter->packLargeTexts(settings.id3v2Version);
+    } else {
+        converter->keepLargeTextsAside();
     }
 }
 

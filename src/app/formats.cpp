@@ -11,12 +11,14 @@ struct Entry {
     std::unique_ptr<format::Format> (*make)(const Settings& settings);
 };
 
-// The main tag's large texts are read whole only where they are shown
-// (the preview, --json) or judged (-s auto).
+// The main tag's large frames are read whole only where a tag is written
+// from them (an ID3v2 target) or they are shown (--json, the preview of -a's
+// other frames); -s auto judges the texts from the album pass's own reading.
 template <typename Each>
 std::unique_ptr<format::Format> make(const Settings& settings)
 {
-    const bool shortened = !settings.previewOnly && !settings.json && !settings.source->isAuto();
+    const bool written = settings.id3v2.isWritten();
+    const bool shortened = !settings.json && (settings.previewOnly ? !(settings.allFrames && written) : !written);
     return std::make_unique<Each>(settings.id3v2, settings.id3v2Version, shortened);
 }
 

@@ -16,10 +16,13 @@ namespace {
 
 // The raw bytes the tag holds: code page bytes for a code page target,
 // UTF-8 for a Unicode one. Nothing is converted for the terminal.
-void addFields(std::vector<std::string>& lines, const TagLib::Tag& tag, bool unicode)
+void addFields(std::vector<std::string>& lines, const TagLib::Tag& tag, bool unicode, const ShownFields& shown)
 {
-    for (const TagField& field : kTagFields)
-        lines.push_back(formatted(field.previewLine, (tag.*field.get)().to8Bit(unicode).c_str()));
+    for (size_t i = 0; i < kTagFields.size(); ++i) {
+        const TagField& field = kTagFields[i];
+        lines.push_back(formatted(field.previewLine,
+                                  shown[i] ? shown[i]->c_str() : (tag.*field.get)().to8Bit(unicode).c_str()));
+    }
 }
 
 // Control characters as escapes (\n, \t, \x1b...), so that a line break in
@@ -69,16 +72,17 @@ std::string line(const char* text)
 }  // namespace
 
 std::vector<std::string> previewLines(const std::string& fileName, const TagLib::Tag* id3v1,
-                                      const TagLib::Tag* id3v2, bool id3v2Unicode, bool otherFrames)
+                                      const TagLib::Tag* id3v2, bool id3v2Unicode, bool otherFrames,
+                                      const ShownFields& id3v1Shown, const ShownFields& id3v2Shown)
 {
     std::vector<std::string> lines{fileName + "\n", line(messages::kPreviewId3v1Header)};
     if (id3v1)
-        addFields(lines, *id3v1, false);
+        addFields(lines, *id3v1, false, id3v1Shown);
     else
         lines.push_back(line(messages::kPreviewEmpty));
     lines.push_back(line(messages::kPreviewId3v2Header));
     if (id3v2) {
-        addFields(lines, *id3v2, id3v2Unicode);
+        addFields(lines, *id3v2, id3v2Unicode, id3v2Shown);
         if (otherFrames)
             addOtherFrames(lines, *id3v2, id3v2Unicode);
     } else

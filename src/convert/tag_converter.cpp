@@ -74,6 +74,16 @@ TagConverter::SourceText TagConverter::sourceText(const TagLib::String& value, c
     return {value.to8Bit(true), false};  // recoded for each target as it is
 }
 
+// A text the guess's plan does not name is read from the source page as
+// it would be without a plan.
+bool TagConverter::isPlanned(const std::string& label) const
+{
+    const auto& kept = plan_.keptAsItIs;
+    return plan_.keepAll || std::find(kept.begin(), kept.end(), label) != kept.end()
+           || std::any_of(plan_.readers.begin(), plan_.readers.end(),
+                          [&label](const auto& reader) { return reader.first == label; });
+}
+
 std::string TagConverter::utf8Text(const TagLib::String& value, const std::string& label)
 {
     SourceText source = sourceText(value, label);
@@ -163,10 +173,9 @@ void TagConverter::convertField(TagLib::String&& value, Setter setter)
 
 void TagConverter::convertLatin1Field(std::string&& bytes, Setter setter)
 {
-    const bool planned = plan_.keepAll || !plan_.keptAsItIs.empty() || !plan_.readers.empty();
-    if (recording || planned || recoding.sourceIsUnicode || (preserveUnicode && !mostlyHigh(bytes)))
-        return convertField(TagLib::String(bytes, TagLib::String::Latin1), setter);
     const TagField& field = fieldOf(setter);
+    if (recording || isPlanned(field.frameId) || recoding.sourceIsUnicode || (preserveUnicode && !mostlyHigh(bytes)))
+        return convertField(TagLib::String(bytes, TagLib::String::Latin1), setter);
     failedWhere = field.name;
     TextChange change;
     change.after = recodeStep(Step::Source, bytes);
@@ -174,8 +183,36 @@ void TagConverter::convertLatin1Field(std::string&& bytes, Setter setter)
     setOnTargets(change, field, setter, false);
 }
 
+bool TagConverter::isAside(const TextChange& change, Setter setter) const
+{
+    return asideForPreview_ && !recording && change.after.size() > kLargeText
+           && (setter == &TagLib::Tag::setTitle || setter == &TagLib::Tag::setArtist
+               || setter == &TagLib::Tag::setAlbum || setter == &TagLib::Tag::setComment);
+}
+
+// The ID3v1 tag is given what it writes of the text, the ID3v2 tag a
+// stand-in; the preview shows the bytes kept here instead.
+void TagConverter::setAside(TextChange& change, const TagField& field, Setter setter)
+{
+    const size_t index = static_cast<size_t>(&field - kTagFields.data());
+    if (recoding.id3v1Enabled) {
+        std::string bytes = recodeStep(Step::Id3v1, change.after);
+        const size_t room = setter == &TagLib::Tag::setComment ? 28 : kId3v1Room;
+        (id3v1Tag->*setter)(TagLib::String(bytes.substr(0, room), TagLib::String::Latin1));
+        id3v1Aside_[index] = std::move(bytes);
+    }
+    if (recoding.id3v2Enabled) {
+        std::string bytes = recodeStep(Step::Id3v2, change.after);
+        std::string().swap(change.after);
+        (id3v2Tag->*setter)(TagLib::String(kStandIn));
+        id3v2Aside_[index] = std::move(bytes);
+    }
+}
+
 void TagConverter::setOnTargets(TextChange& change, const TagField& field, Setter setter, bool large)
 {
+    if (!recoding.id3v1PerFile && isAside(change, setter))
+        return setAside(change, field, setter);
     if (recoding.id3v1PerFile) {
         pendingId3v1_.push_back({setter, change.after, recording ? changes.size() : SIZE_MAX,
                                  (id3v1Tag->*field.get)().to8Bit(false)});
@@ -288,7 +325,8 @@ void TagConverter::convertLargeFrameText(TagLib::ID3v2::Frame& frame, FrameText&
 std::vector<std::string> TagConverter::preview(const std::string& fileName) const
 {
     return previewLines(fileName, recoding.id3v1Enabled ? id3v1Tag : nullptr,
-                        recoding.id3v2Enabled ? id3v2Tag : nullptr, recoding.id3v2IsUnicode, otherFramesConverted);
+                        recoding.id3v2Enabled ? id3v2Tag : nullptr, recoding.id3v2IsUnicode, otherFramesConverted,
+                        id3v1Aside_, id3v2Aside_);
 }
 
 }  // namespace tagshifter

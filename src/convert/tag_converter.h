@@ -2,6 +2,7 @@
 // are written to, and kept for the report and the preview.
 #pragma once
 
+#include "convert/preview.h"
 #include "convert/recoding.h"
 #include "convert/text_change.h"
 #include "text/misreading.h"
@@ -90,6 +91,11 @@ public:
     // (not for the preview nor the report, which read the tag's texts).
     void packLargeTexts(int id3v2Version) { packVersion_ = id3v2Version; }
 
+    // For the preview: a large converted title, artist, album or comment is
+    // kept as the bytes the preview shows, not set whole on the tags (at 4
+    // bytes a character); they hold what is written of it, or a stand-in.
+    void keepLargeTextsAside() { asideForPreview_ = true; }
+
     // From now on, each text converted is kept for textChanges(), in order.
     void recordTextChanges() { recording = true; }
     const std::vector<TextChange>& textChanges() const { return changes; }
@@ -115,10 +121,14 @@ private:
     };
     SourceText sourceText(const TagLib::String& value, const std::string& label);
     std::string utf8Text(const TagLib::String& value, const std::string& label);
+    bool isPlanned(const std::string& label) const;
     // The large-text way of convertField (see packLargeTexts).
     bool isLarge(const TagLib::String& value, Setter setter) const;
     std::string releasedUtf8Text(TagLib::String& value, const std::string& label, Setter setter);
     void setPacked(TextChange& change, const char* frameId, Setter setter);
+    // The preview's way of setOnTargets for a large text (see keepLargeTextsAside).
+    bool isAside(const TextChange& change, Setter setter) const;
+    void setAside(TextChange& change, const TagField& field, Setter setter);
     // Sets the converted text of one field on the enabled targets.
     void setOnTargets(TextChange& change, const TagField& field, Setter setter, bool large);
     std::string recodeStep(Step step, const std::string& input) { return recoding.recode(step, input, failedWhere); }
@@ -148,6 +158,8 @@ private:
     bool recording = false;
     bool id3v1CutToRoom_ = false;
     int packVersion_ = 0;  // 0: texts are set as TagLib strings
+    bool asideForPreview_ = false;
+    ShownFields id3v1Aside_, id3v2Aside_;
     static constexpr size_t kId3v1Room = 30;
     static constexpr unsigned int kLargeText = 1 << 18;  // characters, see packLargeTexts
     std::vector<TextChange> changes;

@@ -122,7 +122,7 @@ bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version)
 // TagLib still widens a frame whose text is not Latin-1, so nothing is lost.
 Mp3Format::Mp3Format(const TargetEncoding& mainTarget, int id3v2Version, bool shortened)
     : factory_(id3v2TextEncoding(mainTarget.kind == TargetEncoding::Kind::Unicode, id3v2Version)),
-      shortened_(shortened && mainTarget.kind == TargetEncoding::Kind::None)
+      shortened_(shortened)
 {
     // A file without an ID3v2 tag gets one that TagLib 1 makes with its
     // shared factory, whatever the file was opened with.

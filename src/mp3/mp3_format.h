@@ -21,9 +21,10 @@ bool stripAndSave(TagLib::MPEG::File& file, int tagMask, int id3v2Version);
 
 class Mp3Format : public format::Format {
 public:
-    // `mainTarget` (-2) written as ID3v2.`id3v2Version`. `shortened`: the
-    // ID3v2 tag is removed and only the ID3v1 tag takes its texts (none
-    // shown whole): its large frames need not be read whole.
+    // `mainTarget` (-2) written as ID3v2.`id3v2Version`. `shortened`: no
+    // ID3v2 tag is written from what is read (it is removed, or only shown)
+    // and no frame but the fields' is shown whole: large frames need not be
+    // read whole.
     Mp3Format(const TargetEncoding& mainTarget, int id3v2Version, bool shortened = false);
 
     std::unique_ptr<format::TaggedFile> open(const std::string& name, sys::FolderCache& folders,

@@ -70,7 +70,8 @@ TEST(ShortenedFrames, AFileReadCutShortIsWrittenAsTheOrdinaryWayWritesIt)
          ("x" + title).substr(0, 30)},
     };
     const std::vector<std::vector<std::string>> targets = {
-        {"-1", "cp1251"}, {"-1", "cp1251", "-a"}, {"-1", "auto"}, {"-1", "cp1251", "-p"}, {"-1", "koi8-r"}};
+        {"-1", "cp1251"}, {"-1", "cp1251", "-a"}, {"-1", "auto"}, {"-1", "cp1251", "-p"}, {"-1", "koi8-r"},
+        {"-1", "cp1251", "-s", "auto:cp1251,koi8-r"}, {"-1", "auto", "-s", "auto"}};
     for (const auto& file : files) {
         const std::string original = file.tag + mpegFrames(12) + id3v1Block("old", "old", "old");
         for (const auto& target : targets) {
@@ -91,6 +92,48 @@ TEST(ShortenedFrames, AFileReadCutShortIsWrittenAsTheOrdinaryWayWritesIt)
                 ASSERT_TRUE(id3v1);
                 EXPECT_EQ(id3v1->title, file.id3v1Title);
             }
+        }
+    }
+}
+
+// The preview reads the tag cut short and keeps a large text beside the
+// tags, not in them: it must still show every field's whole text on each
+// target, and leave the file as it was.
+TEST(ShortenedFrames, ThePreviewShowsLargeTextsWhole)
+{
+    std::string title, titleUtf8;
+    while (title.size() < kLarge)
+        title += kPrivetCp1251 + " ", titleUtf8 += kPrivetUtf8 + " ";
+    const std::string original =
+        id3v23Tag(textFrame("TIT2", title) + textFrame("TPE1", "Band") + describedFrame("COMM", 0, "", title), 10)
+        + mpegFrames(12);
+    const std::string titleLine = std::string("\t\tTitle:\t\t"), commentLine = "\t\tComment:\t";
+    const struct {
+        std::vector<std::string> options;
+        std::string id3v1, id3v2;  // the title and comment shown on each, empty: the tag is not written
+    } cases[] = {
+        {{"-1", "cp1251", "-2", "none"}, title, ""},
+        {{"-1", "cp1251", "-2", "unicode"}, title, titleUtf8},
+        {{"-1", "none", "-2", "cp1251"}, "", title},
+        {{"-1", "koi8-r", "-2", "unicode", "-s", "auto:cp1251,koi8-r"}, "", titleUtf8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.options[1] + " " + c.options[3]);
+        std::vector<std::string> args = {"-w", "--no-journal", "-s", "cp1251"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        TempDir dir;
+        args.push_back(dir.put("song.mp3", original));
+        const RunResult run = runInProcess(args);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_TRUE(readFile(args.back()) == original) << "the preview wrote the file";
+        const size_t id3v2At = run.out.find("\tid3v2:");
+        ASSERT_NE(id3v2At, std::string::npos);
+        const std::string id3v1Part = run.out.substr(0, id3v2At), id3v2Part = run.out.substr(id3v2At);
+        for (const auto& [part, text] : {std::pair{id3v1Part, c.id3v1}, std::pair{id3v2Part, c.id3v2}}) {
+            if (text.empty())
+                continue;
+            EXPECT_NE(part.find(titleLine + text + "\n"), std::string::npos) << "the title is not shown whole";
+            EXPECT_NE(part.find(commentLine + text + "\n"), std::string::npos) << "the comment is not shown whole";
         }
     }
 }
