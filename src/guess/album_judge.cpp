@@ -339,6 +339,56 @@ std::optional<Reader> readerShown(const std::vector<FileTexts>& files)
     return shown;
 }
 
+// Whether `text` holds a letter or digit of a script other than Latin:
+// anything past the Latin blocks but for punctuation and symbols
+// (Windows-1252's "—", "€", "™") and Latin's extended letters (Vietnamese).
+bool isBeyondLatin(char32_t c)
+{
+    return c >= 0x370 && !(c >= 0x1E00 && c < 0x1F00) && !(c >= 0x2000 && c < 0x2C00) && !(c >= 0xFB00 && c < 0xFB07);
+}
+
+bool beyondLatin(const std::u32string& text)
+{
+    return std::any_of(text.begin(), text.end(), isBeyondLatin);
+}
+
+// Whether file `f` names an artist no other file of its folder names,
+// while some other file names one: a track of a compilation.
+bool ownArtist(const std::vector<FileTexts>& files, size_t f)
+{
+    auto artistOf = [](const FileTexts& texts) -> const std::string* {
+        for (const auto& text : texts)
+            if (text.label == "TPE1")
+                return &text.bytes;
+        return nullptr;
+    };
+    const std::string* artist = artistOf(files[f]);
+    if (!artist)
+        return false;
+    bool others = false;
+    for (size_t g = 0; g < files.size(); ++g) {
+        const std::string* other = g == f ? nullptr : artistOf(files[g]);
+        if (other && *other == *artist)
+            return false;
+        others = others || other;
+    }
+    return others;
+}
+
+// Whether such a character follows a small Latin letter inside a word
+// ("Kyrkjeb๘", "Queensrุche", "Jedno่lan": Western or Central European
+// text through a page of another script).
+bool joinsLatinWord(const std::u32string& text)
+{
+    for (size_t i = 1; i < text.size(); ++i) {
+        const char32_t before = text[i - 1];
+        const bool small = (before >= 'a' && before <= 'z') || (before >= 0xDF && before <= 0xFF && before != 0xF7);
+        if (small && isBeyondLatin(text[i]))
+            return true;
+    }
+    return false;
+}
+
 bool anyThrough(const std::vector<FileTexts>& files, Reader reader)
 {
     for (const auto& texts : files)
@@ -423,13 +473,14 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
     // texts, though nothing says they misread them, compete, and must win
     // clearly.
     const std::optional<Reader> shown = readerShown(input);
-    Verdict verdict =
-        shown ? judgeAs(through(input, *shown), true, kOverwhelming) : judgeAs(input, false, kSpreadEvidence);
+    Verdict verdict = shown ? judgeAs(through(input, *shown), true, kOverwhelming, std::nullopt)
+                            : judgeAs(input, false, kSpreadEvidence, std::nullopt);
     for (const Reader reader : readers()) {
         if (reader == shown || !anyThrough(input, reader))
             continue;
         Verdict other = judgeAs(through(input, reader), shown.has_value(),
-                                isPlain(reader) ? kSpreadEvidence : kOverwhelming);
+                                isPlain(reader) ? kSpreadEvidence : kOverwhelming,
+                                isPlain(reader) ? std::nullopt : std::optional<Reader>(reader));
         if (other.penalty + kMargin <= verdict.penalty)
             verdict = std::move(other);
     }
@@ -459,7 +510,7 @@ size_t AlbumJudge::koreanIfCommon(const FileTexts& texts, const std::vector<doub
 }
 
 AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, bool misreadShown,
-                                        double albumEvidence)
+                                        double albumEvidence, std::optional<Reader> unproven)
 {
     Verdict verdict;
     std::vector<Reading>& result = verdict.readings;
@@ -693,6 +744,13 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                              && pageOutsideListReadsBetter(files, {judged[j]}, row[choice]);
         if (outside)
             choice = 0;
+        // A track of a compilation, its artist its own, shares no name
+        // with the rest: their page is no evidence for it, which must read
+        // clearly better in that page itself ("João Gilberto" among
+        // Romanian tracks is no cp1250 "Joăo").
+        if (choice != 0 && choice == albumChoice && ownArtist(files, judged[j])
+            && row[0] - row[choice] < kDisagreement)
+            choice = 0;
         choices[j] = choice;
         for (size_t r = 0; r < readings; ++r)
             if (aliases[j][r] != aliases[j][choice] && row[r] != kInvalid && row[choice] != kInvalid
@@ -713,30 +771,55 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     // evidence: its own, that of another such field of the album, or that
     // of all such fields together (a Czech album misread through
     // Windows-1252, each title a few letters off).
-    std::u32string buffer;
+    std::u32string buffer, asText;
     double gain = 0;
-    for (size_t j = 0; j < judged.size() && !misreadAsUnicode; ++j)
+    // Texts turned into bytes by a reader no text shows misread are
+    // weighed apart: the evidence of the others is not for that reader.
+    auto assumed = [&](const LabelledText& text) { return unproven && text.reader == *unproven; };
+    bool misreadAssumed = false;
+    double assumedGain = 0;
+    for (size_t j = 0; j < judged.size(); ++j)
         for (const auto& text : files[judged[j]])
             if (choices[j] != 0 && text.unicodeFrame && judgedText(text)) {
+                const bool through = assumed(text);
+                bool& shown = through ? misreadAssumed : misreadAsUnicode;
+                if (shown)
+                    continue;
                 const double one = textPenalty(text, 0, buffer) - textPenalty(text, choices[j], buffer);
-                gain += one;
-                if (one >= kOverwhelming || gain >= albumEvidence)
-                    misreadAsUnicode = true;
+                double& sum = through ? assumedGain : gain;
+                sum += one;
+                if (one >= kOverwhelming || sum >= albumEvidence)
+                    shown = true;
             }
     for (size_t j = 0; j < judged.size(); ++j) {
         const size_t choice = choices[j];
         Reading reading = readings_[choice];
         reading.nothingFits = nothingFits[j];
         size_t kept = 0, recoded = 0;
+        double gained = 0;
+        bool unicodeRecoded = false;
         std::vector<Reading::Field> fields;
         for (const auto& text : files[judged[j]]) {
             if (choice == 0 || !judgedText(text))
                 continue;
-            const double asItIs = textPenalty(text, 0, buffer);
+            const double asItIs = textPenalty(text, 0, asText);
             const double chosen = textPenalty(text, choice, buffer);
-            const bool shy = text.unicodeFrame && !misreadAsUnicode;
-            const bool keep = chosen == kInvalid || asItIs + kFieldMargin <= chosen
-                              || (shy && asItIs - chosen < kOverwhelming);
+            // Text saved as Unicode is re-read when its own reader's misreading is shown.
+            const bool shy = text.unicodeFrame && !(assumed(text) ? misreadAssumed : misreadAsUnicode);
+            bool keep = chosen == kInvalid || asItIs + kFieldMargin <= chosen
+                        || (shy && asItIs - chosen < kOverwhelming);
+            // Nor is a field turned into another script whose new letters
+            // would end a Latin word ("Kyrkjebø" is no Thai "Kyrkjeb๘"):
+            // only pages that write Han glue it to Latin ("Loveの唄").
+            keep = keep
+                   || (decodings_[choice]->han == HanReading::Any && !beyondLatin(asText)
+                       && joinsLatinWord(buffer));
+            // Bytes that are whole UTF-8 beyond ASCII are UTF-8 or nothing:
+            // through a page of one byte a character they are another text
+            // ("Sušica" is no Thai "Suลกica"), though the file's other fields
+            // rule UTF-8 out for it.
+            keep = keep || (readings_[choice].kind != Reading::Kind::Utf8 && decodeUtf8(text.bytes)
+                            && textPenalty(text, 1, buffer) <= chosen);
             std::optional<double> fieldMargin;
             if (chosen != kInvalid)
                 fieldMargin = keep ? chosen - asItIs : asItIs - chosen;
@@ -748,8 +831,24 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                 ++kept;
             } else {
                 ++recoded;
+                gained += asItIs - chosen;
+                unicodeRecoded = unicodeRecoded || text.unicodeFrame;
                 reading.readers.emplace_back(text.label, text.reader);
             }
+        }
+        // A file whose legacy fields read no better, all together, in its
+        // page than as they are takes the page from Unicode text beside them
+        // or from the rest of its folder alone (Spanish titles under a
+        // Lithuanian name): it stays. Text a tool misread and saved as
+        // Unicode is shown misread by the album's other texts.
+        if (recoded > 0 && gained <= 0 && !unicodeRecoded) {
+            for (auto& field : fields)
+                if (!field.asItIs) {
+                    field.asItIs = true;
+                    if (field.margin)
+                        field.margin = -*field.margin;
+                }
+            kept += recoded, recoded = 0;
         }
         if (kept > 0 && recoded == 0)
             reading = Reading::asItIs();

@@ -7,6 +7,7 @@
 #include "text/labelled_text.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,7 +53,11 @@ private:
     // through nothing plainer than a reader that only misreading explains.
     // `albumEvidence`: how much more plausible the Latin-1-looking fields of
     // Unicode frames must read, all together, before they are re-read.
-    Verdict judgeAs(const std::vector<FileTexts>& files, bool misreadShown, double albumEvidence);
+    // `unproven`: the reader the texts were read through that no text shows
+    // misread; a Unicode frame's text it turns into bytes needs evidence of
+    // its own before it is re-read.
+    Verdict judgeAs(const std::vector<FileTexts>& files, bool misreadShown, double albumEvidence,
+                    std::optional<Reader> unproven);
 
     // Appends `text` under reading `reading` (0: as it is) to `out`; false
     // when the reading cannot decode it.
