@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <unordered_map>
 #include <unordered_set>
 #include <optional>
 
@@ -352,27 +353,27 @@ bool beyondLatin(const std::u32string& text)
     return std::any_of(text.begin(), text.end(), isBeyondLatin);
 }
 
-// Whether file `f` names an artist no other file of its folder names,
-// while some other file names one: a track of a compilation.
-bool ownArtist(const std::vector<FileTexts>& files, size_t f)
+const std::string* artistOf(const FileTexts& texts)
 {
-    auto artistOf = [](const FileTexts& texts) -> const std::string* {
-        for (const auto& text : texts)
-            if (text.label == "TPE1")
-                return &text.bytes;
-        return nullptr;
-    };
-    const std::string* artist = artistOf(files[f]);
-    if (!artist)
-        return false;
-    bool others = false;
-    for (size_t g = 0; g < files.size(); ++g) {
-        const std::string* other = g == f ? nullptr : artistOf(files[g]);
-        if (other && *other == *artist)
-            return false;
-        others = others || other;
-    }
-    return others;
+    for (const auto& text : texts)
+        if (text.label == "TPE1")
+            return &text.bytes;
+    return nullptr;
+}
+
+// Which files of a folder name an artist no other file of it names, while
+// some other file names one: the tracks of a compilation.
+std::vector<bool> ownArtists(const std::vector<FileTexts>& files)
+{
+    std::unordered_map<std::string, size_t> named;
+    for (const auto& texts : files)
+        if (const std::string* artist = artistOf(texts))
+            ++named[*artist];
+    std::vector<bool> own(files.size(), false);
+    for (size_t f = 0; f < files.size() && named.size() > 1; ++f)
+        if (const std::string* artist = artistOf(files[f]))
+            own[f] = named[*artist] == 1;
+    return own;
 }
 
 // Whether such a character follows a small Latin letter inside a word
@@ -698,6 +699,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         albumChoice = 0;
 
     std::vector<size_t> choices(judged.size());
+    const std::vector<bool> ownArtist = ownArtists(files);
     std::vector<bool> nothingFits(judged.size());
     std::vector<std::optional<double>> margins(judged.size());
     for (size_t j = 0; j < judged.size(); ++j) {
@@ -748,7 +750,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         // with the rest: their page is no evidence for it, which must read
         // clearly better in that page itself ("João Gilberto" among
         // Romanian tracks is no cp1250 "Joăo").
-        if (choice != 0 && choice == albumChoice && ownArtist(files, judged[j])
+        if (choice != 0 && choice == albumChoice && ownArtist[judged[j]]
             && row[0] - row[choice] < kDisagreement)
             choice = 0;
         choices[j] = choice;
