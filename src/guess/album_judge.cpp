@@ -376,15 +376,21 @@ std::vector<bool> ownArtists(const std::vector<FileTexts>& files)
     return own;
 }
 
-// Whether such a character follows a small Latin letter inside a word
-// ("Kyrkjeb๘", "Queensrุche", "Jedno่lan": Western or Central European
-// text through a page of another script).
+// Whether a letter or two of such characters follow a small Latin letter
+// inside a word ("Kyrkjeb๘", "Queensrุche", "Jedno่lan": Western or Central
+// European text through a page of another script); a longer run is a word
+// of its own glued on ("xПривет").
 bool joinsLatinWord(const std::u32string& text)
 {
     for (size_t i = 1; i < text.size(); ++i) {
         const char32_t before = text[i - 1];
         const bool small = (before >= 'a' && before <= 'z') || (before >= 0xDF && before <= 0xFF && before != 0xF7);
-        if (small && isBeyondLatin(text[i]))
+        if (!small || !isBeyondLatin(text[i]))
+            continue;
+        size_t end = i;
+        while (end < text.size() && isBeyondLatin(text[end]))
+            ++end;
+        if (end - i <= 2)
             return true;
     }
     return false;
