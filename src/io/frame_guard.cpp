@@ -89,6 +89,52 @@ bool commentTextEmpty(std::string_view body)
     return textEmpty(encoding, body.substr(at));
 }
 
+// Frames whose content starts with a text encoding byte, which TagLib
+// takes to read (and write) their text.
+bool startsWithEncoding(const std::string& id)
+{
+    static const std::set<std::string> kIds = {
+        "COMM", "COM", "USLT", "ULT", "SYLT", "SLT", "APIC", "PIC", "GEOB", "GEO",
+        "WXXX", "WXX", "USER", "OWNE", "COMR", "IPLS", "IPL",
+    };
+    return id[0] == 'T' || kIds.count(id) > 0;
+}
+
+// Whether TagLib writes `id` back with the very bytes it read where the
+// frame is well formed: frames of no text (and of Latin-1 links without an
+// encoding byte) of ID3v2.3 and 2.4, whose layout the upgrade keeps.
+// Chapters hold frames of their own, which are upgraded and converted.
+bool keepsItsBytes(const std::string& id, int version)
+{
+    static const std::set<std::string> kOther = {"CHAP", "CTOC", "GRP1", "MVNM", "MVIN"};
+    return version != 2 && id.size() == 4 && !startsWithEncoding(id) && kOther.count(id) == 0;
+}
+
+// A digest of `content` with its trailing zeros left out, which TagLib
+// may add (an absent play counter) or drop (a link's terminator).
+uint64_t digestOf(std::string_view content)
+{
+    const size_t end = content.find_last_not_of('\0');
+    uint64_t digest = 14695981039346656037ull;  // FNV-1a
+    for (size_t i = 0; end != std::string_view::npos && i <= end; ++i)
+        digest = (digest ^ id3::byteAt(content, i)) * 1099511628211ull;
+    return digest;
+}
+
+// The link of a WXXX frame: what follows the end of its description (two
+// zero bytes on a boundary of two in UTF-16), as TagLib finds it; the whole
+// content where there is no end, which TagLib takes for the description.
+std::string_view userLink(std::string_view content)
+{
+    const uint8_t encoding = content.empty() ? 0 : id3::byteAt(content, 0);
+    const size_t step = encoding == 1 || encoding == 2 ? 2 : 1;
+    for (size_t at = 1; at + step <= content.size(); at += step) {
+        if (content.compare(at, step, std::string(step, '\0')) == 0)
+            return content.substr(at + step);
+    }
+    return content;
+}
+
 using Ids = std::vector<std::string>;
 
 // ID3v2.2 ids and what they become in ID3v2.4. Where TagLib versions and
@@ -97,7 +143,7 @@ const std::map<std::string, Ids>& v22Successors()
 {
     static const std::map<std::string, Ids> table = {
         {"BUF", {"RBUF"}}, {"CNT", {"PCNT"}}, {"COM", {"COMM"}}, {"CRA", {"AENC"}},
-        {"ETC", {"ETCO"}}, {"GEO", {"GEOB"}}, {"IPL", {"TIPL", "IPLS"}}, {"MCI", {"MCDI"}},
+        {"ETC", {"ETCO"}}, {"GEO", {"GEOB"}}, {"IPL", {"TIPL", "IPLS", "TMCL"}}, {"MCI", {"MCDI"}},
         {"MLL", {"MLLT"}}, {"PIC", {"APIC"}}, {"POP", {"POPM"}}, {"REV", {"RVRB"}},
         {"SLT", {"SYLT"}}, {"STC", {"SYTC"}}, {"TAL", {"TALB"}}, {"TBP", {"TBPM"}},
         {"TCM", {"TCOM"}}, {"TCO", {"TCON"}}, {"TCP", {"TCMP"}}, {"TCR", {"TCOP"}},
@@ -116,9 +162,11 @@ const std::map<std::string, Ids>& v22Successors()
     return table;
 }
 
-// ID3v2.3 ids that ID3v2.4 renamed, and the other way round.
+// ID3v2.3 ids that ID3v2.4 renamed, and the other way round. TagLib 2.2
+// and later move the musicians of an involved people list of an older tag
+// into TMCL, and drop the TIPL left without a pair.
 const std::map<std::string, Ids> kV23Successors = {
-    {"TORY", {"TDOR"}}, {"TYER", {"TDRC"}}, {"IPLS", {"TIPL", "IPLS"}},
+    {"TORY", {"TDOR"}}, {"TYER", {"TDRC"}}, {"IPLS", {"TIPL", "IPLS", "TMCL"}}, {"TIPL", {"TIPL", "TMCL"}},
 };
 const std::map<std::string, Ids> kV24Predecessors = {
     {"TDOR", {"TORY"}}, {"TDRC", {"TYER"}}, {"TIPL", {"IPLS"}}, {"TMCL", {"IPLS"}},
@@ -189,16 +237,20 @@ std::optional<RawTag> readRawTag(std::string_view all, uint64_t offset)
     tag.frames.reserve(walk.frames.size());
     std::string contentSpill;
     for (id3::Frame frame : walk.frames) {
-        RawFrame raw{frame.id};
+        RawFrame raw;
+        raw.id = frame.id;
         // TagLib undoes the unsynchronisation of every ID3v2.4 frame where
         // the tag's header has it, whatever the frame's own flag says.
         if (tag.version == 4 && header->unsynchronised())
             frame.format |= 0x02;
         const auto content = id3::frameContent(frame, area, tag.version, contentSpill);
         raw.lengthMisread = !id3::dataLengthHolds(frame, area, tag.version, content.value_or(std::string_view()));
-        const bool encoded = frame.id[0] == 'T' || frame.id == "COMM" || frame.id == "COM" || frame.id == "USLT"
-                             || frame.id == "ULT";
-        raw.unknownEncoding = encoded && content && !content->empty() && id3::byteAt(*content, 0) > 3;
+        raw.unknownEncoding =
+            startsWithEncoding(frame.id) && content && !content->empty() && id3::byteAt(*content, 0) > 3;
+        if (content && keepsItsBytes(frame.id, tag.version))
+            raw.digest = digestOf(*content);
+        else if (content && (frame.id == "WXXX" || frame.id == "WXX"))
+            raw.digest = digestOf(userLink(*content));
         raw.empty = content && contentEmpty(frame.id, *content);
         if (frame.id[0] == 'T')
             raw.holdsText = content && !raw.empty;
@@ -234,9 +286,14 @@ std::optional<std::string> findFrameLoss(const std::vector<RawTag>& oldTags,
             auto has = [&ids](const RawFrame* f) {
                 return std::find(ids.begin(), ids.end(), f->id) != ids.end();
             };
-            // A frame that still holds something first.
-            auto match = std::find_if(unused.begin(), unused.end(),
-                                      [&](const RawFrame* f) { return has(f) && !f->empty; });
+            // A frame that still holds something first, and of no text,
+            // the same bytes.
+            auto match = std::find_if(unused.begin(), unused.end(), [&](const RawFrame* f) {
+                return has(f) && !f->empty && (!frame.digest || f->digest == frame.digest);
+            });
+            if (match == unused.end() && frame.digest
+                && std::any_of(unused.begin(), unused.end(), [&](const RawFrame* f) { return has(f) && !f->empty; }))
+                return messages::kFramePrefix + frame.id + messages::kFrameChangedSuffix;
             if (match == unused.end()) {
                 const bool emptied = std::any_of(unused.begin(), unused.end(), has);
                 return messages::kFramePrefix + frame.id

@@ -23,6 +23,11 @@ struct RawFrame {
     // A text encoding byte ID3v2 has none for: TagLib reads the text as
     // UTF-16 or worse, and a conversion makes other characters of it.
     bool unknownEncoding = false;
+    // Frames of no text, which TagLib parses into fields and renders again:
+    // a digest of the content (its trailing zeros aside), which the new tag
+    // must hold as it was. A malformed one comes back changed. For WXXX,
+    // a digest of the link, which a description without its end swallows.
+    std::optional<uint64_t> digest;
 };
 
 // Why TagLib does not keep `frame` as it stands (the end of a sentence that
@@ -41,7 +46,8 @@ std::optional<RawTag> readRawTag(std::string_view bytes, uint64_t offset = 0);
 
 // Checks that every frame of the old tags (the first and any right behind
 // it) that held something is in the new tag, under its own id or the one the
-// upgrade to `writtenVersion` (4, or 3) gives it, and still holds something.
+// upgrade to `writtenVersion` (4, or 3) gives it, and still holds something
+// (a frame of no text, the same bytes).
 // Frames the upgrade drops (ID3v2.2 frames without a successor, TDAT, TIME,
 // TRDA, TSIZ, EQUA, RVAD, ...), frames marked to be discarded on alteration
 // and empty frames may go. Returns why the new tag would lose a frame, or
