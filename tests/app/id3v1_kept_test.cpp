@@ -57,6 +57,9 @@ TEST(Id3v1Kept, HeldTextKeepsItsBytesAndASecondRunChangesNothing)
         {"stale ID3v1", unicodeFrames("Дельфин", "Весна"), "Old title", "Old artist", "auto",
          storedIn("Весна", "CP1251")},
         {"no ID3v1", unicodeFrames("Дельфин", "Весна"), "", "", "auto", storedIn("Весна", "CP1251")},
+        // Cut at a space: written as TagLib reads it back, without the space.
+        {"title cut at a space", unicodeFrames("Дельфин", "Весна пришла и снег растаял у нас"), "", "", "auto",
+         storedIn("Весна пришла и снег растаял у", "CP1251")},
     };
     TempDir dir;
     for (size_t i = 0; i < cases.size(); ++i) {
