@@ -162,10 +162,10 @@ void convert(TagConverter& converter, format::TaggedFile& file, const Settings& 
     try {
         convertTags(converter, file, settings);
     } catch (const Error&) {
-        result.texts = converter.textChanges();
+        result.texts = converter.takeTextChanges();
         throw;  // the file is closed unsaved
     }
-    result.texts = converter.textChanges();
+    result.texts = converter.takeTextChanges();
     if (converter.isId3v1Enabled()) {
         result.id3v1Target = converter.id3v1Target();  // with -1 auto, the page chosen
         file.keepWrittenLegacyBytes(result.texts);

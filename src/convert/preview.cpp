@@ -16,12 +16,12 @@ namespace {
 
 // The raw bytes the tag holds: code page bytes for a code page target,
 // UTF-8 for a Unicode one. Nothing is converted for the terminal.
-void addFields(std::vector<std::string>& lines, const TagLib::Tag& tag, bool unicode, const ShownFields& shown)
+void addFields(std::vector<std::string>& lines, const TagLib::Tag& tag, bool unicode, ShownFields& shown)
 {
     for (size_t i = 0; i < kTagFields.size(); ++i) {
         const TagField& field = kTagFields[i];
-        lines.push_back(formatted(field.previewLine,
-                                  shown[i] ? shown[i]->c_str() : (tag.*field.get)().to8Bit(unicode).c_str()));
+        lines.push_back(shown[i] ? std::move(*shown[i])
+                                 : formatted(field.previewLine, (tag.*field.get)().to8Bit(unicode).c_str()));
     }
 }
 
@@ -71,9 +71,25 @@ std::string line(const char* text)
 
 }  // namespace
 
+ShownLine::ShownLine(const TagField& field)
+{
+    const std::string format = field.previewLine;
+    const size_t text = format.find("%s");
+    head = format.substr(0, text);
+    tail = format.substr(text + 2);
+}
+
+void ShownLine::end(std::string& line) const
+{
+    const size_t zero = line.find('\0', head.size());
+    if (zero != std::string::npos)
+        line.resize(zero);
+    line += tail;
+}
+
 std::vector<std::string> previewLines(const std::string& fileName, const TagLib::Tag* id3v1,
                                       const TagLib::Tag* id3v2, bool id3v2Unicode, bool otherFrames,
-                                      const ShownFields& id3v1Shown, const ShownFields& id3v2Shown)
+                                      ShownFields id3v1Shown, ShownFields id3v2Shown)
 {
     std::vector<std::string> lines{fileName + "\n", line(messages::kPreviewId3v1Header)};
     if (id3v1)

@@ -19,5 +19,10 @@ inline constexpr size_t kRecodeBufferSize = 1024;
 // Throws a conversion Error ("Error during encoding.\n") on any failure and
 // hands back no partial text.
 std::string recodeThrough(iconv_t conversion, const std::string& input, IconvCall call);
+// The same for the `size` bytes at `input`, the result begun with `head`
+// and with room for `tailRoom` bytes more: a line made round a large text
+// is not a copy of it.
+std::string recodeThrough(iconv_t conversion, const char* input, size_t size, IconvCall call,
+                          std::string head, size_t tailRoom);
 
 }  // namespace tagshifter

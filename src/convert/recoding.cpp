@@ -21,9 +21,9 @@ const char kTranslit[] = "//TRANSLIT";
     throw Error(kind, message);
 }
 
-std::string through(Conversion& conversion, const std::string& input)
+std::string through(Conversion& conversion, const char* input, size_t size, std::string head, size_t tailRoom)
 {
-    return recodeThrough(conversion.descriptor(), input, ::iconv);
+    return recodeThrough(conversion.descriptor(), input, size, ::iconv, std::move(head), tailRoom);
 }
 }  // namespace
 
@@ -55,13 +55,19 @@ Recoding::Recoding(const SourceEncoding& source, const TargetEncoding& id3v1, co
 
 std::string Recoding::recode(Step step, const std::string& input, const std::string& where)
 {
+    return recode(step, input.data(), input.size(), where, std::string(), 0);
+}
+
+std::string Recoding::recode(Step step, const char* input, size_t size, const std::string& where, std::string head,
+                             size_t tailRoom)
+{
     try {
         switch (step) {
-        case Step::Source: return through(sourceToUtf8, input);
-        case Step::Id3v1: return through(utf8ToId3v1, input);
+        case Step::Source: return through(sourceToUtf8, input, size, std::move(head), tailRoom);
+        case Step::Id3v1: return through(utf8ToId3v1, input, size, std::move(head), tailRoom);
         case Step::Id3v2: break;
         }
-        return through(utf8ToId3v2, input);
+        return through(utf8ToId3v2, input, size, std::move(head), tailRoom);
     } catch (Error& error) {
         error.where = where;
         error.conversion = step == Step::Source ? formatted(messages::kFromSource, sourceName.c_str())
@@ -81,7 +87,7 @@ std::vector<std::string> Recoding::choosePage(const std::vector<std::string>& pa
         recoded.clear();
         try {
             for (const std::string& text : texts)
-                recoded.push_back(through(utf8ToId3v1, text));
+                recoded.push_back(through(utf8ToId3v1, text.data(), text.size(), std::string(), 0));
         } catch (const Error&) {
             continue;
         }

@@ -24,6 +24,10 @@ public:
     // `input` through the conversion of `step`. A text that cannot be
     // converted throws an Error naming the conversion and `where`.
     std::string recode(Step step, const std::string& input, const std::string& where);
+    // The same for `size` bytes at `input`, the result begun with `head`
+    // and with room for `tailRoom` bytes more (see recodeThrough).
+    std::string recode(Step step, const char* input, size_t size, const std::string& where, std::string head,
+                       size_t tailRoom);
 
     // -1 auto: opens for ID3v1 the first of `pages` that holds each of
     // `texts` whole, else the first with transliteration, and returns the

@@ -18,6 +18,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <utility>
 
 namespace tagshifter {
 
@@ -55,7 +57,7 @@ TagConverter::TagConverter(const SourceEncoding& source, const TargetEncoding& i
 TagConverter::SourceText TagConverter::sourceText(const TagLib::String& value, const std::string& label)
 {
     if (recoding.sourceIsUnicode)
-        return {value.to8Bit(true)};
+        return {utf8Of(value)};
     auto among = [&label](const std::vector<std::string>& labels) {
         return std::find(labels.begin(), labels.end(), label) != labels.end();
     };
@@ -71,7 +73,7 @@ TagConverter::SourceText TagConverter::sourceText(const TagLib::String& value, c
         bytes = sourceBytes(value, preserveUnicode);
     if (bytes)
         return {std::move(*bytes)};
-    return {value.to8Bit(true), false};  // recoded for each target as it is
+    return {utf8Of(value), false};  // recoded for each target as it is
 }
 
 // A text the guess's plan does not name is read from the source page as
@@ -145,9 +147,14 @@ void TagConverter::setPacked(TextChange& change, const char* frameId, Setter set
 TagLib::String TagConverter::id3v2Text(TextChange& change)
 {
     change.id3v2 = recodeStep(Step::Id3v2, change.after);
+    // The report shows the bytes of a code page alone; UTF-8 is `after`.
+    if (recording && recoding.id3v2IsUnicode) {
+        std::string bytes = std::move(*change.id3v2);
+        change.id3v2.reset();
+        return stringFromUtf8(std::move(bytes));
+    }
     if (recording)
-        return recoding.id3v2IsUnicode ? stringFromUtf8(*change.id3v2)
-                                       : TagLib::String(*change.id3v2, TagLib::String::Latin1);
+        return TagLib::String(*change.id3v2, TagLib::String::Latin1);
     // Not reported: each step is let go before the next is made.
     std::string().swap(change.after);
     std::string bytes = std::move(*change.id3v2);
@@ -166,7 +173,7 @@ void TagConverter::convertField(TagLib::String&& value, Setter setter)
     setOnTargets(change, field, setter, large);
     if (recording) {
         change.field = failedWhere;
-        change.before = value.to8Bit(true);
+        change.before = utf8Of(value);
         changes.push_back(std::move(change));
     }
 }
@@ -191,21 +198,38 @@ bool TagConverter::isAside(const TextChange& change, Setter setter) const
 }
 
 // The ID3v1 tag is given what it writes of the text, the ID3v2 tag a
-// stand-in; the preview shows the bytes kept here instead.
+// stand-in; the preview shows the lines kept here instead, each made round
+// its text as it is converted. A Unicode ID3v2 line holds the UTF-8 text
+// as it is: it is made first, the text let go, and the ID3v1 text made
+// from it, so that the text is not held three times over.
 void TagConverter::setAside(TextChange& change, const TagField& field, Setter setter)
 {
     const size_t index = static_cast<size_t>(&field - kTagFields.data());
+    const ShownLine shown(field);
+    const size_t head = shown.head.size();
+    std::optional<std::string> id3v2Line;
+    if (recoding.id3v2Enabled && recoding.id3v2IsUnicode) {
+        id3v2Line = recoding.recode(Step::Id3v2, change.after.data(), change.after.size(), failedWhere, shown.head,
+                                    shown.tail.size());
+        std::string().swap(change.after);
+    }
     if (recoding.id3v1Enabled) {
-        std::string bytes = recodeStep(Step::Id3v1, change.after);
+        const char* text = id3v2Line ? id3v2Line->data() + head : change.after.data();
+        const size_t size = id3v2Line ? id3v2Line->size() - head : change.after.size();
+        std::string line = recoding.recode(Step::Id3v1, text, size, failedWhere, shown.head, shown.tail.size());
         const size_t room = setter == &TagLib::Tag::setComment ? 28 : kId3v1Room;
-        (id3v1Tag->*setter)(TagLib::String(bytes.substr(0, room), TagLib::String::Latin1));
-        id3v1Aside_[index] = std::move(bytes);
+        (id3v1Tag->*setter)(TagLib::String(line.substr(head, room), TagLib::String::Latin1));
+        shown.end(line);
+        id3v1Aside_[index] = std::move(line);
     }
     if (recoding.id3v2Enabled) {
-        std::string bytes = recodeStep(Step::Id3v2, change.after);
+        if (!id3v2Line)
+            id3v2Line = recoding.recode(Step::Id3v2, change.after.data(), change.after.size(), failedWhere,
+                                        shown.head, shown.tail.size());
         std::string().swap(change.after);
         (id3v2Tag->*setter)(TagLib::String(kStandIn));
-        id3v2Aside_[index] = std::move(bytes);
+        shown.end(*id3v2Line);
+        id3v2Aside_[index] = std::move(*id3v2Line);
     }
 }
 
@@ -252,7 +276,7 @@ TagLib::String TagConverter::convertFrameText(const TagLib::String& value, const
         change.isFrame = true;
         change.description = listedAs->description.to8Bit(true);
         change.isDescription = isDescription;
-        change.before = value.to8Bit(true);
+        change.before = utf8Of(value);
         changes.push_back(std::move(change));
     }
     return converted;
@@ -322,11 +346,11 @@ void TagConverter::convertLargeFrameText(TagLib::ID3v2::Frame& frame, FrameText&
     setFrameText(frame, converted, encoding);
 }
 
-std::vector<std::string> TagConverter::preview(const std::string& fileName) const
+std::vector<std::string> TagConverter::preview(const std::string& fileName)
 {
     return previewLines(fileName, recoding.id3v1Enabled ? id3v1Tag : nullptr,
                         recoding.id3v2Enabled ? id3v2Tag : nullptr, recoding.id3v2IsUnicode, otherFramesConverted,
-                        id3v1Aside_, id3v2Aside_);
+                        std::exchange(id3v1Aside_, {}), std::exchange(id3v2Aside_, {}));
 }
 
 }  // namespace tagshifter

@@ -78,8 +78,9 @@ public:
     // The preview then lists these frames too.
     void convertOtherFrames(int id3v2Version);
 
-    // The preview of both target tags (see previewLines).
-    std::vector<std::string> preview(const std::string& fileName) const;
+    // The preview of both target tags (see previewLines); the lines kept
+    // aside (see keepLargeTextsAside) are handed over.
+    std::vector<std::string> preview(const std::string& fileName);
 
     // ID3v1 texts longer than the tag writes are set cut to what it
     // writes (not for the preview, which shows them whole).
@@ -92,13 +93,15 @@ public:
     void packLargeTexts(int id3v2Version) { packVersion_ = id3v2Version; }
 
     // For the preview: a large converted title, artist, album or comment is
-    // kept as the bytes the preview shows, not set whole on the tags (at 4
+    // kept as the line the preview shows, not set whole on the tags (at 4
     // bytes a character); they hold what is written of it, or a stand-in.
     void keepLargeTextsAside() { asideForPreview_ = true; }
 
     // From now on, each text converted is kept for textChanges(), in order.
     void recordTextChanges() { recording = true; }
     const std::vector<TextChange>& textChanges() const { return changes; }
+    // The texts kept so far, handed over: a large one is not copied.
+    std::vector<TextChange> takeTextChanges() { return std::exchange(changes, {}); }
 
     bool isId3v1Enabled() const { return recoding.id3v1Enabled; }
     // The page of the ID3v1 target; with -1 auto the one chosen, once set.

@@ -15,6 +15,7 @@ struct TextChange {
     std::string before;          // as the tag read it, in UTF-8
     std::string after;           // converted, in UTF-8
     // The bytes set on each enabled target: code-page bytes for a code page.
+    // A Unicode ID3v2 target's are `after` itself, not kept twice.
     std::optional<std::string> id3v1, id3v2;
 };
 

@@ -2,6 +2,8 @@
 
 #include <taglib/tbytevector.h>
 
+#include <algorithm>
+
 namespace tagshifter {
 
 TagLib::String stringFromUtf8(std::string utf8)
@@ -51,6 +53,37 @@ TagLib::String stringFromUtf8(std::string utf8)
         return TagLib::String(utf8, TagLib::String::UTF8);
     std::string().swap(utf8);
     return TagLib::String(wide, TagLib::String::UTF16LE);
+}
+
+std::string utf8Of(const TagLib::String& value)
+{
+    constexpr unsigned int kPiece = 1 << 14;  // characters
+    if (value.size() <= kPiece)
+        return value.to8Bit(true);
+    // Each piece ends past a whole surrogate pair; one TagLib converts to
+    // nothing is not UTF-16 it reads, and the whole is left to TagLib.
+    auto eachPiece = [&value](auto&& take) {
+        for (unsigned int at = 0; at < value.size();) {
+            unsigned int end = std::min(value.size(), at + kPiece);
+            const wchar_t last = value[static_cast<int>(end - 1)];
+            if (end < value.size() && last >= 0xD800 && last <= 0xDBFF)
+                ++end;
+            const std::string piece = value.substr(at, end - at).to8Bit(true);
+            if (piece.empty())
+                return false;
+            take(piece);
+            at = end;
+        }
+        return true;
+    };
+    // Sized first, so that the bytes are not held in a string grown by doubling.
+    size_t size = 0;
+    if (!eachPiece([&size](const std::string& piece) { size += piece.size(); }))
+        return value.to8Bit(true);
+    std::string utf8;
+    utf8.reserve(size);
+    eachPiece([&utf8](const std::string& piece) { utf8 += piece; });
+    return utf8;
 }
 
 }  // namespace tagshifter

@@ -1,4 +1,5 @@
-// A TagLib string made from UTF-8 at the size its characters take.
+// A TagLib string made from UTF-8, and UTF-8 made from one, at the size
+// their characters take.
 #pragma once
 
 #include <taglib/tstring.h>
@@ -12,5 +13,9 @@ namespace tagshifter {
 // room: a large text of 2-byte letters would take twice what it needs.
 // `utf8` is let go as soon as it is read, before the string is made.
 TagLib::String stringFromUtf8(std::string utf8);
+
+// The same bytes as value.to8Bit(true), made a piece at a time: TagLib
+// makes room for 4 bytes a character of the whole text before it converts.
+std::string utf8Of(const TagLib::String& value);
 
 }  // namespace tagshifter

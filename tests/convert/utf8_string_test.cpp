@@ -36,5 +36,37 @@ TEST(StringFromUtf8, IsTheStringTagLibMakes)
     }
 }
 
+// A long text is made a piece at a time: a surrogate pair across the
+// pieces' bounds (every 16 Ki characters) stays one character, and text
+// TagLib will not convert comes out as TagLib gives it.
+TEST(Utf8Of, IsWhatTagLibGivesAcrossThePiecesOfALongText)
+{
+    const std::wstring letters(40000, L'\x0416');  // Ж
+    std::wstring pairAtBound = letters;
+    pairAtBound[16383] = 0xD834, pairAtBound[16384] = 0xDD1E;  // U+1D11E
+    std::wstring pairAtSecondBound = letters;
+    pairAtSecondBound[32768] = 0xD834, pairAtSecondBound[32769] = 0xDD1E;
+    std::wstring loneHigh = letters;
+    loneHigh[16383] = 0xD834;
+    std::wstring loneLow = letters;
+    loneLow[30000] = 0xDD1E;
+    const struct {
+        const char* what;
+        std::wstring text;
+    } cases[] = {
+        {"short", L"Ночь"},
+        {"two-byte letters", letters},
+        {"ASCII and letters", std::wstring(20000, L'a') + letters},
+        {"a pair across the first bound", pairAtBound},
+        {"a pair across a later bound", pairAtSecondBound},
+        {"a lone high surrogate at a bound", loneHigh},
+        {"a lone low surrogate", loneLow},
+    };
+    for (const auto& c : cases) {
+        const TagLib::String value(c.text);
+        EXPECT_EQ(utf8Of(value), value.to8Bit(true)) << c.what;
+    }
+}
+
 }  // namespace
 }  // namespace tagshifter::test

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <algorithm>
+#include <functional>
 #include <iterator>
 
 namespace tagshifter {
@@ -39,6 +40,11 @@ std::string hex(const std::string& bytes)
     return text;
 }
 
+std::string line(const json& object, bool ended = true)
+{
+    return object.dump(-1, ' ', false, json::error_handler_t::replace) + (ended ? "\n" : "");
+}
+
 // Sets `key` to `bytes` when they are UTF-8; otherwise to the text with
 // each byte that is not as U+FFFD, and `key`_hex to the bytes themselves.
 void putText(json& object, const std::string& key, const std::string& bytes)
@@ -52,18 +58,99 @@ void putText(json& object, const std::string& key, const std::string& bytes)
     }
 }
 
-json textChange(const TextChange& change)
+// A large text goes out a piece at a time, each cut before a byte that
+// no UTF-8 sequence holds inside it (under 0x80 or over 0xbf): the pieces'
+// dumps, quotes taken off, make the dump of the whole, with the bytes that
+// are not UTF-8 replaced as they would be in it.
+constexpr size_t kPiece = size_t(1) << 16;
+
+size_t pieceEnd(const std::string& bytes, size_t at)
 {
-    json object;
-    putText(object, change.isFrame ? "frame" : "field", change.field);
+    if (bytes.size() - at <= kPiece)
+        return bytes.size();
+    size_t end = at + kPiece;
+    while (end < bytes.size() && (static_cast<unsigned char>(bytes[end]) & 0xc0) == 0x80)
+        ++end;
+    return end;
+}
+
+using Part = std::function<void(const std::string&)>;
+
+// The members of one object, written as its dump would read them, a part
+// at a time: a text of any size is never copied whole.
+class Members {
+public:
+    explicit Members(const Part& part) : part_(part) { part_("{"); }
+    void close() { part_("}"); }
+
+    void value(const std::string& key, const json& value)
+    {
+        name(key);
+        part_(line(value, false));
+    }
+
+    // As putText: `key`, and where the bytes are not UTF-8 `key`_hex.
+    void text(const std::string& key, const std::string& bytes)
+    {
+        name(key);
+        part_("\"");
+        bool utf8 = true;
+        for (size_t at = 0; at < bytes.size();) {
+            const size_t end = pieceEnd(bytes, at);
+            const json piece(bytes.substr(at, end - at));
+            std::string dumped;
+            try {
+                dumped = piece.dump();
+            } catch (const json::type_error&) {
+                utf8 = false;
+                dumped = line(piece, false);
+            }
+            part_(dumped.substr(1, dumped.size() - 2));
+            at = end;
+        }
+        part_("\"");
+        if (!utf8)
+            hexText(key + "_hex", bytes);
+    }
+
+    void hexText(const std::string& key, const std::string& bytes)
+    {
+        name(key);
+        part_("\"");
+        for (size_t at = 0; at < bytes.size(); at += kPiece)
+            part_(hex(bytes.substr(at, kPiece)));
+        part_("\"");
+    }
+
+private:
+    void name(const std::string& key)
+    {
+        part_(std::string(first_ ? "" : ",") + json(key).dump() + ":");
+        first_ = false;
+    }
+
+    const Part& part_;
+    bool first_ = true;
+};
+
+// One text as textChange made it, each member written as it comes.
+void writeTextChange(const Part& part, const TextChange& change, const FileResult& result)
+{
+    Members object(part);
+    object.text(change.isFrame ? "frame" : "field", change.field);
     if (!change.description.empty() || change.isDescription)
-        putText(object, "description", change.description);
+        object.text("description", change.description);
     if (change.isDescription)
-        object["part"] = "description";
-    putText(object, "before", change.before);
-    putText(object, "after", change.after);
-    object["changed"] = change.before != change.after;
-    return object;
+        object.value("part", "description");
+    object.text("before", change.before);
+    object.text("after", change.after);
+    object.value("changed", change.before != change.after);
+    // The bytes a code page target holds are not UTF-8 text.
+    if (change.id3v1)
+        object.hexText("id3v1_hex", *change.id3v1);
+    if (change.id3v2 && result.id3v2Target.kind != TargetEncoding::Kind::Unicode)
+        object.hexText("id3v2_hex", *change.id3v2);
+    object.close();
 }
 
 json errorObject(const Error& error)
@@ -84,10 +171,6 @@ json errorObject(const Error& error)
     return object;
 }
 
-std::string line(const json& object)
-{
-    return object.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
-}
 
 }  // namespace
 
@@ -121,23 +204,29 @@ void JsonOutput::show(const FileResult& result)
             tags["id3v2_version"] = result.id3v2Version;
         }
         object["tags"] = tags;
-        json texts = json::array();
+    }
+    // The texts, which may be large, go out as they are written.
+    std::string head = line(object, false);
+    head.pop_back();  // the closing brace, which comes after them
+    startLine();
+    const Part part = [this](const std::string& text) { printPart(text); };
+    part(head);
+    if (!result.texts.empty()) {
+        part(",\"texts\":[");
+        bool first = true;
         for (const TextChange& change : result.texts) {
             if (change.before.empty() && change.after.empty())
                 continue;  // an empty field: nothing to say
-            json text = textChange(change);
-            // The bytes a code page target holds are not UTF-8 text.
-            if (change.id3v1)
-                text["id3v1_hex"] = hex(*change.id3v1);
-            if (change.id3v2 && result.id3v2Target.kind != TargetEncoding::Kind::Unicode)
-                text["id3v2_hex"] = hex(*change.id3v2);
-            texts.push_back(text);
+            part(first ? "" : ",");
+            first = false;
+            writeTextChange(part, change, result);
         }
-        object["texts"] = texts;
+        part("]");
     }
     if (result.error)
-        object["error"] = errorObject(*result.error);
-    print(line(object));
+        part(",\"error\":" + line(errorObject(*result.error), false));
+    part("}\n");
+    endLine();
 }
 
 void JsonOutput::showUnreadable(const std::string& folder, const std::string& why)

@@ -57,6 +57,28 @@ void Output::print(const std::vector<std::string>& lines)
     std::fflush(stdout);
 }
 
+void Output::startLine()
+{
+    clearProgress();
+}
+
+void Output::printPart(const std::string& part)
+{
+    if (escapeOut_)
+        escapedLine_ += part;
+    else
+        std::fwrite(part.data(), 1, part.size(), stdout);
+}
+
+void Output::endLine()
+{
+    if (escapeOut_) {
+        write(escapedLine_);
+        std::string().swap(escapedLine_);
+    }
+    std::fflush(stdout);
+}
+
 void Output::note(const std::string& line)
 {
     // Standard output first, so that both streams read in order when they

@@ -112,6 +112,12 @@ protected:
     // several at once.
     void print(const std::string& line);
     void print(const std::vector<std::string>& lines);
+    // One line written a part at a time, so that a large one is never held
+    // whole: the progress line wiped, the parts, then the line flushed.
+    // Where escapes are due the parts are kept and escaped as one line.
+    void startLine();
+    void printPart(const std::string& part);
+    void endLine();
     virtual void show(const FileResult& result) = 0;
     virtual void showUnreadable(const std::string& /*folder*/, const std::string& /*why*/) {}
     virtual void close(const Counts& counts, const Error* fatal) = 0;
@@ -130,6 +136,7 @@ private:
     bool quiet_ = false;
     bool showProgress_;
     bool progressShown_ = false;
+    std::string escapedLine_;  // the parts of a line to escape whole
 };
 
 }  // namespace tagshifter

@@ -181,6 +181,34 @@ TEST(JsonOutput, TextsSayWhetherTheyChangedAndId3v1HexHoldsTheBytesWritten)
     }
 }
 
+// A text far larger than the pieces it is written in (64 KiB), with signs
+// JSON escapes and letters across the pieces' bounds, reads back whole,
+// and its line is byte for byte the dump of what it holds.
+TEST(JsonOutput, ALargeTitleIsTheDumpOfItsTextsWhole)
+{
+    TempDir dir;
+    std::string title, after, before;
+    for (int i = 0; i < 12000; ++i) {
+        const std::string signs = " \"q\" \\ \t\x01 ";
+        title += kPrivetCp1251 + signs;
+        after += kPrivetUtf8 + signs;
+        for (unsigned char c : kPrivetCp1251)  // Latin-1, as TagLib reads the frame
+            before += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+        before += signs;
+    }
+    const std::string song = dir.put("song.mp3", id3v23Tag(textFrame("TIT2", title)) + mpegFrames(8));
+    const RunResult run = runInProcess({"--json", "-s", "cp1251", "-1", "cp1251", "-2", "koi8-r", song});
+    const std::string line = run.out.substr(0, run.out.find('\n'));
+    const auto parsed = nlohmann::ordered_json::parse(line);
+    EXPECT_EQ(parsed.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace), line);
+    const auto& text = parsed["texts"][0];
+    EXPECT_EQ(text["field"], "title");
+    EXPECT_EQ(text["before"], before);
+    EXPECT_EQ(text["after"], after);
+    EXPECT_EQ(text["id3v1_hex"].get<std::string>().size(), 60u);
+    EXPECT_EQ(text["id3v2_hex"].get<std::string>().size(), 2 * title.size());
+}
+
 // --undo --list: a journal a line, as JSON too.
 TEST(JsonOutput, JournalListIsOneObjectAJournal)
 {
