@@ -396,6 +396,17 @@ bool joinsLatinWord(const std::u32string& text)
     return false;
 }
 
+// Whether `text` is a legacy frame's Latin-1 that reads as it is as real
+// Western text, with next to no sign of a wrong reading.
+bool westernAsItIs(const LabelledText& text)
+{
+    if (asItIsLanguages(text) != LatinReading::Western)
+        return false;
+    std::u32string points;
+    appendAsItIs(text, points);
+    return plausible(implausibility(points, HanReading::Any, LatinReading::Western), points.size(), true);
+}
+
 bool anyThrough(const std::vector<FileTexts>& files, Reader reader)
 {
     for (const auto& texts : files)
@@ -574,12 +585,23 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         for (size_t r = 0; r < readings; ++r) {
             std::u32string& joined = decoded[r];
             joined.clear();
-            for (const auto& text : files[f]) {
+            for (size_t t = 0; t < files[f].size(); ++t) {
+                const auto& text = files[f][t];
                 if (!judgedText(text) || (othersThanComments && isComment(text)))
                     continue;  // reads the same under every reading, or a comment
+                const size_t start = joined.size();
                 if (!append(text, r, joined)) {
-                    row[r] = kInvalid;
-                    break;
+                    // A page that cannot decode a field of good Western text
+                    // reads the rest of the file, the field kept as it is:
+                    // "für" beside Korean titles rules out cp949 for that
+                    // field alone, not for the titles (GBK reads them all,
+                    // as Han no Korean wrote).
+                    joined.resize(start);
+                    if (r == 0 || !westernAsItIs(text)) {
+                        row[r] = kInvalid;
+                        break;
+                    }
+                    appendAsItIs(text, joined);
                 }
                 joined += U' ';
             }
