@@ -397,7 +397,7 @@ bool joinsLatinWord(const std::u32string& text)
 }
 
 // Whether `text` is a legacy frame's Latin-1 that reads as it is as real
-// Western text, with next to no sign of a wrong reading.
+// Western text.
 bool westernAsItIs(const LabelledText& text)
 {
     if (asItIsLanguages(text) != LatinReading::Western)
@@ -513,9 +513,16 @@ size_t AlbumJudge::koreanIfCommon(const FileTexts& texts, const std::vector<doub
             continue;
         chosen.clear(), korean.clear();
         bool valid = true;
-        for (const auto& text : texts)
-            if (judgedText(text))
-                valid = valid && append(text, r, korean) && append(text, choice, chosen);
+        for (const auto& text : texts) {
+            if (!judgedText(text) || !valid)
+                continue;
+            // A Western field either page cannot decode stays as it is under both.
+            const size_t koreanEnd = korean.size(), chosenEnd = chosen.size();
+            if (!append(text, r, korean) || !append(text, choice, chosen)) {
+                korean.resize(koreanEnd), chosen.resize(chosenEnd);
+                valid = westernAsItIs(text);
+            }
+        }
         if (!valid)
             continue;
         const CjkCommonness hangul = cjkCommonness(korean, HanReading::Any);
@@ -591,13 +598,15 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                     continue;  // reads the same under every reading, or a comment
                 const size_t start = joined.size();
                 if (!append(text, r, joined)) {
-                    // A page that cannot decode a field of good Western text
-                    // reads the rest of the file, the field kept as it is:
-                    // "für" beside Korean titles rules out cp949 for that
-                    // field alone, not for the titles (GBK reads them all,
-                    // as Han no Korean wrote).
+                    // A page of byte pairs that cannot decode a field of
+                    // Western text (an accented letter before ASCII) reads
+                    // the rest of the file, the field kept as it is: "für"
+                    // beside Korean titles rules out cp949 for that field
+                    // alone, not for the titles (GBK reads them all, as Han
+                    // no Korean wrote). A byte a page of one byte a
+                    // character lacks is evidence against it.
                     joined.resize(start);
-                    if (r == 0 || !westernAsItIs(text)) {
+                    if (decodings_[r]->way != Decoding::Way::Iconv || !westernAsItIs(text)) {
                         row[r] = kInvalid;
                         break;
                     }
@@ -841,10 +850,11 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                         || (shy && asItIs - chosen < kOverwhelming);
             // Nor is a field turned into another script whose new letters
             // would end a Latin word ("Kyrkjebø" is no Thai "Kyrkjeb๘"):
-            // only pages that write Han glue it to Latin ("Loveの唄").
+            // only pages that write Han or Hangul glue it to Latin
+            // ("Loveの唄", Korean particles: "diffstat을").
             keep = keep
-                   || (decodings_[choice]->han == HanReading::Any && !beyondLatin(asText)
-                       && joinsLatinWord(buffer));
+                   || (decodings_[choice]->han == HanReading::Any && !decodings_[choice]->korean
+                       && !beyondLatin(asText) && joinsLatinWord(buffer));
             // Bytes that are whole UTF-8 beyond ASCII are UTF-8 or nothing:
             // through a page of one byte a character they are another text
             // ("Sušica" is no Thai "Suลกica"), though the file's other fields
@@ -893,3 +903,4 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
 }
 
 }  // namespace tagshifter::guess
+

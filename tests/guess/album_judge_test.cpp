@@ -184,14 +184,17 @@ TEST(AlbumJudge, AWesternCommentThatReadsWellAsItIsStays)
 }
 
 // Korean titles in cp949 beside a Western name in Latin-1 whose accented
-// letter starts no cp949 character ("ü" before "r"): the titles keep their
-// Korean page, read as GBK they are Han no one wrote, and the name stays.
+// letter starts no cp949 character ("ü" before "r", "é" at the end): the
+// titles keep their Korean page, read as GBK they are Han no one wrote, and
+// the name stays.
 TEST(AlbumJudge, KoreanTitlesBesideAWesternNameCp949CannotDecodeKeepTheirPage)
 {
     const std::pair<const char*, const char*> files[] = {
         {"Symbol für dieses Fenster", "현재 브랜치"},
         {"Königreich Saudi-Arabien", "값이 바뀐 걸 알릴 때 쓰입니다"},
         {"Icône secondaire activable", "시스템 충돌 임박"},
+        // An accented letter ends the name; a Korean particle ends a Latin word.
+        {"Puinavé", "병합이 끝날 때 diffstat을 표시합니다"},
     };
     for (const char* list : {"auto", "auto:gbk,cp949,cp1252"})
         for (const auto& [artist, title] : files) {
