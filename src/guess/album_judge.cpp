@@ -587,6 +587,9 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             if (judgedText(text) && !(othersThanComments && isComment(text)))
                 asItIs = asItIsLanguages(text) == LatinReading::Western ? asItIs : LatinReading::Any;
         auto latinOf = [&](size_t r) { return r == 0 ? asItIs : decodings_[r]->latin; };
+        // Whether each text reads as Western as it is: asked once, of the
+        // first page of byte pairs that cannot decode it.
+        std::vector<signed char> western(files[f].size(), -1);
         // Many pages read a text alike (koi8-r and koi8-u, cp1252 and Latin-1):
         // a text already scored is not scored again.
         for (size_t r = 0; r < readings; ++r) {
@@ -606,7 +609,9 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                     // no Korean wrote). A byte a page of one byte a
                     // character lacks is evidence against it.
                     joined.resize(start);
-                    if (decodings_[r]->way != Decoding::Way::Iconv || !westernAsItIs(text)) {
+                    if (decodings_[r]->way == Decoding::Way::Iconv && western[t] < 0)
+                        western[t] = westernAsItIs(text) ? 1 : 0;
+                    if (decodings_[r]->way != Decoding::Way::Iconv || western[t] == 0) {
                         row[r] = kInvalid;
                         break;
                     }
