@@ -4,6 +4,7 @@
 #include "id3/id3v2.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <set>
 
@@ -196,10 +197,18 @@ public:
     size_t characters() const { return characters_; }
 
 private:
+    // Eight bytes a step: a cover of some 100 KB is read twice a save.
     void add(std::string_view bytes)
     {
-        for (const char c : bytes)
-            digest_ = (digest_ ^ static_cast<uint8_t>(c)) * 1099511628211ull;
+        size_t i = 0;
+        for (; i + 8 <= bytes.size(); i += 8) {
+            uint64_t word = 0;
+            std::memcpy(&word, bytes.data() + i, 8);
+            digest_ = (digest_ ^ word) * 1099511628211ull;
+            digest_ ^= digest_ >> 29;
+        }
+        for (; i < bytes.size(); ++i)
+            digest_ = (digest_ ^ static_cast<uint8_t>(bytes[i])) * 1099511628211ull;
     }
     void addCharacter(uint32_t character)
     {
