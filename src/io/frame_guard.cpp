@@ -4,7 +4,6 @@
 #include "id3/id3v2.h"
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <set>
 
@@ -158,6 +157,19 @@ public:
         return true;
     }
     bool rest() { return bytes(content_.size() - at_); }
+    // A picture or an object behind the fields, which TagLib keeps as it
+    // is: where the fields end is what a misreading would move, so its
+    // length and its ends tell it; a cover is not read through twice a save.
+    bool blob()
+    {
+        const size_t length = content_.size() - at_;
+        const size_t ends = std::min<size_t>(length, 64);
+        add(std::to_string(length));
+        add(content_.substr(at_, ends));
+        add(content_.substr(content_.size() - ends));
+        at_ = content_.size();
+        return true;
+    }
     // A string up to its end (one zero byte, two on a boundary of two in
     // UTF-16), in the frame's encoding or Latin-1. `bom`: for UTF-16 texts
     // that need not carry their own (SYLT's lines), the order to read them
@@ -197,18 +209,10 @@ public:
     size_t characters() const { return characters_; }
 
 private:
-    // Eight bytes a step: a cover of some 100 KB is read twice a save.
     void add(std::string_view bytes)
     {
-        size_t i = 0;
-        for (; i + 8 <= bytes.size(); i += 8) {
-            uint64_t word = 0;
-            std::memcpy(&word, bytes.data() + i, 8);
-            digest_ = (digest_ ^ word) * 1099511628211ull;
-            digest_ ^= digest_ >> 29;
-        }
-        for (; i < bytes.size(); ++i)
-            digest_ = (digest_ ^ static_cast<uint8_t>(bytes[i])) * 1099511628211ull;
+        for (const char c : bytes)
+            digest_ = (digest_ ^ static_cast<uint8_t>(c)) * 1099511628211ull;
     }
     void addCharacter(uint32_t character)
     {
@@ -333,11 +337,11 @@ std::optional<uint64_t> fieldsDigest(const std::string& id, std::string_view con
     if (id == "APIC") {
         // MIME type, picture type, description, picture
         read = content.size() >= 5 && reader.terminated(true) && reader.bytes(1) && reader.terminated()
-               && reader.rest();
+               && reader.blob();
     } else if (id == "GEOB") {
         // MIME type, file name, description, object
         read = content.size() >= 4 && reader.terminated(true) && reader.terminated() && reader.terminated()
-               && reader.rest();
+               && reader.blob();
     } else if (id == "SYLT") {
         // language, time stamp format, content type, description, then lines
         // of text each with its time; TagLib stops at an empty one.
