@@ -197,13 +197,14 @@ TEST(JsonOutput, TextsSayWhetherTheyChangedAndId3v1HexHoldsTheBytesWritten)
         ASSERT_EQ(saved.size(), 2u);
         const auto tag = readId3v1(readFile(copy));
         ASSERT_TRUE(tag.has_value());
-        for (const auto& [field, bytes] : {std::pair{"title", tag->title}, std::pair{"comment", tag->comment}}) {
+        for (const auto& [name, bytes] : {std::pair{"title", tag->title}, std::pair{"comment", tag->comment}}) {
+            const std::string field = name;
             const json& texts = saved[0]["texts"];
             const auto text = std::find_if(texts.begin(), texts.end(),
                                            [&](const json& t) { return t.value("field", "") == field; });
             ASSERT_NE(text, texts.end()) << texts.dump();
             EXPECT_EQ((*text)["id3v1_hex"], hexOf(bytes)) << field;
-            EXPECT_EQ(hexOf(bytes), field == std::string("title") ? cases[0].id3v1Hex : cases[2].id3v1Hex);
+            EXPECT_EQ(hexOf(bytes), field == "title" ? cases[0].id3v1Hex : cases[2].id3v1Hex);
         }
     }
 }
