@@ -396,6 +396,17 @@ bool joinsLatinWord(const std::u32string& text)
     return false;
 }
 
+// Whether `text` is a legacy frame's Latin-1 that reads as it is as real
+// Western text.
+bool westernAsItIs(const LabelledText& text)
+{
+    if (asItIsLanguages(text) != LatinReading::Western)
+        return false;
+    std::u32string points;
+    appendAsItIs(text, points);
+    return plausible(implausibility(points, HanReading::Any, LatinReading::Western), points.size(), true);
+}
+
 bool anyThrough(const std::vector<FileTexts>& files, Reader reader)
 {
     for (const auto& texts : files)
@@ -502,9 +513,16 @@ size_t AlbumJudge::koreanIfCommon(const FileTexts& texts, const std::vector<doub
             continue;
         chosen.clear(), korean.clear();
         bool valid = true;
-        for (const auto& text : texts)
-            if (judgedText(text))
-                valid = valid && append(text, r, korean) && append(text, choice, chosen);
+        for (const auto& text : texts) {
+            if (!judgedText(text) || !valid)
+                continue;
+            // A Western field either page cannot decode stays as it is under both.
+            const size_t koreanEnd = korean.size(), chosenEnd = chosen.size();
+            if (!append(text, r, korean) || !append(text, choice, chosen)) {
+                korean.resize(koreanEnd), chosen.resize(chosenEnd);
+                valid = westernAsItIs(text);
+            }
+        }
         if (!valid)
             continue;
         const CjkCommonness hangul = cjkCommonness(korean, HanReading::Any);
@@ -569,17 +587,35 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             if (judgedText(text) && !(othersThanComments && isComment(text)))
                 asItIs = asItIsLanguages(text) == LatinReading::Western ? asItIs : LatinReading::Any;
         auto latinOf = [&](size_t r) { return r == 0 ? asItIs : decodings_[r]->latin; };
+        // Whether each text reads as Western as it is: asked once, of the
+        // first page of byte pairs that cannot decode it.
+        std::vector<signed char> western(files[f].size(), -1);
         // Many pages read a text alike (koi8-r and koi8-u, cp1252 and Latin-1):
         // a text already scored is not scored again.
         for (size_t r = 0; r < readings; ++r) {
             std::u32string& joined = decoded[r];
             joined.clear();
-            for (const auto& text : files[f]) {
+            for (size_t t = 0; t < files[f].size(); ++t) {
+                const auto& text = files[f][t];
                 if (!judgedText(text) || (othersThanComments && isComment(text)))
                     continue;  // reads the same under every reading, or a comment
+                const size_t start = joined.size();
                 if (!append(text, r, joined)) {
-                    row[r] = kInvalid;
-                    break;
+                    // A page of byte pairs that cannot decode a field of
+                    // Western text (an accented letter before ASCII) reads
+                    // the rest of the file, the field kept as it is: "für"
+                    // beside Korean titles rules out cp949 for that field
+                    // alone, not for the titles (GBK reads them all, as Han
+                    // no Korean wrote). A byte a page of one byte a
+                    // character lacks is evidence against it.
+                    joined.resize(start);
+                    if (decodings_[r]->way == Decoding::Way::Iconv && western[t] < 0)
+                        western[t] = westernAsItIs(text) ? 1 : 0;
+                    if (decodings_[r]->way != Decoding::Way::Iconv || western[t] == 0) {
+                        row[r] = kInvalid;
+                        break;
+                    }
+                    appendAsItIs(text, joined);
                 }
                 joined += U' ';
             }
@@ -819,10 +855,11 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                         || (shy && asItIs - chosen < kOverwhelming);
             // Nor is a field turned into another script whose new letters
             // would end a Latin word ("Kyrkjebø" is no Thai "Kyrkjeb๘"):
-            // only pages that write Han glue it to Latin ("Loveの唄").
+            // only pages that write Han or Hangul glue it to Latin
+            // ("Loveの唄", Korean particles: "diffstat을").
             keep = keep
-                   || (decodings_[choice]->han == HanReading::Any && !beyondLatin(asText)
-                       && joinsLatinWord(buffer));
+                   || (decodings_[choice]->han == HanReading::Any && !decodings_[choice]->korean
+                       && !beyondLatin(asText) && joinsLatinWord(buffer));
             // Bytes that are whole UTF-8 beyond ASCII are UTF-8 or nothing:
             // through a page of one byte a character they are another text
             // ("Sušica" is no Thai "Suลกica"), though the file's other fields
@@ -871,3 +908,4 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
 }
 
 }  // namespace tagshifter::guess
+

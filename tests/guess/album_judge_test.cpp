@@ -183,6 +183,34 @@ TEST(AlbumJudge, AWesternCommentThatReadsWellAsItIsStays)
         }
 }
 
+// Korean titles in cp949 beside a Western name in Latin-1 whose accented
+// letter starts no cp949 character ("ü" before "r", "é" at the end): the
+// titles keep their Korean page, read as GBK they are Han no one wrote, and
+// the name stays.
+TEST(AlbumJudge, KoreanTitlesBesideAWesternNameCp949CannotDecodeKeepTheirPage)
+{
+    const std::pair<const char*, const char*> files[] = {
+        {"Symbol für dieses Fenster", "현재 브랜치"},
+        {"Königreich Saudi-Arabien", "값이 바뀐 걸 알릴 때 쓰입니다"},
+        {"Icône secondaire activable", "시스템 충돌 임박"},
+        // An accented letter ends the name; a Korean particle ends a Latin word.
+        {"Puinavé", "병합이 끝날 때 diffstat을 표시합니다"},
+    };
+    for (const char* list : {"auto", "auto:gbk,cp949,cp1252"})
+        for (const auto& [artist, title] : files) {
+            AlbumJudge judge(CandidateList::parse(list));
+            std::vector<FileTexts> album;
+            for (const char* name : {title, "매우 강력", "포르투갈 공화국"})
+                album.push_back({LabelledText("TPE1", storedIn(artist, "ISO-8859-1"), Reader::Latin1, false),
+                                 LabelledText("TIT2", storedIn(name, "cp949"), Reader::Latin1, false),
+                                 LabelledText("TALB", storedIn("운영 체제", "cp949"), Reader::Latin1, false)});
+            for (const Reading& reading : judge.judge(album)) {
+                EXPECT_EQ(reading.codePage, "cp949") << list << " " << artist;
+                EXPECT_EQ(reading.keptAsItIs, std::vector<std::string>{"TPE1"}) << list << " " << artist;
+            }
+        }
+}
+
 // Albums a real library was seen to get wrong, under plain auto and under
 // a list of every page that library held: never another script, and a
 // genuine Western name in a Latin-1 frame stays.
