@@ -396,6 +396,37 @@ bool joinsLatinWord(const std::u32string& text)
     return false;
 }
 
+// The judged texts (by their bytes) that most of the folder's files with
+// any judged text hold: its artist or album, not a compilation's.
+std::unordered_set<std::string> sharedTexts(const std::vector<FileTexts>& files)
+{
+    std::unordered_map<std::string, size_t> holders;
+    size_t judgedFiles = 0;
+    for (const auto& texts : files) {
+        std::unordered_set<std::string> own;
+        for (const auto& text : texts)
+            if (judgedText(text) && own.insert(text.bytes).second)
+                ++holders[text.bytes];
+        judgedFiles += !own.empty();
+    }
+    std::unordered_set<std::string> shared;
+    for (const auto& [bytes, count] : holders)
+        if (count >= 2 && count * 2 > judgedFiles)
+            shared.insert(bytes);
+    return shared;
+}
+
+// Whether `text` is a legacy frame's Latin-1 that reads as it is as real
+// Western text.
+bool westernAsItIs(const LabelledText& text)
+{
+    if (asItIsLanguages(text) != LatinReading::Western)
+        return false;
+    std::u32string points;
+    appendAsItIs(text, points);
+    return plausible(implausibility(points, HanReading::Any, LatinReading::Western), points.size(), true);
+}
+
 bool anyThrough(const std::vector<FileTexts>& files, Reader reader)
 {
     for (const auto& texts : files)
@@ -494,6 +525,20 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
     return std::move(verdict.readings);
 }
 
+bool AlbumJudge::readsSharedAlike(const FileTexts& texts, const std::unordered_set<std::string>& shared,
+                                  size_t reading, size_t other) const
+{
+    std::u32string one, another;
+    for (const auto& text : texts) {
+        if (!judgedText(text) || shared.count(text.bytes) == 0)
+            continue;
+        one.clear(), another.clear();
+        if (append(text, reading, one) && append(text, other, another) && one != another)
+            return false;
+    }
+    return true;
+}
+
 size_t AlbumJudge::koreanIfCommon(const FileTexts& texts, const std::vector<double>& row, size_t choice) const
 {
     std::u32string chosen, korean;
@@ -502,9 +547,16 @@ size_t AlbumJudge::koreanIfCommon(const FileTexts& texts, const std::vector<doub
             continue;
         chosen.clear(), korean.clear();
         bool valid = true;
-        for (const auto& text : texts)
-            if (judgedText(text))
-                valid = valid && append(text, r, korean) && append(text, choice, chosen);
+        for (const auto& text : texts) {
+            if (!judgedText(text) || !valid)
+                continue;
+            // A Western field either page cannot decode stays as it is under both.
+            const size_t koreanEnd = korean.size(), chosenEnd = chosen.size();
+            if (!append(text, r, korean) || !append(text, choice, chosen)) {
+                korean.resize(koreanEnd), chosen.resize(chosenEnd);
+                valid = westernAsItIs(text);
+            }
+        }
         if (!valid)
             continue;
         const CjkCommonness hangul = cjkCommonness(korean, HanReading::Any);
@@ -569,17 +621,35 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             if (judgedText(text) && !(othersThanComments && isComment(text)))
                 asItIs = asItIsLanguages(text) == LatinReading::Western ? asItIs : LatinReading::Any;
         auto latinOf = [&](size_t r) { return r == 0 ? asItIs : decodings_[r]->latin; };
+        // Whether each text reads as Western as it is: asked once, of the
+        // first page of byte pairs that cannot decode it.
+        std::vector<signed char> western(files[f].size(), -1);
         // Many pages read a text alike (koi8-r and koi8-u, cp1252 and Latin-1):
         // a text already scored is not scored again.
         for (size_t r = 0; r < readings; ++r) {
             std::u32string& joined = decoded[r];
             joined.clear();
-            for (const auto& text : files[f]) {
+            for (size_t t = 0; t < files[f].size(); ++t) {
+                const auto& text = files[f][t];
                 if (!judgedText(text) || (othersThanComments && isComment(text)))
                     continue;  // reads the same under every reading, or a comment
+                const size_t start = joined.size();
                 if (!append(text, r, joined)) {
-                    row[r] = kInvalid;
-                    break;
+                    // A page of byte pairs that cannot decode a field of
+                    // Western text (an accented letter before ASCII) reads
+                    // the rest of the file, the field kept as it is: "für"
+                    // beside Korean titles rules out cp949 for that field
+                    // alone, not for the titles (GBK reads them all, as Han
+                    // no Korean wrote). A byte a page of one byte a
+                    // character lacks is evidence against it.
+                    joined.resize(start);
+                    if (decodings_[r]->way == Decoding::Way::Iconv && western[t] < 0)
+                        western[t] = westernAsItIs(text) ? 1 : 0;
+                    if (decodings_[r]->way != Decoding::Way::Iconv || western[t] == 0) {
+                        row[r] = kInvalid;
+                        break;
+                    }
+                    appendAsItIs(text, joined);
                 }
                 joined += U' ';
             }
@@ -682,6 +752,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         for (size_t r = 0; r < readings; ++r)
             albumLength[r] += row[r];
     size_t albumChoice = choose(album, albumLength, ranks_, proposed);
+    const size_t albumReading = albumChoice;
     // A choice that does not read like real text is no choice: a list that
     // misses the album's page must change nothing. uchardet naming a script
     // no page of the list writes says the page may be missing.
@@ -706,6 +777,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
 
     std::vector<size_t> choices(judged.size());
     const std::vector<bool> ownArtist = ownArtists(files);
+    const std::unordered_set<std::string> shared = sharedTexts(files);
     std::vector<bool> nothingFits(judged.size());
     std::vector<std::optional<double>> margins(judged.size());
     for (size_t j = 0; j < judged.size(); ++j) {
@@ -736,6 +808,14 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             && plausible(row[alone], lengths[j][alone], otherScript)
             && !pageOutsideListReadsBetter(files, {judged[j]}, row[alone]))
             choice = alone;
+        // Text most files of the folder hold (their artist, their album) is
+        // the folder's: a file may not read it otherwise than the
+        // album's own reading does, however its own few letters score ("לוב"
+        // is no Cyrillic "меб" beside the album's Hebrew, "Arabų" no "Arabø").
+        // Hangul that the album's Chinese page took is the Korean check's below.
+        if (choice != albumChoice && albumChoice == albumReading && row[albumChoice] != kInvalid
+            && !readsSharedAlike(files[judged[j]], shared, choice, albumChoice))
+            choice = albumChoice;
         // Korean bytes read as Han by a Chinese or Japanese page are mostly
         // common characters, which the penalty cannot tell from real text:
         // a file that reads as everyday Hangul takes the Korean page of the
@@ -815,14 +895,24 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             const double chosen = textPenalty(text, choice, buffer);
             // Text saved as Unicode is re-read when its own reader's misreading is shown.
             const bool shy = text.unicodeFrame && !(assumed(text) ? misreadAssumed : misreadAsUnicode);
-            bool keep = chosen == kInvalid || asItIs + kFieldMargin <= chosen
+            // uchardet naming the file's page too counts for each field as
+            // it counts for the album: the models know few inflected forms
+            // of some languages ("Lenkų" reads no better than Danish "Lenkø").
+            // A comment is free text, often of another hand and language
+            // ("Voilà" in a Polish album): it counts only when no one
+            // language writes its letters as it is ("Iðjungti spalvotà").
+            const bool backed = isProposed(proposed, choice)
+                                && (!isComment(text) || !oneLanguageWritesItsLetters(asText, asItIsLanguages(text)));
+            const double keepMargin = kFieldMargin + (backed ? kProposalBonus : 0);
+            bool keep = chosen == kInvalid || asItIs + keepMargin <= chosen
                         || (shy && asItIs - chosen < kOverwhelming);
             // Nor is a field turned into another script whose new letters
             // would end a Latin word ("Kyrkjebø" is no Thai "Kyrkjeb๘"):
-            // only pages that write Han glue it to Latin ("Loveの唄").
+            // only pages that write Han or Hangul glue it to Latin
+            // ("Loveの唄", Korean particles: "diffstat을").
             keep = keep
-                   || (decodings_[choice]->han == HanReading::Any && !beyondLatin(asText)
-                       && joinsLatinWord(buffer));
+                   || (decodings_[choice]->han == HanReading::Any && !decodings_[choice]->korean
+                       && !beyondLatin(asText) && joinsLatinWord(buffer));
             // Bytes that are whole UTF-8 beyond ASCII are UTF-8 or nothing:
             // through a page of one byte a character they are another text
             // ("Sušica" is no Thai "Suลกica"), though the file's other fields
@@ -871,3 +961,4 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
 }
 
 }  // namespace tagshifter::guess
+

@@ -501,6 +501,11 @@ bool writesKorean(const std::string& name)
            || lower.find("uhc") != std::string::npos;
 }
 
+bool oneLanguageWritesItsLetters(const std::u32string& text, LatinReading latin)
+{
+    return model::oneLatinLanguageWrites(text, latinLanguagesOf(latin));
+}
+
 uint16_t otherAlphabets(const std::u32string& text, size_t from, size_t to)
 {
     const std::vector<CharClass>& tabled = tabledClasses();
@@ -577,6 +582,12 @@ double implausibility(const std::u32string& text, HanReading han, LatinReading l
             if (text[i] == 0x2019 && (i == 0 || classes[i - 1].script == Script::None) && i + 1 < text.size()
                 && classes[i + 1].script != Script::None && classes[i + 1].script != Script::Latin)
                 penalty += kQuoteOpensWord;
+            // "№" stands before a number: touching a letter it is cp866's
+            // reading of a Latin-1 "ü" ("Fenstermen№", "№bergeben").
+            if (text[i] == 0x2116
+                && ((i > 0 && classes[i - 1].script != Script::None)
+                    || (i + 1 < text.size() && classes[i + 1].script != Script::None)))
+                penalty += kSignBeforeWord;
             // The horizontal bar opens a line of dialogue, a space behind
             // it: glued to a word it is cp1253's reading of "Ż" ("―egnaj").
             if (text[i] == 0x2015 && i + 1 < text.size() && classes[i + 1].script != Script::None)

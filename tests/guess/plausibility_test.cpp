@@ -135,6 +135,7 @@ TEST(Implausibility, TheRightPageBeatsTheOnesRealLibrariesWereMisreadIn)
         {"Bu Aşk Fazla Sana", "cp1254", "cp1257", 1.5},      // not "Ažk", Czech to no Baltic page
         {"Žiema", "cp1257", "cp1254", 4},                   // not "Şiema", Romanian to no Turkish page
         {"Pērkons", "cp1257", "ISO-8859-1", 4},             // not "Pçrkons", no Western word
+        {"übergeben", "ISO-8859-1", "cp866", 2},             // not "№bergeben"
     };
     for (const auto& c : cases) {
         const std::string bytes = storedIn(c.text, c.stored);
@@ -154,10 +155,26 @@ TEST(Implausibility, SignsOfAWrongReadingCost)
         {"Tom", "To\u0085m"},          // a C1 control
         {"Tình ca", "T\u0301nh ca"},     // a tone mark after a consonant
         {"Café del Mar", "Cafй del Mar"},  // two alphabets inside a word
+        {"Дом № 5", "Дом№ 5"},           // "№" touching a letter
     };
     for (const auto& [good, bad] : pairs)
         EXPECT_LT(implausibility(*decodeUtf8(good)), implausibility(*decodeUtf8(bad)))
             << good << " / " << bad;
+}
+
+// Western text as it is spells letters one of its languages writes; a
+// Baltic text read as Latin-1 spells Icelandic "ð" beside Italian "à".
+TEST(Implausibility, OneWesternLanguageWritesTheLettersOfGenuineText)
+{
+    const std::pair<const char*, bool> texts[] = {
+        {"L'Hymne à l'amour", true},
+        {"Björk Guðmundsdóttir", true},
+        {"Þú à moi", false},
+        {"Iðjungti spalvotà derinimo iðvestá", false},
+    };
+    for (const auto& [text, written] : texts)
+        EXPECT_EQ(guess::oneLanguageWritesItsLetters(*decodeUtf8(text), guess::LatinReading::Western), written)
+            << text;
 }
 
 }  // namespace
