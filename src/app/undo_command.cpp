@@ -8,8 +8,6 @@
 #include "undo/journal_folder.h"
 #include "undo/restore.h"
 
-#include <fcntl.h>
-
 #include <cstring>
 
 #include <optional>
@@ -32,12 +30,16 @@ int listJournals(Output& output)
     if (error != 0)
         throw Error(Error::Kind::Other,
                     formatted(messages::kCannotReadJournalFolder, folderName.c_str(), std::strerror(error)));
+    // A journal passed over is named with the reason: the list is then not
+    // all that the folder holds, and --undo may refuse the newest.
+    int status = 0;
     for (size_t i = 0; i < journals.size(); ++i) {
         const undo::JournalFile& file = journals[i];
-        const sys::Fd fd(folder->openAt(file.name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+        const sys::Fd fd = undo::openJournalIn(*folder, file.name, why);
         undo::JournalContents contents;
-        if (!fd || !undo::journalMayBeRead(fd.get(), why) || !undo::readJournal(fd.get(), contents, why)) {
+        if (!fd || !undo::readJournal(fd.get(), contents, why)) {
             output.note(formatted(messages::kNoteJournalSkipped, file.name.c_str(), why.c_str()));
+            status = 1;
             continue;
         }
         JournalListing listing;
@@ -50,7 +52,7 @@ int listJournals(Output& output)
         listing.next = i + 1 == journals.size();
         output.journal(listing);
     }
-    return 0;
+    return status;
 }
 
 undo::JournalContents journalToUndo(const Settings& settings)

@@ -8,7 +8,9 @@
 
 namespace tagshifter {
 
-// Shows each journal in the state folder on `output`, oldest first.
+// Shows each journal in the state folder on `output`, oldest first, and
+// names on standard error each it passes over and why. Returns the exit
+// status: 1 when it passed one over.
 int listJournals(Output& output);
 
 // The journal --undo names, or the last run's; throws an Error when it

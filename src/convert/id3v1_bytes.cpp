@@ -25,6 +25,16 @@ constexpr Place kPlaces[] = {
 
 }  // namespace
 
+std::string id3v1AsReadBack(bool comment, std::string bytes)
+{
+    const size_t room = comment ? 28 : 30;
+    if (bytes.size() <= room)
+        return bytes;
+    bytes.resize(room);
+    bytes.erase(bytes.find_last_not_of(' ') + 1);
+    return bytes;
+}
+
 void keepWrittenId3v1Bytes(const TagLib::ID3v1::Tag& tag, std::vector<TextChange>& texts)
 {
     // Rendering recodes every field: only when a text asks for its bytes
@@ -45,6 +55,9 @@ void keepWrittenId3v1Bytes(const TagLib::ID3v1::Tag& tag, std::vector<TextChange
             std::string bytes(block.data() + place.offset, place.size);
             if (place.size > 1)
                 bytes.erase(bytes.find_last_not_of('\0') + 1);
+            // Cut, it is written as it reads back (a preview's tag holds it whole).
+            if (place.size > 1 && change.id3v1->size() > place.size)
+                bytes.erase(bytes.find_last_not_of(' ') + 1);
             change.id3v1 = bytes;
         }
     }

@@ -1,6 +1,7 @@
 // -1 auto: the page each file's ID3v1 tag is written in, and the tag kept as
 // it is when it already holds what would be written.
 #include "common/error.h"
+#include "convert/id3v1_bytes.h"
 #include "convert/recode.h"
 #include "convert/tag_converter.h"
 
@@ -34,18 +35,11 @@ bool holds(TagConverter::Setter setter, const std::string& held, const std::stri
     return bytes.size() > room && held.size() <= room && held.size() + kLongestCharacter > room
            && bytes.compare(0, held.size(), held) == 0;
 }
-// The bytes the tag keeps of `bytes`: TagLib writes the first 30 (28 of the
-// comment) and reads them back without the spaces they end in. Written so
-// from the first, a field the text is cut in at a space is held unchanged
-// by the next run, which would else write it without the space.
-std::string asReadBack(TagConverter::Setter setter, std::string bytes)
+
+// The bytes of a text field as TagLib reads them back.
+std::string asReadBack(TagConverter::Setter setter, const std::string& bytes)
 {
-    const size_t room = setter == &TagLib::Tag::setComment ? 28 : 30;
-    if (!isText(setter) || bytes.size() <= room)
-        return bytes;
-    bytes.resize(room);
-    bytes.erase(bytes.find_last_not_of(' ') + 1);
-    return bytes;
+    return isText(setter) ? id3v1AsReadBack(setter == &TagLib::Tag::setComment, bytes) : bytes;
 }
 
 }  // namespace
@@ -102,9 +96,10 @@ void TagConverter::finishId3v1()
     }
     for (size_t i = 0; i < recoded.size(); ++i) {
         const PendingId3v1& field = pendingId3v1_[i];
-        (id3v1Tag->*field.setter)(TagLib::String(asReadBack(field.setter, recoded[i]), TagLib::String::Latin1));
+        const std::string written = asReadBack(field.setter, recoded[i]);
+        (id3v1Tag->*field.setter)(TagLib::String(written, TagLib::String::Latin1));
         if (field.change < changes.size())
-            changes[field.change].id3v1 = recoded[i];
+            changes[field.change].id3v1 = written;
     }
     pendingId3v1_.clear();
 }

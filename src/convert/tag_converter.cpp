@@ -5,6 +5,7 @@
 #include "common/messages.h"
 #include "convert/frame_factory.h"
 #include "convert/frame_text.h"
+#include "convert/id3v1_bytes.h"
 #include "convert/packed_text.h"
 #include "convert/preview.h"
 #include "convert/source_texts.h"
@@ -220,10 +221,12 @@ void TagConverter::setOnTargets(TextChange& change, const TagField& field, Sette
         change.id3v1 = recodeStep(Step::Id3v1, change.after);
         // The tag writes the first 30 bytes of a text field (of the comment
         // 28), one byte a character: a longer text need not be held whole,
-        // at 4 bytes a character, but where the preview shows it.
-        const bool cut = id3v1CutToRoom_ && setter != &TagLib::Tag::setGenre && change.id3v1->size() > kId3v1Room;
-        (id3v1Tag->*setter)(TagLib::String(cut ? change.id3v1->substr(0, kId3v1Room) : *change.id3v1,
-                                           TagLib::String::Latin1));
+        // at 4 bytes a character, but where the preview shows it. Cut, it
+        // is written as a reader gets it back, without the spaces it ends in.
+        const bool cut = id3v1CutToRoom_ && setter != &TagLib::Tag::setGenre;
+        (id3v1Tag->*setter)(TagLib::String(
+            cut ? id3v1AsReadBack(setter == &TagLib::Tag::setComment, *change.id3v1) : *change.id3v1,
+            TagLib::String::Latin1));
         if (!recording)
             change.id3v1.reset();
     }

@@ -18,7 +18,7 @@ struct CloseListing {
 };
 }  // namespace
 
-bool listFolder(const Folder& folder, std::vector<FolderEntry>& entries)
+bool listFolder(const Folder& folder, std::vector<FolderEntry>& entries, bool others)
 {
     entries.clear();
     if (!stepAllowed(Step::ReadFolder))
@@ -55,8 +55,8 @@ bool listFolder(const Folder& folder, std::vector<FolderEntry>& entries)
                 continue;  // gone since the listing
             type = S_ISREG(status.st_mode) ? DT_REG : S_ISDIR(status.st_mode) ? DT_DIR : DT_UNKNOWN;
         }
-        if (type == DT_REG || type == DT_DIR)
-            entries.push_back({name, type == DT_DIR});
+        if (type == DT_REG || type == DT_DIR || others)
+            entries.push_back({name, type == DT_DIR, type != DT_REG && type != DT_DIR});
     }
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });

@@ -12,9 +12,11 @@ namespace tagshifter::sys {
 struct FolderEntry {
     std::string name;
     bool folder = false;  // else a regular file
+    bool other = false;   // neither: a link, a FIFO, a device, ...
 };
 
-// Lists `folder`; false with errno when it cannot be read to the end.
-bool listFolder(const Folder& folder, std::vector<FolderEntry>& entries);
+// Lists the folders and regular files of `folder`, with `others` the rest
+// too; false with errno when it cannot be read to the end.
+bool listFolder(const Folder& folder, std::vector<FolderEntry>& entries, bool others = false);
 
 }  // namespace tagshifter::sys

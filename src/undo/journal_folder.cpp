@@ -148,16 +148,16 @@ std::vector<JournalFile> journalsIn(const sys::Folder& held, int* error)
 {
     std::vector<JournalFile> journals;
     std::vector<sys::FolderEntry> entries;
-    const bool listed = sys::listFolder(held, entries);
+    const bool listed = sys::listFolder(held, entries, true);
     if (error)
         *error = listed ? 0 : errno;
     for (const sys::FolderEntry& entry : entries) {
         const std::string& name = entry.name;
         struct stat status {};
-        if (entry.folder || name[0] == '.' || !endsWith(name, kJournalSuffix) || !held.statAt(name, status, false)
-            || !S_ISREG(status.st_mode))
+        if (entry.folder || name[0] == '.' || !endsWith(name, kJournalSuffix) || !held.statAt(name, status, false))
             continue;
-        journals.push_back({name, static_cast<uint64_t>(status.st_size)});
+        const bool regular = S_ISREG(status.st_mode);
+        journals.push_back({name, regular ? static_cast<uint64_t>(status.st_size) : 0, regular});
     }
     std::sort(journals.begin(), journals.end(),
               [](const JournalFile& a, const JournalFile& b) { return a.name < b.name; });
@@ -167,6 +167,9 @@ std::vector<JournalFile> journalsIn(const sys::Folder& held, int* error)
 void pruneJournals(const sys::Folder& held, const std::string& keep, size_t maxCount, uint64_t maxBytes)
 {
     std::vector<JournalFile> journals = journalsIn(held);
+    // What is no regular file is no journal a run made: neither counted nor removed.
+    journals.erase(std::remove_if(journals.begin(), journals.end(), [](const JournalFile& j) { return !j.regular; }),
+                   journals.end());
     uint64_t total = 0;
     for (const JournalFile& journal : journals)
         total += journal.size;
@@ -227,11 +230,19 @@ sys::Fd openJournalToUndo(const std::string& given, std::string& name, std::stri
             chosen = journals.back().name;
         }
         name = folderName + "/" + chosen;
-        fd = sys::Fd(folder->openAt(chosen, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
-        if (!fd) {
-            why = std::strerror(errno);
-            return sys::Fd();
-        }
+        return openJournalIn(*folder, chosen, why);
+    }
+    if (!journalMayBeRead(fd.get(), why))
+        return sys::Fd();
+    return fd;
+}
+
+sys::Fd openJournalIn(const sys::Folder& folder, const std::string& name, std::string& why)
+{
+    sys::Fd fd(folder.openAt(name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    if (!fd) {
+        why = errno == ELOOP ? messages::kJournalIsLink : std::strerror(errno);
+        return sys::Fd();
     }
     if (!journalMayBeRead(fd.get(), why))
         return sys::Fd();

@@ -37,10 +37,13 @@ bool journalMayBeRead(int fd, std::string& why);
 struct JournalFile {
     std::string name;
     uint64_t size = 0;
+    bool regular = true;  // else a FIFO, a link, ...: never a journal to read
 };
 
-// The journals in the folder, oldest first; with `error`, set to the errno
-// of a listing that could not be read to the end (else 0).
+// The entries named as journals in the folder, oldest first, those that are
+// no regular file among them (an undo names them as refused, never reads
+// them); with `error`, set to the errno of a listing that could not be read
+// to the end (else 0).
 std::vector<JournalFile> journalsIn(const sys::Folder& folder, int* error = nullptr);
 
 // Removes the oldest journals, never `keep` nor one that a running run
@@ -48,6 +51,10 @@ std::vector<JournalFile> journalsIn(const sys::Folder& folder, int* error = null
 // `maxBytes` in all.
 void pruneJournals(const sys::Folder& folder, const std::string& keep, size_t maxCount = kMaxJournals,
                    uint64_t maxBytes = kMaxJournalBytes);
+
+// Opens the journal `name` of the held folder without waiting on a FIFO or
+// following a link, and checks that it may be read; fails with the reason.
+sys::Fd openJournalIn(const sys::Folder& folder, const std::string& name, std::string& why);
 
 // Opens the journal an undo reads: `given` (a path with a slash, or else the
 // name of a journal in the default folder), or the newest in the default

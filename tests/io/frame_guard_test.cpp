@@ -4,6 +4,7 @@
 #include "io/frame_guard.h"
 #include "id3/id3v2.h"
 #include "support/fixtures.h"
+#include "support/id3_reader.h"
 #include "support/tag_layouts.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,8 @@
 
 namespace tagshifter::test {
 namespace {
+
+using namespace std::string_literals;
 
 const TagLayout& layoutNamed(const char* name)
 {
@@ -227,6 +230,34 @@ TEST(FrameGuard, CatchesLossesButNotTheUpgradeRules)
         {"picture in an encoding ID3v2 does not have", {as23("APIC", std::string("\x09image/png\0\x03" "d\0DATA", 19))},
          as24("APIC", std::string("\x03image/png\0\x03\0DATA", 17)), 4,
          "frame APIC holds text in an encoding ID3v2 does not have, which TagLib misreads"},
+        // Frames of fields, which TagLib renders in its own encoding: what
+        // they mean must come back; one TagLib cannot read as it stands, its
+        // very bytes.
+        {"picture in UTF-16 written back in UTF-8", {as23("APIC", "\x01image/png\0\x03\xFF\xFE" "d\0\xE9\0\0\0PNG"s)},
+         as24("APIC", "\x03image/png\0\x03" "d\xC3\xA9\0PNG"s), 4, ""},
+        {"picture whose description has no end", {as23("APIC", "\0image/png\0\x03" "descPNG"s)},
+         as24("APIC", "\x03image/png\0\x03\0descPNG"s), 4, "frame APIC would be written back changed"},
+        {"picture of a UTF-16 description without its byte order mark",
+         {as23("APIC", "\x01image/png\0\x03" "d\0\0\0PNG"s)},
+         as24("APIC", "\x03image/png\0\x03\0PNG"s), 4, "frame APIC would be written back changed"},
+        {"picture TagLib cannot read, written back as it was", {as23("APIC", "\0image/png\0\x03" "descPNG"s)},
+         as24("APIC", "\0image/png\0\x03" "descPNG"s), 4, ""},
+        {"object whose description has no end", {as23("GEOB", "\0text/plain\0f.txt\0descDATA"s)},
+         as24("GEOB", "\x03text/plain\0f.txt\0\0descDATA"s), 4, "frame GEOB would be written back changed"},
+        {"lyrics whose lines follow the description's byte order",
+         {as23("SYLT", "\x01" "eng\x02\x01\xFF\xFE" "d\0\0\0" "l\0a\0\0\0\0\0\0\x64"s)},
+         as24("SYLT", "\x03" "eng\x02\x01" "d\0la\0\0\0\0\x64"s), 4, ""},
+        {"lyrics line cut short", {as23("SYLT", "\0eng\x02\x01" "d\0la\0\0\0\x64"s)},
+         as24("SYLT", "\x03" "eng\x02\x01" "d\0"s), 4, "frame SYLT would be written back changed"},
+        {"ownership without the end of its price", {as23("OWNE", "\0USD9.9920200101Shop"s)},
+         as24("OWNE", "\x03\0USD9.9920200101Shop"s), 4, "frame OWNE would be written back changed"},
+        {"table of contents counting an entry it lacks", {as23("CTOC", "toc\0\x03\x03" "c1\0c2\0"s)},
+         as24("CTOC", "toc\0\x03\x03" "c1\0c2\0\0"s), 4, "frame CTOC would be written back changed"},
+        {"table of contents counting an entry short", {as23("CTOC", "toc\0\x03\x01" "c1\0c2\0"s)},
+         as24("CTOC", "toc\0\x03\x01" "c1\0"s), 4, "frame CTOC would be written back changed"},
+        {"table of contents whose title is converted",
+         {as23("CTOC", "toc\0\x03\x01" "c1\0"s + id3v23Frame("TIT2", "\0t"s))},
+         as24("CTOC", "toc\0\x03\x01" "c1\0"s + id3v24Frame("TIT2", "\x03t"s)), 4, ""},
         {"ID3v2.2 compression bit on plain frames", {id3v2Tag(2, 0x40, v22({"TT2"}).substr(10))}, v24({"TIT2"}), 4,
          ""},
     };
@@ -260,6 +291,51 @@ TEST(FrameGuard, RefusedFileIsLeftAsItWasAndTheReasonGoesToStandardError)
                           "tagshifter: 2 files: 1 converted (0 unchanged), 0 previewed, 0 skipped, 0 failed, 1 refused\n");
     EXPECT_TRUE(readFile(path) == layout.bytes);
     EXPECT_FALSE(readFile(other) == layoutNamed("Id3v24").bytes) << "the run goes on";
+}
+
+// A frame of fields TagLib cannot read as it stands is written back byte
+// for byte or the file is refused, whatever the TagLib; well-formed ones
+// convert, their contents kept.
+TEST(FrameGuard, MalformedFieldsAreKeptOrTheFileRefused)
+{
+    struct Case {
+        const char* name;
+        std::string frame;
+        const char* kept;  // well formed: bytes the frame still ends in; nullptr: malformed
+    };
+    const Case cases[] = {
+        {"picture, UTF-16 description", id3v23Frame("APIC", "\x01image/png\0\x03\xFF\xFE" "d\0\xE9\0\0\0PNGDATA"s), "PNGDATA"},
+        {"picture, description without its end", id3v23Frame("APIC", "\0image/png\0\x03" "descPNGDATA"s), nullptr},
+        {"object, description without its end", id3v23Frame("GEOB", "\0text/plain\0f.txt\0descDATA"s), nullptr},
+        {"lyrics", id3v23Frame("SYLT", "\0eng\x02\x01" "d\0la\0\0\0\0\x64"s), "la"},
+        {"lyrics, UTF-16 description without its end", id3v23Frame("SYLT", "\x01" "eng\x02\x01\xFF\xFE" "d\0"s), nullptr},
+        {"ownership", id3v23Frame("OWNE", "\0USD9.99\0" "20200101Shop"s), "Shop"},
+        {"ownership, price without its end", id3v23Frame("OWNE", "\0USD9.9920200101Shop"s), nullptr},
+        {"table of contents, one entry counted of two", id3v23Frame("CTOC", "toc\0\x03\x01" "c1\0c2\0"s), nullptr},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string original = id3v23Tag(textFrame("TIT2", kPrivetCp1251) + c.frame) + mpegFrames(8);
+        const std::string path = dir.put("song.mp3", original);
+        const RunResult result = runInProcess({"-q", "--no-journal", "-s", "cp1251", "-2", "unicode", path});
+        const std::string id = c.frame.substr(0, 4);
+        const auto tag = readId3v2(readFile(path));
+        ASSERT_TRUE(tag.has_value());
+        const auto frame = std::find_if(tag->frames.begin(), tag->frames.end(),
+                                        [&](const Id3v2Frame& f) { return f.id == id; });
+        if (c.kept) {
+            EXPECT_EQ(result.status, 0) << result.err;
+            ASSERT_NE(frame, tag->frames.end());
+            EXPECT_NE(frame->body.find(c.kept), std::string::npos) << frame->body;
+        } else if (result.status == 0) {
+            ASSERT_NE(frame, tag->frames.end());
+            EXPECT_TRUE(frame->body == c.frame.substr(10)) << "written back changed";
+        } else {
+            EXPECT_EQ(result.err, "tagshifter: " + path + ": not written: frame " + id + " would be written back changed\n");
+            EXPECT_TRUE(readFile(path) == original);
+        }
+    }
 }
 
 }  // namespace

@@ -169,7 +169,8 @@ TEST(HostileJournal, UndoRestoresOnlyWhatTheRunWroteAndTakesNoPlantedLink)
 
 // A journal of the state folder steers the undo only when no one but the
 // user could have written it or its folder; a name without a slash is looked
-// for there alone; nothing waits on a FIFO.
+// for there alone; nothing waits on a FIFO, and each journal refused is
+// named with the reason, status 1.
 TEST(HostileJournal, JournalOthersCouldWriteIsRefused)
 {
     struct Case {
@@ -178,6 +179,7 @@ TEST(HostileJournal, JournalOthersCouldWriteIsRefused)
         std::function<void(const std::string& folder, const std::string& journal)> spoil;
         std::vector<std::string> args;  // the undo's
         std::string out;                // "%F": the state folder, "%J": the journal, "%B": its base
+        std::string err = "";           // "%N": the journal's name
     };
     const Case cases[] = {
         {"journal of another user", true,
@@ -204,6 +206,28 @@ TEST(HostileJournal, JournalOthersCouldWriteIsRefused)
         {"a FIFO", false,
          [](const std::string& f, const std::string&) { ASSERT_EQ(mkfifo((f + "/fifo").c_str(), 0600), 0); },
          {"--undo=%F/fifo"}, "Error: Cannot read the journal %F/fifo: not a regular file.\n"},
+        // The newest is the run --undo means: one refused is not passed
+        // over for an older run's; the list names each it leaves out.
+        {"a FIFO as the newest journal", false,
+         [](const std::string& f, const std::string&) {
+             ASSERT_EQ(mkfifo((f + "/2099-01-01_00-00-00.000000Z.journal").c_str(), 0600), 0);
+         },
+         {"--undo"}, "Error: Cannot read the journal %F/2099-01-01_00-00-00.000000Z.journal: not a regular file.\n"},
+        {"a FIFO named", false,
+         [](const std::string& f, const std::string&) { ASSERT_EQ(mkfifo((f + "/x.journal").c_str(), 0600), 0); },
+         {"--undo=x.journal"}, "Error: Cannot read the journal %F/x.journal: not a regular file.\n"},
+        {"listing a FIFO alone", false,
+         [](const std::string& f, const std::string& j) {
+             ASSERT_EQ(unlink(j.c_str()), 0);
+             ASSERT_EQ(mkfifo((f + "/x.journal").c_str(), 0600), 0);
+         },
+         {"--undo", "--list"}, "", "tagshifter: journal x.journal left out: not a regular file\n"},
+        {"listing a journal others may write", false,
+         [](const std::string&, const std::string& j) { ASSERT_EQ(chmod(j.c_str(), 0622), 0); }, {"--undo", "--list"},
+         "", "tagshifter: journal %N left out: another user owns it or can write it\n"},
+        {"listing a journal of another user", true,
+         [](const std::string&, const std::string& j) { ASSERT_EQ(chown(j.c_str(), kOther, kOther), 0); },
+         {"--undo", "--list"}, "", "tagshifter: journal %N left out: another user owns it or can write it\n"},
         // Not followed even where the user made it: but not said to be another's.
         {"a link of the user's own to the journal", false,
          [](const std::string& f, const std::string& j) { ASSERT_EQ(symlink(j.c_str(), (f + "/link").c_str()), 0); },
@@ -234,6 +258,8 @@ TEST(HostileJournal, JournalOthersCouldWriteIsRefused)
                 text.replace(at, 2, journal);
             for (size_t at; (at = text.find("%B")) != std::string::npos;)
                 text.replace(at, 2, dir.path());
+            for (size_t at; (at = text.find("%N")) != std::string::npos;)
+                text.replace(at, 2, std::filesystem::path(journal).filename().string());
             return text;
         };
         std::vector<std::string> args;
@@ -243,6 +269,7 @@ TEST(HostileJournal, JournalOthersCouldWriteIsRefused)
         std::filesystem::current_path(cwd);
         EXPECT_EQ(undo.status, 1);
         EXPECT_EQ(undo.out, fill(c.out));
+        EXPECT_EQ(undo.err, fill(c.err));
         EXPECT_EQ(readFile(song), converted);
         chmod(folder.c_str(), 0700);
         chmod(dir.path().c_str(), 0700);

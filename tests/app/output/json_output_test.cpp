@@ -1,6 +1,7 @@
 // --json: one object a file with its outcome, texts before and after and
 // the reason of a failure, then a summary; every line parses as UTF-8 JSON.
 #include "support/fixtures.h"
+#include "support/id3_reader.h"
 #include "support/state_home.h"
 #include "support/tag_layouts.h"
 
@@ -26,6 +27,17 @@ std::vector<json> linesOf(const std::string& out)
     for (std::string line; std::getline(stream, line);)
         lines.push_back(json::parse(line));
     return lines;
+}
+
+std::string hexOf(const std::string& bytes)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char c : bytes) {
+        hex += digits[c >> 4];
+        hex += digits[c & 15];
+    }
+    return hex;
 }
 
 std::string legacy()
@@ -154,12 +166,7 @@ TEST(JsonOutput, TextsSayWhetherTheyChangedAndId3v1HexHoldsTheBytesWritten)
     const std::vector<json> lines =
         linesOf(runInProcess({"--json", "-w", "-s", "cp1251", "-1", "cp1251", "-2", "unicode", song}).out);
     ASSERT_EQ(lines.size(), 2u);
-    std::string hexTitle;
-    for (unsigned char c : longTitle.substr(0, 30)) {
-        static const char digits[] = "0123456789abcdef";
-        hexTitle += digits[c >> 4];
-        hexTitle += digits[c & 15];
-    }
+    const std::string hexTitle = hexOf(longTitle.substr(0, 30));
     const struct {
         const char* field;
         bool changed;
@@ -167,7 +174,7 @@ TEST(JsonOutput, TextsSayWhetherTheyChangedAndId3v1HexHoldsTheBytesWritten)
     } cases[] = {
         {"title", true, hexTitle},
         {"artist", false, "4b696e6f"},
-        {"comment", true, hexTitle.substr(0, 56)},
+        {"comment", true, hexTitle.substr(0, 54)},  // cut at a space: written without it
         {"genre", false, "11"},  // Rock is genre 17
     };
     const json& texts = lines[0]["texts"];
@@ -178,6 +185,27 @@ TEST(JsonOutput, TextsSayWhetherTheyChangedAndId3v1HexHoldsTheBytesWritten)
         ASSERT_NE(text, texts.end()) << texts.dump();
         EXPECT_EQ((*text)["changed"], c.changed);
         EXPECT_EQ((*text)["id3v1_hex"], c.id3v1Hex);
+    }
+
+    // Saved, a text cut at a space reads back as reported and as the
+    // preview showed it, whichever way its page is chosen.
+    for (const char* page : {"cp1251", "auto"}) {
+        SCOPED_TRACE(page);
+        const std::string copy = dir.put(std::string(page) + ".mp3", readFile(song));
+        const std::vector<json> saved = linesOf(
+            runInProcess({"--json", "--no-journal", "-s", "cp1251", "-1", page, "-2", "unicode", copy}).out);
+        ASSERT_EQ(saved.size(), 2u);
+        const auto tag = readId3v1(readFile(copy));
+        ASSERT_TRUE(tag.has_value());
+        for (const auto& [name, bytes] : {std::pair{"title", tag->title}, std::pair{"comment", tag->comment}}) {
+            const std::string field = name;
+            const json& texts = saved[0]["texts"];
+            const auto text = std::find_if(texts.begin(), texts.end(),
+                                           [&](const json& t) { return t.value("field", "") == field; });
+            ASSERT_NE(text, texts.end()) << texts.dump();
+            EXPECT_EQ((*text)["id3v1_hex"], hexOf(bytes)) << field;
+            EXPECT_EQ(hexOf(bytes), field == "title" ? cases[0].id3v1Hex : cases[2].id3v1Hex);
+        }
     }
 }
 
