@@ -629,6 +629,8 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         for (size_t r = 0; r < readings; ++r) {
             std::u32string& joined = decoded[r];
             joined.clear();
+            // A page of byte pairs that keeps every text as it is reads none of the file.
+            bool kept = false, read = false;
             for (size_t t = 0; t < files[f].size(); ++t) {
                 const auto& text = files[f][t];
                 if (!judgedText(text) || (othersThanComments && isComment(text)))
@@ -650,9 +652,14 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                         break;
                     }
                     appendAsItIs(text, joined);
+                    kept = true;
+                } else {
+                    read = true;
                 }
                 joined += U' ';
             }
+            if (kept && !read)
+                row[r] = kInvalid;
             if (row[r] == kInvalid)
                 continue;
             // Unicode text of the file tells its language: a reading into

@@ -82,23 +82,35 @@ TEST(Id3v1Kept, HeldTextKeepsItsBytesAndASecondRunChangesNothing)
     }
 }
 
-// A Western comment the file's page cannot hold is transliterated into it;
+// A Western field the file's page cannot hold is transliterated into it;
 // the second run finds the same bytes and keeps them.
 TEST(Id3v1Kept, TransliteratedFieldIsKeptOnTheSecondRun)
 {
+    const struct {
+        std::string frames;
+        const char* list;   // tried, and plain auto
+        std::string title;  // the ID3v1 title after the first run
+    } cases[] = {
+        {legacyFrames("Кино", "Пачка сигарет", "CP1251") + commentFrame(storedIn("Enregistré à Paris", "ISO-8859-1")),
+         "auto:cp1251,koi8-r", storedIn("Пачка сигарет", "CP1251")},
+        // Korean titles beside a Western name in Latin-1 that cp949 cannot decode.
+        {textFrame("TPE1", storedIn("Symbol für dieses Fenster", "ISO-8859-1"))
+             + textFrame("TIT2", storedIn("시스템 충돌 임박", "CP949")),
+         "auto:cp1252,cp949", storedIn("시스템 충돌 임박", "CP949")},
+    };
     TempDir dir;
-    const std::string file = dir.put("1.mp3", id3v23Tag(legacyFrames("Кино", "Пачка сигарет", "CP1251")
-                                                        + commentFrame(storedIn("Enregistré à Paris", "ISO-8859-1")))
-                                                  + kAudio);
-    for (const std::string list : {"auto:cp1251,koi8-r", "auto"}) {
-        const std::vector<std::string> args = {"-q", "--no-journal", "-s", list, "-1", "auto", "-2", "unicode", file};
-        ASSERT_EQ(runProgram(args).status, 0);
-        const std::string once = readFile(file);
-        const auto tag = readId3v1(once);
-        ASSERT_TRUE(tag.has_value());
-        EXPECT_EQ(tag->title, storedIn("Пачка сигарет", "CP1251")) << list;
-        ASSERT_EQ(runProgram(args).status, 0);
-        EXPECT_TRUE(readFile(file) == once) << "the second run changed the file under " << list;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const std::string file = dir.put(std::to_string(i) + ".mp3", id3v23Tag(cases[i].frames) + kAudio);
+        for (const char* list : {cases[i].list, "auto"}) {
+            const std::vector<std::string> args = {"-q", "--no-journal", "-s", list, "-1", "auto", "-2", "unicode", file};
+            ASSERT_EQ(runProgram(args).status, 0);
+            const std::string once = readFile(file);
+            const auto tag = readId3v1(once);
+            ASSERT_TRUE(tag.has_value());
+            EXPECT_EQ(tag->title, cases[i].title) << list;
+            ASSERT_EQ(runProgram(args).status, 0);
+            EXPECT_TRUE(readFile(file) == once) << "the second run changed the file under " << list;
+        }
     }
 }
 
