@@ -427,6 +427,31 @@ bool westernAsItIs(const LabelledText& text)
     return plausible(implausibility(points, HanReading::Any, LatinReading::Western), points.size(), true);
 }
 
+bool isLatinLetter(char32_t c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7);
+}
+
+// Whether `text` is Latin words with a lone letter of another script
+// standing between them as a word of its own ("Tor non и in esecuzione":
+// Italian "è" through cp1251), and no longer run of that script.
+bool loneLettersAmongLatin(const std::u32string& text)
+{
+    bool latinWord = false, lone = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (isLatinLetter(text[i]) && i + 1 < text.size() && isLatinLetter(text[i + 1]))
+            latinWord = true;
+        if (!isBeyondLatin(text[i]))
+            continue;
+        const bool before = i > 0 && (isLatinLetter(text[i - 1]) || isBeyondLatin(text[i - 1]));
+        const bool after = i + 1 < text.size() && (isLatinLetter(text[i + 1]) || isBeyondLatin(text[i + 1]));
+        if (before || after)
+            return false;
+        lone = true;
+    }
+    return latinWord && lone;
+}
+
 bool anyThrough(const std::vector<FileTexts>& files, Reader reader)
 {
     for (const auto& texts : files)
@@ -920,6 +945,9 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             keep = keep
                    || (decodings_[choice]->han == HanReading::Any && !decodings_[choice]->korean
                        && !beyondLatin(asText) && joinsLatinWord(buffer));
+            // Nor is a Latin field given a one-letter word of another script
+            // among its Latin words ("non è in" is no "non и in").
+            keep = keep || (!beyondLatin(asText) && loneLettersAmongLatin(buffer));
             // Bytes that are whole UTF-8 beyond ASCII are UTF-8 or nothing:
             // through a page of one byte a character they are another text
             // ("Sušica" is no Thai "Suลกica"), though the file's other fields

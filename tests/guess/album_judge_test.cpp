@@ -255,6 +255,31 @@ TEST(AlbumJudge, KoreanTitlesBesideAWesternNameCp949CannotDecodeKeepTheirPage)
         }
 }
 
+// Italian titles in Latin-1 beside a Russian artist and album in cp1251:
+// a lone "è" is no Cyrillic "и" among Italian words, whatever page the
+// album takes.
+TEST(AlbumJudge, ALoneAccentedWordOfAWesternTitleStaysBesideCyrillicFields)
+{
+    const std::pair<const char*, const char*> files[] = {
+        {"Tor non è in esecuzione", "Марзук"},
+        {"Municipalità di Daugavpil", "Портретная"},
+        {"voce di menù radio", "количество дисков"},
+        {"Modalità a linea singola", "Луар и Шер"},
+    };
+    for (const char* list : {"auto", "auto:cp1251,cp1252"}) {
+        AlbumJudge judge(CandidateList::parse(list));
+        std::vector<FileTexts> album;
+        for (const auto& [title, name] : files)
+            album.push_back({LabelledText("TPE1", storedIn("араванские языки", "cp1251"), Reader::Latin1, false),
+                             LabelledText("TIT2", storedIn(title, "ISO-8859-1"), Reader::Latin1, false),
+                             LabelledText("TALB", storedIn(name, "cp1251"), Reader::Latin1, false)});
+        for (const Reading& reading : judge.judge(album)) {
+            EXPECT_EQ(reading.codePage, "cp1251") << list;
+            EXPECT_EQ(reading.keptAsItIs, std::vector<std::string>{"TIT2"}) << list;
+        }
+    }
+}
+
 // Albums a real library was seen to get wrong, under plain auto and under
 // a list of every page that library held: never another script, and a
 // genuine Western name in a Latin-1 frame stays.
