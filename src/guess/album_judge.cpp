@@ -840,20 +840,19 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             && plausible(row[alone], lengths[j][alone], otherScript)
             && !pageOutsideListReadsBetter(files, {judged[j]}, row[alone]))
             choice = alone;
-        // Text most files of the folder hold (their artist, their album) is
-        // the folder's: a file may not read it otherwise than the
-        // album's own reading does, however its own few letters score ("לוב"
-        // is no Cyrillic "меб" beside the album's Hebrew, "Arabų" no "Arabø").
-        // Hangul that the album's Chinese page took is the Korean check's below.
-        if (choice != albumChoice && albumChoice == albumReading && row[albumChoice] != kInvalid
-            && !readsSharedAlike(files[judged[j]], shared, choice, albumChoice))
-            choice = albumChoice;
         // Korean bytes read as Han by a Chinese or Japanese page are mostly
         // common characters, which the penalty cannot tell from real text:
         // a file that reads as everyday Hangul takes the Korean page of the
         // list, whatever its folder's majority.
         if (choice != 0 && decodings_[choice]->han != HanReading::Any)
             choice = koreanIfCommon(files[judged[j]], row, choice);
+        // Text most files of the folder hold (their artist, their album) is
+        // the folder's: a file may not read it otherwise than the
+        // album's own reading does, however its own few letters score ("לוב"
+        // is no Cyrillic "меб" beside the album's Hebrew, "Arabų" no "Arabø").
+        if (choice != albumChoice && albumChoice == albumReading && row[albumChoice] != kInvalid
+            && !readsSharedAlike(files[judged[j]], shared, choice, albumChoice))
+            choice = albumChoice;
         // A file its page reads as less than clearly real text is tried
         // against the built-in pages outside the list: one reading it
         // clearly better says the list misses the file's page (a Greek
