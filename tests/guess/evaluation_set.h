@@ -168,9 +168,6 @@ inline const std::vector<Album>& tuningAlbums()
          {{"Dāvāja Māriņa"}, {"Mūžīgā dziesma"}, {"Rudens naktis"}}},
         {"cp1257", "cp1257", "Līvi", "Ceļojums",
          {{"Zeme, kur dzīvot"}, {"Vecā dziesma"}, {"Dzeltenās lapas"}}},
-        // A Hebrew artist of three letters that Cyrillic reads as a word too,
-        // beside a title as short: uchardet and the album agree on the page.
-        {"cp1255", "cp1255", "לוב", "מסמך WWF", {{"מקבל נתונים"}, {"פותר"}, {"סוף"}, {"לחץ"}}},
         {"euc-jp", "euc-jp", "井上陽水", "氷の世界",
          {{"少年時代"}, {"夢の中へ"}, {"傘がない"}}},
         {"euc-jp", "euc-jp", "松任谷由実", "ひこうき雲",
