@@ -162,50 +162,6 @@ TEST(AlbumJudge, EachFileOfACompilationGetsThePageItsOwnTextReadsIn)
     }
 }
 
-// Albums of real sentences whose page uchardet names and the album's text
-// reads in: no field and no file leaves it on the models' say alone. The
-// Lithuanian model knows few inflected forms ("Rusų" reads no better than
-// Danish "Rusø"; the comment as it is, "Iðjungti spalvotà", spells letters
-// no one language writes together); the artist most files share reads as
-// the album reads it ("לוב" is no Cyrillic "меб", "salų" no "salø"); a
-// Korean particle glues to a Latin word ("truncate를").
-TEST(AlbumJudge, FieldsAndFilesKeepThePageUchardetAndTheAlbumAgreeOn)
-{
-    struct Case {
-        const char* page;
-        const char* artist;
-        const char* album;
-        std::vector<const char*> titles;
-        const char* comment;
-    };
-    const std::vector<Case> cases = {
-        {"cp1257", "Menksiečių", "Plėtiklio stulpelis",
-         {"Rusų (Vokietija, fonetinis)", "Vokiečių (E1)", "lygiuotės juosta", "Estų", "Spalvų sodrumas"},
-         "Išjungti spalvotą derinimo išvestį"},
-        {"cp1257", "Saliamono salų doleris", "Ogg FLAC garso įrašas",
-         {"Čekų (programuotojų)", "Neatitinka dydžiai", "Šiuolaikinės vergijos vaizdai", "peržiūros-kampas",
-          "Rusų (Čekija, fonetinis)", "Piktogramų tema", "WMF paveikslėlių formatas", "Ispanų („Dvorak“)",
-          "Norvegų („Windows“)", "Ilgasis kraštas (standartinis)"},
-         "Filipiniečių (Keipvelo-QWERF 2006, baibajinas)"},
-        {"cp1255", "לוב", "מסמך WWF", {"מקבל נתונים", "מאיץ חדש", "פותר", "סוף", "חינוך", "לחץ"},
-         "ברברית (מרוקו, תיפינאג מורחבת פונטית)"},
-        {"cp949", "바누아투", "가로 방향 크기 조정", {"베트남어 (미국식)", "검색 단어가 필요함", "저장소 제거 중"},
-         "스트림에서 truncate를 지원하지 않습니다"},
-    };
-    for (const auto& c : cases)
-        for (const std::string& list : {std::string("auto"), std::string("auto:") + c.page}) {
-            AlbumJudge judge(CandidateList::parse(list));
-            std::vector<FileTexts> files;
-            for (const char* title : c.titles)
-                files.push_back({LabelledText("TPE1", storedIn(c.artist, c.page), Reader::Latin1, false),
-                                 LabelledText("TALB", storedIn(c.album, c.page), Reader::Latin1, false),
-                                 LabelledText("TIT2", storedIn(title, c.page), Reader::Latin1, false),
-                                 LabelledText("COMM", storedIn(c.comment, c.page), Reader::Latin1, false)});
-            EXPECT_EQ(labels(judge.judge(files)), std::vector<std::string>(files.size(), c.page))
-                << list << ": " << c.artist;
-        }
-}
-
 // A genuine Western comment in a Latin-1 frame of an album in a Central
 // European page: the titles are read in their page, the comment stays,
 // even when a lone "à" is all it holds beyond ASCII ("ŕ" in cp1250).

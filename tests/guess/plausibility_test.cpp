@@ -162,20 +162,5 @@ TEST(Implausibility, SignsOfAWrongReadingCost)
             << good << " / " << bad;
 }
 
-// Western text as it is spells letters one of its languages writes; a
-// Baltic text read as Latin-1 spells Icelandic "ð" beside Italian "à".
-TEST(Implausibility, OneWesternLanguageWritesTheLettersOfGenuineText)
-{
-    const std::pair<const char*, bool> texts[] = {
-        {"L'Hymne à l'amour", true},
-        {"Björk Guðmundsdóttir", true},
-        {"Þú à moi", false},
-        {"Iðjungti spalvotà derinimo iðvestá", false},
-    };
-    for (const auto& [text, written] : texts)
-        EXPECT_EQ(guess::oneLanguageWritesItsLetters(*decodeUtf8(text), guess::LatinReading::Western), written)
-            << text;
-}
-
 }  // namespace
 }  // namespace tagshifter::test
