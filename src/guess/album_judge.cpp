@@ -396,26 +396,6 @@ bool joinsLatinWord(const std::u32string& text)
     return false;
 }
 
-// The judged texts (by their bytes) that most of the folder's files with
-// any judged text hold: its artist or album, not a compilation's.
-std::unordered_set<std::string> sharedTexts(const std::vector<FileTexts>& files)
-{
-    std::unordered_map<std::string, size_t> holders;
-    size_t judgedFiles = 0;
-    for (const auto& texts : files) {
-        std::unordered_set<std::string> own;
-        for (const auto& text : texts)
-            if (judgedText(text) && own.insert(text.bytes).second)
-                ++holders[text.bytes];
-        judgedFiles += !own.empty();
-    }
-    std::unordered_set<std::string> shared;
-    for (const auto& [bytes, count] : holders)
-        if (count >= 2 && count * 2 > judgedFiles)
-            shared.insert(bytes);
-    return shared;
-}
-
 // Whether `text` is a legacy frame's Latin-1 that reads as it is as real
 // Western text.
 bool westernAsItIs(const LabelledText& text)
@@ -548,20 +528,6 @@ std::vector<Reading> AlbumJudge::judge(const std::vector<FileTexts>& input)
             verdict = std::move(other);
     }
     return std::move(verdict.readings);
-}
-
-bool AlbumJudge::readsSharedAlike(const FileTexts& texts, const std::unordered_set<std::string>& shared,
-                                  size_t reading, size_t other) const
-{
-    std::u32string one, another;
-    for (const auto& text : texts) {
-        if (!judgedText(text) || shared.count(text.bytes) == 0)
-            continue;
-        one.clear(), another.clear();
-        if (append(text, reading, one) && append(text, other, another) && one != another)
-            return false;
-    }
-    return true;
 }
 
 size_t AlbumJudge::koreanIfCommon(const FileTexts& texts, const std::vector<double>& row, size_t choice) const
@@ -784,7 +750,6 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         for (size_t r = 0; r < readings; ++r)
             albumLength[r] += row[r];
     size_t albumChoice = choose(album, albumLength, ranks_, proposed);
-    const size_t albumReading = albumChoice;
     // A choice that does not read like real text is no choice: a list that
     // misses the album's page must change nothing. uchardet naming a script
     // no page of the list writes says the page may be missing.
@@ -809,7 +774,6 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
 
     std::vector<size_t> choices(judged.size());
     const std::vector<bool> ownArtist = ownArtists(files);
-    const std::unordered_set<std::string> shared = sharedTexts(files);
     std::vector<bool> nothingFits(judged.size());
     std::vector<std::optional<double>> margins(judged.size());
     for (size_t j = 0; j < judged.size(); ++j) {
@@ -846,13 +810,6 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         // list, whatever its folder's majority.
         if (choice != 0 && decodings_[choice]->han != HanReading::Any)
             choice = koreanIfCommon(files[judged[j]], row, choice);
-        // Text most files of the folder hold (their artist, their album) is
-        // the folder's: a file may not read it otherwise than the
-        // album's own reading does, however its own few letters score ("לוב"
-        // is no Cyrillic "меб" beside the album's Hebrew, "Arabų" no "Arabø").
-        if (choice != albumChoice && albumChoice == albumReading && row[albumChoice] != kInvalid
-            && !readsSharedAlike(files[judged[j]], shared, choice, albumChoice))
-            choice = albumChoice;
         // A file its page reads as less than clearly real text is tried
         // against the built-in pages outside the list: one reading it
         // clearly better says the list misses the file's page (a Greek
@@ -926,16 +883,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             const double chosen = textPenalty(text, choice, buffer);
             // Text saved as Unicode is re-read when its own reader's misreading is shown.
             const bool shy = text.unicodeFrame && !(assumed(text) ? misreadAssumed : misreadAsUnicode);
-            // uchardet naming the file's page too counts for each field as
-            // it counts for the album: the models know few inflected forms
-            // of some languages ("Lenkų" reads no better than Danish "Lenkø").
-            // A comment is free text, often of another hand and language
-            // ("Voilà" in a Polish album): it counts only when no one
-            // language writes its letters as it is ("Iðjungti spalvotà").
-            const bool backed = isProposed(proposed, choice)
-                                && (!isComment(text) || !oneLanguageWritesItsLetters(asText, asItIsLanguages(text)));
-            const double keepMargin = kFieldMargin + (backed ? kProposalBonus : 0);
-            bool keep = chosen == kInvalid || asItIs + keepMargin <= chosen
+            bool keep = chosen == kInvalid || asItIs + kFieldMargin <= chosen
                         || (shy && asItIs - chosen < kOverwhelming);
             // Nor is a field turned into another script whose new letters
             // would end a Latin word ("Kyrkjebø" is no Thai "Kyrkjeb๘"):

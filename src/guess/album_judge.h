@@ -9,7 +9,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 namespace tagshifter::guess {
@@ -68,11 +67,6 @@ private:
     // where `choice`, a Chinese or Japanese page, makes rarer Han of them
     // (`row`: the file's penalties); else `choice`.
     size_t koreanIfCommon(const FileTexts& texts, const std::vector<double>& row, size_t choice) const;
-
-    // Whether readings `reading` and `other` read alike each judged text of
-    // `texts` that is among `shared` (by its bytes).
-    bool readsSharedAlike(const FileTexts& texts, const std::unordered_set<std::string>& shared, size_t reading,
-                          size_t other) const;
 
     // Lowers each Latin page's penalty in `row` to the penalty of its text
     // in the languages of any other Latin page, listed or not, that reads the

@@ -501,11 +501,6 @@ bool writesKorean(const std::string& name)
            || lower.find("uhc") != std::string::npos;
 }
 
-bool oneLanguageWritesItsLetters(const std::u32string& text, LatinReading latin)
-{
-    return model::oneLatinLanguageWrites(text, latinLanguagesOf(latin));
-}
-
 uint16_t otherAlphabets(const std::u32string& text, size_t from, size_t to)
 {
     const std::vector<CharClass>& tabled = tabledClasses();

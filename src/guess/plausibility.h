@@ -27,11 +27,6 @@ constexpr size_t kLatinReadings = 6;  // how many values LatinReading has
 double implausibility(const std::u32string& text, HanReading han = HanReading::Any,
                       LatinReading latin = LatinReading::Any);
 
-// Whether one language of those `latin` stands for writes every Latin letter
-// of `text` beyond ASCII ("Voilà", "Björk Guðmundsdóttir"); text spelling
-// Icelandic "ð" beside Italian "à" is rarely Western text.
-bool oneLanguageWritesItsLetters(const std::u32string& text, LatinReading latin);
-
 // The alphabets beside Latin that `text` has letters of, a bit each; Han,
 // kana and Hangul count as one, since Korean and Japanese write Han too.
 uint16_t otherAlphabets(const std::u32string& text, size_t from = 0, size_t to = std::u32string::npos);

@@ -246,24 +246,6 @@ int characterCost(char32_t c, uint32_t hanLanguages)
     return best;
 }
 
-bool oneLatinLanguageWrites(std::u32string_view text, uint32_t languages)
-{
-    const Tables& t = tables();
-    const auto& members = t.members[static_cast<size_t>(Script::Latin)];
-    for (size_t l = 0; l < members.size(); ++l) {
-        if (!(languages >> l & 1))
-            continue;
-        const Alphabet& a = t.alphabets[members[l]];
-        const bool writesAll = std::all_of(text.begin(), text.end(), [&](char32_t c) {
-            const bool latinLetter = (c >= 0xC0 && c < 0x250 && c != 0xD7 && c != 0xF7) || (c >= 0x1E00 && c < 0x1F00);
-            return !latinLetter || a.index[slotOf(t.lower[slotOf(c)])] != kOutside;
-        });
-        if (writesAll)
-            return true;
-    }
-    return false;
-}
-
 void wordCosts(std::u32string_view word, Script script, std::vector<int>& costs)
 {
     costs.clear();

@@ -26,10 +26,6 @@ const std::vector<const char*>& languagesOf(Script script);
 // half bits, one figure per language of languagesOf(script) written to `costs`.
 void wordCosts(std::u32string_view word, Script script, std::vector<int>& costs);
 
-// Whether some Latin language among `languages` (a bit per language of
-// languagesOf(Script::Latin)) writes every Latin letter of `text` beyond ASCII.
-bool oneLatinLanguageWrites(std::u32string_view text, uint32_t languages);
-
 // How common `c` is in everyday text: its whole cost in half bits, Hangul
 // syllables in Korean, Han characters and kana in the cheapest language of
 // `hanLanguages` (a bit per language of languagesOf(Script::Han)); -1 for
