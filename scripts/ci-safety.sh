@@ -70,7 +70,8 @@ step() {
 step configure cmake -S "$here" -B "$build" -DCMAKE_CXX_COMPILER=clang++ \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAGSHIFTER_SANITIZE=ON -DTAGSHIFTER_FUZZ=ON
 if step build cmake --build "$build" -j2; then
-    step tests ctest --test-dir "$build" -j2 --output-on-failure
+    # The blind sets measure the guess, which the first run of the suite does.
+    step tests ctest --test-dir "$build" -j2 --output-on-failure -E '^BlindEvaluation\.'
     step fuzz "$here/scripts/fuzz.sh" "$seconds" "$build"
     step corpus "$here/tests/corpus/run_corpus.sh" "$build/tagshifter" "$mutations"
 fi
