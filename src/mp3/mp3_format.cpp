@@ -29,6 +29,8 @@ public:
         // read the ordinary way.
         if (!staged_->shortenedTexts().empty() && !readsHeads())
             staged_.emplace(name, &factory, io::kWholeReadLimit, &folders, walked, false);
+        if (isOpen() && file().ID3v2Tag() != nullptr)
+            keepKnownFrames(*file().ID3v2Tag());
     }
 
     bool isOpen() const override { return staged_->isOpen(); }
