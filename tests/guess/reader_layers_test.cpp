@@ -160,6 +160,9 @@ TEST(ReaderLayers, EachReaderIsUndoneForSingleAndMultiBytePages)
         {"via-mac", "cp932", "cp932,gbk", {{"ハチミツ", "スピッツ", "ロビンソン"}, {"ハチミツ", "スピッツ", "涙がキラリ☆"}}},
         {"via-mac", "gbk", "gbk,big5", {{"王菲", "天空", "天空"}, {"王菲", "天空", "棋子"}}},
         {"via-mac", "cp1250", "cp1250,iso-8859-2", {{"Dżem", "Wehikuł czasu", "Wehikuł czasu"}, {"Dżem", "Wehikuł czasu", "Mała aleja róż"}}},
+        // Lead bytes 0xC6, which Mac OS shows as "∆": every field of these.
+        {"via-mac", "cp949", "cp949,gbk", {{"포르투갈어", "파일 열기", "페이지 설정"}, {"포르투갈어", "파일 열기", "폴란드어"}}},
+        {"via-mac", "big5", "big5,gbk", {{"斯里蘭卡手語", "IM 模組", "事件"}, {"斯里蘭卡手語", "IM 模組", "Windows 滑鼠游標"}}},
         {"utf8-via-cp1251", "utf-8", "cp1251,koi8-r", {{"Привет", "Кино", "Группа крови"}, {"Привет", "Кино", "Война"}}},
         {"utf8-via-cp1251", "utf-8", "cp932,gbk", {{"ハチミツ", "スピッツ", "ロビンソン"}, {"ハチミツ", "スピッツ", "チェリー"}}},
         {"utf8-via-cp1250", "utf-8", "cp1250,iso-8859-2", {{"Kryštof", "Inventura", "Srdce"}, {"Kryštof", "Inventura", "Atentát"}}},
