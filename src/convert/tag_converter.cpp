@@ -182,13 +182,22 @@ void TagConverter::convertField(TagLib::String&& value, Setter setter)
 void TagConverter::convertLatin1Field(std::string&& bytes, Setter setter)
 {
     const TagField& field = fieldOf(setter);
-    if (recording || isPlanned(field.frameId) || recoding.sourceIsUnicode || (preserveUnicode && !mostlyHigh(bytes)))
+    if (isPlanned(field.frameId) || recoding.sourceIsUnicode || (preserveUnicode && !mostlyHigh(bytes)))
         return convertField(TagLib::String(bytes, TagLib::String::Latin1), setter);
     failedWhere = field.name;
     TextChange change;
     change.after = recodeStep(Step::Source, bytes);
+    // The report shows the text as read: the bytes themselves, kept.
+    if (recording) {
+        change.before = std::move(bytes);
+        change.beforeIsLatin1 = true;
+    }
     std::string().swap(bytes);
     setOnTargets(change, field, setter, false);
+    if (recording) {
+        change.field = failedWhere;
+        changes.push_back(std::move(change));
+    }
 }
 
 bool TagConverter::isAside(const TextChange& change, Setter setter) const
