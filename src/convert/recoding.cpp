@@ -5,6 +5,7 @@
 #include "common/messages.h"
 #include "convert/recode.h"
 #include "sys/fd.h"
+#include "text/script.h"
 
 namespace tagshifter {
 
@@ -80,8 +81,20 @@ std::string Recoding::recode(Step step, const char* input, size_t size, const st
 std::vector<std::string> Recoding::choosePage(const std::vector<std::string>& pages,
                                               const std::vector<std::string>& texts, const std::string& where)
 {
+    // A page of the texts' own script, when the list has one, even if a page
+    // of another script holds every character (EUC-JP and GBK hold Greek and
+    // Cyrillic, and the accents of a French comment besides): a player
+    // reads a Greek ID3v1 as cp1253, and a stray "é" is better transliterated
+    // there than the whole tag written in a page no one would try.
+    const Script script = mainScript(texts);
+    std::vector<std::string> own;
+    if (script != Script::None)
+        for (const std::string& page : pages)
+            if (pageScript(page) == script)
+                own.push_back(page);
+    const std::vector<std::string>& tried = own.empty() ? pages : own;
     std::vector<std::string> recoded;
-    for (const std::string& page : pages) {
+    for (const std::string& page : tried) {
         if (!utf8ToId3v1.open(page.c_str(), kUtf8))
             continue;
         recoded.clear();
@@ -94,7 +107,7 @@ std::vector<std::string> Recoding::choosePage(const std::vector<std::string>& pa
         id3v1Name = page;
         return recoded;
     }
-    id3v1Name = pages.front() + kTranslit;
+    id3v1Name = tried.front() + kTranslit;
     if (!utf8ToId3v1.open(id3v1Name.c_str(), kUtf8))
         cannotOpen(Error::Kind::Id3v1Encoding, messages::kCannotOpenId3v1Encoding);
     recoded.clear();

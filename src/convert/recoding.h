@@ -31,7 +31,8 @@ public:
 
     // -1 auto: opens for ID3v1 the first of `pages` that holds each of
     // `texts` whole, else the first with transliteration, and returns the
-    // texts recoded (`where` names them should even that fail).
+    // texts recoded (`where` names them should even that fail). Only pages
+    // of the texts' main script are tried when `pages` has any.
     std::vector<std::string> choosePage(const std::vector<std::string>& pages,
                                         const std::vector<std::string>& texts, const std::string& where);
 

@@ -3,6 +3,7 @@
 
 #include "guess/plausibility.h"
 #include "text/code_page.h"
+#include "text/script.h"
 
 #include <algorithm>
 #include <array>
@@ -412,17 +413,21 @@ bool isLatinLetter(char32_t c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7);
 }
 
-// Whether `text` is Latin words with a lone letter of another script
+// Whether `text` is Latin words with a lone letter of another alphabet
 // standing between them as a word of its own ("Tor non и in esecuzione":
-// Italian "è" through cp1251), and no longer run of that script.
+// Italian "è" through cp1251), and no longer run of that script. A Han
+// character or a Hangul syllable alone is a word ("右 Shift").
 bool loneLettersAmongLatin(const std::u32string& text)
 {
+    constexpr char32_t kPastAlphabets = 0x1100;  // Hangul, kana and Han lie beyond
     bool latinWord = false, lone = false;
     for (size_t i = 0; i < text.size(); ++i) {
         if (isLatinLetter(text[i]) && i + 1 < text.size() && isLatinLetter(text[i + 1]))
             latinWord = true;
         if (!isBeyondLatin(text[i]))
             continue;
+        if (text[i] >= kPastAlphabets)
+            return false;
         const bool before = i > 0 && (isLatinLetter(text[i - 1]) || isBeyondLatin(text[i - 1]));
         const bool after = i + 1 < text.size() && (isLatinLetter(text[i + 1]) || isBeyondLatin(text[i + 1]));
         if (before || after)
@@ -430,6 +435,11 @@ bool loneLettersAmongLatin(const std::u32string& text)
         lone = true;
     }
     return latinWord && lone;
+}
+
+bool lettersBeyondAscii(const std::u32string& text)
+{
+    return std::any_of(text.begin(), text.end(), [](char32_t c) { return scriptOf(c) != Script::None; });
 }
 
 bool anyThrough(const std::vector<FileTexts>& files, Reader reader)
@@ -895,6 +905,11 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             // Nor is a Latin field given a one-letter word of another script
             // among its Latin words ("non è in" is no "non и in").
             keep = keep || (!beyondLatin(asText) && loneLettersAmongLatin(buffer));
+            // Nor is a comment, free text of any hand, read into signs alone:
+            // a reading that leaves it no letter beyond ASCII where it shows
+            // one is a Western comment's accent read through another page
+            // ("El título" is no cp1253 "El t’tulo").
+            keep = keep || (isComment(text) && lettersBeyondAscii(asText) && !lettersBeyondAscii(buffer));
             // Bytes that are whole UTF-8 beyond ASCII are UTF-8 or nothing:
             // through a page of one byte a character they are another text
             // ("Sušica" is no Thai "Suลกica"), though the file's other fields

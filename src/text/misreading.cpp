@@ -23,7 +23,7 @@ struct Mend {
 struct ReaderLine {
     const char* name;
     const char* page;
-    Mend mend;  // byte 0: none
+    std::array<Mend, 2> mends;  // byte 0: none
     bool plain;
     bool utf8Only;
 };
@@ -34,8 +34,10 @@ struct ReaderLine {
 constexpr ReaderLine kReaderLines[] = {
     {"latin-1", "ISO-8859-1", {}, true, false},
     {"windows-1252", "CP1252", {}, true, false},
-    // Mac OS shows 0xF0 as its logo; iconv gives a private point of its own.
-    {"mac-roman", "MACINTOSH", {0xF0, 0xF8FF, 0xE01E}, false, false},
+    // Mac OS shows 0xF0 as its logo, where iconv gives a private point of
+    // its own, and 0xC6 as the increment sign "∆" (since Mac OS 8.5), where
+    // iconv gives the Greek "Δ" of older systems.
+    {"mac-roman", "MACINTOSH", {{{0xF0, 0xF8FF, 0xE01E}, {0xC6, 0x2206, 0x0394}}}, false, false},
     {"cp1251 of UTF-8", "CP1251", {}, false, true},
     {"cp1250 of UTF-8", "CP1250", {}, false, true},
     {"cp1253 of UTF-8", "CP1253", {}, false, true},
@@ -67,10 +69,11 @@ ReaderTable tableOf(const ReaderLine& line)
         char32_t point = value < 0xA0 ? value : CodePageDecoder::kNoCharacter;
         if (value < 0x80 || (page && (*page)[value] != CodePageDecoder::kNoCharacter))
             point = page ? (*page)[value] : value;
-        if (line.mend.byte != 0 && line.mend.byte == value) {
-            point = line.mend.point;
-            table.bytes.emplace_back(line.mend.iconvPoint, static_cast<unsigned char>(value));
-        }
+        for (const Mend& mend : line.mends)
+            if (mend.byte != 0 && mend.byte == value) {
+                point = mend.point;
+                table.bytes.emplace_back(mend.iconvPoint, static_cast<unsigned char>(value));
+            }
         table.shows[value] = point;
         if (value >= 0x80 && point != CodePageDecoder::kNoCharacter)
             table.bytes.emplace_back(point, static_cast<unsigned char>(value));

@@ -53,7 +53,18 @@ TEST(Id3v1Kept, HeldTextKeepsItsBytesAndASecondRunChangesNothing)
          "auto", storedIn("橄欖樹", "BIG5")},
         {"Unicode, ID3v1 euc-jp cut at 30", unicodeFrames("ゆず", fuji), storedIn(fuji, "EUC-JP").substr(0, 30),
          storedIn("ゆず", "EUC-JP"), "auto", storedIn(fuji, "EUC-JP").substr(0, 30)},
-        // An ID3v1 that does not hold the text is written anew, in the first page that does.
+        {"Unicode Greek, ID3v1 iso-8859-7", unicodeFrames("Ντομίνικα", "Αποσπώμενος Τίτλος"),
+         storedIn("Αποσπώμενος Τίτλος", "ISO-8859-7"), storedIn("Ντομίνικα", "ISO-8859-7"), "auto",
+         storedIn("Αποσπώμενος Τίτλος", "ISO-8859-7")},
+        // An ID3v1 that does not hold the text is written anew, in the first page of the
+        // text's script that does: EUC-JP holds Greek, and GBK Cyrillic with a French
+        // comment's accents, but no player would read them there.
+        {"Unicode Greek, euc-jp listed first", unicodeFrames("Ντομίνικα", "Αποσπώμενος Τίτλος"), "", "",
+         "auto:euc-jp,cp1253", storedIn("Αποσπώμενος Τίτλος", "CP1253")},
+        {"Unicode Cyrillic beside a French comment",
+         unicodeFrames("Список языков", "не предупреждать о конфликтах")
+             + commentFrame(utf16WithBom("République du Guatemala"), 1),
+         "", "", "auto", storedIn("не предупреждать о конфликтах", "CP1251")},
         {"stale ID3v1", unicodeFrames("Дельфин", "Весна"), "Old title", "Old artist", "auto",
          storedIn("Весна", "CP1251")},
         {"no ID3v1", unicodeFrames("Дельфин", "Весна"), "", "", "auto", storedIn("Весна", "CP1251")},

@@ -45,7 +45,8 @@ inline std::string storedIn(const std::string& utf8, const char* page)
 
 // `bytes` as a tool showed them through `page`, byte by byte, in UTF-8: a
 // byte the page leaves undefined shows as the C1 control of its value, and
-// Mac OS shows 0xF0 as its logo (iconv has a private point of its own).
+// Mac OS shows 0xF0 as its logo (iconv has a private point of its own) and
+// 0xC6 as the increment sign "∆" (iconv: the Greek "Δ").
 inline std::string shownThrough(const std::string& bytes, const char* page)
 {
     const iconv_t conversion = iconv_open("UTF-8", page);
@@ -59,6 +60,8 @@ inline std::string shownThrough(const std::string& bytes, const char* page)
         size_t inLeft = 1, outLeft = sizeof out;
         if (std::string(page) == "MACINTOSH" && value == 0xF0)
             text += "\xEF\xA3\xBF";  // U+F8FF
+        else if (std::string(page) == "MACINTOSH" && value == 0xC6)
+            text += "\xE2\x88\x86";  // U+2206
         else if (iconv(conversion, &in, &inLeft, &to, &outLeft) != static_cast<size_t>(-1))
             text.append(out, static_cast<size_t>(to - out));
         else

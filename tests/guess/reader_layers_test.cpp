@@ -10,6 +10,7 @@
 #include "guess/held_out_set.h"
 #include "text/code_page.h"
 
+#include <taglib/commentsframe.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/textidentificationframe.h>
 
@@ -30,13 +31,20 @@ using guess::CandidateList;
 using guess::FileTexts;
 using guess::Reading;
 
-const char* const kLabels[] = {"TPE1", "TALB", "TIT2"};
+const char* const kLabels[] = {"TPE1", "TALB", "TIT2", "COMM"};
 
 void addFrame(TagLib::ID3v2::Tag& tag, const char* id, const std::string& utf8, bool unicode)
 {
-    auto* frame = new TagLib::ID3v2::TextIdentificationFrame(
-        id, unicode ? TagLib::String::UTF16 : TagLib::String::Latin1);
-    frame->setText(TagLib::String(utf8, unicode ? TagLib::String::UTF8 : TagLib::String::Latin1));
+    const auto encoding = unicode ? TagLib::String::UTF16 : TagLib::String::Latin1;
+    const TagLib::String text(utf8, unicode ? TagLib::String::UTF8 : TagLib::String::Latin1);
+    if (std::string(id) == "COMM") {
+        auto* frame = new TagLib::ID3v2::CommentsFrame(encoding);
+        frame->setText(text);
+        tag.addFrame(frame);
+        return;
+    }
+    auto* frame = new TagLib::ID3v2::TextIdentificationFrame(id, encoding);
+    frame->setText(text);
     tag.addFrame(frame);
 }
 
@@ -160,6 +168,9 @@ TEST(ReaderLayers, EachReaderIsUndoneForSingleAndMultiBytePages)
         {"via-mac", "cp932", "cp932,gbk", {{"ハチミツ", "スピッツ", "ロビンソン"}, {"ハチミツ", "スピッツ", "涙がキラリ☆"}}},
         {"via-mac", "gbk", "gbk,big5", {{"王菲", "天空", "天空"}, {"王菲", "天空", "棋子"}}},
         {"via-mac", "cp1250", "cp1250,iso-8859-2", {{"Dżem", "Wehikuł czasu", "Wehikuł czasu"}, {"Dżem", "Wehikuł czasu", "Mała aleja róż"}}},
+        // Lead bytes 0xC6, which Mac OS shows as "∆": every field of these.
+        {"via-mac", "cp949", "cp949,gbk", {{"포르투갈어", "파일 열기", "페이지 설정"}, {"포르투갈어", "파일 열기", "폴란드어"}}},
+        {"via-mac", "big5", "big5,gbk", {{"斯里蘭卡手語", "IM 模組", "事件"}, {"斯里蘭卡手語", "IM 模組", "Windows 滑鼠游標"}}},
         {"utf8-via-cp1251", "utf-8", "cp1251,koi8-r", {{"Привет", "Кино", "Группа крови"}, {"Привет", "Кино", "Война"}}},
         {"utf8-via-cp1251", "utf-8", "cp932,gbk", {{"ハチミツ", "スピッツ", "ロビンソン"}, {"ハチミツ", "スピッツ", "チェリー"}}},
         {"utf8-via-cp1250", "utf-8", "cp1250,iso-8859-2", {{"Kryštof", "Inventura", "Srdce"}, {"Kryštof", "Inventura", "Atentát"}}},
@@ -175,6 +186,51 @@ TEST(ReaderLayers, EachReaderIsUndoneForSingleAndMultiBytePages)
         EXPECT_EQ(filesRight(album, "auto", what), static_cast<int>(c.truth.size())) << what;
         EXPECT_EQ(filesRight(album, std::string("auto:") + c.list, what), static_cast<int>(c.truth.size()))
             << what;
+    }
+}
+
+// Beside fields misread through a reader, a genuine Western comment in
+// Unicode stays, though a page of the album reads it into signs ("El t’tulo"
+// through cp1253, "XPath ¸ vuota" through cp1257); a lone Han character
+// beside Latin words is a word and is read ("‰E Shift" is "右 Shift").
+TEST(ReaderLayers, AGenuineCommentStaysAndALoneHanCharacterIsRead)
+{
+    struct Case {
+        const char* layer;
+        const char* page;
+        const char* list;
+        std::vector<std::vector<std::string>> truth;  // artist, album, title of each file
+        const char* comment;                         // genuine, in every file, or none
+    };
+    const Case cases[] = {
+        {"via-mac", "cp1253", "cp1251,cp1253",
+         {{"Αμχαρικό", "Παλαιά Νορβηγικά", "Έγγραφο QtiPlot"}, {"Αμχαρικό", "Παλαιά Νορβηγικά", "Συγκεκριμένο με RFS σφάλμα"}},
+         "El título de la ventana"},
+        {"via-mac", "cp1257", "cp1257,cp1250",
+         {{"Dzēšams", "Pie pulksteņa rādīt nedēļas dienu", "Nīlas-Sahāras valodas"},
+          {"Dzēšams", "Pie pulksteņa rādīt nedēļas dienu", "Pikseļi sekundē"}},
+         "l'espressione XPath è vuota"},
+        {"via-cp1252", "cp932", "cp932,gbk", {{"結合関数", "長辺 (標準)", "右 Shift"}, {"結合関数", "長辺 (標準)", "英語 (UK, Dvorak)"}}, nullptr},
+        {"via-mac", "gbk", "gbk,big5", {{"卡斯蒂利亚－拉曼恰", "右 Ctrl", "未结束的 format() 类型说明符"}, {"尼罗-撒哈拉诸语言", "右 Ctrl", "为 TRUE 时，此动作对应的空菜单将被隐藏。"}}, nullptr},
+    };
+    for (const auto& c : cases) {
+        const Layer* layer = nullptr;
+        for (const Layer& l : kLayers)
+            if (std::string(l.name) == c.layer)
+                layer = &l;
+        ASSERT_NE(layer, nullptr);
+        StoredAlbum album = layered(*layer, c.page, c.truth);
+        if (c.comment)
+            for (size_t f = 0; f < album.fields.size(); ++f) {
+                album.fields[f].emplace_back(c.comment, true);
+                album.wanted[f].emplace_back(c.comment);
+            }
+        const std::string what = std::string(c.layer) + " " + c.page;
+        for (const std::string& list : {std::string("auto"), std::string("auto:") + c.list}) {
+            const Count count = judged(album, list, what);
+            EXPECT_EQ(count.right, static_cast<int>(c.truth.size())) << what << " " << list;
+            EXPECT_EQ(count.changedWrongly, 0) << what << " " << list;
+        }
     }
 }
 

@@ -56,6 +56,7 @@ TEST(Misreading, MacOsRomanAsMacOsShowsItAndReadersOfUtf8)
 {
     EXPECT_EQ(readerPoint(Reader::MacRoman, 0xF0), 0xF8FFu);
     EXPECT_EQ(readerPoint(Reader::MacRoman, 0xDB), 0x20ACu);
+    EXPECT_EQ(readerPoint(Reader::MacRoman, 0xC6), 0x2206u);
     std::optional<Reader> cp1251;
     for (Reader reader : readers())
         if (readsUtf8Only(reader) && readerName(reader) == std::string("cp1251 of UTF-8"))
@@ -70,6 +71,9 @@ TEST(Misreading, MacOsRomanAsMacOsShowsItAndReadersOfUtf8)
     const Case cases[] = {
         {"\uF8FF\u2030", Reader::MacRoman, "\xF0\xE4", true},  // "р" and "д" of cp1251
         {"\uE01E\u2030", Reader::MacRoman, "\xF0\xE4", true},  // as iconv shows them
+        // "파일" of EUC-KR: Mac OS shows its lead byte as "∆", iconv as "Δ".
+        {"\u2206\u0192\u00BF\u0153", Reader::MacRoman, "\xC6\xC4\xC0\xCF", true},
+        {"\u0394\u0192\u00BF\u0153", Reader::MacRoman, "\xC6\xC4\xC0\xCF", true},
         {"Ïðèâåò", Reader::Windows1252, "\xCF\xF0\xE8\xE2\xE5\xF2", true},
         {"РџСЂРёРІРµС‚", *cp1251, "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", true},
         {"Привет", *cp1251, "\xCF\xF0\xE8\xE2\xE5\xF2", false},  // genuine: no UTF-8 behind it
