@@ -379,6 +379,24 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
         return out.size() == end - begin;
     };
 
+    // Old bytes still to move must not have become a hole: a file cut short
+    // meanwhile is grown again by the blocks written behind, and its lost
+    // bytes would read as zeros and move over the audio. Only where the file
+    // had no hole to begin with.
+    const bool hadNoHole = sys::firstHoleFrom(original.fd(), firstChange) >= oldLength;
+    auto sourcesStillThere = [&](uint64_t begin, uint64_t end) {
+        for (const PlacedPiece& p : placed) {
+            const uint64_t pieceEnd = p.at + p.piece.length;
+            if (!p.piece.original || pieceEnd <= begin || p.at >= end)
+                continue;
+            const uint64_t skip = begin > p.at ? begin - p.at : 0;
+            const uint64_t from = p.piece.from + skip;
+            if (sys::firstHoleFrom(original.fd(), from) < from + (std::min(pieceEnd, end) - p.at - skip))
+                return false;
+        }
+        return true;
+    };
+
     std::string why;
     if (!original.takeWriteAccess(why) || !original.unchangedSinceRead(why))
         return fail(why);
@@ -402,6 +420,8 @@ CommitResult writeInPlace(OriginalFile& original, EditStream& edits, const Commi
             const uint64_t end = std::min(newLength, begin + blockSize);
             std::string block;
             std::string old;
+            if (hadNoHole && !sourcesStillThere(begin, end))
+                return fail(afterFailedWrite(kChangedMeanwhile, undo.putBack(oldLength)));
             if (!assemble(begin, end, block)
                 || (begin < oldLength && !original.readFresh(begin, std::min(end, oldLength) - begin, old)))
             {

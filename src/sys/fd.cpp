@@ -71,6 +71,12 @@ bool truncateTo(int fd, uint64_t length)
     return retried([fd, length] { return ftruncate(fd, static_cast<off_t>(length)); }) == 0;
 }
 
+uint64_t firstHoleFrom(int fd, uint64_t offset)
+{
+    const off_t hole = lseek(fd, static_cast<off_t>(offset), SEEK_HOLE);
+    return hole < 0 ? UINT64_MAX : static_cast<uint64_t>(hole);
+}
+
 bool allocate(int fd, uint64_t offset, uint64_t length)
 {
     return retried([=] { return fallocate(fd, 0, static_cast<off_t>(offset), static_cast<off_t>(length)); }) == 0;

@@ -68,6 +68,9 @@ bool truncateTo(int fd, uint64_t length);
 // Makes room for `length` bytes at `offset` (fallocate); EOPNOTSUPP where
 // the file system cannot.
 bool allocate(int fd, uint64_t offset, uint64_t length);
+// Where the first hole at or after `offset` begins (lseek SEEK_HOLE): the
+// file's end when it has none there, or where the file system cannot tell.
+uint64_t firstHoleFrom(int fd, uint64_t offset);
 // Copies up to `length` bytes of `from` at `offset` (moved on past them) to
 // the position of `to`, in the kernel; the bytes copied, or -1 with errno.
 int64_t copyRange(int from, uint64_t& offset, int to, uint64_t length);

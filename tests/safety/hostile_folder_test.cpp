@@ -192,6 +192,19 @@ TEST(HostileFolder, EveryRaceAndFaultLeavesTheFileWholeAndNothingBehind)
                  return 0;
              };
          }},
+        // Cut past the first block of a tag grown in place: the blocks
+        // behind would move the hole a later write leaves, zeros, over audio.
+        {"file cut short mid-audio while the tag grows in place", 0, 8000, 300, Expect::Damaged,
+         "changed while being converted",
+         [](Scene& s) {
+             return [&s, calls = std::make_shared<int>(0)](Step step) {
+                 if (step == Step::WriteInPlace && ++*calls == 1) {
+                     EXPECT_EQ(truncate(s.song.c_str(), static_cast<off_t>(readFile(s.song).size() / 2)), 0);
+                 }
+                 return 0;
+             };
+         },
+         hardLinked},
         {"no space for the new file: no fallback in place", 0, 50, 300, Expect::Untouched, "No space",
          [](Scene&) { return nth(Step::CreateTemporary, 1, ENOSPC); }},
         {"I/O error giving the new file its name", 0, 50, 300, Expect::Untouched, "Input/output",
