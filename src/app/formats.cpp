@@ -12,13 +12,14 @@ struct Entry {
 };
 
 // The main tag's large frames are read whole only where a tag is written
-// from them (an ID3v2 target) or they are shown (--json, the preview of -a's
-// other frames); -s auto judges the texts from the album pass's own reading.
+// from them (an ID3v2 target) or they are shown (the preview of -a's other
+// frames); --json reports a field's text from its frame's bytes, and -s auto
+// judges the texts from the album pass's own reading.
 template <typename Each>
 std::unique_ptr<format::Format> make(const Settings& settings)
 {
     const bool written = settings.id3v2.isWritten();
-    const bool shortened = !settings.json && (settings.previewOnly ? !(settings.allFrames && written) : !written);
+    const bool shortened = settings.previewOnly ? !(settings.allFrames && written) : !written;
     return std::make_unique<Each>(settings.id3v2, settings.id3v2Version, shortened);
 }
 

@@ -95,7 +95,7 @@ std::string TagConverter::utf8Text(const TagLib::String& value, const std::strin
 
 bool TagConverter::isLarge(const TagLib::String& value, Setter setter) const
 {
-    return packVersion_ != 0 && id3v2Tag != nullptr && !recording && value.size() > kLargeText
+    return packVersion_ != 0 && id3v2Tag != nullptr && value.size() > kLargeText
            && (setter == &TagLib::Tag::setTitle || setter == &TagLib::Tag::setArtist
                || setter == &TagLib::Tag::setAlbum || setter == &TagLib::Tag::setComment);
 }
@@ -104,15 +104,24 @@ bool TagConverter::isLarge(const TagLib::String& value, Setter setter) const
 // ID3v2 frame the field is set on (which holds a stand-in until the new
 // text is set): at 4 bytes a character, it need not wait for the new one.
 // With an ID3v2 target the field is set again all the same; without, that
-// tag is not written.
-std::string TagConverter::releasedUtf8Text(TagLib::String& value, const std::string& label, Setter setter)
+// tag is not written. The report keeps the text as read in `change`: the
+// source's bytes themselves where they are its Latin-1, else its UTF-8.
+std::string TagConverter::releasedUtf8Text(TagLib::String& value, const std::string& label, Setter setter,
+                                           TextChange& change)
 {
     SourceText source = sourceText(value, label);
+    const bool latin1 = recording && source.recoded && !isPlanned(label) && value.isLatin1();
+    if (recording && !latin1)
+        change.before = utf8Of(value);
     value = TagLib::String();
     (id3v2Tag->*setter)(TagLib::String(kStandIn));
     if (!source.recoded)
         return std::move(source.bytes);
     std::string utf8 = recodeStep(Step::Source, source.bytes);
+    if (latin1) {
+        change.before = std::move(source.bytes);
+        change.beforeIsLatin1 = true;
+    }
     std::string().swap(source.bytes);
     return utf8;
 }
@@ -122,7 +131,11 @@ std::string TagConverter::releasedUtf8Text(TagLib::String& value, const std::str
 void TagConverter::setPacked(TextChange& change, const char* frameId, Setter setter)
 {
     std::string bytes = recodeStep(Step::Id3v2, change.after);
-    change = TextChange();
+    // The report shows a code page's bytes; a Unicode target's are `after`.
+    if (!recording)
+        change = TextChange();
+    else if (!recoding.id3v2IsUnicode)
+        change.id3v2 = bytes;
     auto* tag = dynamic_cast<TagLib::ID3v2::Tag*>(id3v2Tag);
     TagLib::ID3v2::Frame* standIn = nullptr;
     if (tag != nullptr) {
@@ -170,11 +183,12 @@ void TagConverter::convertField(TagLib::String&& value, Setter setter)
     failedWhere = field.name;
     TextChange change;
     const bool large = isLarge(value, setter);
-    change.after = large ? releasedUtf8Text(value, field.frameId, setter) : utf8Text(value, field.frameId);
+    change.after = large ? releasedUtf8Text(value, field.frameId, setter, change) : utf8Text(value, field.frameId);
     setOnTargets(change, field, setter, large);
     if (recording) {
         change.field = failedWhere;
-        change.before = utf8Of(value);
+        if (!large)
+            change.before = utf8Of(value);
         changes.push_back(std::move(change));
     }
 }
@@ -182,13 +196,22 @@ void TagConverter::convertField(TagLib::String&& value, Setter setter)
 void TagConverter::convertLatin1Field(std::string&& bytes, Setter setter)
 {
     const TagField& field = fieldOf(setter);
-    if (recording || isPlanned(field.frameId) || recoding.sourceIsUnicode || (preserveUnicode && !mostlyHigh(bytes)))
+    if (isPlanned(field.frameId) || recoding.sourceIsUnicode || (preserveUnicode && !mostlyHigh(bytes)))
         return convertField(TagLib::String(bytes, TagLib::String::Latin1), setter);
     failedWhere = field.name;
     TextChange change;
     change.after = recodeStep(Step::Source, bytes);
+    // The report shows the text as read: the bytes themselves, kept.
+    if (recording) {
+        change.before = std::move(bytes);
+        change.beforeIsLatin1 = true;
+    }
     std::string().swap(bytes);
     setOnTargets(change, field, setter, false);
+    if (recording) {
+        change.field = failedWhere;
+        changes.push_back(std::move(change));
+    }
 }
 
 bool TagConverter::isAside(const TextChange& change, Setter setter) const
@@ -247,9 +270,12 @@ void TagConverter::setOnTargets(TextChange& change, const TagField& field, Sette
         // 28), one byte a character: a longer text need not be held whole,
         // at 4 bytes a character, but where the preview shows it. Cut, it
         // is written as a reader gets it back, without the spaces it ends in.
+        // The cut is made of the head alone (one byte past the room, so that
+        // it is known to be cut): a large text is not copied.
         const bool cut = id3v1CutToRoom_ && setter != &TagLib::Tag::setGenre;
         (id3v1Tag->*setter)(TagLib::String(
-            cut ? id3v1AsReadBack(setter == &TagLib::Tag::setComment, *change.id3v1) : *change.id3v1,
+            cut ? id3v1AsReadBack(setter == &TagLib::Tag::setComment, change.id3v1->substr(0, kId3v1Room + 1))
+                : *change.id3v1,
             TagLib::String::Latin1));
         if (!recording)
             change.id3v1.reset();

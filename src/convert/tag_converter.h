@@ -89,7 +89,8 @@ public:
     // Texts of title, artist, album and comment too large to hold twice are
     // set on their ID3v2 frames as the bytes the frames write as
     // ID3v2.`id3v2Version`, the old text let go before the new one is made
-    // (not for the preview nor the report, which read the tag's texts).
+    // (not for the preview, which reads the tag's texts; the report keeps
+    // its own).
     void packLargeTexts(int id3v2Version) { packVersion_ = id3v2Version; }
 
     // For the preview: a large converted title, artist, album or comment is
@@ -127,7 +128,7 @@ private:
     bool isPlanned(const std::string& label) const;
     // The large-text way of convertField (see packLargeTexts).
     bool isLarge(const TagLib::String& value, Setter setter) const;
-    std::string releasedUtf8Text(TagLib::String& value, const std::string& label, Setter setter);
+    std::string releasedUtf8Text(TagLib::String& value, const std::string& label, Setter setter, TextChange& change);
     void setPacked(TextChange& change, const char* frameId, Setter setter);
     // The preview's way of setOnTargets for a large text (see keepLargeTextsAside).
     bool isAside(const TextChange& change, Setter setter) const;

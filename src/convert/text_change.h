@@ -12,7 +12,10 @@ struct TextChange {
     bool isFrame = false;        // field is a frame id (-a)
     std::string description;     // a described frame's (TXXX, COMM, USLT) description as read
     bool isDescription = false;  // the text is that description itself
-    std::string before;          // as the tag read it, in UTF-8
+    std::string before;          // as the tag read it, in UTF-8 (but see beforeIsLatin1)
+    // `before` holds the frame's own Latin-1 bytes, one a character: a large
+    // text read from its bytes is kept as they are, not at twice their size.
+    bool beforeIsLatin1 = false;
     std::string after;           // converted, in UTF-8
     // The bytes set on each enabled target: code-page bytes for a code page.
     // A Unicode ID3v2 target's are `after` itself, not kept twice.

@@ -74,6 +74,33 @@ size_t pieceEnd(const std::string& bytes, size_t at)
     return end;
 }
 
+void appendLatin1(std::string& utf8, unsigned char c)
+{
+    if (c < 0x80) {
+        utf8 += static_cast<char>(c);
+    } else {
+        utf8 += static_cast<char>(0xc0 | (c >> 6));
+        utf8 += static_cast<char>(0x80 | (c & 0x3f));
+    }
+}
+
+// Whether Latin-1 `bytes` read as `utf8` does, without widening them whole.
+bool latin1Equals(const std::string& bytes, const std::string& utf8)
+{
+    size_t at = 0;
+    char wide[2];
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        const size_t length = byte < 0x80 ? 1 : 2;
+        wide[0] = static_cast<char>(length == 1 ? byte : 0xc0 | (byte >> 6));
+        wide[1] = static_cast<char>(0x80 | (byte & 0x3f));
+        if (utf8.size() - at < length || utf8.compare(at, length, wide, length) != 0)
+            return false;
+        at += length;
+    }
+    return at == utf8.size();
+}
+
 using Part = std::function<void(const std::string&)>;
 
 // The members of one object, written as its dump would read them, a part
@@ -113,6 +140,23 @@ public:
             hexText(key + "_hex", bytes);
     }
 
+    // Latin-1 bytes, each a character: always UTF-8 once widened, a piece
+    // at a time.
+    void latin1Text(const std::string& key, const std::string& bytes)
+    {
+        name(key);
+        part_("\"");
+        std::string utf8;
+        for (size_t at = 0; at < bytes.size(); at += kPiece) {
+            utf8.clear();
+            for (const char c : bytes.substr(at, kPiece))
+                appendLatin1(utf8, static_cast<unsigned char>(c));
+            const std::string dumped = json(utf8).dump();
+            part_(dumped.substr(1, dumped.size() - 2));
+        }
+        part_("\"");
+    }
+
     void hexText(const std::string& key, const std::string& bytes)
     {
         name(key);
@@ -142,9 +186,13 @@ void writeTextChange(const Part& part, const TextChange& change, const FileResul
         object.text("description", change.description);
     if (change.isDescription)
         object.value("part", "description");
-    object.text("before", change.before);
+    if (change.beforeIsLatin1)
+        object.latin1Text("before", change.before);
+    else
+        object.text("before", change.before);
     object.text("after", change.after);
-    object.value("changed", change.before != change.after);
+    object.value("changed", change.beforeIsLatin1 ? !latin1Equals(change.before, change.after)
+                                                  : change.before != change.after);
     // The bytes a code page target holds are not UTF-8 text.
     if (change.id3v1)
         object.hexText("id3v1_hex", *change.id3v1);

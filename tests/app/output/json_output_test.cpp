@@ -237,6 +237,54 @@ TEST(JsonOutput, ALargeTitleIsTheDumpOfItsTextsWhole)
     EXPECT_EQ(text["id3v2_hex"].get<std::string>().size(), 2 * title.size());
 }
 
+// A title past a mebibyte, which the run reads from its frame's bytes
+// where the ID3v2 tag goes and packs where it is written, is reported as
+// a smaller one is: before (its Latin-1 read as UTF-8), after, whether it
+// changed, and the bytes of a code page target.
+TEST(JsonOutput, ATitleReadFromItsBytesIsReportedAsTheTagReadsIt)
+{
+    const std::string signs = " \"q\" \\ \t\x01 ";
+    std::string cyrillic, cyrillicLatin1, cyrillicUtf8, ascii;
+    while (cyrillic.size() < (1100u << 10)) {
+        cyrillic += kPrivetCp1251 + signs;
+        cyrillicUtf8 += kPrivetUtf8 + signs;
+        for (unsigned char c : kPrivetCp1251)
+            cyrillicLatin1 += {static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+        cyrillicLatin1 += signs;
+        ascii += "Night street lamp" + signs;
+    }
+    const struct {
+        const std::string *title, *before, *after;
+        bool changed;
+    } texts[] = {
+        {&cyrillic, &cyrillicLatin1, &cyrillicUtf8, true},
+        {&ascii, &ascii, &ascii, false},
+    };
+    // -1 alone: the ID3v2 tag goes; -2: the title is packed.
+    const std::vector<std::vector<std::string>> targets = {{"-1", "cp1251"}, {"-2", "unicode"}, {"-2", "koi8-r"}};
+    for (const auto& target : targets) {
+        for (const auto& c : texts) {
+            SCOPED_TRACE(target[0] + " " + target[1] + (c.changed ? " cyrillic" : " ascii"));
+            TempDir dir;
+            const std::string song = dir.put("song.mp3", id3v23Tag(textFrame("TIT2", *c.title)) + mpegFrames(8));
+            const RunResult run = runInProcess({"--json", "-s", "cp1251", target[0], target[1], song});
+            ASSERT_EQ(run.status, 0) << run.err;
+            const std::string line = run.out.substr(0, run.out.find('\n'));
+            const auto parsed = nlohmann::ordered_json::parse(line);
+            EXPECT_EQ(parsed.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace), line);
+            const auto& text = parsed["texts"][0];
+            EXPECT_EQ(text["field"], "title");
+            EXPECT_TRUE(text["before"] == *c.before) << "before";
+            EXPECT_TRUE(text["after"] == *c.after) << "after";
+            EXPECT_EQ(text["changed"], c.changed);
+            if (target[1] == "koi8-r")
+                EXPECT_EQ(text["id3v2_hex"].get<std::string>().size(), 2 * c.title->size());
+            else
+                EXPECT_FALSE(text.contains("id3v2_hex"));
+        }
+    }
+}
+
 // --undo --list: a journal a line, as JSON too.
 TEST(JsonOutput, JournalListIsOneObjectAJournal)
 {
