@@ -1,5 +1,8 @@
 #include "app/album_pass.h"
 
+#include "common/error.h"
+#include "common/messages.h"
+
 namespace tagshifter {
 
 std::string folderOf(const std::string& name)
@@ -52,8 +55,11 @@ AlbumPass::~AlbumPass() = default;
 
 guess::Reading AlbumPass::readingOf(size_t index)
 {
-    if (readings_[index])
+    if (readings_[index]) {
+        if (const auto unread = unread_.find(index); unread != unread_.end())
+            throw Error(Error::Kind::Other, messages::kCannotReadTextsToJudge + unread->second);
         return *readings_[index];
+    }
     if (!judge_)
         judge_ = std::make_unique<guess::AlbumJudge>(guess::CandidateList::parse(*settings_.source));
 
@@ -67,17 +73,20 @@ guess::Reading AlbumPass::readingOf(size_t index)
     const std::vector<guess::Reading> judged = judge_->judge(texts);
     for (size_t m = 0; m < members.size(); ++m)
         readings_[members[m]] = judged[m];
-    return *readings_[index];
+    return readingOf(index);
 }
 
-guess::FileTexts AlbumPass::readTexts(size_t index) const
+guess::FileTexts AlbumPass::readTexts(size_t index)
 {
     const std::string& name = fileNames_[index];
     // Every file is opened as the conversion opens it: nothing but a regular
     // file, and no link another user planted followed.
+    std::string whyNotOpen;
     guess::FileTexts texts = formats_.of(name).textsToJudge(name, folders_, files_.folderOf(index),
                                                            settings_.allFrames && settings_.id3v2.isWritten(),
-                                                           settings_.preserveUnicode);
+                                                           settings_.preserveUnicode, whyNotOpen);
+    if (!whyNotOpen.empty())
+        unread_[index] = whyNotOpen;
     for (LabelledText& text : texts) {
         cutToJudgedParts(text.bytes);
         for (auto& other : text.otherReaders)

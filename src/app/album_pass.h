@@ -33,11 +33,13 @@ public:
     // texts of all its operands (a file that does not open gives none) and
     // judges them as one album; only that folder's texts are held meanwhile.
     // The first call of all opens the judge, which throws the source-encoding Error
-    // message "Cannot open source encoding.\n" for an unusable list.
+    // message "Cannot open source encoding.\n" for an unusable list. A file
+    // that did not open for the guess (out of descriptors, replaced meanwhile)
+    // throws why: its page was judged without its texts.
     guess::Reading readingOf(size_t index);
 
 private:
-    guess::FileTexts readTexts(size_t index) const;
+    guess::FileTexts readTexts(size_t index);
 
     const Settings& settings_;
     const FileList& files_;
@@ -48,6 +50,7 @@ private:
     // The operands of each folder not yet judged, in command-line order.
     std::unordered_map<std::string, std::vector<size_t>> waiting_;
     std::vector<std::optional<guess::Reading>> readings_;
+    std::unordered_map<size_t, std::string> unread_;  // operand: why it did not open for the guess
 };
 
 // A text past kJudgedHead + kJudgedTail bytes is judged by its head and its

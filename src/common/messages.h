@@ -76,6 +76,7 @@ inline constexpr char kNotRegularFile[] = "not a regular file";
 inline constexpr char kEmptyNameShown[] = "''";
 inline constexpr char kEmptyName[] = "an empty name names no file";
 inline constexpr char kCannotOpenConversion[] = "Cannot open a conversion";
+inline constexpr char kCannotReadTextsToJudge[] = "Cannot read the file for the guess: ";
 inline constexpr char kNoteCannotReadFolder[] = "tagshifter: %s: cannot read the folder: %s\n";
 inline constexpr char kCannotReadFolder[] = "cannot read the folder";
 inline constexpr char kFolderReplaced[] = "replaced by something else since it was listed";

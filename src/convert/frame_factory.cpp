@@ -3,6 +3,7 @@
 #include "id3/id3v2.h"
 
 #include <taglib/id3v2frame.h>
+#include <taglib/unknownframe.h>
 
 #include <string>
 #include <string_view>
@@ -74,6 +75,25 @@ TagLib::String::Type id3v2TextEncoding(bool unicodeTarget, int id3v2Version)
     if (!unicodeTarget)
         return TagLib::String::Latin1;
     return id3v2Version == 3 ? TagLib::String::UTF16 : TagLib::String::UTF8;
+}
+
+void keepKnownFrames(TagLib::ID3v2::Tag& tag)
+{
+#if TAGLIB_MAJOR_VERSION >= 2
+    auto headerOf = [](TagLib::ID3v2::Frame* frame) { return frame->header(); };
+#else
+    // TagLib 1 keeps a frame's header to the frame classes.
+    struct Reader : TagLib::ID3v2::Frame {
+        static FrameHeader* of(TagLib::ID3v2::Frame* frame) { return (frame->*&Reader::header)(); }
+    };
+    auto headerOf = [](TagLib::ID3v2::Frame* frame) { return Reader::of(frame); };
+#endif
+    for (TagLib::ID3v2::Frame* frame : tag.frameList()) {
+        FrameHeader* header = headerOf(frame);
+        if (header->tagAlterPreservation() && !header->groupingIdentity()
+            && dynamic_cast<TagLib::ID3v2::UnknownFrame*>(frame) == nullptr)
+            header->setTagAlterPreservation(false);
+    }
 }
 
 }  // namespace tagshifter

@@ -5,6 +5,7 @@
 #include <taglib/id3v2frame.h>
 #include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2header.h>
+#include <taglib/id3v2tag.h>
 #include <taglib/taglib.h>
 #include <taglib/tstring.h>
 
@@ -53,5 +54,10 @@ protected:
 // ID3v2.4, UTF-16 in 2.3, which has no UTF-8; Latin-1 for a code page, whose
 // bytes travel one per Latin-1 character.
 TagLib::String::Type id3v2TextEncoding(bool unicodeTarget, int id3v2Version);
+
+// A writer's "drop this frame on any change" is meant for frames a reader
+// does not know, but TagLib drops every frame that has it, a title among
+// them: frames TagLib parsed into their kind (grouped ones aside) lose it.
+void keepKnownFrames(TagLib::ID3v2::Tag& tag);
 
 }  // namespace tagshifter

@@ -68,9 +68,11 @@ public:
     virtual ~Format() = default;
     virtual std::unique_ptr<TaggedFile> open(const std::string& name, sys::FolderCache& folders,
                                              int64_t walked) = 0;
-    // The texts -s auto judges (see sourceTexts); none when the file does not open.
+    // The texts -s auto judges (see sourceTexts); none when the file does not
+    // open, and `whyNotOpen` then says why.
     virtual std::vector<LabelledText> textsToJudge(const std::string& name, sys::FolderCache& folders,
-                                                   int64_t walked, bool allFrames, bool preserveUnicode) = 0;
+                                                   int64_t walked, bool allFrames, bool preserveUnicode,
+                                                   std::string& whyNotOpen) = 0;
 };
 
 }  // namespace tagshifter::format

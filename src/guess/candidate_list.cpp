@@ -44,8 +44,9 @@ CandidateList CandidateList::parse(const SourceEncoding& source)
     for (const std::string& name : source.names) {
         if (!name.empty() && std::find(pages.begin(), pages.end(), name) == pages.end()) {
             if (!codePageKnown(name)) {
-                Error error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
-                error.reason = name;  // the name at fault, not the whole list
+                Error error = cannotOpenCodePage();
+                if (error.kind == Error::Kind::SourceEncoding)
+                    error.reason = name;  // the name at fault, not the whole list
                 throw error;
             }
             pages.push_back(name);

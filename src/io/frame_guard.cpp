@@ -279,7 +279,9 @@ std::optional<std::string> findFrameLoss(const std::vector<RawTag>& oldTags,
             return old.frames.empty() ? messages::kUnreadFrames
                                       : messages::kUnreadPastFrame + old.frames.back().id;
         for (const RawFrame& frame : old.frames) {
-            if (frame.empty || frame.discardOnAlter)
+            // A frame marked to go on any change may go where TagLib
+            // does not know it (or it is grouped), never one of text.
+            if (frame.empty || (frame.discardOnAlter && (!frame.holdsText || frame.groupedOrEncrypted)))
                 continue;
             const Ids ids = successors(frame.id, old.version, writtenVersion);
             if (ids.empty())

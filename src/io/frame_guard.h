@@ -50,7 +50,7 @@ std::optional<RawTag> readRawTag(std::string_view bytes, uint64_t offset = 0);
 // (a frame of no text, the same bytes).
 // Frames the upgrade drops (ID3v2.2 frames without a successor, TDAT, TIME,
 // TRDA, TSIZ, EQUA, RVAD, ...), frames marked to be discarded on alteration
-// and empty frames may go. Returns why the new tag would lose a frame, or
+// (but those holding text) and empty frames may go. Returns why the new tag would lose a frame, or
 // nothing when it keeps them all; an old tag not read to its end loses
 // whatever lay behind, so it is refused too, and so is a grouped or
 // encrypted frame that the new tag would carry, spoilt.

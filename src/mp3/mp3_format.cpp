@@ -29,6 +29,8 @@ public:
         // read the ordinary way.
         if (!staged_->shortenedTexts().empty() && !readsHeads())
             staged_.emplace(name, &factory, io::kWholeReadLimit, &folders, walked, false);
+        if (isOpen() && file().ID3v2Tag() != nullptr)
+            keepKnownFrames(*file().ID3v2Tag());
     }
 
     bool isOpen() const override { return staged_->isOpen(); }
@@ -136,13 +138,16 @@ std::unique_ptr<format::TaggedFile> Mp3Format::open(const std::string& name, sys
 }
 
 std::vector<LabelledText> Mp3Format::textsToJudge(const std::string& name, sys::FolderCache& folders,
-                                                  int64_t walked, bool allFrames, bool preserveUnicode)
+                                                  int64_t walked, bool allFrames, bool preserveUnicode,
+                                                  std::string& whyNotOpen)
 {
     // The common layouts are read without TagLib: a tenth of the cost.
     if (!allFrames) {
         const io::OriginalFile original(name, io::kWholeReadLimit, &folders, walked);
-        if (!original.isOpen())
+        if (!original.isOpen()) {
+            whyNotOpen = original.whyNotOpen();
             return {};
+        }
         if (const auto fields = guess::readQuickFiveFields(original.fd(), original.size()))
             return sourceTexts(*fields, preserveUnicode);
     }
@@ -150,8 +155,10 @@ std::vector<LabelledText> Mp3Format::textsToJudge(const std::string& name, sys::
     // keeping the encoding they were saved in, which tells Unicode frames
     // from legacy ones.
     io::StagedFile staged(name, &asSaved_, io::kWholeReadLimit, &folders, walked);
-    if (!staged.isOpen())
+    if (!staged.isOpen()) {
+        whyNotOpen = staged.whyNotOpen();
         return {};
+    }
     TagLib::MPEG::File& file = staged.file();
     return sourceTexts(*file.tag(), file.ID3v2Tag(), allFrames, preserveUnicode, true);
 }

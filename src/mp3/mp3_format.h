@@ -30,7 +30,7 @@ public:
     std::unique_ptr<format::TaggedFile> open(const std::string& name, sys::FolderCache& folders,
                                              int64_t walked) override;
     std::vector<LabelledText> textsToJudge(const std::string& name, sys::FolderCache& folders, int64_t walked,
-                                           bool allFrames, bool preserveUnicode) override;
+                                           bool allFrames, bool preserveUnicode, std::string& whyNotOpen) override;
 
 private:
     FrameFactory factory_;

@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/messages.h"
+#include "sys/fd.h"
 
 #include <cerrno>
 
@@ -59,10 +60,17 @@ bool codePageKnown(const std::string& name)
     return conversion.open("UTF-8", name.c_str());
 }
 
+Error cannotOpenCodePage()
+{
+    if (const int exhausted = sys::descriptorsExhausted())
+        return Error(Error::Kind::Other, sys::describe(messages::kCannotOpenConversion, exhausted));
+    return Error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
+}
+
 CodePageDecoder::CodePageDecoder(const std::string& codePage)
 {
     if (!conversion_.open("UTF-8", codePage.c_str()))
-        throw Error(Error::Kind::SourceEncoding, messages::kCannotOpenSourceEncoding);
+        throw cannotOpenCodePage();
 }
 
 bool CodePageDecoder::convert(const char* bytes, size_t length, char* utf8, size_t& room) const

@@ -3,6 +3,7 @@
 // or a table of its 256 bytes.
 #pragma once
 
+#include "common/error.h"
 #include "text/conversion.h"
 
 #include <array>
@@ -20,6 +21,9 @@ std::u32string decodeLatin1(const std::string& bytes);
 
 // Whether iconv can convert from `name` to UTF-8.
 bool codePageKnown(const std::string& name);
+// Why a code page did not open: its name, unless the process ran out of
+// descriptors, which is said as such (not an encoding at fault).
+Error cannotOpenCodePage();
 
 // One open conversion from a code page to UTF-8, closed with the object.
 class CodePageDecoder {

@@ -135,7 +135,10 @@ TEST(FrameGuard, CatchesLossesButNotTheUpgradeRules)
         {"ID3v2.3 merged and dropped frames",
          {v23({"TYER", "TDAT", "TIME", "TORY", "TRDA", "TSIZ", "RVAD", "EQUA"})},
          v24({"TDRC", "TDOR"}), 4, ""},
-        {"discarded on alteration", {v23({"TIT2", "TENC"}, 0x80)}, v24({}), 4, ""},
+        // The flag is for frames a reader does not know: text stays.
+        {"unknown frame discarded on alteration", {v23({"XSOP"}, 0x80)}, v24({}), 4, ""},
+        {"text marked to go on alteration", {v23({"TIT2", "TENC"}, 0x80)}, v24({"TENC"}), 4,
+         "frame TIT2 would be lost"},
         {"grouped frame, written back without its group", {v23({"TXXX"}, 0, 0x20)}, v24({"TXXX"}), 4,
          "frame TXXX is grouped or encrypted, which TagLib does not keep"},
         {"encrypted frame, written back as plain", {v23({"TPE2"}, 0, 0x40)}, v24({"TPE2"}), 3,

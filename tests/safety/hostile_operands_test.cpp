@@ -338,5 +338,37 @@ TEST(HostileOperands, StrangeEncodingNamesGiveOneClearOutcome)
     EXPECT_EQ(empty.out, "Please specify source encoding.\nFor help, type tagshifter --help.\n");
 }
 
+// Under every limit of descriptors a run either converts as it should or
+// says it ran out of them: a page that did not open for want of one is no
+// unknown page, and a file the guess could not open is not read in a page
+// judged without it.
+TEST(HostileOperands, RunningOutOfDescriptorsIsNamedNotTakenForAnEncoding)
+{
+    const std::vector<std::string> sources = {"auto", "auto:cp1251,koi8-r", "cp1251"};
+    for (const std::string& source : sources) {
+        bool ranOut = false;
+        for (int limit = 4; limit <= 16; ++limit) {
+            SCOPED_TRACE(source + " under " + std::to_string(limit));
+            TempDir dir;
+            const std::string path = dir.file("song.mp3");
+            writeFile(path, taggedFile());
+            ChildOptions options;
+            options.descriptorLimit = limit;
+            const ChildOutcome outcome =
+                runProgramLimited({"--no-journal", "-s", source, "-1", "koi8-r", "-2", "unicode", path}, options);
+            ASSERT_TRUE(outcome.exited) << "signal " << outcome.signal;
+            EXPECT_EQ(outcome.out.find("encoding"), std::string::npos) << outcome.out;
+            // Converted, then in the page of its own texts, or left whole.
+            if (outcome.status == 0) {
+                EXPECT_NE(readFile(path).find(kPrivetUtf8), std::string::npos) << outcome.out;
+            } else {
+                EXPECT_EQ(readFile(path), taggedFile());
+            }
+            ranOut = ranOut || outcome.out.find("Too many open files") != std::string::npos;
+        }
+        EXPECT_TRUE(ranOut) << source;
+    }
+}
+
 }  // namespace
 }  // namespace tagshifter::test

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,6 +41,14 @@ pid_t startProgram(const std::vector<std::string>& args, const ChildOptions& opt
         if (options.keepOutput) {
             close(pipeEnds[0]);
             close(pipeEnds[1]);
+        }
+        if (options.descriptorLimit > 0) {
+            for (int fd = STDERR_FILENO + 1; fd < 1024; ++fd)
+                close(fd);
+            const rlimit limit{static_cast<rlim_t>(options.descriptorLimit),
+                               static_cast<rlim_t>(options.descriptorLimit)};
+            if (setrlimit(RLIMIT_NOFILE, &limit) != 0)
+                _exit(126);
         }
         if (options.user && (setgid(*options.user) != 0 || setuid(*options.user) != 0))
             _exit(126);

@@ -24,6 +24,7 @@ struct ChildOptions {
     bool keepOutput = true;           // false: standard output goes to /dev/null
     std::string program;              // the program to run; empty: the one just built
     int outputPipeBytes = 0;          // with keepOutput: the pipe's capacity (F_SETPIPE_SZ), if not 0
+    int descriptorLimit = 0;          // if not 0: RLIMIT_NOFILE of the child, which holds only 0, 1 and 2
 };
 
 // Starts the program with `args`; standard input is /dev/null.

@@ -59,6 +59,21 @@ std::string fieldFrames(int version, const SourceFields& fields, bool unsyncFram
     return frames;
 }
 
+// Frames of ID3v2.3 or 2.4 each flagged to be dropped on any change of the
+// tag (status 0x80 in ID3v2.3, 0x40 in 2.4): a flag meant for frames a
+// reader does not know.
+std::string markedToGoOnChange(int version, std::string frames)
+{
+    for (size_t at = 0; at + 10 <= frames.size();) {
+        uint32_t size = 0;
+        for (size_t i = 4; i < 8; ++i)
+            size = (size << (version == 4 ? 7 : 8)) | static_cast<uint8_t>(frames[at + i]);
+        frames[at + 8] = static_cast<char>(version == 4 ? 0x40 : 0x80);
+        at += 10 + size;
+    }
+    return frames;
+}
+
 std::string v1Block(const SourceFields& fields, uint8_t genre = 255)
 {
     return id3v1Block(fields.title, fields.artist, fields.album, "2001", fields.comment, genre);
@@ -237,6 +252,15 @@ std::vector<TagLayout> tagLayouts()
         const SourceFields f = cyrillic("v24ff");
         const std::string tag = id3v2Tag(4, 0x10, fieldFrames(4, f) + std::string(8, '\0'));
         layouts.push_back({"Id3v24FooterFlagWithoutFooter", tag.substr(0, tag.size() - 10) + audio(), f});
+    }
+    for (int version : {3, 4}) {
+        // TagLib drops every frame so flagged on save, the title too.
+        const SourceFields f = cyrillic("go" + std::to_string(version));
+        layouts.push_back({"Id3v2" + std::to_string(version) + "FieldsMarkedToGoOnChange",
+                           id3v2Tag(static_cast<uint8_t>(version), 0, markedToGoOnChange(version, fieldFrames(version, f))
+                                                                          + std::string(16, '\0'))
+                               + audio(),
+                           f});
     }
     {
         const SourceFields f = cyrillic("pad");
