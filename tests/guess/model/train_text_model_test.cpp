@@ -74,5 +74,44 @@ TEST(TextModelGenerator, LearnsLetterPairsOfEachDictionaryFoundAndLeavesTheOther
     EXPECT_EQ(step(edge, edge), 40) << "no word is empty";
 }
 
+// The words as titles write them: what the affix rules make of each stem,
+// not the stems alone. Lithuanian writes "namų" and "šakų", never "namas"
+// with "ų" in it, and "šakas" is a stem no word is made of by itself.
+TEST(TextModelGenerator, LearnsTheFormsTheAffixRulesMake)
+{
+    TempDir root;
+    makeFolders(root.path(), "usr/share/hunspell");
+    root.put("usr/share/hunspell/lt_LT.aff",
+             "SET UTF-8\nFLAG long\nNEEDAFFIX Zz\nAF 1\nAF AaNe\n"
+             "PFX Ne Y 1\nPFX Ne 0 ne .\n"
+             "SFX Aa Y 3\nSFX Aa as ų as\nSFX Aa as o/Bb [^k]as\nSFX Aa as e kas\n"
+             "SFX Bb Y 1\nSFX Bb 0 ms .\n");
+    root.put("usr/share/hunspell/lt_LT.dic", "2\nnamas/1\nšakas/AaZz\n");
+    const std::string out = root.file("model.inc");
+    const std::string command = std::string("python3 ") + TAGSHIFTER_SOURCE_DIR
+                                + "/scripts/train_text_model.py --forms --root " + root.path() + " --out " + out
+                                + " 2>/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string inc = readFile(out);
+
+    // "o", "e" and "ų" come only from the endings.
+    EXPECT_NE(inc.find("{\"lt\", Script::Latin, U\"aekmnosšų\", kSteps_lt,"), std::string::npos)
+        << inc;
+    const std::vector<int> steps = arrayOf(inc, "kSteps_lt");
+    ASSERT_EQ(steps.size(), 100u);
+    const int edge = 0, a = 1, e = 2, k = 3, m = 4, n = 5, o = 6, s = 7, u = 9;
+    auto step = [&](int from, int to) { return steps[static_cast<size_t>(from * 10 + to)]; };
+    EXPECT_LE(step(u, edge), 1) << "ų ends every word it is in";
+    // "-as" becomes "-e" after k, "-o" elsewhere: "šake", never "šako".
+    EXPECT_LT(step(k, e), step(k, o));
+    EXPECT_GE(step(k, o), step(k, e) + 6);
+    // A second ending on the first ("namoms"), a prefix on an ending ("nenamų").
+    EXPECT_LT(step(o, m), 12);
+    EXPECT_LT(step(edge, n), step(edge, s));
+    EXPECT_LT(step(e, n), 12) << "ne + namų";
+    // "šakas" alone is no word: "a" never follows "k".
+    EXPECT_GE(step(k, a), step(k, e) + 6);
+}
+
 }  // namespace
 }  // namespace tagshifter::test
