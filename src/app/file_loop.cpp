@@ -63,6 +63,8 @@ void convertTags(TagConverter& converter, format::TaggedFile& file, const Settin
         values[i] = fieldText(combined, main, kTagFields[i]);
     if (settings.allFrames)
         converter.convertOtherFrames(settings.id3v2Version);
+    else
+        converter.convertFieldFrames(settings.id3v2Version);
     for (size_t i = 0; i < values.size(); ++i) {
         if (std::optional<std::string> whole = file.wholeText(kTagFields[i]))
             converter.convertLatin1Field(std::move(*whole), kTagFields[i].set);

@@ -12,8 +12,10 @@
 #include "convert/utf8_string.h"
 #include "text/fields.h"
 
+#include <taglib/chapterframe.h>
 #include <taglib/commentsframe.h>
 #include <taglib/id3v2tag.h>
+#include <taglib/tableofcontentsframe.h>
 #include <taglib/tag.h>
 #include <taglib/tstring.h>
 
@@ -317,34 +319,71 @@ void TagConverter::convertOtherFrames(int id3v2Version)
     if (!recoding.id3v2Enabled || !tag)
         return;
     otherFramesConverted = true;
-    const TagLib::String::Type encoding = id3v2TextEncoding(recoding.id3v2IsUnicode, id3v2Version);
-    // Every text of a frame is recoded before any is set, so a failure
-    // leaves the frame in hand as it was (and the caller drops the file).
     // The frames as they stand, taken out of TagLib's list (a copy of
     // which would own them): a packed text takes its frame's place.
     const TagLib::ID3v2::FrameList& list = tag->frameList();
     const std::vector<TagLib::ID3v2::Frame*> frames(list.begin(), list.end());
+    const TagLib::String::Type encoding = id3v2TextEncoding(recoding.id3v2IsUnicode, id3v2Version);
     for (TagLib::ID3v2::Frame* frame : frames) {
-        std::optional<FrameText> text = frameText(*frame);
-        if (!text)
-            continue;
-        failedWhere = nameOf(*text);
-        FrameText converted = *text;
-        // The five fields' frames are listed as the fields they are.
-        const FrameText* listedAs = isFiveFieldFrame(text->id, text->description) ? nullptr : &*text;
-        const std::string label = labelOf(*text);
-        if (text->described)
-            converted.description = convertFrameText(text->description, label, listedAs, true);
-        if (isLargeFrameText(*text)) {
-            converted.texts.clear();
-            convertLargeFrameText(*frame, *text, converted, label, encoding);
-            continue;
+        // A chapter's title and description are frames of its own, which
+        // the factory's encoding reaches as it does the tag's.
+        const TagLib::ID3v2::FrameList* embedded = nullptr;
+        if (const auto* chapter = dynamic_cast<const TagLib::ID3v2::ChapterFrame*>(frame))
+            embedded = &chapter->embeddedFrameList();
+        else if (const auto* contents = dynamic_cast<const TagLib::ID3v2::TableOfContentsFrame*>(frame))
+            embedded = &contents->embeddedFrameList();
+        if (embedded) {
+            for (TagLib::ID3v2::Frame* inner : *embedded)
+                convertFrame(*inner, encoding, true);
+        } else {
+            convertFrame(*frame, encoding, false);
         }
-        converted.texts.clear();
-        for (const TagLib::String& value : text->texts)
-            converted.texts.append(convertFrameText(value, label, listedAs, false));
-        setFrameText(*frame, converted, encoding);
     }
+}
+
+void TagConverter::convertFieldFrames(int id3v2Version)
+{
+    auto* tag = dynamic_cast<TagLib::ID3v2::Tag*>(id3v2Tag);
+    if (!recoding.id3v2Enabled || !tag)
+        return;
+    const TagLib::String::Type encoding = id3v2TextEncoding(recoding.id3v2IsUnicode, id3v2Version);
+    const TagLib::ID3v2::FrameList& list = tag->frameList();
+    const std::vector<TagLib::ID3v2::Frame*> frames(list.begin(), list.end());
+    std::vector<std::string> seen;  // the ids whose first frame, the field's own, went by
+    for (TagLib::ID3v2::Frame* frame : frames) {
+        const std::optional<FrameText> text = frameText(*frame);
+        if (!text || !isFiveFieldFrame(text->id, text->description))
+            continue;
+        if (std::find(seen.begin(), seen.end(), text->id) == seen.end())
+            seen.push_back(text->id);
+        else
+            convertFrame(*frame, encoding, false);
+    }
+}
+
+void TagConverter::convertFrame(TagLib::ID3v2::Frame& frame, TagLib::String::Type encoding, bool embedded)
+{
+    // Every text of a frame is recoded before any is set, so a failure
+    // leaves the frame in hand as it was (and the caller drops the file).
+    std::optional<FrameText> text = frameText(frame);
+    if (!text)
+        return;
+    failedWhere = nameOf(*text);
+    FrameText converted = *text;
+    // The five fields' frames are listed as the fields they are; a
+    // chapter's frames are not listed.
+    const FrameText* listedAs = embedded || isFiveFieldFrame(text->id, text->description) ? nullptr : &*text;
+    const std::string label = labelOf(*text);
+    if (text->described)
+        converted.description = convertFrameText(text->description, label, listedAs, true);
+    converted.texts.clear();
+    // A large text is packed in its frame's place in the tag: not a
+    // chapter's, which lies within another frame.
+    if (!embedded && isLargeFrameText(*text))
+        return convertLargeFrameText(frame, *text, converted, label, encoding);
+    for (const TagLib::String& value : text->texts)
+        converted.texts.append(convertFrameText(value, label, listedAs, false));
+    setFrameText(frame, converted, encoding);
 }
 
 bool TagConverter::isLargeFrameText(const FrameText& text) const

@@ -76,7 +76,13 @@ public:
     // ID3v2.`id3v2Version` (see id3v2TextEncoding). Done before the five
     // fields are set, from values read before, so no text is recoded twice.
     // The preview then lists these frames too.
+    // A chapter's frames (its title, its description) are recoded too, not listed.
     void convertOtherFrames(int id3v2Version);
+    // Without -a: the frames of the five fields beyond the one each field
+    // is read from and set on (a second TIT2, another COMM without a
+    // description) recoded as convertOtherFrames would, so that no garbled
+    // copy stays beside the field converted. Not listed.
+    void convertFieldFrames(int id3v2Version);
 
     // The preview of both target tags (see previewLines); the lines kept
     // aside (see keepLargeTextsAside) are handed over.
@@ -140,6 +146,8 @@ private:
     TagLib::String id3v2Text(TextChange& change);
     // -a: a frame's one text too large to hold twice, set as packLargeTexts
     // sets a field's.
+    // Recodes the texts of one frame; `embedded`: a chapter's.
+    void convertFrame(TagLib::ID3v2::Frame& frame, TagLib::String::Type encoding, bool embedded);
     bool isLargeFrameText(const FrameText& text) const;
     void convertLargeFrameText(TagLib::ID3v2::Frame& frame, FrameText& text, FrameText& converted,
                                const std::string& label, TagLib::String::Type encoding);

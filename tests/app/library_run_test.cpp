@@ -17,14 +17,48 @@ const std::string kZaiUtf8 = "\xE7\xBD\xAA\xE3\x81\xA8\xE7\xBD\xB0";  // 罪と�
 const std::string& kWord1251 = kPrivetCp1251;
 const std::string& kWordUtf8 = kPrivetUtf8;
 
-// What each frame of a file holds, keyed by id and description.
+// The frames a chapter (CHAP) or its table (CTOC) holds behind its head;
+// sizes of small frames read the same in ID3v2.3 and 2.4.
+Id3v2Contents embeddedFrames(const Id3v2Frame& frame, int version)
+{
+    Id3v2Contents inner;
+    inner.majorVersion = version;
+    size_t at = frame.body.find('\0') + 1;
+    if (frame.id == "CHAP") {
+        at += 16;  // start and end, as times and as offsets
+    } else {
+        const size_t count = at + 1 < frame.body.size() ? static_cast<uint8_t>(frame.body[at + 1]) : 0;
+        at += 2;
+        for (size_t i = 0; i < count; ++i)
+            at = frame.body.find('\0', at) + 1;
+    }
+    while (at + 10 <= frame.body.size() && frame.body[at] != '\0') {
+        size_t size = 0;
+        for (size_t i = 0; i < 4; ++i)
+            size = size << 8 | static_cast<uint8_t>(frame.body[at + 4 + i]);
+        inner.frames.push_back({frame.body.substr(at, 4), frame.body.substr(at + 10, size)});
+        at += 10 + size;
+    }
+    return inner;
+}
+
+// What each frame of a file holds, keyed by id and description (a second
+// frame of both with "#2" after, a chapter's frames with the chapter before).
 std::map<std::string, DescribedText> framesOf(const std::string& file)
 {
     std::map<std::string, DescribedText> frames;
     const auto tag = readId3v2(file);
+    const auto add = [&frames](const Id3v2Contents& contents, const std::string& prefix) {
+        for (const DescribedText& text : describedTexts(contents)) {
+            const std::string key = prefix + text.id + "/" + text.description;
+            frames[frames.count(key) ? key + "#2" : key] = text;
+        }
+    };
     if (tag) {
-        for (const DescribedText& text : describedTexts(*tag))
-            frames[text.id + "/" + text.description] = text;
+        add(*tag, "");
+        for (const Id3v2Frame& frame : tag->frames)
+            if (frame.id == "CHAP" || frame.id == "CTOC")
+                add(embeddedFrames(frame, tag->majorVersion), frame.id + " " + frame.body.substr(0, frame.body.find('\0')) + ":");
     }
     return frames;
 }
@@ -157,6 +191,23 @@ TEST_F(LibraryRun, AllFramesRecodesEveryTextFrameWithItsDescription)
         {"without -a", {"-2", "unicode"}, others, 3,
          {{"TIT2/", "Song"}, {"TPE2/", latin1(kWord1251)}, {"TXXX/" + latin1(kWord1251 + " d"), latin1(kWord1251 + " x")},
           {"COMM/" + latin1(kWord1251 + " d"), kWordUtf8 + " m"}, {"USLT/" + latin1(kWord1251 + " d"), latin1(kWord1251 + " l")}}},
+        // A second frame of a field is the field's too, with or without -a.
+        {"duplicate fields without -a", {"-2", "unicode"},
+         textFrame("TIT2", kWord1251) + textFrame("TIT2", kWord1251 + " 2")
+             + describedFrame("COMM", 0, "", kWord1251 + " m") + describedFrame("COMM", 0, "", kWord1251 + " m2"),
+         3,
+         {{"TIT2/", kWordUtf8}, {"TIT2/#2", kWordUtf8 + " 2"}, {"COMM/", kWordUtf8 + " m"},
+          {"COMM/#2", kWordUtf8 + " m2"}}},
+        // A chapter's title and description, and its table's, are frames too.
+        {"chapters with -a", {"-a", "-2", "unicode"},
+         textFrame("TIT2", "Song")
+             + id3v23Frame("CTOC", std::string("toc\0\x03\x01" "ch1\0", 10) + textFrame("TIT2", kWord1251 + " t"))
+             + id3v23Frame("CHAP", std::string("ch1\0", 4) + std::string("\0\0\0\0\0\0\x03\xE8", 8)
+                                       + std::string(8, '\xFF') + textFrame("TIT2", kWord1251)
+                                       + textFrame("TIT3", kWord1251 + " d")),
+         3,
+         {{"TIT2/", "Song"}, {"CTOC toc:TIT2/", kWordUtf8 + " t"}, {"CHAP ch1:TIT2/", kWordUtf8},
+          {"CHAP ch1:TIT3/", kWordUtf8 + " d"}}},
         // -p keeps what is Unicode already and real Latin-1 text.
         {"-a -p", {"-a", "-p", "-2", "unicode"},
          textFrame("TIT2", "Song") + textFrame("TPE2", utf16WithBom(kPrivetUtf8), 1) + textFrame("TCOM", "Caf\xE9")

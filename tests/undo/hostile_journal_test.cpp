@@ -191,6 +191,9 @@ TEST(HostileJournal, JournalOthersCouldWriteIsRefused)
         {"state folder others may write", false,
          [](const std::string& f, const std::string&) { ASSERT_EQ(chmod(f.c_str(), 01777), 0); }, {"--undo"},
          "Error: Cannot read the journal %F: others may write it.\n"},
+        {"state folder of another user", true,
+         [](const std::string& f, const std::string&) { ASSERT_EQ(chown(f.c_str(), kOther, kOther), 0); }, {"--undo"},
+         "Error: Cannot read the journal %F: it belongs to another user.\n"},
         {"base others may write, sticky as /tmp", false,
          [](const std::string& f, const std::string&) {
              ASSERT_EQ(chmod(f.c_str(), 0700), 0);
