@@ -33,10 +33,10 @@ std::string undoCommandOf(const Settings& settings, const undo::RunJournal* jour
 }
 
 const undo::RunJournal* openJournal(const Settings& settings, bool undo, std::optional<undo::RunJournal>& journal,
-                                    Output& output)
+                                    Output& output, const undo::UndoneJournal& undoes)
 {
     if (!settings.previewOnly) {
-        journal.emplace(undo::JournalChoice{!settings.journal, settings.journalFile, settings.syncWrites, undo});
+        journal.emplace(undo::JournalChoice{!settings.journal, settings.journalFile, settings.syncWrites, undo, undoes});
         if (!journal->failure().empty())
             throw Error(Error::Kind::Other, formatted(messages::kCannotWriteNamedJournal, settings.journalFile.c_str(),
                                                       journal->failure().c_str()));

@@ -16,8 +16,9 @@ namespace tagshifter {
 // standard error why the run has none, and that a run with neither -1 nor
 // -2 removes every tag (and how to undo it). A named journal that cannot be
 // made ends the run: an Error is thrown. Returns the journal, or null.
+// An undo's records `undoes`, the journal it undoes.
 const undo::RunJournal* openJournal(const Settings& settings, bool undo, std::optional<undo::RunJournal>& journal,
-                                    Output& output);
+                                    Output& output, const undo::UndoneJournal& undoes = {});
 
 // The command that undoes a run kept in `journal`; "" when it has none.
 std::string undoCommandOf(const Settings& settings, const undo::RunJournal* journal);

@@ -72,10 +72,10 @@ int runUndo(const Settings& settings, std::unique_ptr<Output>& output)
         output = makeOutput(settings, 0);
         return listJournals(*output);
     }
-    const undo::JournalContents journal = journalToUndo(settings);
-    output = makeOutput(settings, journal.files.size());
+    UndoPlan plan = journalToUndo(settings);
+    output = makeOutput(settings, plan.journal.files.size());
     output->countAsUndo();
-    const int status = undoFiles(settings, journal, *output);
+    const int status = undoFiles(settings, plan, *output);
     output->finish();
     return status;
 }

@@ -7,7 +7,12 @@
 #include "common/messages.h"
 #include "undo/journal_folder.h"
 #include "undo/restore.h"
+#include "sys/folder.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstring>
 
 #include <optional>
@@ -55,22 +60,93 @@ int listJournals(Output& output)
     return status;
 }
 
-undo::JournalContents journalToUndo(const Settings& settings)
+namespace {
+
+[[noreturn]] void cannotRead(const std::string& name, const std::string& why)
+{
+    throw Error(Error::Kind::Other, formatted(messages::kCannotReadJournal, name.c_str(), why.c_str()));
+}
+
+// The journal an undo cut short undid, checked to be the very file it was.
+undo::JournalContents undoneJournal(const undo::UndoneJournal& undone)
 {
     std::string name;
     std::string why;
-    const sys::Fd fd = undo::openJournalToUndo(settings.undoJournal, name, why);
+    const sys::Fd fd = undo::openJournalToUndo(undone.name, name, why);
     undo::JournalContents contents;
     if (!fd || !undo::readJournal(fd.get(), contents, why))
-        throw Error(Error::Kind::Other, formatted(messages::kCannotReadJournal, name.c_str(), why.c_str()));
+        cannotRead(name, why);
+    struct stat status {};
+    if (!sys::statusOf(fd.get(), status))
+        cannotRead(name, std::strerror(errno));
+    if (static_cast<uint64_t>(status.st_dev) != undone.device || static_cast<uint64_t>(status.st_ino) != undone.inode)
+        cannotRead(name, messages::kUndoneJournalReplaced);
     return contents;
 }
 
-int undoFiles(const Settings& settings, const undo::JournalContents& journal, Output& output)
+}  // namespace
+
+UndoPlan journalToUndo(const Settings& settings)
 {
+    std::string name;
+    std::string why;
+    undo::JournalPlace place;
+    const sys::Fd fd = undo::openJournalToUndo(settings.undoJournal, name, why, &place);
+    UndoPlan plan;
+    struct stat status {};
+    if (!fd || !undo::readJournal(fd.get(), plan.journal, why))
+        cannotRead(name, why);
+    if (!sys::statusOf(fd.get(), status))
+        cannotRead(name, std::strerror(errno));
+    const undo::JournalContents& found = plan.journal;
+    if (found.header.undo && found.undoesKnown && !found.finished) {
+        // An undo cut short (killed, or stopped by a signal) is gone on
+        // with, not undone: undoing it would turn the files it reached back
+        // into the run's, and a file it left torn into the torn one.
+        plan.resumed = true;
+        if (!settings.previewOnly && settings.journal) {
+            // Held locked: an undo still running holds it so.
+            plan.resumedFd = sys::Fd(place.folder->openAt(place.base, O_RDWR | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+            struct stat again {};
+            if (!plan.resumedFd || !sys::statusOf(plan.resumedFd.get(), again))
+                cannotRead(name, std::strerror(errno));
+            if (again.st_dev != status.st_dev || again.st_ino != status.st_ino)
+                cannotRead(name, messages::kJournalReplaced);
+            if (!sys::lockFile(plan.resumedFd.get(), false))
+                cannotRead(name, messages::kUndoStillRunning);
+            if (!undo::readJournal(plan.resumedFd.get(), plan.resumedContents, why))
+                cannotRead(name, why);
+            plan.resumedFolder = place.stateFolder ? place.folder : nullptr;
+            plan.resumedName = place.stateFolder ? place.base : name;
+        }
+        plan.undone = found.undoes;
+        plan.journal = undoneJournal(found.undoes);
+        return plan;
+    }
+    // A journal of the state folder by its name there, any other by its
+    // absolute path: the way an undo of this undo finds it again.
+    plan.undone.name = place.stateFolder || name.empty() || name[0] == '/' ? (place.stateFolder ? place.base : name)
+                                                                          : sys::workingFolder() + "/" + name;
+    plan.undone.device = static_cast<uint64_t>(status.st_dev);
+    plan.undone.inode = static_cast<uint64_t>(status.st_ino);
+    return plan;
+}
+
+int undoFiles(const Settings& settings, UndoPlan& plan, Output& output)
+{
+    const undo::JournalContents& journal = plan.journal;
     // The undo is a run like any other: journaled, so that it can be undone.
     std::optional<undo::RunJournal> ownJournal;
-    const undo::RunJournal* run = openJournal(settings, true, ownJournal, output);
+    const undo::RunJournal* run = nullptr;
+    if (plan.resumedFd) {
+        ownJournal.emplace(std::move(plan.resumedFd), plan.resumedFolder, plan.resumedName, plan.resumedContents,
+                           settings.syncWrites);
+        if (!ownJournal->failure().empty())
+            cannotRead(plan.resumedName, ownJournal->failure());
+        run = &*ownJournal;
+    } else {
+        run = openJournal(settings, true, ownJournal, output, plan.undone);
+    }
     const io::CommitOptions options = run ? run->commitOptions(settings.syncWrites) : io::CommitOptions{};
 
     int status = 0;
@@ -107,6 +183,9 @@ int undoFiles(const Settings& settings, const undo::JournalContents& journal, Ou
         output.file(result);
         noteJournalLoss(run, entry.path, output);
     }
+    // Every file gone through: a later --undo undoes this undo, not goes on with it.
+    if (run && run->writer())
+        run->writer()->recordFinished();
     return status;
 }
 

@@ -13,12 +13,27 @@ namespace tagshifter {
 // status: 1 when it passed one over.
 int listJournals(Output& output);
 
-// The journal --undo names, or the last run's; throws an Error when it
-// cannot be read.
-undo::JournalContents journalToUndo(const Settings& settings);
+// What --undo puts back: the files of a journal, and where it says so.
+struct UndoPlan {
+    undo::JournalContents journal;
+    undo::UndoneJournal undone;  // which journal that is
+    // Going on with an undo cut short (the journal --undo found is its):
+    // its journal, held locked, which this undo goes on writing. `journal`
+    // is then the one that undo undid.
+    bool resumed = false;
+    sys::Fd resumedFd;
+    std::shared_ptr<const sys::Folder> resumedFolder;  // when the state folder
+    std::string resumedName;
+    undo::JournalContents resumedContents;
+};
 
-// Restores the files of `journal`, last saved first, each shown on `output`.
-// Returns the exit status: 1 when a file was left alone or not written.
-int undoFiles(const Settings& settings, const undo::JournalContents& journal, Output& output);
+// The journal --undo names, or the last run's, or where that is the journal
+// of an undo cut short, the one that undo undid; throws an Error when it
+// cannot be read.
+UndoPlan journalToUndo(const Settings& settings);
+
+// Restores the files of the plan's journal, last saved first, each shown on
+// `output`. Returns the exit status: 1 when a file was left alone or not written.
+int undoFiles(const Settings& settings, UndoPlan& plan, Output& output);
 
 }  // namespace tagshifter

@@ -238,6 +238,10 @@ inline constexpr char kNoJournalYet[] = "no journal yet";
 inline constexpr char kJournalOfAnotherUser[] = "another user owns it or can write it";
 inline constexpr char kJournalIsLink[] = "a symbolic link (a journal is read by its own name, never through a link)";
 inline constexpr char kNotAJournal[] = "not a journal";
+// An undo cut short is gone on with; these stop it.
+inline constexpr char kUndoStillRunning[] = "an undo still running writes it";
+inline constexpr char kJournalReplaced[] = "replaced by another file while being read";
+inline constexpr char kUndoneJournalReplaced[] = "not the journal the undo cut short began with";
 inline constexpr char kCannotWriteJournal[] = "cannot write the journal";
 inline constexpr char kCannotOpen[] = "cannot open";
 inline constexpr char kUndoSizeChanged[] = "its size changed since the run";

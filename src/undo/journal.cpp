@@ -5,6 +5,7 @@
 #include "undo/entry_builder.h"
 #include "undo/hash.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -19,6 +20,10 @@ constexpr char kHeader = 'H';
 constexpr char kFile = 'F';
 constexpr char kCommitted = 'C';
 constexpr char kStaged = 'S';
+// An undo's: the journal it undoes, then once it went through every file.
+// Older readers pass over both.
+constexpr char kUndoes = 'U';
+constexpr char kFinished = 'E';
 // A record: its length, the hash of its body, the body (type and payload).
 constexpr size_t kRecordHead = 16;
 // Payloads up to this size go out with their head in one write.
@@ -58,6 +63,16 @@ JournalWriter::JournalWriter(sys::Fd fd, const std::string& name, const JournalH
     out.u8(header.undo ? 1 : 0);
     if (!write(kHeader, out.bytes()) || (sync_ && folder >= 0 && !sys::syncFile(folder)))
         error_ = std::strerror(errno);
+}
+
+JournalWriter::JournalWriter(sys::Fd fd, const std::string& name, const JournalContents& contents, bool sync)
+    : fd_(std::move(fd)), name_(name), folder_(contents.header.folder), sync_(sync), files_(contents.files.size())
+{
+    // A record the kill tore would hide every one after it.
+    if (contents.size != contents.whole && !sys::truncateTo(fd_.get(), contents.whole))
+        error_ = std::strerror(errno);
+    for (const FileEntry& entry : contents.files)
+        paths_.push_back(entry.path);
 }
 
 bool JournalWriter::write(char type, const std::string& payload)
@@ -100,7 +115,16 @@ bool JournalWriter::recordSave(io::OriginalFile& original, io::EditStream& edits
         why = std::string(messages::kCannotWriteJournal) + ": " + loss_;
         return optional_;
     }
-    const FileEntry entry = buildEntry(absoluteName(folder_, original.name()), original, edits);
+    const std::string path = absoluteName(folder_, original.name());
+    // The entry of the undo cut short describes the save, which writes what
+    // that undo was writing: the file's old bytes, byte for byte.
+    const auto earlier = std::find(paths_.rbegin(), paths_.rend(), path);
+    if (earlier != paths_.rend()) {
+        current_ = static_cast<size_t>(paths_.rend() - earlier) - 1;
+        pending_ = true;
+        return true;
+    }
+    const FileEntry entry = buildEntry(path, original, edits);
     uint64_t total = 0;
     for (const Segment& segment : entry.old)
         total += segment.length;
@@ -110,9 +134,26 @@ bool JournalWriter::recordSave(io::OriginalFile& original, io::EditStream& edits
     }
     if (!write(kFile, entry.encode()))
         return giveWay(why);
-    ++files_;
+    current_ = files_++;
     pending_ = true;
     return true;
+}
+
+bool JournalWriter::recordUndoes(const UndoneJournal& undone)
+{
+    RecordWriter out;
+    out.text(undone.name);
+    out.u64(undone.device);
+    out.u64(undone.inode);
+    return write(kUndoes, out.bytes());
+}
+
+void JournalWriter::recordFinished()
+{
+    if (!lost_ && !write(kFinished, std::string())) {
+        lost_ = true;
+        loss_ = std::strerror(errno);
+    }
 }
 
 bool JournalWriter::recordStaged(int fd, std::string& why)
@@ -121,7 +162,7 @@ bool JournalWriter::recordStaged(int fd, std::string& why)
         return optional_ || !lost_;
     struct stat status {};
     RecordWriter out;
-    out.u64(files_ - 1);
+    out.u64(current_);
     const bool known = sys::statusOf(fd, status);
     out.u64(static_cast<uint64_t>(status.st_dev));
     out.u64(static_cast<uint64_t>(status.st_ino));
@@ -138,7 +179,7 @@ void JournalWriter::recordCommitted(bool known, const struct timespec& modified)
     if (lost_)
         return;
     RecordWriter out;
-    out.u64(files_ - 1);
+    out.u64(current_);
     out.u8(known ? 1 : 0);
     out.u64(static_cast<uint64_t>(modified.tv_sec));
     out.u64(static_cast<uint64_t>(modified.tv_nsec));
@@ -178,6 +219,7 @@ bool readJournal(int fd, JournalContents& contents, std::string& why)
             break;
         const std::string payload = all.substr(at + kRecordHead + 1, length - 1);
         at += kRecordHead + length;
+        contents.whole = at;
         RecordReader in(payload);
         if (!headerSeen) {
             const std::string magic = type == kHeader ? in.text() : std::string();
@@ -204,6 +246,17 @@ bool readJournal(int fd, JournalContents& contents, std::string& why)
                 entry.stagedDevice = device;
                 entry.stagedInode = inode;
             }
+        } else if (type == kUndoes) {
+            UndoneJournal undone;
+            undone.name = in.text();
+            undone.device = in.u64();
+            undone.inode = in.u64();
+            if (in.ok()) {
+                contents.undoesKnown = true;
+                contents.undoes = std::move(undone);
+            }
+        } else if (type == kFinished) {
+            contents.finished = true;
         } else if (type == kCommitted) {
             const uint64_t index = in.u64();
             const bool known = in.u8() != 0;

@@ -16,6 +16,9 @@
 
 namespace tagshifter::undo {
 
+struct JournalContents;
+struct UndoneJournal;
+
 struct JournalHeader {
     int64_t startSeconds = 0;  // when the run began (UTC)
     int64_t startMicroseconds = 0;
@@ -33,11 +36,17 @@ public:
     // `fd`: a new, empty file; `folder`: its folder, synced with `sync`.
     JournalWriter(sys::Fd fd, const std::string& name, const JournalHeader& header, bool sync,
                   int folder);
+    // Goes on with the journal `fd` (read and written, held locked) of an
+    // undo that did not finish, whose whole records are `contents`: a file
+    // it already has an entry for is recorded under that entry, which the
+    // undo going on puts the same bytes in.
+    JournalWriter(sys::Fd fd, const std::string& name, const JournalContents& contents, bool sync);
     JournalWriter(const JournalWriter&) = delete;
     JournalWriter& operator=(const JournalWriter&) = delete;
 
     // The header could not be written.
     const std::string& error() const { return error_; }
+    void setError(std::string why) { error_ = std::move(why); }
     const std::string& name() const { return name_; }
     size_t files() const { return files_; }
 
@@ -62,6 +71,11 @@ public:
     // the record (the undo finds the file as before, or leaves it).
     void recordNotCommitted() { pending_ = false; }
 
+    // An undo's: the journal it undoes, recorded before any file changes.
+    bool recordUndoes(const UndoneJournal& undone);
+    // An undo's: it went through every file of the journal it undoes.
+    void recordFinished();
+
 private:
     bool write(char type, const std::string& payload);
     // After a record that could not be written, whose tail may be torn:
@@ -78,12 +92,29 @@ private:
     bool lost_ = false;     // nothing more is written: its tail may be torn
     std::string loss_;      // why it was lost, until taken
     bool pending_ = false;  // an entry was appended whose commit is not yet known
+    size_t current_ = 0;    // the entry the save under way is recorded under
+    // Going on with an undo's journal: the entry each file has (by path).
+    std::vector<std::string> paths_;
+};
+
+// The journal an undo undoes: its name in the state folder (no slash) or
+// its absolute path, and the file it was.
+struct UndoneJournal {
+    std::string name;
+    uint64_t device = 0;
+    uint64_t inode = 0;
 };
 
 struct JournalContents {
     JournalHeader header;
     std::vector<FileEntry> files;
     uint64_t size = 0;  // of the journal file
+    uint64_t whole = 0;  // the length of its whole records: a kill may leave a torn one behind
+    // An undo's, from journals since undos said so: the journal it undoes,
+    // and whether it went through every file of it.
+    bool undoesKnown = false;
+    UndoneJournal undoes;
+    bool finished = false;
 };
 
 // Reads a journal up to its first damaged record; false, with the reason,

@@ -193,7 +193,7 @@ void pruneJournals(const sys::Folder& held, const std::string& keep, size_t maxC
     }
 }
 
-sys::Fd openJournalToUndo(const std::string& given, std::string& name, std::string& why)
+sys::Fd openJournalToUndo(const std::string& given, std::string& name, std::string& why, JournalPlace* where)
 {
     name = given;
     sys::Fd fd;
@@ -201,6 +201,8 @@ sys::Fd openJournalToUndo(const std::string& given, std::string& name, std::stri
         const sys::SplitName split = sys::splitName(given);
         int error = 0;
         const std::shared_ptr<const sys::Folder> folder = sys::Folder::open(split.folder, error);
+        if (where)
+            *where = {folder, split.base, false};
         if (folder) {
             fd = sys::Fd(folder->openAt(split.base, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
             error = errno;
@@ -230,6 +232,8 @@ sys::Fd openJournalToUndo(const std::string& given, std::string& name, std::stri
             chosen = journals.back().name;
         }
         name = folderName + "/" + chosen;
+        if (where)
+            *where = {folder, chosen, true};
         return openJournalIn(*folder, chosen, why);
     }
     if (!journalMayBeRead(fd.get(), why))
@@ -297,6 +301,9 @@ RunJournal::RunJournal(const JournalChoice& choice)
         if (fd) {
             writer_ = std::make_unique<JournalWriter>(std::move(fd), name, header, choice.sync, folder_->fd());
             writer_->makeOptional();
+            // Which journal an undo undoes: one cut short is gone on with.
+            if (writer_->error().empty() && choice.undo && !writer_->recordUndoes(choice.undoes))
+                writer_->setError(std::strerror(errno));
             if (!writer_->error().empty()) {
                 why = writer_->error();
                 writer_.reset();
@@ -312,6 +319,15 @@ RunJournal::RunJournal(const JournalChoice& choice)
         folder_.reset();
         note_ = formatted(messages::kNoteNoJournal, folderName.c_str(), why.c_str());
     }
+}
+
+RunJournal::RunJournal(sys::Fd fd, std::shared_ptr<const sys::Folder> folder, const std::string& name,
+                       const JournalContents& contents, bool sync)
+    : writer_(std::make_unique<JournalWriter>(std::move(fd), name, contents, sync)), folder_(std::move(folder))
+{
+    writer_->makeOptional();
+    if (!writer_->error().empty())
+        failure_ = writer_->error();
 }
 
 io::CommitOptions RunJournal::commitOptions(bool sync) const

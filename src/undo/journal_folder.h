@@ -60,7 +60,15 @@ sys::Fd openJournalIn(const sys::Folder& folder, const std::string& name, std::s
 // name of a journal in the default folder), or the newest in the default
 // folder when empty, and checks it may be read. `name` is set to the
 // journal's name as shown; fails with the reason.
-sys::Fd openJournalToUndo(const std::string& given, std::string& name, std::string& why);
+// `where`, when given, is set to the folder it lies in and its name there,
+// and whether that folder is the state folder.
+struct JournalPlace {
+    std::shared_ptr<const sys::Folder> folder;
+    std::string base;
+    bool stateFolder = false;
+};
+sys::Fd openJournalToUndo(const std::string& given, std::string& name, std::string& why,
+                          JournalPlace* where = nullptr);
 
 // How a run is journaled.
 struct JournalChoice {
@@ -68,6 +76,7 @@ struct JournalChoice {
     std::string named;  // --journal=FILE; empty: the default folder
     bool sync = false;
     bool undo = false;  // the run is an undo
+    UndoneJournal undoes;  // an undo's: the journal it undoes
 };
 
 // A run's journal, once open: writes the entries, and at the end removes
@@ -78,6 +87,10 @@ public:
     // run must not go on); where the default folder cannot be written, the
     // run has no journal and note() says why.
     explicit RunJournal(const JournalChoice& choice);
+    // Goes on with the journal of an undo cut short (see JournalWriter),
+    // `fd` held locked, in `folder` when that is the state folder.
+    RunJournal(sys::Fd fd, std::shared_ptr<const sys::Folder> folder, const std::string& name,
+               const JournalContents& contents, bool sync);
     ~RunJournal();
     RunJournal(const RunJournal&) = delete;
     RunJournal& operator=(const RunJournal&) = delete;

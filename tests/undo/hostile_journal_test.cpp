@@ -613,6 +613,103 @@ TEST(HostileJournal, SaveKilledRightAfterTheRenameIsUndone)
     EXPECT_EQ(readFile(song), old);
 }
 
+// The files of a folder, by name.
+std::map<std::string, std::string> filesIn(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.is_regular_file())
+            files[entry.path().filename().string()] = readFile(entry.path().string());
+    return files;
+}
+
+// An undo killed half-way, one file written in place torn between its two
+// writes, one put back, one not reached: a plain --undo goes on with it
+// (the next one undoes that undo as a whole), never turning a file back
+// into the torn one or the run's by halves; while it still runs, it is left
+// alone.
+TEST(HostileJournal, UndoKilledHalfWayIsGoneOnWith)
+{
+    struct Case {
+        const char* name;
+        bool stillRunning;  // the killed undo's journal held locked
+    };
+    for (const Case& c : {Case{"killed", false}, Case{"still running", true}}) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const StateHomeOverride override(dir.path());
+        const std::string state = dir.file("tagshifter");
+        std::vector<std::string> songs, old, converted;
+        for (int i = 0; i < 3; ++i) {
+            // ID3v1 and ID3v2 rewritten at the same length, in place (a
+            // second name): two writes each.
+            old.push_back(legacySong(10 + i, 256) + id3v1Block(kPrivetCp1251, kPrivetCp1251, ""));
+            songs.push_back(dir.put("song" + std::to_string(i) + ".mp3", old.back()));
+            ASSERT_EQ(::link(songs.back().c_str(), dir.file("other" + std::to_string(i)).c_str()), 0);
+        }
+        std::vector<std::string> run = {"-q", "-s", "cp1251", "-1", "cp1251", "-2", "unicode"};
+        run.insert(run.end(), songs.begin(), songs.end());
+        ASSERT_EQ(runInProcess(run).status, 0);
+        for (const std::string& song : songs)
+            converted.push_back(readFile(song));
+        // Last saved, first put back: song2 whole, song1 cut between its writes.
+        std::vector<std::string> cut;
+        std::vector<struct stat> cutStatus(songs.size());
+        std::map<std::string, std::string> cutJournals;
+        {
+            int writes = 0;
+            const sys::ScopedStepHook hook([&](sys::Step step) {
+                if (step == sys::Step::WriteInPlace && ++writes == 4) {
+                    for (size_t i = 0; i < songs.size(); ++i) {
+                        cut.push_back(readFile(songs[i]));
+                        ::stat(songs[i].c_str(), &cutStatus[i]);
+                    }
+                    cutJournals = filesIn(state);
+                }
+                return 0;
+            });
+            ASSERT_EQ(runInProcess({"-q", "--undo"}).status, 0);
+        }
+        ASSERT_EQ(cut.size(), 3u);
+        ASSERT_EQ(cut[2], old[2]);
+        ASSERT_NE(cut[1], old[1]);
+        ASSERT_NE(cut[1], converted[1]);
+        ASSERT_EQ(cut[0], converted[0]);
+        // As the kill left them.
+        for (const auto& [name, bytes] : filesIn(state)) {
+            if (!cutJournals.count(name)) {
+                ASSERT_EQ(::unlink((state + "/" + name).c_str()), 0);
+            }
+        }
+        for (const auto& [name, bytes] : cutJournals)
+            writeFile(state + "/" + name, bytes);
+        for (size_t i = 0; i < songs.size(); ++i) {
+            writeFile(songs[i], cut[i]);  // the same inode, its time as the kill left it
+            const struct timespec times[2] = {cutStatus[i].st_atim, cutStatus[i].st_mtim};
+            ASSERT_EQ(::utimensat(AT_FDCWD, songs[i].c_str(), times, 0), 0);
+        }
+        if (c.stillRunning) {
+            const std::string undoJournal = state + "/" + cutJournals.rbegin()->first;
+            const int held = ::open(undoJournal.c_str(), O_RDONLY);
+            ASSERT_GE(held, 0);
+            ASSERT_EQ(::flock(held, LOCK_EX), 0);
+            const RunResult refused = runInProcess({"-q", "--undo"});
+            ::close(held);
+            EXPECT_EQ(refused.status, 1);
+            EXPECT_EQ(refused.out, "Error: Cannot read the journal " + undoJournal + ": an undo still running writes it.\n");
+            EXPECT_EQ(readFile(songs[1]), cut[1]);
+            continue;
+        }
+        // Gone on with, then undone as a whole, then undone again.
+        for (const std::vector<std::string>* expected : {&old, &converted, &old}) {
+            const RunResult undo = runInProcess({"-q", "--undo"});
+            EXPECT_EQ(undo.status, 0) << undo.out << undo.err;
+            for (size_t i = 0; i < songs.size(); ++i)
+                EXPECT_TRUE(readFile(songs[i]) == (*expected)[i]) << songs[i];
+        }
+    }
+}
+
 // A run that changes no byte keeps no journal, so a plain --undo still
 // undoes the run before it; the list marks the journal it takes, in UTC, and
 // counts its files in good English; the undo counts files restored.
