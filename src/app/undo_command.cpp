@@ -118,6 +118,7 @@ UndoPlan journalToUndo(const Settings& settings)
                 cannotRead(name, why);
             plan.resumedFolder = place.stateFolder ? place.folder : nullptr;
             plan.resumedName = place.stateFolder ? place.base : name;
+            plan.resumedShown = name;
         }
         plan.undone = found.undoes;
         plan.journal = undoneJournal(found.undoes);
@@ -125,8 +126,10 @@ UndoPlan journalToUndo(const Settings& settings)
     }
     // A journal of the state folder by its name there, any other by its
     // absolute path: the way an undo of this undo finds it again.
-    plan.undone.name = place.stateFolder || name.empty() || name[0] == '/' ? (place.stateFolder ? place.base : name)
-                                                                          : sys::workingFolder() + "/" + name;
+    if (place.stateFolder)
+        plan.undone.name = place.base;
+    else
+        plan.undone.name = name[0] == '/' ? name : sys::workingFolder() + "/" + name;
     plan.undone.device = static_cast<uint64_t>(status.st_dev);
     plan.undone.inode = static_cast<uint64_t>(status.st_ino);
     return plan;
@@ -142,7 +145,7 @@ int undoFiles(const Settings& settings, UndoPlan& plan, Output& output)
         ownJournal.emplace(std::move(plan.resumedFd), plan.resumedFolder, plan.resumedName, plan.resumedContents,
                            settings.syncWrites);
         if (!ownJournal->failure().empty())
-            cannotRead(plan.resumedName, ownJournal->failure());
+            cannotRead(plan.resumedShown, ownJournal->failure());
         run = &*ownJournal;
     } else {
         run = openJournal(settings, true, ownJournal, output, plan.undone);

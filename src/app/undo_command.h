@@ -23,7 +23,8 @@ struct UndoPlan {
     bool resumed = false;
     sys::Fd resumedFd;
     std::shared_ptr<const sys::Folder> resumedFolder;  // when the state folder
-    std::string resumedName;
+    std::string resumedName;   // in that folder, or as given
+    std::string resumedShown;  // in messages
     undo::JournalContents resumedContents;
 };
 
