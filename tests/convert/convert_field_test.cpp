@@ -235,7 +235,7 @@ TEST(EmptyField, KeepsItsFramesAndTheFileConvertsOnce)
 TEST_F(ConvertFieldTest, Latin1BytesConvertAsTheirString)
 {
     // U+0080 is no Windows-1252 reading; kept as it is, no cp1251 character.
-    for (const std::string& bytes : {"\xCF\xF0\xE8\xE2\xE5\xF2 \x97\xC7", "\xCF\xF0\xE8 \x80"}) {
+    for (const char* bytes : {"\xCF\xF0\xE8\xE2\xE5\xF2 \x97\xC7", "\xCF\xF0\xE8 \x80"}) {
         const struct {
             const char* what;
             TagConverter::SourcePlan plan;
