@@ -192,6 +192,8 @@ inline constexpr const char* kJsonErrorKinds[] = {
 // On standard error, once, where a run has no journal or removes every tag.
 inline constexpr char kNoteNoJournal[] =
     "tagshifter: no journal in %s (%s): this run cannot be undone\n";
+// Where there is no folder to name (neither variable set).
+inline constexpr char kNoteNoJournalFolder[] = "tagshifter: no journal (%s): this run cannot be undone\n";
 inline constexpr char kNoteRemovesEverything[] =
     "tagshifter: neither -1 nor -2 given: every tag of each file is removed; '%s' puts them back\n";
 inline constexpr char kNoteRemovesEverythingForGood[] =
