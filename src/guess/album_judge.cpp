@@ -958,4 +958,3 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
 }
 
 }  // namespace tagshifter::guess
-
