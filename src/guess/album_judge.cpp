@@ -1029,4 +1029,3 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
 }
 
 }  // namespace tagshifter::guess
-

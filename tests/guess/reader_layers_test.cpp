@@ -132,6 +132,14 @@ const Layer kLayers[] = {
     {"utf8-via-cp1250", "CP1250", true},
 };
 
+const Layer* layerNamed(const std::string& name)
+{
+    for (const Layer& layer : kLayers)
+        if (name == layer.name)
+            return &layer;
+    return nullptr;
+}
+
 // The album's every field in its page (or UTF-8), shown through the layer's
 // reader and saved in UTF-16; the run should give the text back.
 StoredAlbum layered(const Layer& layer, const char* page, const std::vector<std::vector<std::string>>& truth)
@@ -176,11 +184,8 @@ TEST(ReaderLayers, EachReaderIsUndoneForSingleAndMultiBytePages)
         {"utf8-via-cp1250", "utf-8", "cp1250,iso-8859-2", {{"Kryštof", "Inventura", "Srdce"}, {"Kryštof", "Inventura", "Atentát"}}},
     };
     for (const auto& c : cases) {
-        const Layer* layer = nullptr;
-        for (const Layer& l : kLayers)
-            if (std::string(l.name) == c.layer)
-                layer = &l;
-        ASSERT_NE(layer, nullptr);
+        const Layer* layer = layerNamed(c.layer);
+        ASSERT_NE(layer, nullptr) << c.layer;
         const StoredAlbum album = layered(*layer, c.page, c.truth);
         const std::string what = std::string(c.layer) + " " + c.page;
         EXPECT_EQ(filesRight(album, "auto", what), static_cast<int>(c.truth.size())) << what;
@@ -214,11 +219,8 @@ TEST(ReaderLayers, AGenuineCommentStaysAndALoneHanCharacterIsRead)
         {"via-mac", "gbk", "gbk,big5", {{"卡斯蒂利亚－拉曼恰", "右 Ctrl", "未结束的 format() 类型说明符"}, {"尼罗-撒哈拉诸语言", "右 Ctrl", "为 TRUE 时，此动作对应的空菜单将被隐藏。"}}, nullptr},
     };
     for (const auto& c : cases) {
-        const Layer* layer = nullptr;
-        for (const Layer& l : kLayers)
-            if (std::string(l.name) == c.layer)
-                layer = &l;
-        ASSERT_NE(layer, nullptr);
+        const Layer* layer = layerNamed(c.layer);
+        ASSERT_NE(layer, nullptr) << c.layer;
         StoredAlbum album = layered(*layer, c.page, c.truth);
         if (c.comment)
             for (size_t f = 0; f < album.fields.size(); ++f) {
