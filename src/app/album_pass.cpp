@@ -3,6 +3,8 @@
 #include "common/error.h"
 #include "common/messages.h"
 
+#include <exception>
+
 namespace tagshifter {
 
 std::string folderOf(const std::string& name)
@@ -63,9 +65,10 @@ guess::Reading AlbumPass::readingOf(size_t index)
     if (!judge_)
         judge_ = std::make_unique<guess::AlbumJudge>(guess::CandidateList::parse(*settings_.source));
 
+    // The folder waits until it is judged: what throws is thrown again
+    // when the reading is asked for once more.
     const auto folder = waiting_.find(folderOf(fileNames_[index]));
-    const std::vector<size_t> members = std::move(folder->second);
-    waiting_.erase(folder);
+    const std::vector<size_t>& members = folder->second;
     std::vector<guess::FileTexts> texts;
     texts.reserve(members.size());
     for (size_t member : members)
@@ -73,7 +76,19 @@ guess::Reading AlbumPass::readingOf(size_t index)
     const std::vector<guess::Reading> judged = judge_->judge(texts);
     for (size_t m = 0; m < members.size(); ++m)
         readings_[members[m]] = judged[m];
+    waiting_.erase(folder);
     return readingOf(index);
+}
+
+void AlbumPass::judgeAhead(size_t index)
+{
+    if (readings_[index])
+        return;
+    try {
+        readingOf(index);
+    } catch (const std::exception&) {
+        // Thrown again in the file's turn, where it is reported.
+    }
 }
 
 guess::FileTexts AlbumPass::readTexts(size_t index)

@@ -37,6 +37,10 @@ public:
     // that did not open for the guess (out of descriptors, replaced meanwhile)
     // throws why: its page was judged without its texts.
     guess::Reading readingOf(size_t index);
+    // Judges the album of operand `index` if it is not yet, before its file
+    // is opened to be converted: the judge's memory and the open file's are
+    // not held at once. What fails is left for readingOf to throw.
+    void judgeAhead(size_t index);
 
 private:
     guess::FileTexts readTexts(size_t index);

@@ -205,6 +205,8 @@ void processFile(const Settings& settings, const FileSource& source, Formats& fo
                  sys::FolderCache& folders, std::string& warning, std::optional<StopSignalsHeld>& held)
 {
     const std::string& name = result.path;
+    if (source.albums)
+        source.albums->judgeAhead(source.index);
     const std::unique_ptr<format::TaggedFile> opened = formats.of(name).open(name, folders, source.folder);
     format::TaggedFile& file = *opened;
     if (!file.tooLarge().empty())

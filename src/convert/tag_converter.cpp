@@ -193,14 +193,34 @@ void TagConverter::convertField(TagLib::String&& value, Setter setter)
     }
 }
 
+// As sourceText reads the TagLib string of the Latin-1 text `bytes` spell,
+// without -p's rule or a Unicode source: that string takes 4 bytes a character.
+TagConverter::SourceText TagConverter::latin1SourceText(std::string bytes, const std::string& label) const
+{
+    const auto& kept = plan_.keptAsItIs;
+    if (plan_.keepAll || std::find(kept.begin(), kept.end(), label) != kept.end())
+        return {utf8OfLatin1(bytes), false};
+    for (const auto& [through, reader] : plan_.readers)
+        if (through == label && readLatin1Through(bytes, reader))
+            break;
+    return {std::move(bytes)};
+}
+
 void TagConverter::convertLatin1Field(std::string&& bytes, Setter setter)
 {
     const TagField& field = fieldOf(setter);
-    if (isPlanned(field.frameId) || recoding.sourceIsUnicode || (preserveUnicode && !mostlyHigh(bytes)))
+    const bool planned = isPlanned(field.frameId);
+    if (recoding.sourceIsUnicode || (preserveUnicode && (planned || !mostlyHigh(bytes))))
         return convertField(TagLib::String(bytes, TagLib::String::Latin1), setter);
     failedWhere = field.name;
     TextChange change;
-    change.after = recodeStep(Step::Source, bytes);
+    if (planned) {
+        // The report keeps the bytes as read; else they are read in place.
+        SourceText source = latin1SourceText(recording ? std::string(bytes) : std::move(bytes), field.frameId);
+        change.after = source.recoded ? recodeStep(Step::Source, source.bytes) : std::move(source.bytes);
+    } else {
+        change.after = recodeStep(Step::Source, bytes);
+    }
     // The report shows the text as read: the bytes themselves, kept.
     if (recording) {
         change.before = std::move(bytes);

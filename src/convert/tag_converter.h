@@ -64,10 +64,9 @@ public:
     // The same; a large text (see packLargeTexts) is let go, `value` emptied,
     // once its bytes are taken.
     void convertField(TagLib::String&& value, Setter setter);
-    // The same for a text given as its Latin-1 bytes, which are recoded as
-    // they are where that is what the text's TagLib string would go
-    // through (without a guess's plan, -p's rule keeping it, a Unicode source
-    // or the report).
+    // The same for a text given as its Latin-1 bytes, read from them as the
+    // text's TagLib string would be (the guess's plan too), without making
+    // that string but under -p's rule or from a Unicode source.
     void convertLatin1Field(std::string&& bytes, Setter setter);
 
     // With an ID3v2 target: recodes, under the same rules, the text and
@@ -124,6 +123,7 @@ private:
         bool recoded = true;
     };
     SourceText sourceText(const TagLib::String& value, const std::string& label);
+    SourceText latin1SourceText(std::string bytes, const std::string& label) const;
     std::string utf8Text(const TagLib::String& value, const std::string& label);
     bool isPlanned(const std::string& label) const;
     // The large-text way of convertField (see packLargeTexts).

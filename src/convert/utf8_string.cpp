@@ -86,4 +86,23 @@ std::string utf8Of(const TagLib::String& value)
     return utf8;
 }
 
+std::string utf8OfLatin1(const std::string& latin1)
+{
+    size_t size = latin1.size();
+    for (const char c : latin1)
+        size += static_cast<unsigned char>(c) >= 0x80;
+    std::string utf8;
+    utf8.reserve(size);
+    for (const char c : latin1) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            utf8 += c;
+        } else {
+            utf8 += static_cast<char>(0xC0 | (byte >> 6));
+            utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return utf8;
+}
+
 }  // namespace tagshifter

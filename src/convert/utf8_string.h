@@ -18,4 +18,7 @@ TagLib::String stringFromUtf8(std::string utf8);
 // makes room for 4 bytes a character of the whole text before it converts.
 std::string utf8Of(const TagLib::String& value);
 
+// The same for the Latin-1 text `latin1` spells, without its TagLib string.
+std::string utf8OfLatin1(const std::string& latin1);
+
 }  // namespace tagshifter

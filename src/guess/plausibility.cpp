@@ -648,6 +648,11 @@ double implausibility(const std::u32string& text, HanReading han, LatinReading l
         scripts += textScripts >> bit & 1;
     if (scripts > 1)
         penalty += kExtraScript * (scripts - 1);
+    // A long text's classes (16 bytes a character) are not kept for the
+    // short ones after it: the run's peak is the conversion's.
+    constexpr size_t kClassesKept = 4096;
+    if (classes.capacity() > kClassesKept)
+        std::vector<CharClass>().swap(classes);
     return penalty + kPerHalfBit * languages.halfBits();
 }
 

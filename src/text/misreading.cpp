@@ -155,6 +155,20 @@ std::optional<std::string> bytesThrough(const TagLib::String& text, Reader reade
     return bytes;
 }
 
+bool readLatin1Through(std::string& latin1, Reader reader)
+{
+    const ReaderTable& through = table(reader);
+    std::array<std::optional<char>, 256> byteFor;
+    for (unsigned value = 0; value < 256; ++value)
+        byteFor[value] = byteOf(value, through);
+    for (const char c : latin1)
+        if (!byteFor[static_cast<unsigned char>(c)])
+            return false;
+    for (char& c : latin1)
+        c = *byteFor[static_cast<unsigned char>(c)];
+    return true;
+}
+
 bool worthReading(const std::string& bytes, Reader reader)
 {
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });

@@ -53,6 +53,11 @@ const std::array<char32_t, 256>& readerPoints(Reader reader);
 // outside the reader's image.
 std::optional<std::string> bytesThrough(const TagLib::String& text, Reader reader);
 
+// The same for the Latin-1 text `latin1` spells, made in place without the
+// TagLib string (4 bytes a character): false, the bytes left as they were,
+// when a character lies outside the reader's image.
+bool readLatin1Through(std::string& latin1, Reader reader);
+
 // Whether bytes that came through `reader` are worth a guess: some are not
 // ASCII and, for a reader of UTF-8 only, they are whole UTF-8.
 bool worthReading(const std::string& bytes, Reader reader);

@@ -230,5 +230,55 @@ TEST(EmptyField, KeepsItsFramesAndTheFileConvertsOnce)
     }
 }
 
+// A field given as its Latin-1 bytes (a large one read from its frame) is
+// converted as its TagLib string is, whatever the guess planned for it.
+TEST_F(ConvertFieldTest, Latin1BytesConvertAsTheirString)
+{
+    // U+0080 is no Windows-1252 reading; kept as it is, no cp1251 character.
+    for (const char* bytes : {"\xCF\xF0\xE8\xE2\xE5\xF2 \x97\xC7", "\xCF\xF0\xE8 \x80"}) {
+        const struct {
+            const char* what;
+            TagConverter::SourcePlan plan;
+        } cases[] = {
+            {"no plan", {}},
+            {"kept as it is", {false, {"TIT2"}, {}}},
+            {"everything kept", {true, {}, {}}},
+            {"through Windows-1252, which lacks U+0080", {false, {}, {{"TIT2", Reader::Windows1252}}}},
+            {"through Mac OS Roman", {false, {}, {{"TIT2", Reader::MacRoman}}}},
+            {"through Latin-1", {false, {}, {{"TIT2", Reader::Latin1}}}},
+            {"another field planned", {false, {"TPE1"}, {{"TALB", Reader::MacRoman}}}},
+        };
+        for (const auto& c : cases) {
+            for (bool recording : {false, true}) {
+                SCOPED_TRACE(std::string(c.what) + (recording ? ", reported" : ""));
+                auto convert = [&](bool fromBytes) {
+                    TagLib::ID3v1::Tag one;
+                    TagLib::ID3v2::Tag two;
+                    TagConverter converter(SourceEncoding::parse("cp1251"), TargetEncoding::parse("cp1251", true),
+                                           TargetEncoding::parse("unicode", false), &one, &two, false);
+                    converter.setSourcePlan(c.plan);
+                    if (recording)
+                        converter.recordTextChanges();
+                    std::vector<std::string> out;
+                    try {
+                        if (fromBytes)
+                            converter.convertLatin1Field(std::string(bytes), &TagLib::Tag::setTitle);
+                        else
+                            converter.convertField(latin1(bytes), &TagLib::Tag::setTitle);
+                    } catch (const Error& error) {
+                        out.push_back(error.what());
+                    }
+                    out.insert(out.end(), {one.title().to8Bit(true), two.title().to8Bit(true)});
+                    for (const TextChange& change : converter.takeTextChanges())
+                        out.insert(out.end(), {change.after, change.id3v1.value_or("-"),
+                                               change.beforeIsLatin1 ? latin1(change.before).to8Bit(true) : change.before});
+                    return out;
+                };
+                EXPECT_EQ(convert(true), convert(false)) << bytes;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tagshifter::test

@@ -36,6 +36,15 @@ TEST(StringFromUtf8, IsTheStringTagLibMakes)
     }
 }
 
+TEST(Utf8OfLatin1, IsWhatTagLibGivesForTheLatin1String)
+{
+    std::string every;
+    for (int value = 0; value < 256; ++value)
+        every += static_cast<char>(value);
+    for (const std::string& latin1 : {every, std::string("\xCF\xF0\xE8 plain"), std::string()})
+        EXPECT_EQ(utf8OfLatin1(latin1), TagLib::String(latin1, TagLib::String::Latin1).to8Bit(true));
+}
+
 // A long text is made a piece at a time: a surrogate pair across the
 // pieces' bounds (every 16 Ki characters) stays one character, and text
 // TagLib will not convert comes out as TagLib gives it.

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
 namespace tagshifter::test {
 namespace {
 
@@ -20,6 +23,24 @@ TEST(Misreading, EveryByteComesBackThroughItsReader)
             shown += static_cast<wchar_t>(point);
             EXPECT_EQ(bytesThrough(shown, reader), std::string(1, static_cast<char>(value)))
                 << readerName(reader) << " byte " << value;
+        }
+    }
+}
+
+// A large Latin-1 field is read through its planned reader from its bytes,
+// in place: what bytesThrough gives for its TagLib string, or nothing done.
+TEST(Misreading, Latin1BytesReadInPlaceAsTheirStringIs)
+{
+    std::string every;
+    for (int value = 0; value < 256; ++value)
+        every += static_cast<char>(value);
+    const std::string texts[] = {every, "\xCA\xE8\xED\xEE \x80\x9D", "\x81\x8D\x8F\x90\x9D", "plain", ""};
+    for (Reader reader : readers()) {
+        for (const std::string& text : texts) {
+            const std::optional<std::string> expected = bytesThrough(TagLib::String(text, TagLib::String::Latin1), reader);
+            std::string read = text;
+            EXPECT_EQ(readLatin1Through(read, reader), expected.has_value()) << readerName(reader);
+            EXPECT_EQ(read, expected.value_or(text)) << readerName(reader);
         }
     }
 }
