@@ -233,9 +233,21 @@ AlbumJudge::AlbumJudge(const CandidateList& candidates) : codePages_(candidates.
     // user named the pages in: it puts euc-jp after gbk and big5, as short
     // Chinese text reads in EUC-JP too. A page the built-in list lacks
     // ranks as its relative there, else after all of them.
+    // Each page's script from the table already read (a page of byte pairs
+    // writes CJK): no further conversion opened, which would take a descriptor.
     scripts_.assign(readings_.size(), Script::None);
-    for (size_t p = 0; p < codePages_.size(); ++p)
-        scripts_[2 + p] = pageScript(codePages_[p]);
+    for (size_t p = 0; p < codePages_.size(); ++p) {
+        const Decoding& decoding = *decodings_[2 + p];
+        if (decoding.way != Decoding::Way::Table) {
+            scripts_[2 + p] = Script::Cjk;
+            continue;
+        }
+        std::array<int, 8> counts{};
+        for (size_t byte = 0x80; byte < 0x100; ++byte)
+            ++counts[static_cast<size_t>(scriptOf(decoding.table[byte]))];
+        counts[static_cast<size_t>(Script::None)] = 0;
+        scripts_[2 + p] = static_cast<Script>(std::max_element(counts.begin(), counts.end()) - counts.begin());
+    }
     const auto& builtIn = CandidateList::builtIn();
     ranks_.assign(readings_.size(), 0);  // UTF-8 first
     for (size_t p = 0; p < codePages_.size(); ++p) {
