@@ -118,6 +118,8 @@ class Affixes:
         self.prefixes, self.suffixes = {}, {}
         self.cross = {}
         self.ignore = ""
+        self.full_strip = False  # a suffix may strip the whole stem ("FULLSTRIP")
+        aliases_counted = False
         special = {}
         for line in lines:
             parts = line.split()
@@ -126,8 +128,14 @@ class Affixes:
             key = parts[0]
             if key == "FLAG" and len(parts) > 1:
                 self.flag_type = parts[1].lower()
-            elif key == "AF" and len(parts) > 1 and not parts[1].isdigit():
-                self.aliases.append(parts[1])
+            elif key == "AF" and len(parts) > 1:
+                # The first AF line counts the rest; an alias may itself be a
+                # number ("AF 2": flag 2 of FLAG num, or a digit flag).
+                if aliases_counted:
+                    self.aliases.append(parts[1])
+                aliases_counted = True
+            elif key == "FULLSTRIP":
+                self.full_strip = True
             elif key == "IGNORE" and len(parts) > 1:
                 self.ignore = parts[1]
             elif key in ("NEEDAFFIX", "PSEUDOROOT", "ONLYINCOMPOUND", "FORBIDDENWORD", "CIRCUMFIX") \
@@ -182,6 +190,9 @@ class Affixes:
         except re.error:
             return re.compile("$^")  # a condition we cannot read: the rule is left out
 
+    def stripped_too_much(self, strip, word):
+        return len(strip) > len(word) or (len(strip) == len(word) and not self.full_strip)
+
     def standalone(self, flags):
         return not ({self.need_affix, self.only_in_compound, self.forbidden} & flags)
 
@@ -189,7 +200,7 @@ class Affixes:
         """(form, the suffix's own flags, whether it may take a prefix) for each suffix of `flags`."""
         for flag in flags:
             for strip, condition, adds in self.suffixes.get(flag, ()):
-                if len(strip) >= len(word) or (strip and not word.endswith(strip)):
+                if self.stripped_too_much(strip, word) or (strip and not word.endswith(strip)):
                     continue
                 if condition is not None and not condition.search(word):
                     continue
@@ -201,7 +212,7 @@ class Affixes:
     def prefixed(self, word, flags):
         for flag in flags:
             for strip, condition, adds in self.prefixes.get(flag, ()):
-                if len(strip) >= len(word) or (strip and not word.startswith(strip)):
+                if self.stripped_too_much(strip, word) or (strip and not word.startswith(strip)):
                     continue
                 if condition is not None and not condition.search(word):
                     continue
@@ -277,17 +288,19 @@ def headwords_only(root, bases):
         words += dictionary_words(root, base) or []
     if not words:
         return None
-    return [(w, 1.0) for w in words], 0
+    return [(w, 1.0, True) for w in words], 0
 
 
 def inflected_words(root, bases):
-    """The words of a language's dictionaries as (word, weight): every
-    headword (an even sample of at most MAX_WORDS), and the forms that the
-    affixes of an even sample of its stems make, weighted as if every stem
-    had made them. A stem's forms count as FORMS_PER_STEM words at most,
-    however many it has, and each dictionary gives the same number of words,
-    so that neither stems taking hundreds of endings nor the larger of two
-    dictionaries drown the rest. None if no dictionary is found; else the
+    """The words of a language's dictionaries as (word, weight, whether the
+    dictionary lists it): every headword (an even sample of at most
+    MAX_WORDS), and the forms that the affixes of an even sample of its stems
+    with flags make, weighted as if every such stem had made them. A stem's
+    forms count as FORMS_PER_STEM words at most, however many it has, and a
+    word no affix changes ("città", "lunedì") as much as an inflected stem
+    with its forms does on average; each dictionary gives the same number of
+    words, so that neither stems taking hundreds of endings nor the larger of
+    two dictionaries drown the rest. None if no dictionary is found; else the
     words and the number of stems whose forms were made."""
     found = [f for f in (dictionary_stems(root, base) for base in bases) if f is not None]
     if not found:
@@ -296,18 +309,23 @@ def inflected_words(root, bases):
     expanded = 0
     for stems, affixes in found:
         headwords = evenly(stems, MAX_WORDS // len(found))
-        # A stem only affixes make words of ("šakas" of "šakų") is no word itself.
-        words += [(stem, 1.0) for stem, flags in headwords if affixes.standalone(flags)]
-        sample = evenly(stems, MAX_EXPANDED // len(found))
-        scale = len(headwords) / max(1, len(sample))
+        # Only stems with flags make forms: a dictionary listing most of its
+        # words whole (Turkish, Icelandic) still gives its endings to learn from.
+        sample = evenly([(stem, flags) for stem, flags in stems if flags], MAX_EXPANDED // len(found))
+        scale = sum(1 for _, flags in headwords if flags) / max(1, len(sample))
+        made = []
         for stem, flags in sample:
             forms = list(dict.fromkeys(f for f in affixes.forms(stem, flags) if f and f != stem))
-            if not forms:
-                continue
-            weight = scale * min(len(forms), FORMS_PER_STEM)
-            forms = evenly(forms, MOST_FORMS)
-            words += [(form, weight / len(forms)) for form in forms]
-            expanded += 1
+            if forms:
+                made.append((min(len(forms), FORMS_PER_STEM), evenly(forms, MOST_FORMS)))
+        # What a stem of the dictionary weighs with its forms, on average.
+        unchanged = 1 + sum(weight for weight, _ in made) / max(1, len(sample))
+        # A stem only affixes make words of ("šakas" of "šakų") is no word itself.
+        words += [(stem, 1.0 if flags else unchanged, True) for stem, flags in headwords
+                  if affixes.standalone(flags)]
+        for weight, forms in made:
+            words += [(form, scale * weight / len(forms), False) for form in forms]
+        expanded += len(made)
     return words, expanded
 
 
@@ -332,27 +350,31 @@ def is_letter(c):
 
 def train_alphabet(name, script, words, sample=False):
     """The language's alphabet (lower case) and the cost of every step, from
-    (word, weight) pairs."""
+    (word, weight, whether the dictionary lists it) triples."""
     # Compounds and elisions ("au-delà", "l'amour") count as their parts:
     # some letters live mostly in them.
-    words = [(part, weight) for w, weight in words
+    words = [(part, weight, listed) for w, weight, listed in words
              for part in w.lower().replace("'", "-").replace("\u2019", "-").split("-")]
-    words = [(w, weight) for w, weight in words
+    words = [(w, weight, listed) for w, weight, listed in words
              if w and all(is_letter(c) for c in w) and any(in_script(c, script) for c in w)]
     if sample:  # an even sample, the same on every run
         words = evenly(words, MAX_WORDS)
-    letters = Counter()
-    for w, weight in words:
+    letters, listed_letters = Counter(), Counter()
+    for w, weight, listed in words:
         for c in w:
             letters[c] += weight
-    total = sum(letters.values())
+            listed_letters[c] += listed
+    # A letter of the alphabet is common in the words, or in the words the
+    # dictionary lists: forms must not push out what its headwords write.
+    total, listed_total = sum(letters.values()), sum(listed_letters.values()) or 1
     alphabet = sorted(c for c, n in letters.items()
-                      if n / total >= MIN_LETTER_SHARE and (in_script(c, script) or c.isascii()))
+                      if max(n / total, listed_letters[c] / listed_total) >= MIN_LETTER_SHARE
+                      and (in_script(c, script) or c.isascii()))
     alphabet = sorted(sorted(alphabet, key=lambda c: -letters[c])[:MAX_LETTERS])
     index = {c: i + 1 for i, c in enumerate(alphabet)}  # 0: the word's edge
     size = len(alphabet) + 1
     pairs = Counter()
-    for w, weight in words:
+    for w, weight, _ in words:
         if not all(c in index for c in w):
             continue
         steps = [0] + [index[c] for c in w] + [0]

@@ -113,5 +113,43 @@ TEST(TextModelGenerator, LearnsTheFormsTheAffixRulesMake)
     EXPECT_GE(step(k, a), step(k, e) + 6);
 }
 
+// Flag aliases ("AF"): the first line counts them, and an alias may itself
+// be a number, one numeric flag or a digit flag; each stem's forms come from
+// the alias its number names.
+TEST(TextModelGenerator, ReadsEveryFlagAlias)
+{
+    struct Row {
+        const char* what;
+        const char* aff;
+        const char* dic;
+        const char* alphabet;
+    };
+    const Row rows[] = {
+        {"numeric flags, an alias of one flag",
+         "SET UTF-8\nFLAG num\nAF 2\nAF 7\nAF 7,8\n"
+         "SFX 7 Y 1\nSFX 7 0 e .\nSFX 8 Y 1\nSFX 8 0 \u0173 .\n",
+         "1\nnam/2\n", "aemn\u0173"},
+        {"letter flags, an alias that is a digit",
+         "SET UTF-8\nAF 3\nAF A\nAF 1\nAF AB\n"
+         "SFX 1 Y 1\nSFX 1 0 o .\nSFX A Y 1\nSFX A 0 e .\nSFX B Y 1\nSFX B 0 \u0173 .\n",
+         "2\nnam/3\nlak/2\n", "aeklmno\u0173"},
+    };
+    for (const Row& row : rows) {
+        TempDir root;
+        makeFolders(root.path(), "usr/share/hunspell");
+        root.put("usr/share/hunspell/lt_LT.aff", row.aff);
+        root.put("usr/share/hunspell/lt_LT.dic", row.dic);
+        const std::string out = root.file("model.inc");
+        const std::string command = std::string("python3 ") + TAGSHIFTER_SOURCE_DIR
+                                    + "/scripts/train_text_model.py --forms --root " + root.path()
+                                    + " --out " + out + " 2>/dev/null";
+        ASSERT_EQ(std::system(command.c_str()), 0) << row.what;
+        const std::string inc = readFile(out);
+        EXPECT_NE(inc.find(std::string("{\"lt\", Script::Latin, U\"") + row.alphabet + "\", kSteps_lt,"),
+                  std::string::npos)
+            << row.what << "\n" << inc;
+    }
+}
+
 }  // namespace
 }  // namespace tagshifter::test
