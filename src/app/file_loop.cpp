@@ -163,6 +163,7 @@ void convert(TagConverter& converter, format::TaggedFile& file, const Settings& 
         convertTags(converter, file, settings);
     } catch (const Error&) {
         result.texts = converter.takeTextChanges();
+        converter.remakeTextsLetGo(result.texts);
         throw;  // the file is closed unsaved
     }
     result.texts = converter.takeTextChanges();
@@ -207,7 +208,7 @@ void processFile(const Settings& settings, const FileSource& source, Formats& fo
     const std::string& name = result.path;
     if (source.albums)
         source.albums->judgeAhead(source.index);
-    const std::unique_ptr<format::TaggedFile> opened = formats.of(name).open(name, folders, source.folder);
+    std::unique_ptr<format::TaggedFile> opened = formats.of(name).open(name, folders, source.folder);
     format::TaggedFile& file = *opened;
     if (!file.tooLarge().empty())
         return result.fail(Outcome::Failed, file.tooLarge());
@@ -233,7 +234,14 @@ void processFile(const Settings& settings, const FileSource& source, Formats& fo
         return;
     }
     held.emplace();  // through the strip, the save and the commit
-    saveAndCommit(file, *converter, settings, save, journal, result, warning);
+    try {
+        saveAndCommit(file, *converter, settings, save, journal, result, warning);
+    } catch (...) {
+        converter->remakeTextsLetGo(result.texts);
+        throw;
+    }
+    opened.reset();
+    converter->remakeTextsLetGo(result.texts);
 }
 
 // One operand, shown when done. Returns false when the file failed or was

@@ -131,11 +131,16 @@ std::string TagConverter::releasedUtf8Text(TagLib::String& value, const std::str
 void TagConverter::setPacked(TextChange& change, const char* frameId, Setter setter)
 {
     std::string bytes = recodeStep(Step::Id3v2, change.after);
-    // The report shows a code page's bytes; a Unicode target's are `after`.
+    // The report shows a code page's bytes; a Unicode target's are `after`,
+    // made again from the bytes read once the file is closed.
     if (!recording)
         change = TextChange();
     else if (!recoding.id3v2IsUnicode)
         change.id3v2 = bytes;
+    if (recording && change.beforeIsLatin1 && !recoding.id3v1PerFile) {
+        std::string().swap(change.after);
+        change.afterLetGo = true;
+    }
     auto* tag = dynamic_cast<TagLib::ID3v2::Tag*>(id3v2Tag);
     TagLib::ID3v2::Frame* standIn = nullptr;
     if (tag != nullptr) {
@@ -232,6 +237,15 @@ void TagConverter::convertLatin1Field(std::string&& bytes, Setter setter)
         change.field = failedWhere;
         changes.push_back(std::move(change));
     }
+}
+
+void TagConverter::remakeTextsLetGo(std::vector<TextChange>& taken)
+{
+    for (TextChange& change : taken)
+        if (change.afterLetGo) {
+            change.after = recodeStep(Step::Source, change.before);
+            change.afterLetGo = false;
+        }
 }
 
 bool TagConverter::isAside(const TextChange& change, Setter setter) const

@@ -102,6 +102,9 @@ public:
     const std::vector<TextChange>& textChanges() const { return changes; }
     // The texts kept so far, handed over: a large one is not copied.
     std::vector<TextChange> takeTextChanges() { return std::exchange(changes, {}); }
+    // Makes again each `after` let go while the file was saved: once the
+    // file is closed, so that the report's texts are not held beside it.
+    void remakeTextsLetGo(std::vector<TextChange>& taken);
 
     bool isId3v1Enabled() const { return recoding.id3v1Enabled; }
     // The page of the ID3v1 target; with -1 auto the one chosen, once set.

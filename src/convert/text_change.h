@@ -17,6 +17,9 @@ struct TextChange {
     // text read from its bytes is kept as they are, not at twice their size.
     bool beforeIsLatin1 = false;
     std::string after;           // converted, in UTF-8
+    // `after` was let go while the file is saved (a large text the tag
+    // holds packed), to be made again from the Latin-1 `before`.
+    bool afterLetGo = false;
     // The bytes set on each enabled target: code-page bytes for a code page.
     // A Unicode ID3v2 target's are `after` itself, not kept twice.
     std::optional<std::string> id3v1, id3v2;

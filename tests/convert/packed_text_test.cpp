@@ -71,8 +71,9 @@ std::string writtenTheOrdinaryWay(const std::string& path, const std::vector<std
 
 // Converts `original` with `args` as a run does (large texts packed), and
 // the ordinary way; the two files as written. A run with --json, whose
-// report keeps the texts, must write the same.
-std::pair<std::string, std::string> packedAndOrdinary(const std::string& original, std::vector<std::string> args)
+// report keeps the texts, must write the same; `report`: what it printed.
+std::pair<std::string, std::string> packedAndOrdinary(const std::string& original, std::vector<std::string> args,
+                                                      std::string* report = nullptr)
 {
     TempDir dir;
     const std::string packed = dir.put("packed.mp3", original);
@@ -83,7 +84,10 @@ std::pair<std::string, std::string> packedAndOrdinary(const std::string& origina
     args.push_back(packed);
     withJson.push_back(reported);
     EXPECT_EQ(runInProcess(args).status, 0);
-    EXPECT_EQ(runInProcess(withJson).status, 0);
+    const RunResult json = runInProcess(withJson);
+    EXPECT_EQ(json.status, 0);
+    if (report)
+        *report = json.out;
     EXPECT_TRUE(readFile(reported) == ordinary) << "--json wrote the large texts otherwise";
     return {readFile(packed), ordinary};
 }
@@ -124,8 +128,11 @@ TEST(PackedText, ALargeTextIsWrittenAsTheOrdinaryWayWritesIt)
         SCOPED_TRACE(name);
         std::vector<std::string> args = {"-q", "--no-journal", "-s", "cp1251"};
         args.insert(args.end(), c.targets.begin(), c.targets.end());
-        const auto [written, ordinary] = packedAndOrdinary(original, args);
+        std::string report;
+        const auto [written, ordinary] = packedAndOrdinary(original, args, &report);
         EXPECT_TRUE(written == ordinary) << "the large texts were written otherwise";
+        // The report's text, let go while the file was saved, made again.
+        EXPECT_NE(report.find("\"after\":\"" + titleUtf8 + "\""), std::string::npos) << "the title's after";
         EXPECT_EQ(idsOf(written), c.ids);
         EXPECT_TRUE(audioBytes(written) == audioBytes(original)) << "the audio changed";
         if (c.ids.empty())
