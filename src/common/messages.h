@@ -165,6 +165,9 @@ inline constexpr char kCannotCheck[] = "cannot check the file";
 inline constexpr char kCannotOpenForWriting[] = "cannot open it for writing";
 inline constexpr char kFileImmutable[] = "the file is immutable";
 inline constexpr char kFileAppendOnly[] = "the file is append-only";
+inline constexpr char kSparseFile[] = "the file has holes (a sparse file), which a save would fill";
+inline constexpr char kHardLinkPlanted[] =
+    "a name of a file with other names, in a folder others may write or whose owner does not own the file";
 inline constexpr char kCannotCreateNewFile[] = "cannot create the new file";
 inline constexpr char kCannotMakeRoom[] = "cannot make room for the longer file";
 inline constexpr char kTooMuchToHold[] = "too many old bytes to hold to write it in place safely";
@@ -189,6 +192,8 @@ inline constexpr const char* kJsonErrorKinds[] = {
 // On standard error, once, where a run has no journal or removes every tag.
 inline constexpr char kNoteNoJournal[] =
     "tagshifter: no journal in %s (%s): this run cannot be undone\n";
+// Where there is no folder to name (neither variable set).
+inline constexpr char kNoteNoJournalFolder[] = "tagshifter: no journal (%s): this run cannot be undone\n";
 inline constexpr char kNoteRemovesEverything[] =
     "tagshifter: neither -1 nor -2 given: every tag of each file is removed; '%s' puts them back\n";
 inline constexpr char kNoteRemovesEverythingForGood[] =

@@ -458,6 +458,8 @@ CommitResult commitEdits(OriginalFile& original, EditStream& edits, const Commit
         return {false, CommitPath::Unchanged, kReadError};
     if (edits.unchanged())
         return {true, CommitPath::Unchanged, {}};
+    if (original.sparse())
+        return {false, CommitPath::Unchanged, kSparseFile};
     // Same length: only once runs of changed bytes are found, so that a
     // journal holds only files whose bytes change. Old bytes that move
     // (a tag grown by as much as another shrank, the undo of a save cut

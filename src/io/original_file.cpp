@@ -90,8 +90,31 @@ std::string OriginalFile::open(const std::string& folderName, sys::FolderCache* 
     return {};
 }
 
+bool OriginalFile::sparse() const
+{
+    // Fewer blocks than bytes first, so that a dense file costs no call.
+    return static_cast<uint64_t>(status_.st_blocks) * 512 < size() && sys::firstHoleFrom(fd_.get(), 0) < size();
+}
+
+// A second name of a file anyone may make where hard links are not
+// protected: a file with other names is written only where no one but the
+// folder's owner adds names, and that owner owns the file or runs the tool,
+// so that no one steers the tool onto a file they could not write.
+bool OriginalFile::linkCountTrusted() const
+{
+    if (viaLink_ || status_.st_nlink <= 1)
+        return true;
+    struct stat folder {};
+    return sys::statusOf(folder_->fd(), folder) && (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0
+           && (folder.st_uid == status_.st_uid || folder.st_uid == sys::effectiveUser());
+}
+
 bool OriginalFile::takeWriteAccess(std::string& why)
 {
+    if (!linkCountTrusted()) {
+        why = messages::kHardLinkPlanted;
+        return false;
+    }
     sys::Fd writable(sys::reopen(fd_.get(), O_RDWR | O_NOCTTY | O_CLOEXEC));
     if (!writable.valid() && errno == ENOENT && !viaLink_) {
         // No /proc: the name again, as long as it leads to the same file.

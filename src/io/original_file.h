@@ -45,9 +45,15 @@ public:
     bool viaLink() const { return viaLink_; }
     const struct stat& status() const { return status_; }
     uint64_t size() const { return static_cast<uint64_t>(status_.st_size); }
+    // Whether the file has a hole before its end: no audio has, and a save
+    // (the new file, the journal's hashes) would read and write every byte
+    // of it, a terabyte for a planted sparse file.
+    bool sparse() const;
 
     // Reopens the same file for writing; false, with the reason, where the
-    // user may not write it (permissions, immutable, read-only mount...).
+    // user may not write it (permissions, immutable, read-only mount...), or
+    // where it has other names and its own may have been planted by another
+    // user (see linkCountTrusted).
     bool takeWriteAccess(std::string& why);
     // Whether the file is still as it was read (size, modification and
     // change time) and its name in the folder still leads to it; checked
@@ -75,6 +81,7 @@ private:
         uint64_t size = 0;
     };
     const Window& windowAt(uint64_t offset);
+    bool linkCountTrusted() const;
 
     // Why the file did not open, or "" when it did.
     std::string open(const std::string& folderName, sys::FolderCache* folders, int64_t walked);

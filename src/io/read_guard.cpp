@@ -29,13 +29,27 @@ bool readsText(const TagLib::ID3v2::Frame& frame)
     return fields.size() > 1 || (fields.size() == 1 && !fields.front().isEmpty());
 }
 
+// Each field's ID3v2.2 id, which TagLib renames to its frame id.
+const char* const kId3v22Ids[] = {"TT2", "TP1", "TAL", "COM", "TCO"};
+static_assert(std::size(kId3v22Ids) == kTagFields.size());
+
 }  // namespace
+
+std::optional<std::string> findUnreadField(const std::vector<RawTag>& tags)
+{
+    for (size_t t = 1; t < tags.size(); ++t) {
+        for (const RawFrame& frame : tags[t].frames) {
+            for (size_t i = 0; frame.holdsText && i < kTagFields.size(); ++i) {
+                if (frame.id == kTagFields[i].frameId || frame.id == kId3v22Ids[i])
+                    return messages::kFramePrefix + frame.id + messages::kFrameLostSuffix;
+            }
+        }
+    }
+    return std::nullopt;
+}
 
 std::optional<std::string> findMisreadFrame(const RawTag& old, const TagLib::ID3v2::Tag& tag)
 {
-    // Each field's ID3v2.2 id, which TagLib renames to its frame id.
-    static const char* const kId3v22Ids[] = {"TT2", "TP1", "TAL", "COM", "TCO"};
-    static_assert(std::size(kId3v22Ids) == kTagFields.size());
     // The map's keys, made once.
     static const auto kFrameIds = [] {
         std::array<TagLib::ByteVector, kTagFields.size()> ids;
@@ -57,9 +71,13 @@ std::optional<std::string> findMisreadFrame(const RawTag& old, const TagLib::ID3
     }
     // A tag TagLib read no frame of, whose frames this reader cannot read
     // either (compressed, or behind an extended header that does not fit),
-    // is not an empty tag.
+    // is not an empty tag. Nor is one read up to a frame that stops the
+    // walk: a field behind it would go unread, and with the tag removed
+    // (-1 alone) lost.
     if (!old.complete && old.frames.empty() && tag.frameList().isEmpty())
         return std::string(messages::kUnreadFrames);
+    if (!old.complete && !old.frames.empty())
+        return messages::kUnreadPastFrame + old.frames.back().id;
     const TagLib::ID3v2::FrameListMap& frames = tag.frameListMap();
     for (size_t i = 0; i < kTagFields.size(); ++i) {
         // TagLib's reading first: where it reads text, the raw frames need no look.

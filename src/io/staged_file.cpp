@@ -160,7 +160,9 @@ std::optional<std::string> StagedFile::misreadFrame()
     const TagLib::ID3v2::Tag* tag = file_->ID3v2Tag();
     if (tag == nullptr || tagsBefore().empty())
         return std::nullopt;
-    return findMisreadFrame(tagsBefore().front(), *tag);
+    if (auto why = findMisreadFrame(tagsBefore().front(), *tag))
+        return why;
+    return findUnreadField(tagsBefore());
 }
 
 const std::vector<ShortenedText>& StagedFile::shortenedTexts() const

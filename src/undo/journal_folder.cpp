@@ -310,7 +310,8 @@ RunJournal::RunJournal(const JournalChoice& choice)
     }
     if (!writer_) {
         folder_.reset();
-        note_ = formatted(messages::kNoteNoJournal, folderName.c_str(), why.c_str());
+        note_ = folderName.empty() ? formatted(messages::kNoteNoJournalFolder, why.c_str())
+                                   : formatted(messages::kNoteNoJournal, folderName.c_str(), why.c_str());
     }
 }
 

@@ -45,6 +45,10 @@ TEST(ReadGuard, AFieldTagLibReadsAsEmptyIsCaught)
         {"compressed ID3v2.2 tag, of which TagLib reads no frame",
          id3v2Tag(2, 0x40, "x\x9C" + id3v22Frame("TT2", std::string("\0Title", 6))), nullptr,
          "the tag's frames cannot be read"},
+        // The walk stops at a frame of no content: the artist behind it goes unread.
+        {"an artist behind a frame that stops the walk",
+         id3v2Tag(4, 0, id3v24Frame("TIT2", std::string("\0T", 2)) + id3v24Frame("TPE2", "") + textFrame("TPE1", "A")),
+         nullptr, "the tag cannot be read past frame TIT2"},
         {"a genre of no name holds none", id3v23Tag(textFrame("TCON", "(255)")), "TCON", nullptr},
         // TagLib reads encoding 4 as UTF-16: other characters.
         {"title in an encoding ID3v2 does not have", id3v23Tag(textFrame("TIT2", "Title", 4)), nullptr,
@@ -73,6 +77,26 @@ TEST(ReadGuard, AFieldTagLibReadsAsEmptyIsCaught)
             EXPECT_FALSE(reason.has_value()) << *reason;
         else
             EXPECT_EQ(reason.value_or(""), c.reason);
+    }
+}
+
+TEST(ReadGuard, AFieldInASecondTagIsCaught)
+{
+    const struct {
+        const char* name;
+        std::string second;
+        const char* reason;  // nullptr: nothing unread
+    } cases[] = {
+        {"album in the second tag", id3v2Tag(4, 0, id3v24Frame("TALB", std::string("\0Album", 6))),
+         "frame TALB would be lost"},
+        {"only a frame of no field there", id3v2Tag(4, 0, id3v24Frame("TPE2", std::string("\0Band", 5))), nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string first = id3v23Tag(textFrame("TIT2", "Title"));
+        std::vector<io::RawTag> tags = {*io::readRawTag(first), *io::readRawTag(c.second)};
+        const auto reason = io::findUnreadField(tags);
+        EXPECT_EQ(reason.value_or(""), c.reason ? c.reason : "");
     }
 }
 

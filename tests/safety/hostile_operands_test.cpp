@@ -192,6 +192,36 @@ TEST(HostileOperands, HugeTextFrameIsConvertedWhole)
                                      + kPrivetKoi8r).substr(0, 30));
 }
 
+// A planted sparse file (a terabyte costs its owner nothing) would be
+// written out whole by a save; it is refused before any of that work. The
+// hole here is small, so that a regression costs little.
+TEST(HostileOperands, SparseFileIsRefusedUnwritten)
+{
+    TempDir dir;
+    const std::string path = dir.file("sparse.mp3");
+    const std::string head = id3v23Tag(textFrame("TIT2", kPrivetCp1251)) + mpegFrames(4);
+    writeFile(path, head);
+    ASSERT_EQ(truncate(path.c_str(), 64 << 20), 0);
+    struct stat before {};
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    if (static_cast<uint64_t>(before.st_blocks) * 512 >= static_cast<uint64_t>(before.st_size))
+        GTEST_SKIP() << "this file system keeps no holes";
+
+    const RunResult run = runInProcess({"-s", "cp1251", "-2", "unicode", path});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("not written: the file has holes"), std::string::npos) << run.err;
+    struct stat after {};
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_blocks, before.st_blocks);
+    std::string kept(head.size(), '\0');
+    const int fd = open(path.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(pread(fd, kept.data(), kept.size(), 0), static_cast<ssize_t>(kept.size()));
+    close(fd);
+    EXPECT_EQ(kept, head);
+}
+
 TEST(HostileOperands, MissingFileStopsTheRunAfterTheFilesBeforeIt)
 {
     TempDir dir;

@@ -238,6 +238,21 @@ TEST(HostileWalk, NoFolderIsEnteredThroughALinkAndNoneIsSkippedSilently)
              });
          },
          1, "two.mp3: cannot open the file: a symbolic link whose owner"},
+        {"hard link to the protected file in a folder anyone may write", false,
+         [](WalkScene& s, std::vector<std::string>&) {
+             EXPECT_EQ(link(s.victim.c_str(), (s.shared + "/x.mp3").c_str()), 0);
+             return std::vector<std::string>{s.shared};
+         },
+         nullptr, 1, "x.mp3: not written: a name of a file with other names"},
+        {"hard link to the protected file in another user's folder", true,
+         [](WalkScene& s, std::vector<std::string>&) {
+             const std::string theirs = s.shared + "/theirs";
+             EXPECT_EQ(mkdir(theirs.c_str(), 0755), 0);
+             EXPECT_EQ(chown(theirs.c_str(), 65534, 65534), 0);
+             EXPECT_EQ(link(s.victim.c_str(), (theirs + "/x.mp3").c_str()), 0);
+             return std::vector<std::string>{s.shared};
+         },
+         nullptr, 1, "x.mp3: not written: a name of a file with other names"},
         {"a song named through /proc/self/root, links whose size reads 0", false,
          [](WalkScene& s, std::vector<std::string>& converted) {
              converted = {s.song("a")};

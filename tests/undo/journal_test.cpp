@@ -12,6 +12,7 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -191,6 +192,20 @@ TEST(Journal, DefaultFolderThatCannotBeWrittenLeavesTheRunAsItWas)
     if (asRoot) {
         EXPECT_FALSE(std::filesystem::exists(otherHome + "/tagshifter"));
     }
+    // No HOME, and a relative XDG_STATE_HOME, which does not count: no
+    // folder to name, and none made in the working folder.
+    writeFile(song, legacySong(4));
+    const std::string home = getenv("HOME");
+    unsetenv("HOME");
+    RunResult run;
+    {
+        const StateHomeOverride override("relative");
+        run = runInProcess({"-s", "cp1251", "-2", "unicode", song});
+    }
+    setenv("HOME", home.c_str(), 1);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "tagshifter: no journal (neither XDG_STATE_HOME nor HOME is set): this run cannot be undone\n");
+    EXPECT_FALSE(std::filesystem::exists("relative"));
 }
 
 TEST(Journal, FolderKeepsTheLastFiftyRunsAndTwoHundredMegabytes)
