@@ -24,6 +24,10 @@ constexpr double kProposalBonus = 3;
 // How much more plausible another reading must be for one file alone before
 // that file leaves the album's choice.
 constexpr double kDisagreement = 2;
+// How much more plausible a page of another script than its album's must
+// read a file for the file to leave the album for it: Cyrillic bytes make
+// common Han characters too ("сомали" is GBK's "酉土躺").
+constexpr double kOtherScriptLead = 4;
 // How far every other reading must trail a page a file takes alone after
 // leaving its album's page for its text as it is.
 constexpr double kLeftAlbumLead = 1;
@@ -229,6 +233,21 @@ AlbumJudge::AlbumJudge(const CandidateList& candidates) : codePages_(candidates.
     // user named the pages in: it puts euc-jp after gbk and big5, as short
     // Chinese text reads in EUC-JP too. A page the built-in list lacks
     // ranks as its relative there, else after all of them.
+    // Each page's script from the table already read (a page of byte pairs
+    // writes CJK): no further conversion opened, which would take a descriptor.
+    scripts_.assign(readings_.size(), Script::None);
+    for (size_t p = 0; p < codePages_.size(); ++p) {
+        const Decoding& decoding = *decodings_[2 + p];
+        if (decoding.way != Decoding::Way::Table) {
+            scripts_[2 + p] = Script::Cjk;
+            continue;
+        }
+        std::array<int, 8> counts{};
+        for (size_t byte = 0x80; byte < 0x100; ++byte)
+            ++counts[static_cast<size_t>(scriptOf(decoding.table[byte]))];
+        counts[static_cast<size_t>(Script::None)] = 0;
+        scripts_[2 + p] = static_cast<Script>(std::max_element(counts.begin(), counts.end()) - counts.begin());
+    }
     const auto& builtIn = CandidateList::builtIn();
     ranks_.assign(readings_.size(), 0);  // UTF-8 first
     for (size_t p = 0; p < codePages_.size(); ++p) {
@@ -329,15 +348,23 @@ std::vector<FileTexts> through(const std::vector<FileTexts>& files, Reader reade
     return recovered;
 }
 
-// The first reader of the list that some text of the album reads through
-// and through nothing plainer: it shows how the album was misread.
+// The first reader of the list that some text of the album reads through,
+// through nothing plainer, and that does not read as real text as it is:
+// it shows how the album was misread. Real text can hold what a reader
+// shows ("Samoası" holds Mac OS Roman's "ı"); garbage shows the misreading.
 std::optional<Reader> readerShown(const std::vector<FileTexts>& files)
 {
     std::optional<Reader> shown;
+    std::u32string points;
     for (const auto& texts : files)
-        for (const auto& text : texts)
-            if (judgedText(text) && !isPlain(text.reader) && (!shown || text.reader.index < shown->index))
+        for (const auto& text : texts) {
+            if (!judgedText(text) || isPlain(text.reader) || (shown && text.reader.index >= shown->index))
+                continue;
+            points.clear();
+            appendAsItIs(text, points);
+            if (!plausible(implausibility(points, HanReading::Any, LatinReading::Any), points.size(), true))
                 shown = text.reader;
+        }
     return shown;
 }
 
@@ -406,6 +433,21 @@ bool westernAsItIs(const LabelledText& text)
     std::u32string points;
     appendAsItIs(text, points);
     return plausible(implausibility(points, HanReading::Any, LatinReading::Western), points.size(), true);
+}
+
+// Which texts of a file are a legacy frame's real Western text beside
+// judged text of a Unicode frame (`skipComments`: its comments aside).
+std::vector<bool> westernBesideUnicode(const FileTexts& texts, bool skipComments)
+{
+    std::vector<bool> western(texts.size(), false);
+    bool unicode = false;
+    for (const auto& text : texts)
+        unicode = unicode || (judgedText(text) && text.unicodeFrame && !(skipComments && isComment(text)));
+    if (!unicode)
+        return western;
+    for (size_t t = 0; t < texts.size(); ++t)
+        western[t] = judgedText(texts[t]) && !(skipComments && isComment(texts[t])) && westernAsItIs(texts[t]);
+    return western;
 }
 
 bool isLatinLetter(char32_t c)
@@ -625,6 +667,13 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         // Whether each text reads as Western as it is: asked once, of the
         // first page of byte pairs that cannot decode it.
         std::vector<signed char> western(files[f].size(), -1);
+        // A legacy frame's real Western text beside text saved as Unicode
+        // ("Björk" among misread titles) is another hand's: no reading of
+        // the file turns it, and no page wins by what it makes of it.
+        const std::vector<bool> westernBeside = westernBesideUnicode(files[f], othersThanComments);
+        for (size_t t = 0; t < files[f].size(); ++t)
+            if (westernBeside[t])
+                western[t] = 1;
         // Many pages read a text alike (koi8-r and koi8-u, cp1252 and Latin-1):
         // a text already scored is not scored again.
         for (size_t r = 0; r < readings; ++r) {
@@ -637,6 +686,11 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
                 if (!judgedText(text) || (othersThanComments && isComment(text)))
                     continue;  // reads the same under every reading, or a comment
                 const size_t start = joined.size();
+                if (r > 0 && westernBeside[t]) {
+                    appendAsItIs(text, joined);
+                    joined += U' ';
+                    continue;
+                }
                 if (!append(text, r, joined)) {
                     // A page of byte pairs that cannot decode a field of
                     // Western text (an accented letter before ASCII) reads
@@ -795,7 +849,15 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         if (own != albumChoice && readings_[own].kind == Reading::Kind::CodePage
             && pageOutsideListReadsBetter(files, {judged[j]}, row[own]))
             own = 0;
-        if (row[albumChoice] == kInvalid || row[albumChoice] - row[own] >= kDisagreement)
+        // How much better than the album's page a reading must read the
+        // file for the file to take it instead.
+        auto leadOver = [&](size_t r) {
+            return scripts_[r] != Script::None && scripts_[albumChoice] != Script::None
+                           && scripts_[r] != scripts_[albumChoice]
+                       ? kOtherScriptLead
+                       : kDisagreement;
+        };
+        if (row[albumChoice] == kInvalid || row[albumChoice] - row[own] >= leadOver(own))
             choice = own;
         // The album's proposal helps the file's own choice above; a file
         // whose text alone reads clearly better in another page of the list
@@ -810,7 +872,7 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         for (size_t r = 1; r < readings && leftAlbum; ++r)
             leftAlbum = aliases[j][r] == aliases[j][alone] || row[r] - row[alone] >= kLeftAlbumLead;
         if ((choice == albumChoice || leftAlbum) && alone != 0 && alone != choice && !listMisses
-            && row[albumChoice] - row[alone] >= kDisagreement
+            && row[albumChoice] - row[alone] >= leadOver(alone)
             && plausible(row[alone], lengths[j][alone], otherScript)
             && !pageOutsideListReadsBetter(files, {judged[j]}, row[alone]))
             choice = alone;
@@ -864,19 +926,34 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
     auto assumed = [&](const LabelledText& text) { return unproven && text.reader == *unproven; };
     bool misreadAssumed = false;
     double assumedGain = 0;
-    for (size_t j = 0; j < judged.size(); ++j)
+    // Evidence spread over many texts counts only where the texts could all
+    // be of one misreading: not a comment, free text of any hand, nor a text
+    // of a file whose other fields hold Unicode of an alphabet beside Latin
+    // (a first run's output: "suðurndebele" beside Chinese titles); and for
+    // a reader no text shows misread, not a text that reads as real as it
+    // is ("Amerikan Samoası" is Turkish, not Mac OS Roman's "ő").
+    for (size_t j = 0; j < judged.size(); ++j) {
+        bool unicodeAlphabet = false;
+        for (const auto& text : files[judged[j]])
+            if (text.evidenceOnly)
+                if (const auto points = decodeUtf8(text.bytes))
+                    unicodeAlphabet = unicodeAlphabet || otherAlphabets(*points) != 0;
         for (const auto& text : files[judged[j]])
             if (choices[j] != 0 && text.unicodeFrame && judgedText(text)) {
                 const bool through = assumed(text);
                 bool& shown = through ? misreadAssumed : misreadAsUnicode;
                 if (shown)
                     continue;
-                const double one = textPenalty(text, 0, buffer) - textPenalty(text, choices[j], buffer);
+                const double asItIs = textPenalty(text, 0, buffer);
+                const bool real = through && plausible(asItIs, buffer.size(), true);
+                const double one = asItIs - textPenalty(text, choices[j], buffer);
                 double& sum = through ? assumedGain : gain;
-                sum += one;
+                if (!isComment(text) && !unicodeAlphabet && !real)
+                    sum += one;
                 if (one >= kOverwhelming || sum >= albumEvidence)
                     shown = true;
             }
+    }
     for (size_t j = 0; j < judged.size(); ++j) {
         const size_t choice = choices[j];
         Reading reading = readings_[choice];
@@ -885,7 +962,9 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
         double gained = 0;
         bool unicodeRecoded = false, unicodeBeside = false;
         std::vector<Reading::Field> fields;
-        for (const auto& text : files[judged[j]]) {
+        const std::vector<bool> westernBeside = westernBesideUnicode(files[judged[j]], false);
+        for (size_t t = 0; t < files[judged[j]].size(); ++t) {
+            const auto& text = files[judged[j]][t];
             unicodeBeside = unicodeBeside || text.unicodeFrame;
             if (choice == 0 || !judgedText(text))
                 continue;
@@ -895,6 +974,10 @@ AlbumJudge::Verdict AlbumJudge::judgeAs(const std::vector<FileTexts>& files, boo
             const bool shy = text.unicodeFrame && !(assumed(text) ? misreadAssumed : misreadAsUnicode);
             bool keep = chosen == kInvalid || asItIs + kFieldMargin <= chosen
                         || (shy && asItIs - chosen < kOverwhelming);
+            // A legacy frame's real Western text beside Unicode text stays
+            // unless the file's page reads it clearly better ("España" is no
+            // Polish "Espańa").
+            keep = keep || (westernBeside[t] && asItIs - chosen < kFieldMargin);
             // Nor is a field turned into another script whose new letters
             // would end a Latin word ("Kyrkjebø" is no Thai "Kyrkjeb๘"):
             // only pages that write Han or Hangul glue it to Latin

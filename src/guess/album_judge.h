@@ -5,6 +5,7 @@
 #include "guess/charset_detector.h"
 #include "guess/reading.h"
 #include "text/labelled_text.h"
+#include "text/script.h"
 
 #include <memory>
 #include <optional>
@@ -82,6 +83,7 @@ private:
     std::vector<std::unique_ptr<Decoding>> decodings_;  // one per reading, as-is first
     std::vector<Reading> readings_;
     std::vector<size_t> ranks_;  // of each reading, for ties: its page's place in the built-in list
+    std::vector<Script> scripts_;  // of each reading's page (None: as it is, UTF-8)
     std::vector<std::unique_ptr<Decoding>> outside_;  // built-in pages the list does not name
     std::vector<std::string> outsidePages_;           // their names
 

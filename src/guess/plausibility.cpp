@@ -133,7 +133,8 @@ CharClass computeClass(char32_t c)
             return mark(Script::Thai);
         return inRange(c, 0xE3F, 0xE3F) || inRange(c, 0xE4F, 0xE5B) ? symbol(1) : letter(Script::Thai);
     }
-    if (inRange(c, 0x2010, 0x2027) || c == 0x2116)  // dashes, quotes, ellipsis, №
+    // Dashes, quotes, ellipsis, "№"; daggers and bullets are signs of their own.
+    if ((inRange(c, 0x2010, 0x2027) && !inRange(c, 0x2020, 0x2022)) || c == 0x2116)
         return symbol(0);
     if (inRange(c, 0x2000, 0x214F) || c == 0x20AC)
         return symbol(c == 0x20AC || c == 0x2122 || c == 0x2039 || c == 0x203A ? 1 : 2);
@@ -250,7 +251,12 @@ WordScore scoreWord(std::u32string_view word, const CharClass* classes)
         const CharClass& k = classes[i];
         score.penalty += k.cost;
         if (k.mark) {
-            if (i == 0 || (classes[i - 1].script != k.script && !classes[i - 1].mark
+            // A mark of Arabic, Hebrew or Thai on a letter of another
+            // script makes a word of two ("Tًaad": Estonian "Tšaad" through cp1256).
+            if (i > 0 && k.script != Script::Latin && !classes[i - 1].mark
+                && classes[i - 1].script != Script::None && classes[i - 1].script != k.script)
+                score.penalty += kMixedScripts;
+            else if (i == 0 || (classes[i - 1].script != k.script && !classes[i - 1].mark
                            && !(k.script == Script::Latin && isBicameral(classes[i - 1].script))))
                 score.penalty += kStrayMark;
             // Vietnamese puts its tone marks on vowels only: "T́nh" is no word.
@@ -577,6 +583,13 @@ double implausibility(const std::u32string& text, HanReading han, LatinReading l
             if (text[i] == 0x2019 && (i == 0 || classes[i - 1].script == Script::None) && i + 1 < text.size()
                 && classes[i + 1].script != Script::None && classes[i + 1].script != Script::Latin)
                 penalty += kQuoteOpensWord;
+            // Daggers, bullets and "‰" stand apart from words: touching a
+            // letter they are a Western letter's byte read through a
+            // Windows page ("Cuiab‡" is Mac OS Roman's "á" through cp1250).
+            if ((inRange(text[i], 0x2020, 0x2022) || text[i] == 0x2030)
+                && ((i > 0 && classes[i - 1].script != Script::None)
+                    || (i + 1 < text.size() && classes[i + 1].script != Script::None)))
+                penalty += kSignAfterLetter;
             // "№" stands before a number: touching a letter it is cp866's
             // reading of a Latin-1 "ü" ("Fenstermen№", "№bergeben").
             if (text[i] == 0x2116
