@@ -469,7 +469,7 @@ TEST(BlindEvaluation, AutoOverTheLibraryTwiceThenUndone)
 TEST(BlindEvaluation, SetBNaturalListsOnDisk)
 {
     naturalListsOnDisk("B", blind_b::albums(),
-                       {{{"comment", 10}, {"lone", 9}}, 0, 0, 0, {}});
+                       {{{"comment", 10}, {"compilation", 17}, {"lone", 9}}, 0, 0, 0, {}});
 }
 
 TEST(BlindEvaluation, SetBAutoOverTheLibraryTwiceThenUndone)
